@@ -1,0 +1,35 @@
+#pragma once
+
+#include "io/IOException.h"
+
+#include <fstream>
+#include <string>
+
+namespace io::file {
+
+// Whole files in and out of memory. Every failure message ends with the file name, the working
+// directory, the system's last error and the stream library's text.
+class FileHelper {
+public:
+    static constexpr unsigned MAX_FILE_SIZE = 2147483647u;
+
+    static bool fileExists(const std::string& name);
+    // count 0 reads the whole file.
+    static std::string loadFile(const std::string& name, unsigned count = 0);
+    // Writes a temporary file beside the target and then replaces the target in one step, so
+    // a failure at any point leaves the old file as it was. The flags apply to the new file.
+    static void saveFile(const std::string& name, const std::string& contents,
+                         std::ios::openmode flags = std::ios::openmode());
+
+private:
+    static void openForReading(std::ifstream& stream, const std::string& name);
+    static void openForWriting(std::ofstream& stream, const std::string& name,
+                               std::ios::openmode flags);
+    static unsigned getFileSize(std::ifstream& stream, const std::string& name);
+    static void writeTemporary(const std::string& temporary, const std::string& name,
+                               const std::string& contents, std::ios::openmode flags);
+    static std::string makeErrorDetails(const std::string& message, const std::string& name,
+                                        const std::string& libraryText);
+};
+
+} // namespace io::file

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+class ErrorMapper;
+
+class SystemErrors {
+public:
+    // "System error message: " followed by the system's text for the code, its own line end
+    // kept; never throws.
+    static std::string map(int errorCode, const ErrorMapper* fallbackErrors = nullptr);
+};

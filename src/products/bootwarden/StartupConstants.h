@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+
+namespace products::bootwarden {
+
+class StartupConstants {
+public:
+    static constexpr std::int32_t ENABLED = 0;
+    static constexpr std::int32_t DISABLED = 1;
+
+    // Where an entry lives; each type is one registry key or one Startup folder.
+    static constexpr std::int32_t LOCAL_MACHINE_RUN = 0;
+    static constexpr std::int32_t LOCAL_MACHINE_RUN_ONCE = 1;
+    static constexpr std::int32_t LOCAL_MACHINE_RUN_ONCE_EX = 2;
+    static constexpr std::int32_t LOCAL_MACHINE_RUN_SERVICES = 3;
+    static constexpr std::int32_t LOCAL_MACHINE_RUN_SERVICES_ONCE = 4;
+    static constexpr std::int32_t CURRENT_USER_RUN = 5;
+    static constexpr std::int32_t CURRENT_USER_RUN_ONCE = 6;
+    static constexpr std::int32_t COMMON_STARTUP = 7;
+    static constexpr std::int32_t COMMON_STARTUP_USER_SHELL = 8;
+    static constexpr std::int32_t USER_STARTUP = 9;
+    static constexpr std::int32_t USER_STARTUP_USER_SHELL = 10;
+    static constexpr std::int32_t MAX_TYPES = 11;
+};
+
+} // namespace products::bootwarden

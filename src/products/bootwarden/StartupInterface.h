@@ -1,0 +1,42 @@
+#pragma once
+
+#include "products/bootwarden/StartupItem.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+class ErrorReporter;
+
+namespace products::bootwarden {
+
+namespace database {
+class StartupDatabase;
+}
+
+// The one way from the dialog to the locations: every request goes to the database of the
+// item's type. The changing operations report their own failures, so one bad entry never
+// stops the others.
+class StartupInterface {
+public:
+    explicit StartupInterface(ErrorReporter* reporter);
+
+    void addDatabase(database::StartupDatabase* database);
+    std::vector<int> getTypes() const;
+    std::vector<StartupItem> getItems(int type);
+
+    void remove(const StartupItem& item);
+    void enable(const StartupItem& item);
+    void disable(const StartupItem& item);
+
+private:
+    using Operation = void (database::StartupDatabase::*)(const StartupItem&);
+
+    database::StartupDatabase* find(int type, const char* expression);
+    void apply(Operation operation, const StartupItem& item, const char* doing);
+
+    ErrorReporter* _reporter;
+    std::map<int, database::StartupDatabase*> _database;
+};
+
+} // namespace products::bootwarden

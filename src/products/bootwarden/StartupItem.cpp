@@ -1,0 +1,81 @@
+#include "products/bootwarden/StartupItem.h"
+
+#include "products/bootwarden/StartupConstants.h"
+#include "util/LittleEndian.h"
+#include "util/assertion/Assertion.h"
+
+#include <cstring>
+#include <utility>
+
+namespace products::bootwarden {
+
+namespace {
+
+const char* const SOURCE = "products/bootwarden/StartupItem";
+
+} // namespace
+
+StartupItem::StartupItem()
+    : _initialState(StartupConstants::ENABLED), _type(0), _state(StartupConstants::ENABLED),
+      _changed(false)
+{
+}
+
+StartupItem::StartupItem(int type, int state, std::string value, std::string data)
+    : _initialState(state), _type(type), _state(state), _value(std::move(value)),
+      _data(std::move(data)), _changed(false)
+{
+}
+
+StartupItem::StartupItem(const char* rawdata) : StartupItem()
+{
+    if (!check(rawdata != nullptr, "rawdata", SOURCE, __LINE__))
+        return;
+    _type = static_cast<std::int32_t>(LittleEndian::readWord(rawdata));
+    check(_type < StartupConstants::MAX_TYPES, "_type < StartupConstants::MAX_TYPES", SOURCE, __LINE__);
+    _state = static_cast<std::int32_t>(LittleEndian::readWord(rawdata + 4));
+    check(_state == StartupConstants::DISABLED, "_state == StartupConstants::DISABLED", SOURCE, __LINE__);
+    _value = rawdata + 8;
+    check(_value.size() > 0, "_value.size() > 0", SOURCE, __LINE__);
+    _data = rawdata + 8 + _value.size() + 1;
+    _initialState = _state;
+    _changed = false;
+}
+
+void StartupItem::setState(int state)
+{
+    _state = state;
+    _changed = _state != _initialState;
+}
+
+std::string StartupItem::toString() const
+{
+    return "Type: " + std::to_string(_type) + "\nState: " + std::to_string(_state) +
+           "\nValue: " + _value + "\nData: " + _data;
+}
+
+std::size_t StartupItem::recordSize() const
+{
+    return _value.size() + _data.size() + 10;
+}
+
+std::string StartupItem::serialize() const
+{
+    check(_state == StartupConstants::DISABLED, "_state == StartupConstants::DISABLED", SOURCE, __LINE__);
+    check(_value.size() > 0, "_value.size() > 0", SOURCE, __LINE__);
+    std::string record;
+    record.reserve(recordSize());
+    LittleEndian::appendWord(record, static_cast<std::uint32_t>(_type));
+    LittleEndian::appendWord(record, static_cast<std::uint32_t>(_state));
+    record.append(_value.c_str(), std::strlen(_value.c_str()) + 1);
+    record.append(_data.c_str(), std::strlen(_data.c_str()) + 1);
+    check(record.size() == recordSize(), "mem - start == size", SOURCE, __LINE__);
+    return record;
+}
+
+bool StartupItem::operator==(const StartupItem& other) const
+{
+    return _type == other._type && _value == other._value;
+}
+
+} // namespace products::bootwarden

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "products/bootwarden/StartupItem.h"
+
+#include <vector>
+
+namespace products::bootwarden::database {
+
+// One startup location: it lists its entries and takes them out, puts them back or deletes
+// them. Every failure is an exceptions::Exception.
+class StartupDatabase {
+public:
+    virtual ~StartupDatabase() = default;
+    virtual std::vector<StartupItem> getItems() = 0;
+    virtual void enable(const StartupItem& item) = 0;
+    virtual void disable(const StartupItem& item) = 0;
+    virtual void remove(const StartupItem& item) = 0;
+    virtual int getType() const = 0;
+    virtual bool isWorking() const = 0;
+};
+
+} // namespace products::bootwarden::database

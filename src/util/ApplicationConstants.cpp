@@ -1,0 +1,6 @@
+#include "util/ApplicationConstants.h"
+
+const std::string APPLICATION_NAME = "Bootwarden Center";
+const std::string APPLICATION_VERSION = "1.01";
+const std::string CRLF = "\r\n";
+const std::string SUPPORT_EMAIL = "support@quillmere.com";

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <string>
+
+extern const std::string APPLICATION_NAME;
+extern const std::string APPLICATION_VERSION;
+extern const std::string CRLF;
+extern const std::string SUPPORT_EMAIL;

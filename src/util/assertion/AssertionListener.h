@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+class AssertionListener {
+public:
+    virtual ~AssertionListener() = default;
+    virtual void assertionFailed(const std::string& report) = 0;
+};
+
+// The listener that receives reports instead of the report file; null when there is none.
+AssertionListener* currentAssertionListener();

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "util/assertion/AssertionListener.h"
+
+class ErrorReporter;
+
+// Shows assertion reports in an error box while the main dialog exists.
+class AssertionMessageBox : public AssertionListener {
+public:
+    explicit AssertionMessageBox(ErrorReporter* reporter) : _reporter(reporter) {}
+
+    void assertionFailed(const std::string& report) override;
+
+private:
+    ErrorReporter* _reporter;
+};

@@ -1,0 +1,181 @@
+#include "windows/file/WindowsFileHelper.h"
+
+#include "platform/UniqueResource.h"
+#include "platform/Win32Api.h"
+#include "platform/errorresources/SystemErrors.h"
+#include "util/assertion/Assertion.h"
+#include "util/parser/ArgumentParserHelpers.h"
+
+#include <algorithm>
+
+using namespace windows::file;
+
+namespace {
+
+const char* const SOURCE = "windows/file/WindowsFileHelper";
+const DWORD BUFFER_SIZE = 1024;
+
+std::string lastErrorText()
+{
+    return SystemErrors::map(static_cast<int>(platform::win32().GetLastError()));
+}
+
+bool wanted(const WIN32_FIND_DATAA& entry, DWORD attributes,
+            const std::vector<std::string>& excluded, bool skipDirectories)
+{
+    const std::string name = entry.cFileName;
+    return (entry.dwFileAttributes & attributes) != 0 &&
+           std::find(excluded.begin(), excluded.end(), name) == excluded.end() &&
+           !(skipDirectories && (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY));
+}
+
+} // namespace
+
+std::string WindowsFileHelper::getModuleFileName()
+{
+    char buffer[BUFFER_SIZE];
+    const DWORD length = platform::win32().GetModuleFileNameA(nullptr, buffer, BUFFER_SIZE);
+    if (length == 0)
+        throw CouldNotGetModuleFileNameException(
+            "Could not get the module filename for the current process: " + lastErrorText());
+    return std::string(buffer, length);
+}
+
+std::string WindowsFileHelper::getCurrentDirectory()
+{
+    char buffer[BUFFER_SIZE] = {};
+    if (platform::win32().GetCurrentDirectoryA(BUFFER_SIZE, buffer) == 0)
+        throw CouldNotGetCurrentDirectoryException("Couldn't get the current directory.\n " +
+                                                   lastErrorText());
+    return std::string(buffer) + "\\";
+}
+
+void WindowsFileHelper::setCurrentDirectory(const std::string& path)
+{
+    if (!platform::win32().SetCurrentDirectoryA(path.c_str()))
+        throw CouldNotSetCurrentDirectoryException("Could not set the directory, " + path +
+                                                   ", to the current directory. " + lastErrorText());
+}
+
+void WindowsFileHelper::createDirectory(const std::string& path)
+{
+    if (platform::win32().CreateDirectoryA(path.c_str(), nullptr))
+        return;
+    const DWORD error = platform::win32().GetLastError();
+    if (error != ERROR_ALREADY_EXISTS)
+        throw CouldNotCreateDirectoryException("Could not create the directory: " + path + ". " +
+                                               SystemErrors::map(static_cast<int>(error)));
+}
+
+void WindowsFileHelper::deleteFile(const std::string& path)
+{
+    if (!platform::win32().DeleteFileA(path.c_str()))
+        throw CouldNotDeleteFileException("Couldn't delete the file: " + path + "\n" +
+                                          lastErrorText());
+}
+
+void WindowsFileHelper::moveFile(const std::string& from, const std::string& to)
+{
+    if (!platform::win32().MoveFileA(from.c_str(), to.c_str()))
+        throw CouldNotMoveFileException("Couldn't move the file: " + from + " to " + to + "\n" +
+                                        lastErrorText());
+}
+
+std::vector<std::string> WindowsFileHelper::getFirstLevelFiles(const std::string& initialDirectory,
+                                                               const std::string& mask)
+{
+    try {
+        return findFiles(initialDirectory, mask, 0xFFFFFFFF, {}, true);
+    } catch (const CouldNotGetFirstLevelDirectoriesException& e) {
+        throw CouldNotGetFirstLevelFilesException(e.getMessage());
+    }
+}
+
+std::vector<std::string> WindowsFileHelper::findFiles(const std::string& initialDirectory,
+                                                      const std::string& mask, DWORD attributes,
+                                                      std::vector<std::string> excluded,
+                                                      bool skipDirectories)
+{
+    check(initialDirectory != "", "initialDirectory != \"\"", SOURCE, 470);
+    std::string dir = initialDirectory;
+    if (!dir.empty() && dir.back() != '\\')
+        dir += '\\';
+    const std::string pattern = dir + mask;
+    check(pattern.size() <= MAX_PATH, "mask.size() <= MAX_PATH", SOURCE, 477);
+
+    const std::string failure = "Error when trying to get first level directories. \nThe error "
+                                "occured when ";
+    WIN32_FIND_DATAA entry = {};
+    platform::UniqueFindHandle find(platform::win32().FindFirstFileA(pattern.c_str(), &entry));
+    if (!find.valid()) {
+        const DWORD error = platform::win32().GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND)
+            return {};
+        throw CouldNotGetFirstLevelDirectoriesException(
+            failure + "opening a find file handle. Initial directory: " + initialDirectory +
+            "\n\n" + SystemErrors::map(static_cast<int>(error)));
+    }
+
+    std::vector<std::string> paths;
+    for (;;) {
+        if (wanted(entry, attributes, excluded, skipDirectories))
+            paths.push_back(dir + entry.cFileName);
+        if (platform::win32().FindNextFileA(find.get(), &entry))
+            continue;
+        const DWORD error = platform::win32().GetLastError();
+        if (error == ERROR_NO_MORE_FILES)
+            return paths;
+        throw CouldNotGetFirstLevelDirectoriesException(
+            failure + "getting the next file. Initial directory: " + initialDirectory + "\n\n" +
+            SystemErrors::map(static_cast<int>(error)));
+    }
+}
+
+std::string WindowsFileHelper::extractPathFromShortcut(HWND owner, const std::string& linkFile)
+{
+    // The interfaces are released before the last error is read, so each failure only notes
+    // its step and leaves the scope that owns them.
+    const char* failedStep = nullptr;
+    char path[MAX_PATH] = {};
+    {
+        platform::ComPtr<IShellLinkA> link;
+        platform::ComPtr<IPersistFile> file;
+        WCHAR wideName[MAX_PATH];
+        WIN32_FIND_DATAA found;
+        if (platform::win32().CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                               IID_IShellLinkA, link.out()) != S_OK)
+            failedStep = "CreateInstance";
+        else if (platform::win32().ShellLinkQueryInterface(link.get(), IID_IPersistFile,
+                                                           file.out()) != S_OK)
+            failedStep = "QueryInterface";
+        else if (platform::win32().MultiByteToWideChar(CP_ACP, 0, linkFile.c_str(), -1, wideName,
+                                                       MAX_PATH) == 0)
+            failedStep = "MultiByteToWideChar";
+        else if (platform::win32().PersistFileLoad(file.get(), wideName, STGM_READ) != S_OK)
+            failedStep = "Load";
+        else if (platform::win32().ShellLinkResolve(link.get(), owner, 0) != S_OK)
+            failedStep = "Resolve";
+        else if (platform::win32().ShellLinkGetPath(link.get(), path, MAX_PATH, &found,
+                                                    SLGP_SHORTPATH) != S_OK)
+            failedStep = "GetPath";
+    }
+    if (failedStep)
+        throw CouldNotExtractPathFromShourcutException(
+            "Could not extract the path from the link file " + linkFile +
+            ".\nThe function failed when trying to " + failedStep + ".\n" + lastErrorText());
+    return path;
+}
+
+bool WindowsFileHelper::isExecutable(const std::string& path)
+{
+    const std::string extension = ArgumentParserHelpers::getExtension(path);
+    for (const char* executable : {"exe", "com", "bat", "scr", "vbs"})
+        if (extension == executable)
+            return true;
+    return false;
+}
+
+bool WindowsFileHelper::isShortcut(const std::string& path)
+{
+    return ArgumentParserHelpers::getExtension(path) == "lnk";
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "windows/file/WindowsFileException.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// The file-system operations the program needs, each turning a failure into an exception that
+// names the path and carries the system's text.
+class WindowsFileHelper {
+public:
+    static std::string getModuleFileName();
+    // Always ends with a backslash.
+    static std::string getCurrentDirectory();
+    static void setCurrentDirectory(const std::string& path);
+    // An existing directory counts as created.
+    static void createDirectory(const std::string& path);
+    static void deleteFile(const std::string& path);
+    // Never replaces an existing target.
+    static void moveFile(const std::string& from, const std::string& to);
+    // The full paths of the entries directly in the directory that are not directories.
+    static std::vector<std::string> getFirstLevelFiles(const std::string& initialDirectory,
+                                                       const std::string& mask);
+
+    // The target of a shell link, in short form; COM must be initialised on this thread.
+    static std::string extractPathFromShortcut(HWND owner, const std::string& linkFile);
+
+    // Case-sensitive: "exe", "com", "bat", "scr" or "vbs" as the extension.
+    static bool isExecutable(const std::string& path);
+    // Case-sensitive: "lnk" as the extension.
+    static bool isShortcut(const std::string& path);
+
+private:
+    static std::vector<std::string> findFiles(const std::string& initialDirectory,
+                                              const std::string& mask, DWORD attributes,
+                                              std::vector<std::string> excluded,
+                                              bool skipDirectories);
+};

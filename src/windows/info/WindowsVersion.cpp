@@ -1,0 +1,24 @@
+#include "windows/info/WindowsVersion.h"
+
+#include "platform/Win32Api.h"
+#include "platform/errorresources/SystemErrors.h"
+
+namespace windows::info {
+
+OSVERSIONINFOA getWindowsVersion()
+{
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!platform::win32().GetVersionExA(&version))
+        throw CouldNotGetWindowsVersion(
+            "Couldn't get the windows version.\n" +
+            SystemErrors::map(static_cast<int>(platform::win32().GetLastError())));
+    return version;
+}
+
+bool isWindowsNT()
+{
+    return getWindowsVersion().dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+} // namespace windows::info

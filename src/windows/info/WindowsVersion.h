@@ -1,0 +1,18 @@
+#pragma once
+
+#include "exceptions/Exception.h"
+
+#include <windows.h>
+
+namespace windows::info {
+
+class CouldNotGetWindowsVersion : public exceptions::Exception {
+public:
+    using Exception::Exception;
+};
+
+OSVERSIONINFOA getWindowsVersion();
+// True on every NT-family system, whatever its version number.
+bool isWindowsNT();
+
+} // namespace windows::info

@@ -1,0 +1,48 @@
+#include "windows/process/ProcessHelper.h"
+
+#include "platform/UniqueResource.h"
+#include "platform/Win32Api.h"
+#include "platform/errorresources/SystemErrors.h"
+#include "windows/file/WindowsFileHelper.h"
+
+#include <vector>
+
+using namespace windows::process;
+
+void ProcessHelper::shellExecute(const std::string& command, const std::string& operation)
+{
+    const HINSTANCE result = platform::win32().ShellExecuteA(
+        nullptr, operation.c_str(), command.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    if (reinterpret_cast<UINT_PTR>(result) <= 32)
+        throw CouldNotShellExecuteException(
+            "Error when trying to run command (ShellExecute) " + command + "\n" +
+            SystemErrors::map(static_cast<int>(platform::win32().GetLastError())));
+}
+
+void ProcessHelper::createProcess(const std::string& commandLine)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    // CreateProcessA may write into its command line, so it gets a copy of its own.
+    std::vector<char> temp(commandLine.begin(), commandLine.end());
+    temp.resize(commandLine.size() + 10, '\0');
+    PROCESS_INFORMATION process = {};
+    if (platform::win32().CreateProcessA(nullptr, temp.data(), nullptr, nullptr, FALSE,
+                                         NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup,
+                                         &process)) {
+        platform::UniqueHandle processHandle(process.hProcess);
+        platform::UniqueHandle threadHandle(process.hThread);
+        return;
+    }
+    // Read before the directory query, which may fail and overwrite it.
+    const DWORD error = platform::win32().GetLastError();
+    std::string directory;
+    try {
+        directory = "Current working directory: " + WindowsFileHelper::getCurrentDirectory();
+    } catch (const windows::file::CouldNotGetCurrentDirectoryException& e) {
+        directory = "Could not get current working directory. Error message: " + e.getMessage();
+    }
+    throw CouldNotCreateProcessException("Couldn't create the process '" + commandLine + "'\n" +
+                                         directory + "\n" +
+                                         SystemErrors::map(static_cast<int>(error)));
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "exceptions/Exception.h"
+
+#include <string>
+
+namespace windows::process {
+
+class CouldNotShellExecuteException : public exceptions::Exception {
+public:
+    using Exception::Exception;
+};
+
+class CouldNotCreateProcessException : public exceptions::Exception {
+public:
+    using Exception::Exception;
+};
+
+} // namespace windows::process
+
+// Starts programs and documents without waiting for them.
+class ProcessHelper {
+public:
+    // Hands the whole command to the shell as a file, with the verb operation ("open").
+    static void shellExecute(const std::string& command, const std::string& operation);
+    // Starts the command line as a new process; the system decides which program it names.
+    static void createProcess(const std::string& commandLine);
+};

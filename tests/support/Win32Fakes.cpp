@@ -1,0 +1,60 @@
+#include "support/Win32Fakes.h"
+
+#include <shellapi.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+std::string absolute(const std::string& name)
+{
+    char buffer[MAX_PATH];
+    const DWORD length = ::GetFullPathNameA(name.c_str(), MAX_PATH, buffer, nullptr);
+    return std::string(buffer, length);
+}
+
+void removeTree(const std::string& path)
+{
+    // SHFileOperation wants a double-NUL-terminated list.
+    std::string from = path;
+    if (!from.empty() && from.back() == '\\')
+        from.pop_back();
+    from.push_back('\0');
+    SHFILEOPSTRUCTA operation = {};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+    ::SHFileOperationA(&operation);
+}
+
+} // namespace
+
+ScratchDirectory::ScratchDirectory(const std::string& name) : _path(absolute(name) + "\\")
+{
+    removeTree(_path);
+    ::CreateDirectoryA(_path.c_str(), nullptr);
+}
+
+ScratchDirectory::~ScratchDirectory()
+{
+    removeTree(_path);
+}
+
+void ScratchDirectory::writeFile(const std::string& path, const std::string& contents)
+{
+    std::ofstream(path, std::ios::binary) << contents;
+}
+
+std::string ScratchDirectory::readFile(const std::string& path)
+{
+    std::ifstream stream(path, std::ios::binary);
+    std::ostringstream contents;
+    contents << stream.rdbuf();
+    return contents.str();
+}
+
+bool ScratchDirectory::exists(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "platform/Win32Api.h"
+
+#include <string>
+#include <vector>
+
+// A replacement for any seam slot that fails: sets the thread's last error and returns the
+// given result.
+template <class Result>
+auto failing(Result result, DWORD lastError)
+{
+    return [result, lastError](auto&&...) {
+        ::SetLastError(lastError);
+        return result;
+    };
+}
+
+// Answers every message box of its scope and remembers what each one showed.
+class MessageBoxRecorder {
+public:
+    struct Box {
+        std::string text;
+        std::string title;
+        UINT flags;
+    };
+
+    explicit MessageBoxRecorder(int answer = IDOK)
+        : _override(&platform::Win32Api::MessageBoxA,
+                    [this, answer](HWND, LPCSTR text, LPCSTR title, UINT flags) {
+                        _boxes.push_back({text, title, flags});
+                        return answer;
+                    })
+    {
+    }
+
+    const std::vector<Box>& boxes() const { return _boxes; }
+
+private:
+    std::vector<Box> _boxes;
+    platform::ScopedOverride<int(HWND, LPCSTR, LPCSTR, UINT)> _override;
+};
+
+// A fresh, empty directory under the current one for the length of a test.
+class ScratchDirectory {
+public:
+    explicit ScratchDirectory(const std::string& name);
+    ~ScratchDirectory();
+
+    ScratchDirectory(const ScratchDirectory&) = delete;
+    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+
+    // The directory's path, ending with a backslash.
+    const std::string& path() const { return _path; }
+    std::string file(const std::string& name) const { return _path + name; }
+
+    static void writeFile(const std::string& path, const std::string& contents);
+    static std::string readFile(const std::string& path);
+    static bool exists(const std::string& path);
+
+private:
+    std::string _path;
+};
