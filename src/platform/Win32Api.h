@@ -24,9 +24,6 @@ struct Win32Api {
         ::RegQueryValueExA;
     std::function<LONG(HKEY, DWORD, LPSTR, LPDWORD, LPDWORD, LPDWORD, LPBYTE, LPDWORD)>
         RegEnumValueA = ::RegEnumValueA;
-    std::function<LONG(HKEY, LPSTR, LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD,
-                       LPDWORD, LPDWORD, PFILETIME)>
-        RegQueryInfoKeyA = ::RegQueryInfoKeyA;
     std::function<LONG(HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD)> RegSetValueExA =
         ::RegSetValueExA;
     std::function<LONG(HKEY, LPCSTR)> RegDeleteValueA = ::RegDeleteValueA;
@@ -38,6 +35,7 @@ struct Win32Api {
     std::function<DWORD(DWORD, LPSTR)> GetCurrentDirectoryA = ::GetCurrentDirectoryA;
     std::function<BOOL(LPCSTR)> SetCurrentDirectoryA = ::SetCurrentDirectoryA;
     std::function<BOOL(LPCSTR, LPSECURITY_ATTRIBUTES)> CreateDirectoryA = ::CreateDirectoryA;
+    std::function<DWORD(LPCSTR)> GetFileAttributesA = ::GetFileAttributesA;
     std::function<BOOL(LPCSTR)> DeleteFileA = ::DeleteFileA;
     std::function<BOOL(LPCSTR, LPCSTR)> MoveFileA = ::MoveFileA;
     std::function<BOOL(LPCSTR, LPCSTR, DWORD)> MoveFileExA = ::MoveFileExA;

@@ -74,6 +74,14 @@ void WindowsFileHelper::deleteFile(const std::string& path)
                                           lastErrorText());
 }
 
+bool WindowsFileHelper::exists(const std::string& path)
+{
+    if (platform::win32().GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return true;
+    const DWORD error = platform::win32().GetLastError();
+    return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+}
+
 void WindowsFileHelper::moveFile(const std::string& from, const std::string& to)
 {
     if (!platform::win32().MoveFileA(from.c_str(), to.c_str()))

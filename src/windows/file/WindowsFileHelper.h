@@ -18,6 +18,9 @@ public:
     // An existing directory counts as created.
     static void createDirectory(const std::string& path);
     static void deleteFile(const std::string& path);
+    // False only when the system says the file or its folder is not there; a file that is
+    // there but cannot be read still exists.
+    static bool exists(const std::string& path);
     // Never replaces an existing target.
     static void moveFile(const std::string& from, const std::string& to);
     // The full paths of the entries directly in the directory that are not directories.

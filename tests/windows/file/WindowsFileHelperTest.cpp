@@ -122,6 +122,22 @@ TEST_F(WindowsFileHelperTest, MoveNeverReplacesAnExistingTarget)
     EXPECT_FALSE(ScratchDirectory::exists(dir.file("from")));
 }
 
+TEST_F(WindowsFileHelperTest, RefusedMoveLeavesTheFileInPlace)
+{
+    ScratchDirectory::writeFile(dir.file("locked"), "x");
+    platform::ScopedOverride move(&platform::Win32Api::MoveFileA,
+                                  failing(FALSE, ERROR_ACCESS_DENIED));
+    try {
+        WindowsFileHelper::moveFile(dir.file("locked"), dir.file("elsewhere"));
+        FAIL() << "no exception";
+    } catch (const windows::file::CouldNotMoveFileException& e) {
+        EXPECT_EQ("Couldn't move the file: " + dir.file("locked") + " to " + dir.file("elsewhere") +
+                      "\n" + errorText(ERROR_ACCESS_DENIED),
+                  e.getMessage());
+    }
+    EXPECT_TRUE(ScratchDirectory::exists(dir.file("locked")));
+}
+
 TEST_F(WindowsFileHelperTest, DeleteRemovesTheFileOrSaysWhy)
 {
     ScratchDirectory::writeFile(dir.file("gone"), "x");

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "exceptions/Exception.h"
+#include "products/bootwarden/database/StartupDatabase.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace products::bootwarden::database {
+
+class AutostartDatabaseException : public exceptions::Exception {
+public:
+    using Exception::Exception;
+};
+
+// One Startup folder. Its programs and shortcuts are the enabled entries; disabling moves a
+// file into the folder of disabled files beside the program, enabling moves it back.
+class AutostartDatabase : public StartupDatabase {
+public:
+    // Never throws: a folder that cannot be found leaves the database not working, and the
+    // reason is thrown when its entries are asked for.
+    AutostartDatabase(int type, const std::string& disabledFolder);
+
+    std::vector<StartupItem> getItems() override;
+    void enable(const StartupItem& item) override;
+    void disable(const StartupItem& item) override;
+    void remove(const StartupItem& item) override;
+    int getType() const override { return _type; }
+    bool isWorking() const override { return _working; }
+
+    // The programs and resolved shortcuts directly in folder, each in the given state.
+    virtual std::vector<StartupItem> listFolder(const std::string& folder, int state);
+
+private:
+    struct FolderLocation {
+        HKEY root;
+        std::string key;
+        std::string value;
+    };
+
+    static FolderLocation getFolderLocation(int type);
+
+    std::string _reason;
+    std::string _folder;
+    int _type;
+    std::string _disabledFolder;
+    bool _working;
+};
+
+} // namespace products::bootwarden::database

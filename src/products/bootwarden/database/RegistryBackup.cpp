@@ -1,0 +1,86 @@
+#include "products/bootwarden/database/RegistryBackup.h"
+
+#include "io/file/FileHelper.h"
+#include "products/bootwarden/database/DataFileCodec.h"
+#include "util/assertion/Assertion.h"
+#include "windows/file/WindowsFileHelper.h"
+
+#include <algorithm>
+
+namespace products::bootwarden::database {
+
+namespace {
+const char* const SOURCE = "products/bootwarden/database/RegistryBackup";
+const char* const DAMAGED_SUFFIX = ".damaged";
+}
+
+RegistryBackup::RegistryBackup(const std::string& filename) : _filename(filename)
+{
+    // Only a file that is really not there means "no disabled entries yet": one that is there
+    // but cannot be read must fail here, not be overwritten by the next save.
+    if (WindowsFileHelper::exists(_filename))
+        load();
+}
+
+void RegistryBackup::add(const StartupItem& item)
+{
+    check(find(item) == _entries.end(), "i == _entries.end()", SOURCE, 89);
+    _entries.push_back(item);
+}
+
+void RegistryBackup::remove(const StartupItem& item)
+{
+    const auto i = find(item);
+    if (check(i != _entries.end(), "i != _entries.end()", SOURCE, 98))
+        _entries.erase(i);
+}
+
+bool RegistryBackup::contains(const StartupItem& item) const
+{
+    return std::find(_entries.begin(), _entries.end(), item) != _entries.end();
+}
+
+void RegistryBackup::save()
+{
+    if (_damaged)
+        io::file::FileHelper::saveFile(_filename + DAMAGED_SUFFIX, _damagedContents);
+    io::file::FileHelper::saveFile(_filename, DataFileCodec::encode(_entries));
+    _damaged = false;
+    _damagedContents.clear();
+}
+
+std::vector<StartupItem> RegistryBackup::getEntries(int type) const
+{
+    std::vector<StartupItem> entries;
+    std::copy_if(_entries.begin(), _entries.end(), std::back_inserter(entries),
+                 [type](const StartupItem& item) { return item.getType() == type; });
+    return entries;
+}
+
+std::string RegistryBackup::getDamageReport() const
+{
+    if (!_damaged)
+        return std::string();
+    return "The data file " + _filename + " is damaged. The " + std::to_string(_entries.size()) +
+           " disabled entries stored before the damage were read; anything after it is lost.\n"
+           "The damaged file will be kept as " +
+           _filename + DAMAGED_SUFFIX + " when the disabled entries are next saved.";
+}
+
+void RegistryBackup::load()
+{
+    const std::string bytes = io::file::FileHelper::loadFile(_filename);
+    DataFileCodec::Contents contents = DataFileCodec::decode(bytes);
+    _entries = std::move(contents.items);
+    if (!contents.complete) {
+        _damaged = true;
+        _damagedContents = bytes;
+    }
+}
+
+std::vector<StartupItem>::iterator RegistryBackup::find(const StartupItem& item)
+{
+    return std::find(_entries.begin(), _entries.end(), item);
+}
+
+} // namespace products::bootwarden::database

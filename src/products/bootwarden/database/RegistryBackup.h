@@ -1,0 +1,39 @@
+#pragma once
+
+#include "products/bootwarden/StartupItem.h"
+
+#include <string>
+#include <vector>
+
+namespace products::bootwarden::database {
+
+// The disabled registry entries: their values are gone from the registry, so their names and
+// command lines live here, in memory and in the data file.
+class RegistryBackup {
+public:
+    // Loads the data file when it exists; one that exists but cannot be read throws.
+    explicit RegistryBackup(const std::string& filename);
+
+    void add(const StartupItem& item);
+    void remove(const StartupItem& item);
+    bool contains(const StartupItem& item) const;
+    // Writes every stored entry to the data file, replacing it whole.
+    void save();
+    std::vector<StartupItem> getEntries(int type) const;
+
+    // Empty unless the data file was damaged when it was loaded; then what the user should
+    // be told about it.
+    std::string getDamageReport() const;
+
+private:
+    void load();
+    std::vector<StartupItem>::iterator find(const StartupItem& item);
+
+    std::string _filename;
+    std::vector<StartupItem> _entries;
+    // The bytes of a damaged data file, kept beside it before it is first overwritten.
+    std::string _damagedContents;
+    bool _damaged = false;
+};
+
+} // namespace products::bootwarden::database

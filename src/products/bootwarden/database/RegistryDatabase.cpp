@@ -1,0 +1,122 @@
+#include "products/bootwarden/database/RegistryDatabase.h"
+
+#include "products/bootwarden/LocationConstants.h"
+#include "products/bootwarden/StartupConstants.h"
+#include "products/bootwarden/database/RegistryBackup.h"
+#include "util/assertion/Assertion.h"
+#include "windows/registry/RegistryException.h"
+#include "windows/registry/RegistryKeyImpl.h"
+#include "windows/registry/RegistryReaderImpl.h"
+#include "windows/registry/RegistryWriterImpl.h"
+
+namespace products::bootwarden::database {
+
+using windows::registry::RegistryKeyImpl;
+using windows::registry::RegistryReaderImpl;
+using windows::registry::RegistryValueNotFoundException;
+using windows::registry::RegistryWriterImpl;
+
+namespace {
+
+const char* const SOURCE = "products/bootwarden/database/RegistryDatabase";
+
+RegistryKeyImpl openKey(int type, REGSAM access)
+{
+    const RegistryDatabase::KeyLocation location = RegistryDatabase::getKeyLocation(type);
+    return RegistryKeyImpl(location.root, location.subKey, access, RegistryKeyImpl::OPEN);
+}
+
+// A value that is already gone is what deleting wanted.
+void deleteValueIfPresent(RegistryKeyImpl& key, const std::string& name)
+{
+    try {
+        RegistryWriterImpl(key).deleteValue(name);
+    } catch (const RegistryValueNotFoundException&) {
+    }
+}
+
+} // namespace
+
+RegistryDatabase::RegistryDatabase(int type, RegistryBackup& backup)
+    : _type(type), _backup(&backup)
+{
+}
+
+RegistryDatabase::KeyLocation RegistryDatabase::getKeyLocation(int type)
+{
+    check(type < StartupConstants::MAX_TYPES, "type < StartupConstants::MAX_TYPES", SOURCE, 182);
+    switch (type) {
+    case StartupConstants::LOCAL_MACHINE_RUN:
+        return {HKEY_LOCAL_MACHINE, RUN_KEY};
+    case StartupConstants::LOCAL_MACHINE_RUN_ONCE:
+        return {HKEY_LOCAL_MACHINE, RUN_ONCE_KEY};
+    case StartupConstants::LOCAL_MACHINE_RUN_ONCE_EX:
+        return {HKEY_LOCAL_MACHINE, RUN_ONCE_EX_KEY};
+    case StartupConstants::LOCAL_MACHINE_RUN_SERVICES:
+        return {HKEY_LOCAL_MACHINE, RUN_SERVICES_KEY};
+    case StartupConstants::LOCAL_MACHINE_RUN_SERVICES_ONCE:
+        return {HKEY_LOCAL_MACHINE, RUN_SERVICES_ONCE_KEY};
+    case StartupConstants::CURRENT_USER_RUN:
+        return {HKEY_CURRENT_USER, RUN_KEY};
+    case StartupConstants::CURRENT_USER_RUN_ONCE:
+        return {HKEY_CURRENT_USER, RUN_ONCE_KEY};
+    default:
+        reportAssertion("false", SOURCE, 220);
+        return {HKEY_CURRENT_USER, std::string()};
+    }
+}
+
+std::vector<StartupItem> RegistryDatabase::getItems()
+{
+    std::vector<StartupItem> items;
+    {
+        RegistryKeyImpl key = openKey(_type, KEY_READ);
+        for (const auto& value : RegistryReaderImpl(key).getValues())
+            items.emplace_back(_type, StartupConstants::ENABLED, value.first, value.second);
+    }
+    // A name that is back in the key wins over a stored disabled copy.
+    for (const StartupItem& item : items)
+        if (_backup->contains(item))
+            _backup->remove(item);
+    for (const StartupItem& stored : _backup->getEntries(_type))
+        items.push_back(stored);
+    return items;
+}
+
+void RegistryDatabase::enable(const StartupItem& item)
+{
+    RegistryKeyImpl key = openKey(item.getType(), KEY_WRITE);
+    RegistryWriterImpl(key).writeString(item.getValue(), item.getData());
+    _backup->remove(item);
+}
+
+void RegistryDatabase::disable(const StartupItem& item)
+{
+    RegistryKeyImpl key = openKey(item.getType(), KEY_WRITE);
+    _backup->add(item);
+    try {
+        _backup->save();
+    } catch (...) {
+        _backup->remove(item);
+        throw;
+    }
+    try {
+        deleteValueIfPresent(key, item.getValue());
+    } catch (...) {
+        // The value is still in its key; the stored copy would only duplicate it.
+        _backup->remove(item);
+        throw;
+    }
+}
+
+void RegistryDatabase::remove(const StartupItem& item)
+{
+    RegistryKeyImpl key = openKey(item.getType(), KEY_WRITE);
+    deleteValueIfPresent(key, item.getValue());
+    if (_backup->contains(item)) {
+        _backup->remove(item);
+        _backup->save();
+    }
+}
+
+} // namespace products::bootwarden::database

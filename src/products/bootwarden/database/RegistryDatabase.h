@@ -1,0 +1,43 @@
+#pragma once
+
+#include "products/bootwarden/database/StartupDatabase.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace products::bootwarden::database {
+
+class RegistryBackup;
+
+// One Run-family key. Enabled entries are its values; disabled ones are deleted from it and
+// kept by the shared RegistryBackup.
+class RegistryDatabase : public StartupDatabase {
+public:
+    struct KeyLocation {
+        HKEY root;
+        std::string subKey;
+    };
+
+    RegistryDatabase(int type, RegistryBackup& backup);
+
+    // The key's values as enabled items, then the stored disabled items of this type.
+    std::vector<StartupItem> getItems() override;
+    // Writes the value back as REG_SZ and forgets the stored copy.
+    void enable(const StartupItem& item) override;
+    // The data file holds the entry before its value is deleted; if the file cannot be
+    // written, the value stays and the failure is thrown.
+    void disable(const StartupItem& item) override;
+    // Deletes the value and any stored copy; a stored copy is dropped from the data file at once.
+    void remove(const StartupItem& item) override;
+    int getType() const override { return _type; }
+    bool isWorking() const override { return true; }
+
+    static KeyLocation getKeyLocation(int type);
+
+private:
+    int _type;
+    RegistryBackup* _backup;
+};
+
+} // namespace products::bootwarden::database

@@ -1,0 +1,56 @@
+#include "windows/registry/RegistryHelpers.h"
+
+#include "platform/Win32Api.h"
+#include "platform/errorresources/SystemErrors.h"
+#include "util/assertion/Assertion.h"
+#include "windows/registry/RegistryException.h"
+
+#include <vector>
+
+namespace windows::registry {
+
+namespace {
+
+const char* const SOURCE = "windows/registry/RegistryHelpers";
+
+RegistryException expansionFailure()
+{
+    return RegistryException(
+        "Error when expanding enviromental varible.\n\n" +
+        SystemErrors::map(static_cast<int>(platform::win32().GetLastError())));
+}
+
+} // namespace
+
+std::string RegistryHelpers::getRootKeyName(HKEY root)
+{
+    const std::pair<HKEY, const char*> names[] = {
+        {HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT"},   {HKEY_CURRENT_CONFIG, "HKEY_CURRENT_CONFIG"},
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER"},   {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE"},
+        {HKEY_USERS, "HKEY_USERS"},
+    };
+    for (const auto& name : names)
+        if (name.first == root)
+            return name.second;
+    reportAssertion("false", SOURCE, 201);
+    return "DUMMY_TO_AVOID_WARNING";
+}
+
+std::string RegistryHelpers::expandEnvironmentStrings(const std::string& text)
+{
+    char scratch[1];
+    const DWORD expandedSize = platform::win32().ExpandEnvironmentStringsA(text.c_str(), scratch, 0);
+    if (expandedSize == 0)
+        throw expansionFailure();
+    std::vector<char> buffer(expandedSize, '\0');
+    const DWORD pathSize =
+        platform::win32().ExpandEnvironmentStringsA(text.c_str(), buffer.data(), expandedSize);
+    if (pathSize == 0)
+        throw expansionFailure();
+    // NT counts the terminator in both answers, older systems only in the first.
+    check(pathSize == expandedSize || pathSize == expandedSize - 1,
+          "pathSize == expandedSize || pathSize == expandedSize - 1", SOURCE, 163);
+    return std::string(buffer.data());
+}
+
+} // namespace windows::registry

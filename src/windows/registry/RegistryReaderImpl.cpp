@@ -1,0 +1,147 @@
+#include "windows/registry/RegistryReaderImpl.h"
+
+#include "platform/Win32Api.h"
+#include "platform/errorresources/SystemErrors.h"
+#include "util/assertion/Assertion.h"
+#include "windows/registry/RegistryException.h"
+#include "windows/registry/RegistryHelpers.h"
+#include "windows/registry/RegistryKey.h"
+
+#include <cstring>
+
+namespace windows::registry {
+
+namespace {
+
+const char* const SOURCE = "windows/registry/RegistryReaderImpl";
+const DWORD READ_BUFFER_SIZE = 2048;
+const DWORD ENUM_BUFFER_SIZE = 256;
+// The registry's own limit for a value name, terminator included.
+const DWORD MAX_NAME_SIZE = 16384;
+
+std::string textUpToNul(const std::vector<char>& buffer, DWORD size)
+{
+    const char* end = static_cast<const char*>(std::memchr(buffer.data(), '\0', size));
+    return std::string(buffer.data(), end ? end - buffer.data() : size);
+}
+
+std::string dataText(DWORD type, const std::vector<char>& buffer, DWORD size)
+{
+    if (type == REG_SZ)
+        return textUpToNul(buffer, size);
+    if (type == REG_EXPAND_SZ)
+        return RegistryHelpers::expandEnvironmentStrings(textUpToNul(buffer, size));
+    return std::string(buffer.data(), size);
+}
+
+} // namespace
+
+std::string RegistryReaderImpl::readString(const std::string& name)
+{
+    std::vector<char> buffer(READ_BUFFER_SIZE);
+    DWORD size = 0;
+    const DWORD type = queryValue(name, buffer, size);
+    check(type == REG_SZ || type == REG_MULTI_SZ || type == REG_EXPAND_SZ,
+          "type == REG_SZ || type == REG_MULTI_SZ || type == REG_EXPAND_SZ", SOURCE, 54);
+    const std::string text = textUpToNul(buffer, size);
+    return type == REG_EXPAND_SZ ? RegistryHelpers::expandEnvironmentStrings(text) : text;
+}
+
+int RegistryReaderImpl::readInt(const std::string& name)
+{
+    std::vector<char> buffer(sizeof(int), '\0');
+    DWORD size = 0;
+    const DWORD type = queryValue(name, buffer, size);
+    check(type == REG_DWORD || type == REG_BINARY || type == REG_DWORD_LITTLE_ENDIAN,
+          "type == REG_DWORD || type == REG_BINARY || type == REG_DWORD_LITTLE_ENDIAN", SOURCE, 73);
+    check(size <= sizeof(int), "size <= sizeof(int)", SOURCE, 74);
+    unsigned value = 0;
+    for (DWORD i = 0; i < size && i < sizeof(int); ++i)
+        value |= static_cast<unsigned>(static_cast<unsigned char>(buffer[i])) << (8 * i);
+    return static_cast<int>(value);
+}
+
+bool RegistryReaderImpl::valueExists(const std::string& name)
+{
+    std::vector<char> buffer(READ_BUFFER_SIZE);
+    DWORD size = 0;
+    try {
+        queryValue(name, buffer, size);
+        return true;
+    } catch (const RegistryValueNotFoundException&) {
+        return false;
+    }
+}
+
+DWORD RegistryReaderImpl::queryValue(const std::string& name, std::vector<char>& buffer,
+                                     DWORD& size)
+{
+    for (;;) {
+        DWORD type = 0;
+        size = static_cast<DWORD>(buffer.size());
+        const LONG result = platform::win32().RegQueryValueExA(
+            _key.getKey(), name.c_str(), nullptr, &type, reinterpret_cast<LPBYTE>(buffer.data()),
+            &size);
+        if (result == ERROR_SUCCESS)
+            return type;
+        if (result == ERROR_MORE_DATA && size > buffer.size()) {
+            buffer.assign(size, '\0');
+            continue;
+        }
+        const std::string details =
+            _key.getPath() + "\\" + name + "\n\n" + SystemErrors::map(result);
+        if (result == ERROR_ACCESS_DENIED)
+            throw RegistryAccessDeniedException(
+                "Error when reading a registry key, access is denied. Entry: " + details);
+        if (result == ERROR_FILE_NOT_FOUND)
+            throw RegistryValueNotFoundException(
+                "Error when reading a registry key, the value doesn't exist. Entry: " + details);
+        throw RegistryException("Error when reading a registry key. Entry: " + details);
+    }
+}
+
+RegistryReaderImpl::Values RegistryReaderImpl::getValues()
+{
+    Values values;
+    std::vector<char> name(ENUM_BUFFER_SIZE);
+    std::vector<char> data(ENUM_BUFFER_SIZE);
+    for (DWORD index = 0;;) {
+        std::fill(name.begin(), name.end(), '\0');
+        std::fill(data.begin(), data.end(), '\0');
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        DWORD dataSize = static_cast<DWORD>(data.size());
+        DWORD type = 0;
+        const LONG result = platform::win32().RegEnumValueA(
+            _key.getKey(), index, name.data(), &nameLength, nullptr, &type,
+            reinterpret_cast<LPBYTE>(data.data()), &dataSize);
+        if (result == ERROR_NO_MORE_ITEMS)
+            return values;
+        if (result == ERROR_SUCCESS) {
+            values.emplace_back(name.data(), dataText(type, data, dataSize));
+            ++index;
+            continue;
+        }
+        // The registry says which of the two did not fit only for the data; the name buffer
+        // grows up to the registry's own limit.
+        if (result == ERROR_MORE_DATA && (dataSize > data.size() || name.size() < MAX_NAME_SIZE)) {
+            if (dataSize > data.size())
+                data.resize(dataSize);
+            else
+                name.resize(MAX_NAME_SIZE);
+            continue;
+        }
+        const std::string details = _key.getPath() + "\n\n" + SystemErrors::map(result);
+        if (result == ERROR_ACCESS_DENIED)
+            throw RegistryAccessDeniedException(
+                "Error when reading a registry key while enumerating a value, access is denied. "
+                "Entry: " +
+                details);
+        if (result == ERROR_FILE_NOT_FOUND)
+            throw RegistryValueNotFoundException(
+                "Error when reading a registry key, the value doesn't exist. Entry: " + details);
+        throw RegistryException(
+            "Error when reading a registry key while enumerating a value. Entry: " + details);
+    }
+}
+
+} // namespace windows::registry

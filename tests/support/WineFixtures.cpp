@@ -1,0 +1,78 @@
+#include "support/WineFixtures.h"
+
+#include <shlobj.h>
+
+#include <stdexcept>
+#include <vector>
+
+RegistryScratch::RegistryScratch(HKEY root, const std::string& subKey)
+    : _root(root), _subKey(subKey)
+{
+    ::RegDeleteTreeA(_root, _subKey.c_str());
+    HKEY key = nullptr;
+    if (::RegCreateKeyExA(_root, _subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                          nullptr) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot create test key " + subKey);
+    ::RegCloseKey(key);
+}
+
+RegistryScratch::~RegistryScratch()
+{
+    ::RegDeleteTreeA(_root, _subKey.c_str());
+}
+
+void RegistryScratch::set(const std::string& name, DWORD type, const std::string& bytes) const
+{
+    ::RegSetKeyValueA(_root, _subKey.c_str(), name.c_str(), type, bytes.data(),
+                      static_cast<DWORD>(bytes.size()));
+}
+
+void RegistryScratch::setString(const std::string& name, const std::string& text) const
+{
+    set(name, REG_SZ, text + '\0');
+}
+
+std::string RegistryScratch::get(const std::string& name, DWORD* type) const
+{
+    HKEY key = nullptr;
+    DWORD found = 0;
+    DWORD size = 0;
+    std::vector<char> data;
+    if (::RegOpenKeyExA(_root, _subKey.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        if (::RegQueryValueExA(key, name.c_str(), nullptr, &found, nullptr, &size) == ERROR_SUCCESS) {
+            data.resize(size + 1);
+            ::RegQueryValueExA(key, name.c_str(), nullptr, &found,
+                               reinterpret_cast<BYTE*>(data.data()), &size);
+        } else {
+            found = 0;
+        }
+        ::RegCloseKey(key);
+    }
+    if (type)
+        *type = found;
+    return found == 0 ? std::string() : std::string(data.data(), size);
+}
+
+bool RegistryScratch::has(const std::string& name) const
+{
+    DWORD type = 0;
+    get(name, &type);
+    return type != 0;
+}
+
+void createShortcut(const std::string& linkPath, const std::string& target)
+{
+    IShellLinkA* link = nullptr;
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                  reinterpret_cast<void**>(&link))))
+        throw std::runtime_error("no shell link object");
+    link->SetPath(target.c_str());
+    IPersistFile* file = nullptr;
+    link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    std::wstring wide(linkPath.begin(), linkPath.end());
+    const HRESULT saved = file->Save(wide.c_str(), TRUE);
+    file->Release();
+    link->Release();
+    if (FAILED(saved))
+        throw std::runtime_error("cannot save shortcut " + linkPath);
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Real keys, values and shortcuts in the test prefix, made with the system's own calls so the
+// code under test meets them as it would on a user's machine.
+class RegistryScratch {
+public:
+    // Deletes and re-creates root\subKey; deletes it again at the end of the scope.
+    RegistryScratch(HKEY root, const std::string& subKey);
+    ~RegistryScratch();
+
+    RegistryScratch(const RegistryScratch&) = delete;
+    RegistryScratch& operator=(const RegistryScratch&) = delete;
+
+    void set(const std::string& name, DWORD type, const std::string& bytes) const;
+    void setString(const std::string& name, const std::string& text) const;
+    // The stored bytes and type of a value; type 0 when it is missing.
+    std::string get(const std::string& name, DWORD* type = nullptr) const;
+    bool has(const std::string& name) const;
+
+    HKEY root() const { return _root; }
+    const std::string& subKey() const { return _subKey; }
+
+private:
+    HKEY _root;
+    std::string _subKey;
+};
+
+// Creates a shell link at linkPath that points to target, through the shell's link object.
+void createShortcut(const std::string& linkPath, const std::string& target);
+
+// COM for the length of a test, as the application start-up initialises it.
+class ComApartment {
+public:
+    ComApartment() { ::CoInitialize(nullptr); }
+    ~ComApartment() { ::CoUninitialize(); }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+};
