@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include <cstring>
 #include <stdexcept>
 #include <vector>
 
@@ -58,6 +59,37 @@ bool RegistryScratch::has(const std::string& name) const
     DWORD type = 0;
     get(name, &type);
     return type != 0;
+}
+
+ScopedRegistryValue::ScopedRegistryValue(HKEY root, const std::string& subKey,
+                                         const std::string& name, const char* text)
+    : _root(root), _subKey(subKey), _name(name)
+{
+    HKEY key = nullptr;
+    ::RegCreateKeyExA(_root, _subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    DWORD size = 0;
+    if (::RegQueryValueExA(key, _name.c_str(), nullptr, &_oldType, nullptr, &size) == ERROR_SUCCESS) {
+        _oldBytes.resize(size);
+        ::RegQueryValueExA(key, _name.c_str(), nullptr, &_oldType,
+                           reinterpret_cast<BYTE*>(&_oldBytes[0]), &size);
+    } else {
+        _oldType = 0;
+    }
+    if (text)
+        ::RegSetValueExA(key, _name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                         static_cast<DWORD>(strlen(text) + 1));
+    else
+        ::RegDeleteValueA(key, _name.c_str());
+    ::RegCloseKey(key);
+}
+
+ScopedRegistryValue::~ScopedRegistryValue()
+{
+    if (_oldType == 0)
+        ::RegDeleteKeyValueA(_root, _subKey.c_str(), _name.c_str());
+    else
+        ::RegSetKeyValueA(_root, _subKey.c_str(), _name.c_str(), _oldType, _oldBytes.data(),
+                          static_cast<DWORD>(_oldBytes.size()));
 }
 
 void createShortcut(const std::string& linkPath, const std::string& target)

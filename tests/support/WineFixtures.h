@@ -29,6 +29,25 @@ private:
     std::string _subKey;
 };
 
+// Gives one existing value a new REG_SZ text, or deletes it when text is null, and puts the
+// old value back at the end of the scope.
+class ScopedRegistryValue {
+public:
+    ScopedRegistryValue(HKEY root, const std::string& subKey, const std::string& name,
+                        const char* text);
+    ~ScopedRegistryValue();
+
+    ScopedRegistryValue(const ScopedRegistryValue&) = delete;
+    ScopedRegistryValue& operator=(const ScopedRegistryValue&) = delete;
+
+private:
+    HKEY _root;
+    std::string _subKey;
+    std::string _name;
+    DWORD _oldType = 0;
+    std::string _oldBytes;
+};
+
 // Creates a shell link at linkPath that points to target, through the shell's link object.
 void createShortcut(const std::string& linkPath, const std::string& target);
 
