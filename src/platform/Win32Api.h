@@ -1,6 +1,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <fstream>
@@ -84,6 +85,39 @@ struct Win32Api {
 
     // User interface
     std::function<int(HWND, LPCSTR, LPCSTR, UINT)> MessageBoxA = ::MessageBoxA;
+    std::function<void()> InitCommonControls = ::InitCommonControls;
+    std::function<HMODULE(LPCSTR)> GetModuleHandleA = ::GetModuleHandleA;
+    std::function<INT_PTR(HINSTANCE, LPCSTR, HWND, DLGPROC, LPARAM)> DialogBoxParamA =
+        ::DialogBoxParamA;
+    std::function<BOOL(HWND, INT_PTR)> EndDialog = ::EndDialog;
+    std::function<HWND(HWND, int)> GetDlgItem = ::GetDlgItem;
+    std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> SendMessageA = ::SendMessageA;
+    std::function<BOOL(HWND, LPCSTR)> SetWindowTextA = ::SetWindowTextA;
+    std::function<int(HWND)> GetWindowTextLengthA = ::GetWindowTextLengthA;
+    std::function<int(HWND, LPSTR, int)> GetWindowTextA = ::GetWindowTextA;
+    std::function<HICON(HINSTANCE, LPCSTR)> LoadIconA = ::LoadIconA;
+    std::function<BOOL(HICON)> DestroyIcon = ::DestroyIcon;
+    std::function<HBITMAP(HINSTANCE, LPCSTR)> LoadBitmapA = ::LoadBitmapA;
+    std::function<BOOL(HGDIOBJ)> DeleteObject = ::DeleteObject;
+    std::function<HIMAGELIST(int, int, UINT, int, int)> ImageList_Create = ::ImageList_Create;
+    std::function<int(HIMAGELIST, HBITMAP, COLORREF)> ImageList_AddMasked = ::ImageList_AddMasked;
+    std::function<int(HIMAGELIST, int, HICON)> ImageList_ReplaceIcon = ::ImageList_ReplaceIcon;
+    std::function<BOOL(HIMAGELIST)> ImageList_Destroy = ::ImageList_Destroy;
+    std::function<HMENU(HWND, BOOL)> GetSystemMenu = ::GetSystemMenu;
+    std::function<BOOL(HMENU, UINT, UINT_PTR, LPCSTR)> AppendMenuA = ::AppendMenuA;
+    std::function<HMENU()> CreatePopupMenu = ::CreatePopupMenu;
+    std::function<BOOL(HMENU, UINT, UINT, UINT_PTR, LPCSTR)> InsertMenuA = ::InsertMenuA;
+    std::function<BOOL(HMENU, UINT, int, int, int, HWND, const RECT*)> TrackPopupMenu =
+        ::TrackPopupMenu;
+    std::function<BOOL(HMENU)> DestroyMenu = ::DestroyMenu;
+    std::function<BOOL(LPPOINT)> GetCursorPos = ::GetCursorPos;
+    std::function<BOOL(HWND, LPPOINT)> ScreenToClient = ::ScreenToClient;
+    std::function<BOOL(HWND)> IsIconic = ::IsIconic;
+    std::function<HDC(HWND, LPPAINTSTRUCT)> BeginPaint = ::BeginPaint;
+    std::function<BOOL(HWND, const PAINTSTRUCT*)> EndPaint = ::EndPaint;
+    std::function<BOOL(HWND, LPRECT)> GetClientRect = ::GetClientRect;
+    std::function<int(int)> GetSystemMetrics = ::GetSystemMetrics;
+    std::function<BOOL(HDC, int, int, HICON)> DrawIcon = ::DrawIcon;
 };
 
 // The calls in force.

@@ -1,0 +1,148 @@
+#include "platform/framework/Dialog.h"
+
+#include "platform/Win32Api.h"
+#include "platform/framework/DataExchange.h"
+
+namespace platform {
+
+Dialog::Dialog(int templateId, HWND parent) : _templateId(templateId), _parent(parent)
+{
+}
+
+Dialog::~Dialog() = default;
+
+INT_PTR Dialog::DoModal()
+{
+    _failure = nullptr;
+    const INT_PTR result =
+        win32().DialogBoxParamA(win32().GetModuleHandleA(nullptr), MAKEINTRESOURCEA(_templateId), _parent,
+                                DialogProc, reinterpret_cast<LPARAM>(this));
+    _window = nullptr;
+    if (_failure)
+        std::rethrow_exception(_failure);
+    return result;
+}
+
+BOOL Dialog::OnInitDialog()
+{
+    UpdateData(false);
+    return TRUE;
+}
+
+void Dialog::DoDataExchange(DataExchange&)
+{
+}
+
+void Dialog::UpdateData(bool saveAndValidate)
+{
+    DataExchange exchange(_window, saveAndValidate);
+    DoDataExchange(exchange);
+}
+
+void Dialog::OnOK()
+{
+    UpdateData(true);
+    EndDialog(IDOK);
+}
+
+void Dialog::OnCancel()
+{
+    EndDialog(IDCANCEL);
+}
+
+void Dialog::EndDialog(int result)
+{
+    win32().EndDialog(_window, result);
+}
+
+bool Dialog::OnCommand(WORD id, WORD code)
+{
+    if (code != BN_CLICKED)
+        return false;
+    if (id == IDOK)
+        OnOK();
+    else if (id == IDCANCEL)
+        OnCancel();
+    else
+        return false;
+    return true;
+}
+
+bool Dialog::OnNotify(const NMHDR&, LRESULT&)
+{
+    return false;
+}
+
+bool Dialog::OnSysCommand(UINT, LPARAM)
+{
+    return false;
+}
+
+bool Dialog::OnPaint()
+{
+    return false;
+}
+
+HICON Dialog::OnQueryDragIcon()
+{
+    return nullptr;
+}
+
+HWND Dialog::GetDlgItem(int id) const
+{
+    return win32().GetDlgItem(_window, id);
+}
+
+void Dialog::SetWindowText(const std::string& text)
+{
+    win32().SetWindowTextA(_window, text.c_str());
+}
+
+INT_PTR CALLBACK Dialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG) {
+        auto* dialog = reinterpret_cast<Dialog*>(lParam);
+        dialog->_window = window;
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, lParam);
+    }
+    auto* dialog = reinterpret_cast<Dialog*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (!dialog)
+        return FALSE;
+    if (message == WM_NCDESTROY)
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    try {
+        return dialog->route(message, wParam, lParam);
+    } catch (...) {
+        if (!dialog->_failure)
+            dialog->_failure = std::current_exception();
+        win32().EndDialog(window, IDABORT);
+        return TRUE;
+    }
+}
+
+INT_PTR Dialog::route(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog();
+    case WM_COMMAND:
+        return OnCommand(LOWORD(wParam), HIWORD(wParam));
+    case WM_NOTIFY: {
+        LRESULT result = 0;
+        if (!OnNotify(*reinterpret_cast<const NMHDR*>(lParam), result))
+            return FALSE;
+        ::SetWindowLongPtrA(_window, DWLP_MSGRESULT, result);
+        return TRUE;
+    }
+    case WM_SYSCOMMAND:
+        return OnSysCommand(static_cast<UINT>(wParam), lParam);
+    case WM_PAINT:
+        return OnPaint();
+    case WM_QUERYDRAGICON:
+        return reinterpret_cast<INT_PTR>(OnQueryDragIcon());
+    default:
+        return FALSE;
+    }
+}
+
+} // namespace platform

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <exception>
+#include <string>
+
+namespace platform {
+
+class DataExchange;
+
+// A modal dialog made from a template of the program's resources. The dialog procedure only
+// routes each message to one virtual handler; an exception that leaves a handler ends the
+// modal run and is thrown again by DoModal, so no exception crosses the system's frames.
+class Dialog {
+public:
+    Dialog(int templateId, HWND parent);
+    virtual ~Dialog();
+
+    Dialog(const Dialog&) = delete;
+    Dialog& operator=(const Dialog&) = delete;
+
+    // Runs the dialog until it ends; IDOK or IDCANCEL.
+    INT_PTR DoModal();
+    HWND GetSafeHwnd() const { return _window; }
+
+protected:
+    // Binds the controls and shows the members in them; TRUE lets the system set the focus.
+    virtual BOOL OnInitDialog();
+    virtual void DoDataExchange(DataExchange& exchange);
+    // Takes the controls' data into the members (true) or shows the members (false).
+    void UpdateData(bool saveAndValidate = true);
+
+    // BN_CLICKED of OK: takes the data and ends with IDOK.
+    virtual void OnOK();
+    // BN_CLICKED of Cancel or the close box: ends with IDCANCEL.
+    virtual void OnCancel();
+    void EndDialog(int result);
+
+    // Each answers whether it handled the message; unhandled ones get the default handling.
+    virtual bool OnCommand(WORD id, WORD code);
+    virtual bool OnNotify(const NMHDR& header, LRESULT& result);
+    virtual bool OnSysCommand(UINT id, LPARAM param);
+    virtual bool OnPaint();
+    virtual HICON OnQueryDragIcon();
+
+    HWND GetDlgItem(int id) const;
+    void SetWindowText(const std::string& text);
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR route(UINT message, WPARAM wParam, LPARAM lParam);
+
+    int _templateId;
+    HWND _parent;
+    HWND _window = nullptr;
+    std::exception_ptr _failure;
+};
+
+} // namespace platform

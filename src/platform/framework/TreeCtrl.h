@@ -1,0 +1,31 @@
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+namespace platform {
+
+class ImageList;
+
+// A tree-view control of a dialog, reached through its messages.
+class TreeCtrl {
+public:
+    virtual ~TreeCtrl() = default;
+
+    void Attach(HWND window) { _window = window; }
+    HWND GetSafeHwnd() const { return _window; }
+
+    void SetImageList(ImageList& list, int which);
+    HTREEITEM GetSelectedItem() const;
+    BOOL SelectItem(HTREEITEM item);
+    // The item under a client point, and where on it the point lies (TVHT_ flags).
+    HTREEITEM HitTest(POINT point, UINT* flags) const;
+
+protected:
+    LRESULT send(UINT message, WPARAM wParam, LPARAM lParam) const;
+
+private:
+    HWND _window = nullptr;
+};
+
+} // namespace platform
