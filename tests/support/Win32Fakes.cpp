@@ -58,3 +58,15 @@ bool ScratchDirectory::exists(const std::string& path)
 {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
+
+CurrentDirectory::CurrentDirectory(const std::string& path)
+{
+    char buffer[MAX_PATH];
+    _saved.assign(buffer, ::GetCurrentDirectoryA(MAX_PATH, buffer));
+    ::SetCurrentDirectoryA(path.c_str());
+}
+
+CurrentDirectory::~CurrentDirectory()
+{
+    ::SetCurrentDirectoryA(_saved.c_str());
+}

@@ -61,3 +61,16 @@ public:
 private:
     std::string _path;
 };
+
+// Makes a directory the current one for the length of a scope.
+class CurrentDirectory {
+public:
+    explicit CurrentDirectory(const std::string& path);
+    ~CurrentDirectory();
+
+    CurrentDirectory(const CurrentDirectory&) = delete;
+    CurrentDirectory& operator=(const CurrentDirectory&) = delete;
+
+private:
+    std::string _saved;
+};

@@ -12,13 +12,17 @@ namespace {
 using windows::process::CouldNotCreateProcessException;
 using windows::process::CouldNotShellExecuteException;
 
-// A started program runs on its own; give it a few seconds to leave its trace.
+// A started program runs on its own; give it up to ten seconds to write its line.
 std::string awaitTrace(const std::string& path)
 {
-    for (int i = 0; i < 100 && !ScratchDirectory::exists(path); ++i)
+    std::string trace;
+    for (int i = 0; i < 100; ++i) {
+        trace = ScratchDirectory::readFile(path);
+        if (!trace.empty() && trace.back() == '\n')
+            break;
         ::Sleep(100);
-    ::Sleep(100);
-    return ScratchDirectory::readFile(path);
+    }
+    return trace;
 }
 
 class ProcessHelperTest : public testing::Test {

@@ -1,0 +1,88 @@
+#include "products/bootwarden/BootwardenApp.h"
+
+#include "platform/errorresources/SystemErrors.h"
+#include "support/DialogDriver.h"
+#include "support/Win32Fakes.h"
+#include "util/assertion/Assertion.h"
+#include "util/parser/ArgumentParserHelpers.h"
+#include "windows/file/WindowsFileHelper.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+using products::bootwarden::BootwardenApp;
+
+namespace {
+
+// The start-up makes the program's folder current; each test gets its own folder back.
+class BootwardenAppTest : public testing::Test {
+protected:
+    ScratchDirectory elsewhere{"started_elsewhere"};
+    CurrentDirectory current{elsewhere.path()};
+    const std::string programFolder =
+        ArgumentParserHelpers::getDirectory(WindowsFileHelper::getModuleFileName());
+    MessageBoxRecorder boxes;
+    BootwardenApp application;
+};
+
+TEST_F(BootwardenAppTest, RunsTheDialogInTheProgramsOwnFolder)
+{
+    std::string folderDuringRun;
+    DialogDriver driver([&folderDuringRun](HWND dialog) {
+        folderDuringRun = WindowsFileHelper::getCurrentDirectory();
+        ::SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_FALSE(application.InitInstance());
+    EXPECT_EQ(programFolder, folderDuringRun);
+    EXPECT_TRUE(driver.ended());
+    EXPECT_TRUE(boxes.boxes().empty());
+}
+
+TEST_F(BootwardenAppTest, UnreadableDataFileGivesOneErrorBoxAndNoWindow)
+{
+    const std::string dataFile = programFolder + "bootwarden.dat";
+    ::CreateDirectoryA(dataFile.c_str(), nullptr);
+    bool shown = false;
+    DialogDriver driver([&shown](HWND) { shown = true; });
+    EXPECT_FALSE(application.InitInstance());
+    ::RemoveDirectoryA(dataFile.c_str());
+    EXPECT_FALSE(shown);
+    ASSERT_EQ(1u, boxes.boxes().size());
+    EXPECT_EQ(0u, boxes.boxes()[0].text.find("An error occured when trying to open the file for "
+                                             "reading.\nFilename: 'bootwarden.dat'\nCurrent "
+                                             "Working Directory: " + programFolder + "\n"));
+    EXPECT_EQ("Bootwarden Center Error", boxes.boxes()[0].title);
+}
+
+TEST_F(BootwardenAppTest, UnknownProgramFileEndsTheRunWithItsMessage)
+{
+    platform::ScopedOverride fail(&platform::Win32Api::GetModuleFileNameA,
+                                  failing(DWORD(0), ERROR_NOT_ENOUGH_MEMORY));
+    EXPECT_FALSE(application.InitInstance());
+    ASSERT_EQ(1u, boxes.boxes().size());
+    EXPECT_EQ("Could not get the module filename for the current process: " +
+                  SystemErrors::map(ERROR_NOT_ENOUGH_MEMORY),
+              boxes.boxes()[0].text);
+}
+
+TEST_F(BootwardenAppTest, AssertionsGoToABoxWhileTheDialogLivesAndToTheFileAfter)
+{
+    std::remove("assertion.txt");
+    DialogDriver driver([](HWND dialog) {
+        reportAssertion("during", "tests/BootwardenApp", 1);
+        ::SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    application.InitInstance();
+    ASSERT_EQ(1u, boxes.boxes().size());
+    EXPECT_EQ(0u, boxes.boxes()[0].text.find("An assertion failed."));
+    EXPECT_NE(std::string::npos, boxes.boxes()[0].text.find("Message: during\n"));
+    EXPECT_FALSE(ScratchDirectory::exists("assertion.txt"));
+
+    reportAssertion("after", "tests/BootwardenApp", 2);
+    EXPECT_EQ(1u, boxes.boxes().size());
+    EXPECT_NE(std::string::npos, ScratchDirectory::readFile("assertion.txt").find("Message: after"));
+    std::remove("assertion.txt");
+}
+
+} // namespace
