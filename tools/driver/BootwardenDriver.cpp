@@ -1,0 +1,360 @@
+// Works a running Bootwarden.exe from outside, as a user would: for the end-to-end test, and
+// to seed and show the demo that the README's run command starts.
+//
+//   BootwardenDriver seed                  puts sample entries into the current Wine prefix
+//   BootwardenDriver expand                expands the tree of a running Bootwarden window
+//   BootwardenDriver e2e <Bootwarden.exe>  disables an entry and presses OK, then re-enables
+//                                          it and presses Cancel, checking registry and data file
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const RUN_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char* const CAPTION = "Bootwarden Center";
+
+int failures = 0;
+
+void expect(bool condition, const std::string& what)
+{
+    std::printf("%s %s\n", condition ? "ok:  " : "FAIL:", what.c_str());
+    if (!condition)
+        ++failures;
+}
+
+std::string windowsPath(std::string path)
+{
+    if (!path.empty() && path[0] == '/') {
+        for (char& c : path)
+            if (c == '/')
+                c = '\\';
+        path = "Z:" + path;
+    }
+    return path;
+}
+
+void setValue(HKEY root, const char* key, const std::string& name, const std::string& data)
+{
+    ::RegSetKeyValueA(root, key, name.c_str(), REG_SZ, data.c_str(), static_cast<DWORD>(data.size() + 1));
+}
+
+bool valueExists(HKEY root, const char* key, const std::string& name)
+{
+    return ::RegGetValueA(root, key, name.c_str(), RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream stream(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << stream.rdbuf();
+    return bytes.str();
+}
+
+// Memory inside the program's process, for the tree messages that carry a pointer.
+class RemoteBuffer {
+public:
+    RemoteBuffer(HWND window, SIZE_T size) : _size(size)
+    {
+        DWORD id = 0;
+        ::GetWindowThreadProcessId(window, &id);
+        _process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
+        _address = ::VirtualAllocEx(_process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+    }
+    ~RemoteBuffer()
+    {
+        ::VirtualFreeEx(_process, _address, 0, MEM_RELEASE);
+        ::CloseHandle(_process);
+    }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+    LPARAM address() const { return reinterpret_cast<LPARAM>(_address); }
+    char* at(SIZE_T offset) const { return static_cast<char*>(_address) + offset; }
+    void write(const void* data, SIZE_T size, SIZE_T offset = 0)
+    {
+        ::WriteProcessMemory(_process, at(offset), data, size, nullptr);
+    }
+    void read(void* data, SIZE_T size, SIZE_T offset = 0) const
+    {
+        ::ReadProcessMemory(_process, at(offset), data, size, nullptr);
+    }
+
+private:
+    HANDLE _process;
+    void* _address;
+    SIZE_T _size;
+};
+
+// The tree view of another process.
+class RemoteTree {
+public:
+    explicit RemoteTree(HWND tree) : _tree(tree), _buffer(tree, 4096) {}
+
+    HTREEITEM next(HTREEITEM item, UINT relation) const
+    {
+        return reinterpret_cast<HTREEITEM>(
+            ::SendMessageA(_tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+    }
+
+    std::string text(HTREEITEM item)
+    {
+        TVITEMA fields = {};
+        fields.hItem = item;
+        fields.mask = TVIF_TEXT;
+        fields.pszText = _buffer.at(sizeof fields);
+        fields.cchTextMax = 1024;
+        _buffer.write(&fields, sizeof fields);
+        ::SendMessageA(_tree, TVM_GETITEMA, 0, _buffer.address());
+        char text[1024] = {};
+        _buffer.read(text, sizeof text - 1, sizeof fields);
+        return text;
+    }
+
+    int stateImage(HTREEITEM item) const
+    {
+        return static_cast<int>(::SendMessageA(_tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item),
+                                               TVIS_STATEIMAGEMASK) >> 12);
+    }
+
+    void expand(HTREEITEM item) const
+    {
+        ::SendMessageA(_tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+    }
+
+    void expandAll()
+    {
+        std::vector<HTREEITEM> pending{next(nullptr, TVGN_ROOT)};
+        while (!pending.empty()) {
+            for (HTREEITEM item = pending.back(); (pending.pop_back(), item);
+                 item = next(item, TVGN_NEXT)) {
+                expand(item);
+                pending.push_back(next(item, TVGN_CHILD));
+            }
+        }
+    }
+
+    // Follows "Registry/Current User/Run/Name", expanding on the way.
+    HTREEITEM find(const std::string& path)
+    {
+        std::istringstream parts(path);
+        std::string part;
+        HTREEITEM item = nullptr;
+        HTREEITEM candidate = next(nullptr, TVGN_ROOT);
+        while (std::getline(parts, part, '/')) {
+            while (candidate && text(candidate) != part)
+                candidate = next(candidate, TVGN_NEXT);
+            if (!candidate)
+                return nullptr;
+            item = candidate;
+            expand(item);
+            candidate = next(item, TVGN_CHILD);
+        }
+        return item;
+    }
+
+    // A screen point on the item's check image.
+    POINT checkImagePoint(HTREEITEM item)
+    {
+        RECT rect = {};
+        *reinterpret_cast<HTREEITEM*>(&rect) = item;
+        _buffer.write(&rect, sizeof rect);
+        ::SendMessageA(_tree, TVM_GETITEMRECT, FALSE, _buffer.address());
+        _buffer.read(&rect, sizeof rect);
+        POINT point = {rect.left, (rect.top + rect.bottom) / 2};
+        for (; point.x < rect.right; ++point.x) {
+            TVHITTESTINFO hit = {};
+            hit.pt = point;
+            _buffer.write(&hit, sizeof hit);
+            ::SendMessageA(_tree, TVM_HITTEST, 0, _buffer.address());
+            _buffer.read(&hit, sizeof hit);
+            if (hit.hItem == item && (hit.flags & TVHT_ONITEMSTATEICON))
+                break;
+        }
+        ::ClientToScreen(_tree, &point);
+        return point;
+    }
+
+private:
+    HWND _tree;
+    RemoteBuffer _buffer;
+};
+
+HWND waitForWindow(int seconds)
+{
+    for (int i = 0; i < seconds * 10; ++i) {
+        if (HWND window = ::FindWindowA(nullptr, CAPTION))
+            return window;
+        ::Sleep(100);
+    }
+    return nullptr;
+}
+
+void clickAt(POINT screen)
+{
+    ::SetCursorPos(screen.x, screen.y);
+    ::Sleep(200);
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(2, inputs, sizeof(INPUT));
+    ::Sleep(500);
+}
+
+// Starts the program, lets act work its window, and waits for the program to end.
+bool session(const std::string& program, const std::function<void(HWND, RemoteTree&)>& act)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::string commandLine = "\"" + program + "\"";
+    if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process)) {
+        expect(false, "start " + program);
+        return false;
+    }
+    const HWND dialog = waitForWindow(30);
+    expect(dialog != nullptr, "the window \"Bootwarden Center\" appears");
+    if (dialog) {
+        ::SetForegroundWindow(dialog);
+        RemoteTree tree(::GetDlgItem(dialog, 1000));
+        act(dialog, tree);
+    }
+    const bool ended = ::WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0;
+    expect(ended, "the program ends when its dialog closes");
+    if (!ended)
+        ::TerminateProcess(process.hProcess, 1);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return dialog != nullptr;
+}
+
+void press(HWND dialog, int button)
+{
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, button)));
+}
+
+int endToEnd(const std::string& program)
+{
+    const std::string folder = program.substr(0, program.rfind('\\') + 1);
+    const std::string dataFile = folder + "bootwarden.dat";
+    const std::string name = "E2E Tool";
+    const std::string command = "C:\\windows\\system32\\notepad.exe /e2e";
+    ::DeleteFileA(dataFile.c_str());
+    setValue(HKEY_CURRENT_USER, RUN_KEY, name, command);
+    const std::string path = "Registry/Current User/Run/" + name;
+
+    session(program, [&](HWND dialog, RemoteTree& tree) {
+        const HTREEITEM item = tree.find(path);
+        expect(item != nullptr, "the entry is listed under " + path);
+        expect(tree.stateImage(item) == 1, "it shows the ticked box");
+        clickAt(tree.checkImagePoint(item));
+        expect(tree.stateImage(item) == 2, "a click on the box clears it");
+        press(dialog, IDOK);
+    });
+    expect(!valueExists(HKEY_CURRENT_USER, RUN_KEY, name), "OK deleted the value from the Run key");
+    const std::string record = std::string("\x05\0\0\0\x01\0\0\0", 8) + name + '\0' + command + '\0';
+    const std::string expected = std::string("\x01\0\0\0", 4) + record;
+    expect(readFile(dataFile) == expected, "the data file holds exactly the disabled entry");
+
+    session(program, [&](HWND dialog, RemoteTree& tree) {
+        const HTREEITEM item = tree.find(path);
+        expect(item != nullptr && tree.stateImage(item) == 2, "the entry is listed as disabled");
+        clickAt(tree.checkImagePoint(item));
+        expect(tree.stateImage(item) == 1, "a click ticks it again");
+        press(dialog, IDCANCEL);
+    });
+    expect(!valueExists(HKEY_CURRENT_USER, RUN_KEY, name), "Cancel left the registry alone");
+    expect(readFile(dataFile) == expected, "Cancel left the data file alone");
+    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, RUN_KEY, name.c_str());
+    ::DeleteFileA(dataFile.c_str());
+    std::printf("end to end: %s\n", failures == 0 ? "every check held" : "CHECKS FAILED");
+    return failures == 0 ? 0 : 1;
+}
+
+std::string startupFolder()
+{
+    char folder[MAX_PATH] = {};
+    DWORD size = sizeof folder;
+    ::RegGetValueA(HKEY_CURRENT_USER,
+                   "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                   "Startup", RRF_RT_REG_SZ, nullptr, folder, &size);
+    return folder;
+}
+
+void createShortcut(const std::string& link, const std::string& target)
+{
+    ::CoInitialize(nullptr);
+    IShellLinkA* shellLink = nullptr;
+    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                     reinterpret_cast<void**>(&shellLink)))) {
+        shellLink->SetPath(target.c_str());
+        IPersistFile* file = nullptr;
+        if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+            const std::wstring wide(link.begin(), link.end());
+            file->Save(wide.c_str(), TRUE);
+            file->Release();
+        }
+        shellLink->Release();
+    }
+    ::CoUninitialize();
+}
+
+int seed()
+{
+    setValue(HKEY_CURRENT_USER, RUN_KEY, "Updater",
+             "\"C:\\windows\\system32\\notepad.exe\" /background");
+    setValue(HKEY_CURRENT_USER, RUN_KEY, "Sync Helper",
+             "C:\\windows\\system32\\winver.exe --sync --profile=\"C:\\users\\Public\\Documents\\"
+             "Sync Helper\\profiles\\default\" --log-folder=\"C:\\users\\Public\\Documents\\Sync "
+             "Helper\\logs\" --retry=5 --interval=3600 --exclude=\"*.tmp;*.bak;*.swp\" "
+             "--notify-on-error --quiet --server=sync.example.invalid --port=8443 --cache-size=256 "
+             "--language=en-GB --theme=dark");
+    setValue(HKEY_LOCAL_MACHINE, RUN_KEY, "Audio Tray", "C:\\windows\\system32\\winecfg.exe /tray");
+    setValue(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+             "Finish Setup", "C:\\windows\\system32\\cmd.exe /c echo setup");
+    const std::string folder = startupFolder();
+    ::SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
+    ::CopyFileA("C:\\windows\\system32\\winver.exe", (folder + "\\winver.exe").c_str(), FALSE);
+    createShortcut(folder + "\\Notes.lnk", "C:\\windows\\system32\\notepad.exe");
+    std::printf("seeded the Run keys and %s\n", folder.c_str());
+    return 0;
+}
+
+int expandWindow()
+{
+    const HWND dialog = waitForWindow(60);
+    if (!dialog)
+        return 1;
+    RemoteTree tree(::GetDlgItem(dialog, 1000));
+    tree.expandAll();
+    if (HTREEITEM item = tree.find("Registry/Current User/Run/Sync Helper"))
+        ::SendMessageA(::GetDlgItem(dialog, 1000), TVM_SELECTITEM, TVGN_CARET,
+                       reinterpret_cast<LPARAM>(item));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "seed")
+        return seed();
+    if (mode == "expand")
+        return expandWindow();
+    if (mode == "e2e" && argc > 2)
+        return endToEnd(windowsPath(argv[2]));
+    std::fprintf(stderr, "usage: BootwardenDriver seed | expand | e2e <Bootwarden.exe>\n");
+    return 2;
+}
