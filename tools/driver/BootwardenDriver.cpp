@@ -59,6 +59,12 @@ std::string readFile(const std::string& path)
     return bytes.str();
 }
 
+// A disabled registry entry as the data file stores it.
+std::string record(char type, const std::string& name, const std::string& data)
+{
+    return std::string(1, type) + std::string("\0\0\0\x01\0\0\0", 7) + name + '\0' + data + '\0';
+}
+
 // Memory inside the program's process, for the tree messages that carry a pointer.
 class RemoteBuffer {
 public:
@@ -134,8 +140,9 @@ public:
     {
         std::vector<HTREEITEM> pending{next(nullptr, TVGN_ROOT)};
         while (!pending.empty()) {
-            for (HTREEITEM item = pending.back(); (pending.pop_back(), item);
-                 item = next(item, TVGN_NEXT)) {
+            HTREEITEM item = pending.back();
+            pending.pop_back();
+            for (; item; item = next(item, TVGN_NEXT)) {
                 expand(item);
                 pending.push_back(next(item, TVGN_CHILD));
             }
@@ -263,8 +270,7 @@ int endToEnd(const std::string& program)
         press(dialog, IDOK);
     });
     expect(!valueExists(HKEY_CURRENT_USER, RUN_KEY, name), "OK deleted the value from the Run key");
-    const std::string record = std::string("\x05\0\0\0\x01\0\0\0", 8) + name + '\0' + command + '\0';
-    const std::string expected = std::string("\x01\0\0\0", 4) + record;
+    const std::string expected = std::string("\x01\0\0\0", 4) + record(5, name, command);
     expect(readFile(dataFile) == expected, "the data file holds exactly the disabled entry");
 
     session(program, [&](HWND dialog, RemoteTree& tree) {
@@ -315,19 +321,31 @@ int seed()
     setValue(HKEY_CURRENT_USER, RUN_KEY, "Updater",
              "\"C:\\windows\\system32\\notepad.exe\" /background");
     setValue(HKEY_CURRENT_USER, RUN_KEY, "Sync Helper",
-             "C:\\windows\\system32\\winver.exe --sync --profile=\"C:\\users\\Public\\Documents\\"
+             "C:\\windows\\regedit.exe --sync --profile=\"C:\\users\\Public\\Documents\\"
              "Sync Helper\\profiles\\default\" --log-folder=\"C:\\users\\Public\\Documents\\Sync "
              "Helper\\logs\" --retry=5 --interval=3600 --exclude=\"*.tmp;*.bak;*.swp\" "
              "--notify-on-error --quiet --server=sync.example.invalid --port=8443 --cache-size=256 "
              "--language=en-GB --theme=dark");
     setValue(HKEY_LOCAL_MACHINE, RUN_KEY, "Audio Tray", "C:\\windows\\system32\\winecfg.exe /tray");
-    setValue(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
-             "Finish Setup", "C:\\windows\\system32\\cmd.exe /c echo setup");
+    // Empty keys are locations with nothing in them; a missing key would be shown as unreadable.
+    for (const char* key : {"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+                            "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx"}) {
+        HKEY created = nullptr;
+        for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+            if (::RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr) ==
+                ERROR_SUCCESS)
+                ::RegCloseKey(created);
+    }
     const std::string folder = startupFolder();
     ::SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
     ::CopyFileA("C:\\windows\\system32\\winver.exe", (folder + "\\winver.exe").c_str(), FALSE);
     createShortcut(folder + "\\Notes.lnk", "C:\\windows\\system32\\notepad.exe");
-    std::printf("seeded the Run keys and %s\n", folder.c_str());
+    // One entry disabled earlier, kept where the program will find it.
+    const std::string program = "C:\\Program Files\\Bootwarden";
+    ::SHCreateDirectoryExA(nullptr, program.c_str(), nullptr);
+    std::ofstream(program + "\\bootwarden.dat", std::ios::binary)
+        << std::string("\x01\0\0\0", 4) + record(5, "Old Helper", "C:\\windows\\notepad.exe /old");
+    std::printf("seeded the Run keys, %s and a disabled entry\n", folder.c_str());
     return 0;
 }
 
