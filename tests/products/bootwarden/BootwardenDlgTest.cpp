@@ -193,34 +193,20 @@ TEST_F(BootwardenDlgTest, UnreadableLocationShowsTheWarningAndItsReasonInInfo)
     EXPECT_EQ(std::string("General Information:\n") + RUN_TEXT, boxes.boxes()[1].text);
 }
 
-TEST_F(BootwardenDlgTest, OnlyTheCheckImageToggles)
-{
-    userRun.setString("Tool", "tool.exe");
-    run([](HWND dialog, const TreeView& tree) {
-        const HTREEITEM tool = tree.find("Registry/Current User/Run/Tool");
-        {
-            CursorAt label(tree.pointOn(tool, TVHT_ONITEMLABEL));
-            notifyFromTree(dialog, NM_CLICK);
-        }
-        EXPECT_EQ(1, tree.stateImage(tool));
-        CursorAt box(tree.pointOn(tool, TVHT_ONITEMSTATEICON));
-        notifyFromTree(dialog, NM_CLICK);
-        EXPECT_EQ(2, tree.stateImage(tool));
-        notifyFromTree(dialog, NM_CLICK);
-        EXPECT_EQ(1, tree.stateImage(tool));
-        press(dialog, IDCANCEL);
-    });
-}
-
-TEST_F(BootwardenDlgTest, ContextMenusFitWhatWasClicked)
+TEST_F(BootwardenDlgTest, ClicksAndMenusOnlyMarkEntriesUntilOk)
 {
     userRun.setString("Tool", "tool.exe");
     storeDisabled({StartupItem(StartupConstants::CURRENT_USER_RUN, StartupConstants::DISABLED, "Old", "o.exe")});
     run([this](HWND dialog, const TreeView& tree) {
-        EXPECT_EQ((std::vector<std::string>{"100 &Disable", "102 &Delete", "103 &Run"}),
-                  menuOf(dialog, tree, tree.find("Registry/Current User/Run/Tool")));
-        EXPECT_EQ((std::vector<std::string>{"101 &Enable", "102 &Delete", "103 &Run"}),
-                  menuOf(dialog, tree, tree.find("Registry/Current User/Run/Old")));
+        const HTREEITEM tool = tree.find("Registry/Current User/Run/Tool");
+        click(dialog, tree, tool, TVHT_ONITEMLABEL, NM_CLICK);
+        EXPECT_EQ(1, tree.stateImage(tool)) << "a click on the label changes nothing";
+        click(dialog, tree, tool, TVHT_ONITEMSTATEICON, NM_CLICK);
+        EXPECT_EQ(2, tree.stateImage(tool));
+        EXPECT_EQ((std::vector<std::string>{"101 &Enable", "102 &Delete", "103 &Run"}), menuOf(dialog, tree, tool, 101));
+        EXPECT_EQ(1, tree.stateImage(tool));
+        EXPECT_EQ((std::vector<std::string>{"100 &Disable", "102 &Delete", "103 &Run"}), menuOf(dialog, tree, tool, 100));
+        EXPECT_EQ(2, tree.stateImage(tool));
         EXPECT_EQ(std::vector<std::string>{"104 &Info"}, menuOf(dialog, tree, tree.find("Registry")));
 
         const HWND control = ::GetDlgItem(dialog, 1000);
@@ -231,103 +217,58 @@ TEST_F(BootwardenDlgTest, ContextMenusFitWhatWasClicked)
         MenuRecorder menu;
         CursorAt cursor(empty);
         notifyFromTree(dialog, NM_RCLICK);
-        ASSERT_EQ(1u, menu.menus().size());
-        EXPECT_TRUE(menu.menus()[0].empty());
-        press(dialog, IDCANCEL);
-    });
-}
-
-TEST_F(BootwardenDlgTest, MenuEnableAndDisableOnlyMarkTheEntry)
-{
-    userRun.setString("Tool", "tool.exe");
-    run([this](HWND dialog, const TreeView& tree) {
-        const HTREEITEM tool = tree.find("Registry/Current User/Run/Tool");
-        menuOf(dialog, tree, tool, 100);
-        EXPECT_EQ(2, tree.stateImage(tool));
-        menuOf(dialog, tree, tool, 101);
-        EXPECT_EQ(1, tree.stateImage(tool));
-        menuOf(dialog, tree, tool, 100);
+        EXPECT_EQ(std::vector<std::vector<std::string>>{{}}, menu.menus()) << "empty space offers nothing";
         press(dialog, IDCANCEL);
     });
     EXPECT_TRUE(userRun.has("Tool")) << "Cancel drops the pending change";
-    EXPECT_FALSE(ScratchDirectory::exists(dir.file("bootwarden.dat")));
+    EXPECT_EQ(DataFileCodec::encode({StartupItem(5, 1, "Old", "o.exe")}),
+              ScratchDirectory::readFile(dir.file("bootwarden.dat")));
 }
 
-TEST_F(BootwardenDlgTest, DeleteAsksFirstAndActsAtOnce)
+TEST_F(BootwardenDlgTest, DeleteAsksFirstAndIsFinal)
 {
     userRun.setString("Tool", "tool.exe");
+    storeDisabled({StartupItem(StartupConstants::CURRENT_USER_RUN, StartupConstants::DISABLED, "Old", "o.exe")});
     run([this](HWND dialog, const TreeView& tree) {
-        const HTREEITEM tool = tree.find("Registry/Current User/Run/Tool");
         {
             MessageBoxRecorder no(IDNO);
-            menuOf(dialog, tree, tool, 102);
+            menuOf(dialog, tree, tree.find("Registry/Current User/Run/Tool"), 102);
             ASSERT_EQ(1u, no.boxes().size());
             EXPECT_EQ("Are you sure you want to delete this key?", no.boxes()[0].text);
             EXPECT_EQ("Question", no.boxes()[0].title);
         }
-        EXPECT_EQ("Tool", tree.text(tree.find("Registry/Current User/Run/Tool")));
+        EXPECT_NE(nullptr, tree.find("Registry/Current User/Run/Tool"));
         EXPECT_TRUE(userRun.has("Tool"));
         MessageBoxRecorder yes(IDYES);
-        menuOf(dialog, tree, tool, 102);
-        EXPECT_EQ(nullptr, tree.find("Registry/Current User/Run/Tool"));
-        EXPECT_FALSE(userRun.has("Tool"));
+        menuOf(dialog, tree, tree.find("Registry/Current User/Run/Tool"), 102);
+        menuOf(dialog, tree, tree.find("Registry/Current User/Run/Old"), 102);
+        EXPECT_TRUE(tree.children(tree.find("Registry/Current User/Run")).empty());
         press(dialog, IDCANCEL);
     });
     EXPECT_FALSE(userRun.has("Tool")) << "Cancel does not bring a deleted entry back";
-}
-
-TEST_F(BootwardenDlgTest, DeletingADisabledEntryIsFinalEvenAfterCancel)
-{
-    storeDisabled({StartupItem(StartupConstants::CURRENT_USER_RUN, StartupConstants::DISABLED, "Old", "o.exe")});
-    run([this](HWND dialog, const TreeView& tree) {
-        MessageBoxRecorder yes(IDYES);
-        menuOf(dialog, tree, tree.find("Registry/Current User/Run/Old"), 102);
-        press(dialog, IDCANCEL);
-    });
     EXPECT_EQ(std::string(4, '\0'), ScratchDirectory::readFile(dir.file("bootwarden.dat")));
 }
 
-TEST_F(BootwardenDlgTest, RunStartsProgramsAndHandsTheRestToTheShell)
+TEST_F(BootwardenDlgTest, RunStartsProgramsHandsTheRestToTheShellAndShowsFailures)
 {
     userRun.setString("Tool", "\"C:\\Program Files\\Tool\\tool.exe\" /min");
     userRun.setString("Doc", "C:\\docs\\readme.txt");
     std::vector<std::string> started;
-    platform::ScopedOverride create(
-        &platform::Win32Api::CreateProcessA,
-        [&started](LPCSTR, LPSTR commandLine, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL,
-                   DWORD, LPVOID, LPCSTR, LPSTARTUPINFOA, LPPROCESS_INFORMATION) {
-            started.push_back(std::string("process ") + commandLine);
-            return TRUE;
-        });
-    platform::ScopedOverride shell(
-        &platform::Win32Api::ShellExecuteA,
-        [&started](HWND, LPCSTR verb, LPCSTR file, LPCSTR, LPCSTR, INT) {
-            started.push_back(std::string("shell ") + verb + " " + file);
-            return reinterpret_cast<HINSTANCE>(42);
-        });
+    platform::ScopedOverride shell(&platform::Win32Api::ShellExecuteA,
+                                   [&started](HWND, LPCSTR verb, LPCSTR file, LPCSTR, LPCSTR, INT) {
+                                       started.push_back(std::string("shell ") + verb + " " + file);
+                                       return reinterpret_cast<HINSTANCE>(42);
+                                   });
+    platform::ScopedOverride create(&platform::Win32Api::CreateProcessA, failing(FALSE, ERROR_FILE_NOT_FOUND));
     run([this](HWND dialog, const TreeView& tree) {
         menuOf(dialog, tree, tree.find("Registry/Current User/Run/Tool"), 103);
         menuOf(dialog, tree, tree.find("Registry/Current User/Run/Doc"), 103);
         press(dialog, IDCANCEL);
     });
-    EXPECT_EQ((std::vector<std::string>{"process \"C:\\Program Files\\Tool\\tool.exe\" /min",
-                                        "shell open C:\\docs\\readme.txt"}),
-              started);
-    EXPECT_TRUE(boxes.boxes().empty());
-}
-
-TEST_F(BootwardenDlgTest, RunFailureIsShownUnchanged)
-{
-    userRun.setString("Tool", "C:\\missing\\tool.exe");
-    platform::ScopedOverride create(&platform::Win32Api::CreateProcessA,
-                                    failing(FALSE, ERROR_FILE_NOT_FOUND));
-    run([this](HWND dialog, const TreeView& tree) {
-        menuOf(dialog, tree, tree.find("Registry/Current User/Run/Tool"), 103);
-        press(dialog, IDCANCEL);
-    });
+    EXPECT_EQ(std::vector<std::string>{"shell open C:\\docs\\readme.txt"}, started);
     ASSERT_EQ(1u, boxes.boxes().size());
-    EXPECT_EQ("Couldn't create the process 'C:\\missing\\tool.exe'\nCurrent working directory: " +
-                  dir.path() + "\n" + SystemErrors::map(ERROR_FILE_NOT_FOUND),
+    EXPECT_EQ("Couldn't create the process '\"C:\\Program Files\\Tool\\tool.exe\" /min'\nCurrent working "
+              "directory: " + dir.path() + "\n" + SystemErrors::map(ERROR_FILE_NOT_FOUND),
               boxes.boxes()[0].text);
     EXPECT_EQ("Bootwarden Center Error", boxes.boxes()[0].title);
 }
