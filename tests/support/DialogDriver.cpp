@@ -27,31 +27,19 @@ HTREEITEM TreeView::next(HTREEITEM item, UINT relation) const
         ::SendMessageA(_tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
 }
 
-HTREEITEM TreeView::root(const std::string& text) const
-{
-    for (HTREEITEM item = next(nullptr, TVGN_ROOT); item; item = next(item, TVGN_NEXT))
-        if (this->text(item) == text)
-            return item;
-    return nullptr;
-}
-
-HTREEITEM TreeView::child(HTREEITEM parent, const std::string& text) const
-{
-    for (HTREEITEM item = next(parent, TVGN_CHILD); item; item = next(item, TVGN_NEXT))
-        if (this->text(item) == text)
-            return item;
-    return nullptr;
-}
-
 HTREEITEM TreeView::find(const std::string& path) const
 {
     std::istringstream parts(path);
     std::string part;
     HTREEITEM item = nullptr;
+    HTREEITEM candidate = next(nullptr, TVGN_ROOT);
     while (std::getline(parts, part, '/')) {
-        item = item ? child(item, part) : root(part);
-        if (!item)
+        while (candidate && text(candidate) != part)
+            candidate = next(candidate, TVGN_NEXT);
+        if (!candidate)
             return nullptr;
+        item = candidate;
+        candidate = next(item, TVGN_CHILD);
     }
     return item;
 }

@@ -32,8 +32,6 @@ class TreeView {
 public:
     explicit TreeView(HWND tree) : _tree(tree) {}
 
-    HTREEITEM root(const std::string& text) const;
-    HTREEITEM child(HTREEITEM parent, const std::string& text) const;
     // Follows a path of texts from the top, "Registry/Current User/Run".
     HTREEITEM find(const std::string& path) const;
     std::vector<std::string> children(HTREEITEM parent) const;
