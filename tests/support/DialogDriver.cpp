@@ -1,5 +1,6 @@
 #include "support/DialogDriver.h"
 
+#include <cstring>
 #include <sstream>
 
 DialogDriver::DialogDriver(Script script)
@@ -97,7 +98,7 @@ void TreeView::expandAll() const
 POINT TreeView::pointOn(HTREEITEM item, UINT part) const
 {
     RECT rect = {};
-    *reinterpret_cast<HTREEITEM*>(&rect) = item;
+    std::memcpy(&rect, &item, sizeof item); // the control reads the item from the rectangle
     ::SendMessageA(_tree, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&rect));
     POINT point = {0, (rect.top + rect.bottom) / 2};
     for (point.x = rect.left; point.x < rect.right; ++point.x) {

@@ -10,6 +10,7 @@
 #include <shlobj.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -172,7 +173,7 @@ public:
     POINT checkImagePoint(HTREEITEM item)
     {
         RECT rect = {};
-        *reinterpret_cast<HTREEITEM*>(&rect) = item;
+        std::memcpy(&rect, &item, sizeof item); // the control reads the item from the rectangle
         _buffer.write(&rect, sizeof rect);
         ::SendMessageA(_tree, TVM_GETITEMRECT, FALSE, _buffer.address());
         _buffer.read(&rect, sizeof rect);
