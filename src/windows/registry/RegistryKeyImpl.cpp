@@ -9,8 +9,22 @@
 namespace windows::registry {
 
 namespace {
+
 const char* const SOURCE = "windows/registry/RegistryKeyImpl";
+
+// action is "opening" or "creating"; only opening tells a missing key apart.
+[[noreturn]] void throwKeyFailure(const std::string& action, LONG result, const std::string& path)
+{
+    const std::string sentence = "Error when " + action + " a registry key";
+    const std::string details = path + "\n\n" + SystemErrors::map(result);
+    if (result == ERROR_ACCESS_DENIED)
+        throw RegistryAccessDeniedException(sentence + ", access is denied. Key: " + details);
+    if (result == ERROR_FILE_NOT_FOUND && action == "opening")
+        throw RegistryKeyNotFoundException(sentence + ", the key doesn't exist. Key: " + details);
+    throw RegistryException(sentence + ". Key: " + details);
 }
+
+} // namespace
 
 RegistryKeyImpl::RegistryKeyImpl(HKEY root, const std::string& subKey, REGSAM securityAccess,
                                  int mode)
@@ -45,17 +59,10 @@ void RegistryKeyImpl::open(REGSAM securityAccess)
     check(_key == nullptr, "_key == 0", SOURCE, 154);
     const LONG result =
         platform::win32().RegOpenKeyExA(_root, _subKey.c_str(), 0, securityAccess, &_key);
-    if (result == ERROR_SUCCESS)
-        return;
-    _key = nullptr;
-    const std::string details = _path + "\n\n" + SystemErrors::map(result);
-    if (result == ERROR_ACCESS_DENIED)
-        throw RegistryAccessDeniedException(
-            "Error when opening a registry key, access is denied. Key: " + details);
-    if (result == ERROR_FILE_NOT_FOUND)
-        throw RegistryKeyNotFoundException(
-            "Error when opening a registry key, the key doesn't exist. Key: " + details);
-    throw RegistryException("Error when opening a registry key. Key: " + details);
+    if (result != ERROR_SUCCESS) {
+        _key = nullptr;
+        throwKeyFailure("opening", result, _path);
+    }
 }
 
 void RegistryKeyImpl::create(REGSAM securityAccess)
@@ -65,14 +72,10 @@ void RegistryKeyImpl::create(REGSAM securityAccess)
     const LONG result = platform::win32().RegCreateKeyExA(
         _root, _subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, securityAccess, nullptr,
         &_key, &disposition);
-    if (result == ERROR_SUCCESS)
-        return;
-    _key = nullptr;
-    const std::string details = _path + "\n\n" + SystemErrors::map(result);
-    if (result == ERROR_ACCESS_DENIED)
-        throw RegistryAccessDeniedException(
-            "Error when creating a registry key, access is denied. Key: " + details);
-    throw RegistryException("Error when creating a registry key. Key: " + details);
+    if (result != ERROR_SUCCESS) {
+        _key = nullptr;
+        throwKeyFailure("creating", result, _path);
+    }
 }
 
 } // namespace windows::registry
