@@ -206,6 +206,14 @@ HWND waitForWindow(int seconds)
     return nullptr;
 }
 
+// Input reaches the program on its own time: wait up to five seconds for what it should do.
+bool eventually(const std::function<bool()>& condition)
+{
+    for (int i = 0; i < 50 && !condition(); ++i)
+        ::Sleep(100);
+    return condition();
+}
+
 void clickAt(POINT screen)
 {
     ::SetCursorPos(screen.x, screen.y);
@@ -215,7 +223,6 @@ void clickAt(POINT screen)
     inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
     inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
     ::SendInput(2, inputs, sizeof(INPUT));
-    ::Sleep(500);
 }
 
 // Starts the program, lets act work its window, and waits for the program to end.
@@ -267,7 +274,7 @@ int endToEnd(const std::string& program)
         expect(item != nullptr, "the entry is listed under " + path);
         expect(tree.stateImage(item) == 1, "it shows the ticked box");
         clickAt(tree.checkImagePoint(item));
-        expect(tree.stateImage(item) == 2, "a click on the box clears it");
+        expect(eventually([&] { return tree.stateImage(item) == 2; }), "a click on the box clears it");
         press(dialog, IDOK);
     });
     expect(!valueExists(HKEY_CURRENT_USER, RUN_KEY, name), "OK deleted the value from the Run key");
@@ -278,7 +285,7 @@ int endToEnd(const std::string& program)
         const HTREEITEM item = tree.find(path);
         expect(item != nullptr && tree.stateImage(item) == 2, "the entry is listed as disabled");
         clickAt(tree.checkImagePoint(item));
-        expect(tree.stateImage(item) == 1, "a click ticks it again");
+        expect(eventually([&] { return tree.stateImage(item) == 1; }), "a click ticks it again");
         press(dialog, IDCANCEL);
     });
     expect(!valueExists(HKEY_CURRENT_USER, RUN_KEY, name), "Cancel left the registry alone");
