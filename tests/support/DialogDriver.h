@@ -15,9 +15,8 @@ public:
 
     explicit DialogDriver(Script script);
 
-    // Whether the dialog asked to end, and with what.
+    // Whether the dialog asked to end.
     bool ended() const { return _ended; }
-    INT_PTR result() const { return _result; }
 
 private:
     Script _script;

@@ -15,7 +15,6 @@
 #include "windows/info/WindowsVersion.h"
 #include "windows/process/ProcessHelper.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace products::bootwarden {
