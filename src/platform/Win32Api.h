@@ -52,6 +52,7 @@ struct Win32Api {
 
     // Shell and COM
     std::function<HRESULT(LPVOID)> CoInitialize = ::CoInitialize;
+    std::function<void()> CoUninitialize = ::CoUninitialize;
     std::function<HRESULT(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*)> CoCreateInstance =
         ::CoCreateInstance;
     std::function<HRESULT(IShellLinkA*, REFIID, void**)> ShellLinkQueryInterface =
@@ -106,11 +107,12 @@ struct Win32Api {
     std::function<HMENU(HWND, BOOL)> GetSystemMenu = ::GetSystemMenu;
     std::function<BOOL(HMENU, UINT, UINT_PTR, LPCSTR)> AppendMenuA = ::AppendMenuA;
     std::function<HMENU()> CreatePopupMenu = ::CreatePopupMenu;
-    std::function<BOOL(HMENU, UINT, UINT, UINT_PTR, LPCSTR)> InsertMenuA = ::InsertMenuA;
     std::function<BOOL(HMENU, UINT, int, int, int, HWND, const RECT*)> TrackPopupMenu =
         ::TrackPopupMenu;
     std::function<BOOL(HMENU)> DestroyMenu = ::DestroyMenu;
     std::function<BOOL(LPPOINT)> GetCursorPos = ::GetCursorPos;
+    std::function<HWND()> GetFocus = ::GetFocus;
+    std::function<BOOL(HWND, LPPOINT)> ClientToScreen = ::ClientToScreen;
     std::function<BOOL(HWND, LPPOINT)> ScreenToClient = ::ScreenToClient;
     std::function<BOOL(HWND)> IsIconic = ::IsIconic;
     std::function<HDC(HWND, LPPAINTSTRUCT)> BeginPaint = ::BeginPaint;

@@ -78,14 +78,37 @@ bool Dialog::OnSysCommand(UINT, LPARAM)
     return false;
 }
 
-bool Dialog::OnPaint()
+bool Dialog::OnContextMenu(HWND, POINT)
 {
     return false;
 }
 
+bool Dialog::OnPaint()
+{
+    if (!_icon || !win32().IsIconic(_window))
+        return false;
+    PAINTSTRUCT paint = {};
+    const HDC dc = win32().BeginPaint(_window, &paint);
+    win32().SendMessageA(_window, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client = {};
+    win32().GetClientRect(_window, &client);
+    const int x = (client.right - client.left - win32().GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - client.top - win32().GetSystemMetrics(SM_CYICON) + 1) / 2;
+    win32().DrawIcon(dc, x, y, _icon);
+    win32().EndPaint(_window, &paint);
+    return true;
+}
+
 HICON Dialog::OnQueryDragIcon()
 {
-    return nullptr;
+    return _icon;
+}
+
+void Dialog::SetIcon(HICON icon)
+{
+    _icon = icon;
+    win32().SendMessageA(_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    win32().SendMessageA(_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 }
 
 HWND Dialog::GetDlgItem(int id) const
@@ -136,6 +159,9 @@ INT_PTR Dialog::route(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_SYSCOMMAND:
         return OnSysCommand(static_cast<UINT>(wParam), lParam);
+    case WM_CONTEXTMENU:
+        return OnContextMenu(reinterpret_cast<HWND>(wParam),
+                             POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
     case WM_PAINT:
         return OnPaint();
     case WM_QUERYDRAGICON:

@@ -42,10 +42,15 @@ protected:
     virtual bool OnCommand(WORD id, WORD code);
     virtual bool OnNotify(const NMHDR& header, LRESULT& result);
     virtual bool OnSysCommand(UINT id, LPARAM param);
+    // screen is (-1, -1) when the menu was asked for from the keyboard.
+    virtual bool OnContextMenu(HWND window, POINT screen);
+    // Draws the window's icon while it is minimized.
     virtual bool OnPaint();
     virtual HICON OnQueryDragIcon();
 
     HWND GetDlgItem(int id) const;
+    // The window's big and small icon, also drawn while it is minimized.
+    void SetIcon(HICON icon);
     void SetWindowText(const std::string& text);
 
 private:
@@ -55,6 +60,7 @@ private:
     int _templateId;
     HWND _parent;
     HWND _window = nullptr;
+    HICON _icon = nullptr;
     std::exception_ptr _failure;
 };
 

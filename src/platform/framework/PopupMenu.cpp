@@ -14,9 +14,9 @@ PopupMenu::~PopupMenu()
         win32().DestroyMenu(_menu);
 }
 
-void PopupMenu::insertAtTop(UINT id, const char* text)
+void PopupMenu::append(UINT id, const char* text)
 {
-    win32().InsertMenuA(_menu, 0, MF_BYPOSITION | MF_STRING, id, text);
+    win32().AppendMenuA(_menu, MF_STRING, id, text);
 }
 
 UINT PopupMenu::track(POINT screen, HWND owner)

@@ -13,8 +13,8 @@ public:
     PopupMenu(const PopupMenu&) = delete;
     PopupMenu& operator=(const PopupMenu&) = delete;
 
-    // Inserts an item at the top of the menu.
-    void insertAtTop(UINT id, const char* text);
+    // Adds an item at the bottom of the menu.
+    void append(UINT id, const char* text);
     // Shows the menu at a screen point and waits; the chosen id, or 0.
     UINT track(POINT screen, HWND owner);
 

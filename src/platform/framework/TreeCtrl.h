@@ -20,6 +20,10 @@ public:
     BOOL SelectItem(HTREEITEM item);
     // The item under a client point, and where on it the point lies (TVHT_ flags).
     HTREEITEM HitTest(POINT point, UINT* flags) const;
+    // The item's rectangle in client coordinates, of its label alone when textOnly.
+    BOOL GetItemRect(HTREEITEM item, RECT* rect, BOOL textOnly) const;
+    BOOL Expand(HTREEITEM item, UINT action);
+    HTREEITEM GetChildItem(HTREEITEM item) const;
 
 protected:
     LRESULT send(UINT message, WPARAM wParam, LPARAM lParam) const;

@@ -5,8 +5,9 @@
 #include "products/bootwarden/BootwardenDlg.h"
 #include "util/ApplicationConstants.h"
 #include "util/assertion/AssertionListenerRegistration.h"
-#include "util/assertion/AssertionMessageBox.h"
+#include "products/bootwarden/AssertionMessageBox.h"
 #include "util/parser/ArgumentParserHelpers.h"
+#include "windows/com/ComApartment.h"
 #include "windows/file/WindowsFileHelper.h"
 
 namespace products::bootwarden {
@@ -22,7 +23,7 @@ BOOL BootwardenApp::InitInstance()
         // The data file, the folders of disabled files and the manual lie beside the program.
         WindowsFileHelper::setCurrentDirectory(
             ArgumentParserHelpers::getDirectory(WindowsFileHelper::getModuleFileName()));
-        platform::win32().CoInitialize(nullptr);
+        const windows::com::ComApartment com;
         BootwardenDlg dialog(&reporter);
         dialog.DoModal();
     } catch (const exceptions::Exception& e) {

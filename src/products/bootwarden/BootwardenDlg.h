@@ -1,25 +1,19 @@
 #pragma once
 
 #include "platform/framework/Dialog.h"
-#include "platform/framework/ImageList.h"
-#include "products/bootwarden/Mapper.h"
-#include "products/bootwarden/StartupInterface.h"
-#include "products/bootwarden/StartupItem.h"
-#include "products/bootwarden/database/AutostartDatabase.h"
-#include "products/bootwarden/database/RegistryBackup.h"
-#include "products/bootwarden/database/RegistryDatabase.h"
+#include "products/bootwarden/StartupLocations.h"
+#include "products/bootwarden/StartupTree.h"
+#include "products/bootwarden/StartupTreeControl.h"
 #include "windows/mfc/TreeControl.h"
 
 #include <string>
-#include <vector>
 
 class MessageBoxReporter;
 
 namespace products::bootwarden {
 
-// The program's window: a tree of the startup locations with every entry as a checkable leaf.
-// Enabling and disabling only mark the dialog's copy of an entry; OK applies them, Cancel
-// drops them. Delete and Run act at once.
+// The program's window. It owns the controls and the locations and hands every message to
+// the startup tree, which knows what the window shows and does.
 class BootwardenDlg : public platform::Dialog {
 public:
     static constexpr int IDD = 102;
@@ -33,8 +27,7 @@ protected:
     bool OnCommand(WORD id, WORD code) override;
     bool OnNotify(const NMHDR& header, LRESULT& result) override;
     bool OnSysCommand(UINT id, LPARAM param) override;
-    bool OnPaint() override;
-    HICON OnQueryDragIcon() override;
+    bool OnContextMenu(HWND window, POINT screen) override;
 
 private:
     void OnBnClickedOk();
@@ -42,54 +35,22 @@ private:
     void OnTvnSelchangedTree();
     void OnNMClickTree();
     void OnNMRclickTree();
+    bool OnTvnKeydownTree(WORD key);
 
-    void createImageLists();
-    void insertFixedNodes();
-    HTREEITEM insertLocation(const char* text, HTREEITEM parent, int type, const char* description);
-    void insertLeaves();
-    void insertEntries(HTREEITEM node, const std::vector<StartupItem>& items);
-    int entryImage(const StartupItem& item);
-    static std::string findExePath(const std::string& commandLine);
-    void setEnabled(HTREEITEM item, bool enable);
-    void toggleEnabled(HTREEITEM item);
-    void deleteEntry(HTREEITEM item);
-    void runEntry(HTREEITEM item);
-    void showInfo(HTREEITEM item);
-    POINT cursorInTree(POINT screen) const;
+    bool expandSelectedLocation();
+    void showMenu(HTREEITEM node, POINT screen);
+    void runCommand(StartupTree::Command command, HTREEITEM node);
+    void toggleEntry(HTREEITEM node);
+    void deleteEntry(HTREEITEM node);
+    void runEntry(HTREEITEM node);
+    void refresh();
+    HTREEITEM itemUnderCursor(POINT& screen, UINT& flags) const;
 
-    HICON _icon;
     TreeControl _tree;
-    platform::ImageList _imageList;
-    platform::ImageList _stateImageList;
-    StartupInterface _startupInterface;
-    HTREEITEM _registryNode = nullptr;
-    HTREEITEM _autostartNode = nullptr;
-    HTREEITEM _registryAllUsersNode = nullptr;
-    HTREEITEM _registryCurrentUserNode = nullptr;
-    HTREEITEM _machineRunNode = nullptr;
-    HTREEITEM _machineRunOnceNode = nullptr;
-    HTREEITEM _machineRunOnceExNode = nullptr;
-    HTREEITEM _machineRunServicesNode = nullptr;
-    HTREEITEM _machineRunServicesOnceNode = nullptr;
-    HTREEITEM _userRunNode = nullptr;
-    HTREEITEM _userRunOnceNode = nullptr;
-    HTREEITEM _autostartAllUsersNode = nullptr;
-    HTREEITEM _autostartCurrentUserNode = nullptr;
+    StartupTreeControl _treeView;
     MessageBoxReporter* _reporter;
-    database::RegistryBackup _registryBackup;
-    database::RegistryDatabase _machineRun;
-    database::RegistryDatabase _machineRunOnce;
-    database::RegistryDatabase _machineRunOnceEx;
-    database::RegistryDatabase _userRun;
-    database::RegistryDatabase _userRunOnce;
-    database::RegistryDatabase _machineRunServices;
-    database::RegistryDatabase _machineRunServicesOnce;
-    database::AutostartDatabase _commonStartup;
-    database::AutostartDatabase _userStartup;
-    Mapper<HTREEITEM, StartupItem> _items;
-    Mapper<HTREEITEM, std::string> _descriptions;
-    Mapper<HTREEITEM, std::string> _errors;
-    Mapper<int, HTREEITEM> _locationNodes;
+    StartupLocations _locations;
+    StartupTree _startupTree;
     std::string _commandLine;
 };
 

@@ -27,11 +27,22 @@ public:
         return _map[first];
     }
 
+    // An absent key gives a default value after the report.
+    const Second& get(const First& first) const
+    {
+        static const Second absent{};
+        check(exists(first), "exists(first)", SOURCE, LINE);
+        const auto found = _map.find(first);
+        return found == _map.end() ? absent : found->second;
+    }
+
     void remove(const First& first)
     {
         check(exists(first), "exists(first)", SOURCE, LINE);
         _map.erase(first);
     }
+
+    void clear() { _map.clear(); }
 
     bool exists(const First& first) const { return _map.find(first) != _map.end(); }
 

@@ -34,19 +34,19 @@ std::vector<StartupItem> StartupInterface::getItems(int type)
     return database ? database->getItems() : std::vector<StartupItem>();
 }
 
-void StartupInterface::remove(const StartupItem& item)
+bool StartupInterface::remove(const StartupItem& item)
 {
-    apply(&database::StartupDatabase::remove, item, "deleting");
+    return apply(&database::StartupDatabase::remove, item, "deleting");
 }
 
-void StartupInterface::enable(const StartupItem& item)
+bool StartupInterface::enable(const StartupItem& item)
 {
-    apply(&database::StartupDatabase::enable, item, "enabling");
+    return apply(&database::StartupDatabase::enable, item, "enabling");
 }
 
-void StartupInterface::disable(const StartupItem& item)
+bool StartupInterface::disable(const StartupItem& item)
 {
-    apply(&database::StartupDatabase::disable, item, "disabling");
+    return apply(&database::StartupDatabase::disable, item, "disabling");
 }
 
 database::StartupDatabase* StartupInterface::find(int type, const char* expression)
@@ -56,21 +56,23 @@ database::StartupDatabase* StartupInterface::find(int type, const char* expressi
     return found == _database.end() ? nullptr : found->second;
 }
 
-void StartupInterface::apply(Operation operation, const StartupItem& item, const char* doing)
+bool StartupInterface::apply(Operation operation, const StartupItem& item, const char* doing)
 {
     database::StartupDatabase* database =
         find(item.getType(), "_database.find(item.getType()) != _database.end()");
     if (!database)
-        return;
+        return false;
     const std::string heading = std::string("Error while ") + doing + " an entry.";
     try {
         (database->*operation)(item);
+        return true;
     } catch (const exceptions::Exception& e) {
         _reporter->showError(heading + "\n\n" + item.toString() + "\n\n" + e.getMessage());
     } catch (...) {
         _reporter->showError(heading + " An ... exception was caught.\n\n" + item.toString() +
                              "\n\n");
     }
+    return false;
 }
 
 } // namespace products::bootwarden

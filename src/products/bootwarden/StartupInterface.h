@@ -25,15 +25,16 @@ public:
     std::vector<int> getTypes() const;
     std::vector<StartupItem> getItems(int type);
 
-    void remove(const StartupItem& item);
-    void enable(const StartupItem& item);
-    void disable(const StartupItem& item);
+    // Each answers whether the change was made; a failure has been reported when it was not.
+    bool remove(const StartupItem& item);
+    bool enable(const StartupItem& item);
+    bool disable(const StartupItem& item);
 
 private:
     using Operation = void (database::StartupDatabase::*)(const StartupItem&);
 
     database::StartupDatabase* find(int type, const char* expression);
-    void apply(Operation operation, const StartupItem& item, const char* doing);
+    bool apply(Operation operation, const StartupItem& item, const char* doing);
 
     ErrorReporter* _reporter;
     std::map<int, database::StartupDatabase*> _database;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "io/IOException.h"
+#include "exceptions/IOException.h"
 
 namespace windows::file {
 

@@ -151,10 +151,10 @@ std::string WindowsFileHelper::extractPathFromShortcut(HWND owner, const std::st
         WCHAR wideName[MAX_PATH];
         WIN32_FIND_DATAA found;
         if (platform::win32().CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                               IID_IShellLinkA, link.out()) != S_OK)
+                                               IID_IShellLinkA, link.put()) != S_OK)
             failedStep = "CreateInstance";
         else if (platform::win32().ShellLinkQueryInterface(link.get(), IID_IPersistFile,
-                                                           file.out()) != S_OK)
+                                                           file.put()) != S_OK)
             failedStep = "QueryInterface";
         else if (platform::win32().MultiByteToWideChar(CP_ACP, 0, linkFile.c_str(), -1, wideName,
                                                        MAX_PATH) == 0)

@@ -14,12 +14,19 @@ public:
 // control's answer and throws with the system's text.
 class TreeControl : public platform::TreeCtrl {
 public:
-    // Inserted in the control's sorted order under parent (null: at the top); the state image
-    // is set only when setStateImage is true.
+    // Appended under parent (null: at the top); the state image is set only when
+    // setStateImage is true. A text too long for the control is shortened with "...".
     HTREEITEM insertItem(const std::string& text, HTREEITEM parent, int image, bool setStateImage,
                          int stateImage);
+    // Sorts the children of parent (null: the top level) by their texts.
+    void sortChildren(HTREEITEM parent);
     void deleteItem(HTREEITEM item);
+    void deleteAllItems();
     // 0 shows no state image; the dialog uses 1 for enabled and 2 for disabled.
     void setImageState(HTREEITEM item, int stateImage);
     void setItemImage(HTREEITEM item, int image, int selectedImage);
+    void setBold(HTREEITEM item, bool bold);
+
+private:
+    void setItem(TVITEMA& fields, const char* failure);
 };

@@ -1,7 +1,7 @@
 #include "products/bootwarden/BootwardenDlg.h"
 
 #include "exceptions/MessageBoxReporter.h"
-#include "io/IOException.h"
+#include "exceptions/IOException.h"
 #include "platform/errorresources/SystemErrors.h"
 #include "products/bootwarden/LocationConstants.h"
 #include "products/bootwarden/StartupConstants.h"

@@ -1,5 +1,5 @@
 #include "util/assertion/Assertion.h"
-#include "util/assertion/AssertionMessageBox.h"
+#include "products/bootwarden/AssertionMessageBox.h"
 
 #include "exceptions/ErrorReporter.h"
 #include "support/AssertionRecorder.h"

@@ -1,6 +1,6 @@
 #include "products/bootwarden/database/RegistryBackup.h"
 
-#include "io/IOException.h"
+#include "exceptions/IOException.h"
 #include "support/AssertionRecorder.h"
 #include "support/MessageOf.h"
 #include "support/Win32Fakes.h"

@@ -1,6 +1,6 @@
 #include "products/bootwarden/database/RegistryDatabase.h"
 
-#include "io/IOException.h"
+#include "exceptions/IOException.h"
 #include "products/bootwarden/LocationConstants.h"
 #include "products/bootwarden/database/RegistryBackup.h"
 #include "support/Win32Fakes.h"

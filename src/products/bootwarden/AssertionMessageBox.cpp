@@ -1,4 +1,4 @@
-#include "util/assertion/AssertionMessageBox.h"
+#include "products/bootwarden/AssertionMessageBox.h"
 
 #include "exceptions/ErrorReporter.h"
 #include "util/ApplicationConstants.h"

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "products/bootwarden/Mapper.h"
+#include "products/bootwarden/StartupItem.h"
+#include "products/bootwarden/StartupTreeView.h"
+
+#include <string>
+#include <vector>
+
+namespace products::bootwarden {
+
+class StartupInterface;
+
+// What the main window shows and does, without the window: the startup locations as nodes,
+// every entry as a checkable leaf, the changes that wait for OK, which commands each node
+// offers, and the walk that applies the changes.
+class StartupTree {
+public:
+    using Node = StartupTreeView::Node;
+
+    enum class Command { Disable = 100, Enable, Delete, Run, Info };
+
+    struct Outcome {
+        StartupItem item;
+        bool applied;
+    };
+
+    StartupTree(StartupInterface& startup, StartupTreeView& view);
+
+    // Inserts the locations the facade serves and their entries. A location whose entries
+    // cannot be listed shows the warning folder and keeps the reason for Info.
+    void build();
+    // Lists everything again; changes that were not applied are dropped.
+    void rebuild();
+
+    bool isEntry(Node node) const { return _entries.exists(node); }
+    const StartupItem& entry(Node node) const;
+    bool hasPendingChanges() const;
+
+    // The commands of the node's menu, top to bottom; none for a node that is not there.
+    std::vector<Command> commands(Node node) const;
+    // The command's menu text.
+    static const char* text(Command command);
+    // The entry's command line; empty for a location.
+    std::string commandLine(Node node) const;
+    // The location's description, and the reason when its entries could not be listed.
+    std::string information(Node node) const;
+
+    void setEnabled(Node node, bool enabled);
+    void toggle(Node node);
+    // Deletes the entry from its location; its leaf goes only when that worked.
+    bool remove(Node node);
+    // Applies every pending change through the facade. An applied change is no longer
+    // pending; a failed one stays pending (the facade has reported it).
+    std::vector<Outcome> applyChanges();
+
+    // The program a command line starts, as far as its icon is concerned: the text up to and
+    // including ".exe" (quotes dropped), or the whole text when it names no ".exe".
+    static std::string programPath(const std::string& commandLine);
+
+private:
+    void insertLocations();
+    void insertEntries(int type);
+    // Shows the entry's state and whether it waits for OK.
+    void show(Node node, const StartupItem& item);
+    static int stateImage(const StartupItem& item);
+
+    StartupInterface& _startup;
+    StartupTreeView& _view;
+    Mapper<Node, StartupItem> _entries;
+    Mapper<Node, std::string> _descriptions;
+    Mapper<Node, std::string> _errors;
+    Mapper<int, Node> _locations;
+};
+
+} // namespace products::bootwarden

@@ -1,0 +1,104 @@
+#include "products/bootwarden/StartupTreeControl.h"
+
+#include "platform/UniqueResource.h"
+#include "platform/Win32Api.h"
+#include "resources/resource.h"
+
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace products::bootwarden {
+
+namespace {
+
+HTREEITEM item(StartupTreeView::Node node)
+{
+    return static_cast<HTREEITEM>(node);
+}
+
+} // namespace
+
+void StartupTreeControl::createImageLists()
+{
+    const HINSTANCE resources = platform::win32().GetModuleHandleA(nullptr);
+    const std::pair<platform::ImageList*, std::vector<int>> lists[] = {
+        {&_images, {IDB_FOLDER, IDB_CROSS, IDB_FOLDER_WARNING}},
+        {&_stateImages, {IDB_CROSS, IDB_CHECKED, IDB_UNCHECKED}},
+    };
+    for (const auto& list : lists) {
+        list.first->Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 1);
+        for (int bitmapId : list.second) {
+            const platform::UniqueBitmap bitmap(
+                platform::win32().LoadBitmapA(resources, MAKEINTRESOURCEA(bitmapId)));
+            list.first->Add(bitmap.get(), RGB(255, 255, 255));
+        }
+    }
+    _tree.SetImageList(_images, TVSIL_NORMAL);
+    _tree.SetImageList(_stateImages, TVSIL_STATE);
+    _programImages.clear();
+}
+
+StartupTreeView::Node StartupTreeControl::insert(const std::string& text, Node parent, int image,
+                                                 int stateImage)
+{
+    return _tree.insertItem(text, item(parent), image, stateImage != STATE_NONE, stateImage);
+}
+
+void StartupTreeControl::sortChildren(Node parent)
+{
+    _tree.sortChildren(item(parent));
+}
+
+void StartupTreeControl::remove(Node node)
+{
+    _tree.deleteItem(item(node));
+}
+
+void StartupTreeControl::removeAll()
+{
+    _tree.deleteAllItems();
+}
+
+void StartupTreeControl::setImage(Node node, int image)
+{
+    _tree.setItemImage(item(node), image, image);
+}
+
+void StartupTreeControl::setStateImage(Node node, int stateImage)
+{
+    _tree.setImageState(item(node), stateImage);
+}
+
+void StartupTreeControl::setBold(Node node, bool bold)
+{
+    _tree.setBold(item(node), bold);
+}
+
+int StartupTreeControl::programImage(const std::string& path)
+{
+    const auto known = _programImages.find(path);
+    if (known != _programImages.end())
+        return known->second;
+    const int image = extractIcon(path);
+    _programImages.emplace(path, image);
+    return image;
+}
+
+int StartupTreeControl::extractIcon(const std::string& path)
+{
+    // The shell writes into the path it is given, and never more than MAX_PATH characters;
+    // a longer text names no file it could open.
+    if (path.empty() || path.size() >= MAX_PATH)
+        return IMAGE_NO_ICON;
+    char buffer[MAX_PATH] = {};
+    std::memcpy(buffer, path.data(), path.size());
+    WORD index = 0;
+    const platform::UniqueIcon icon(platform::win32().ExtractAssociatedIconA(nullptr, buffer, &index));
+    if (!icon.valid())
+        return IMAGE_NO_ICON;
+    const int image = _images.ReplaceIcon(-1, icon.get());
+    return image == -1 ? IMAGE_NO_ICON : image;
+}
+
+} // namespace products::bootwarden

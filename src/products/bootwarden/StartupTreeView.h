@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+
+namespace products::bootwarden {
+
+// The tree control as the startup tree drives it. A node is the control's own handle, opaque
+// here; null stands for the top of the tree.
+class StartupTreeView {
+public:
+    using Node = void*;
+
+    // The images of the normal image list; the entries' own icons follow them.
+    static constexpr int IMAGE_FOLDER = 0;
+    static constexpr int IMAGE_NO_ICON = 1;
+    static constexpr int IMAGE_FOLDER_WARNING = 2;
+    // The state images: none, or the entry's check box.
+    static constexpr int STATE_NONE = 0;
+    static constexpr int STATE_ENABLED = 1;
+    static constexpr int STATE_DISABLED = 2;
+
+    virtual ~StartupTreeView() = default;
+
+    // Appends a node under parent; the order is settled by sortChildren.
+    virtual Node insert(const std::string& text, Node parent, int image, int stateImage) = 0;
+    // Sorts the children of parent by their texts, as the control's own sorted insertion would.
+    virtual void sortChildren(Node parent) = 0;
+    virtual void remove(Node node) = 0;
+    virtual void removeAll() = 0;
+    virtual void setImage(Node node, int image) = 0;
+    virtual void setStateImage(Node node, int stateImage) = 0;
+    // A bold label marks an entry whose change waits for OK.
+    virtual void setBold(Node node, bool bold) = 0;
+    // The image of a program's icon, or IMAGE_NO_ICON when it has none.
+    virtual int programImage(const std::string& path) = 0;
+};
+
+} // namespace products::bootwarden

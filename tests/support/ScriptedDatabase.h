@@ -1,0 +1,46 @@
+#pragma once
+
+#include "exceptions/ErrorReporter.h"
+#include "products/bootwarden/database/StartupDatabase.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// A location that lists what a test gives it, records each call as "call value", and first
+// lets the test's failure hook throw.
+struct ScriptedDatabase : products::bootwarden::database::StartupDatabase {
+    using StartupItem = products::bootwarden::StartupItem;
+
+    explicit ScriptedDatabase(int type, std::vector<StartupItem> items = {})
+        : type(type), items(std::move(items))
+    {
+    }
+    std::vector<StartupItem> getItems() override
+    {
+        record("list", StartupItem());
+        return items;
+    }
+    void enable(const StartupItem& item) override { record("enable", item); }
+    void disable(const StartupItem& item) override { record("disable", item); }
+    void remove(const StartupItem& item) override { record("remove", item); }
+    int getType() const override { return type; }
+    bool isWorking() const override { return true; }
+
+    void record(const std::string& call, const StartupItem& item)
+    {
+        if (failure)
+            failure(item);
+        calls.push_back(call + " " + item.getValue());
+    }
+
+    int type;
+    std::vector<StartupItem> items;
+    std::function<void(const StartupItem&)> failure;
+    std::vector<std::string> calls;
+};
+
+struct RecordingReporter : ErrorReporter {
+    void showError(const std::string& text) override { texts.push_back(text); }
+    std::vector<std::string> texts;
+};
