@@ -112,6 +112,7 @@ struct Win32Api {
     std::function<BOOL(HMENU)> DestroyMenu = ::DestroyMenu;
     std::function<BOOL(LPPOINT)> GetCursorPos = ::GetCursorPos;
     std::function<HWND()> GetFocus = ::GetFocus;
+    std::function<SHORT(int)> GetKeyState = ::GetKeyState;
     std::function<BOOL(HWND, LPPOINT)> ClientToScreen = ::ClientToScreen;
     std::function<BOOL(HWND, LPPOINT)> ScreenToClient = ::ScreenToClient;
     std::function<BOOL(HWND)> IsIconic = ::IsIconic;

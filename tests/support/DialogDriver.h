@@ -15,36 +15,18 @@ public:
 
     explicit DialogDriver(Script script);
 
+    // Whether the dialog's window was made and the script ran on it.
+    bool ran() const { return _ran; }
     // Whether the dialog asked to end.
     bool ended() const { return _ended; }
 
 private:
     Script _script;
+    bool _ran = false;
     bool _ended = false;
     INT_PTR _result = 0;
     platform::ScopedOverride<INT_PTR(HINSTANCE, LPCSTR, HWND, DLGPROC, LPARAM)> _modal;
     platform::ScopedOverride<BOOL(HWND, INT_PTR)> _end;
-};
-
-// The tree view of a dialog, read and worked as a user would.
-class TreeView {
-public:
-    explicit TreeView(HWND tree) : _tree(tree) {}
-
-    // Follows a path of texts from the top, "Registry/Current User/Run".
-    HTREEITEM find(const std::string& path) const;
-    std::vector<std::string> children(HTREEITEM parent) const;
-    std::string text(HTREEITEM item) const;
-    int image(HTREEITEM item) const;
-    int stateImage(HTREEITEM item) const;
-    void expandAll() const;
-    // A screen point on the item's part (TVHT_ONITEMSTATEICON, TVHT_ONITEMLABEL, ...).
-    POINT pointOn(HTREEITEM item, UINT part) const;
-
-private:
-    HTREEITEM next(HTREEITEM item, UINT relation) const;
-
-    HWND _tree;
 };
 
 // Makes the cursor stand where a test says, for the handlers that ask where it is.

@@ -2,8 +2,6 @@
 
 #include <shellapi.h>
 
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -39,19 +37,6 @@ ScratchDirectory::ScratchDirectory(const std::string& name) : _path(absolute(nam
 ScratchDirectory::~ScratchDirectory()
 {
     removeTree(_path);
-}
-
-void ScratchDirectory::writeFile(const std::string& path, const std::string& contents)
-{
-    std::ofstream(path, std::ios::binary) << contents;
-}
-
-std::string ScratchDirectory::readFile(const std::string& path)
-{
-    std::ifstream stream(path, std::ios::binary);
-    std::ostringstream contents;
-    contents << stream.rdbuf();
-    return contents.str();
 }
 
 bool ScratchDirectory::exists(const std::string& path)

@@ -54,8 +54,6 @@ public:
     const std::string& path() const { return _path; }
     std::string file(const std::string& name) const { return _path + name; }
 
-    static void writeFile(const std::string& path, const std::string& contents);
-    static std::string readFile(const std::string& path);
     static bool exists(const std::string& path);
 
 private:

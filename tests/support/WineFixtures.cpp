@@ -1,7 +1,5 @@
 #include "support/WineFixtures.h"
 
-#include <shlobj.h>
-
 #include <cstring>
 #include <stdexcept>
 #include <vector>
@@ -90,21 +88,4 @@ ScopedRegistryValue::~ScopedRegistryValue()
     else
         ::RegSetKeyValueA(_root, _subKey.c_str(), _name.c_str(), _oldType, _oldBytes.data(),
                           static_cast<DWORD>(_oldBytes.size()));
-}
-
-void createShortcut(const std::string& linkPath, const std::string& target)
-{
-    IShellLinkA* link = nullptr;
-    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                  reinterpret_cast<void**>(&link))))
-        throw std::runtime_error("no shell link object");
-    link->SetPath(target.c_str());
-    IPersistFile* file = nullptr;
-    link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-    std::wstring wide(linkPath.begin(), linkPath.end());
-    const HRESULT saved = file->Save(wide.c_str(), TRUE);
-    file->Release();
-    link->Release();
-    if (FAILED(saved))
-        throw std::runtime_error("cannot save shortcut " + linkPath);
 }

@@ -48,9 +48,6 @@ private:
     std::string _oldBytes;
 };
 
-// Creates a shell link at linkPath that points to target, through the shell's link object.
-void createShortcut(const std::string& linkPath, const std::string& target);
-
 // COM for the length of a test, as the application start-up initialises it.
 class ComApartment {
 public:

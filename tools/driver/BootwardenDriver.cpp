@@ -5,15 +5,15 @@
 //   BootwardenDriver expand                expands the tree of a running Bootwarden window
 //   BootwardenDriver e2e <Bootwarden.exe>  disables an entry and presses OK, then re-enables
 //                                          it and presses Cancel, checking registry and data file
+#include "support/Files.h"
+#include "support/TreeView.h"
+
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
 
 #include <cstdio>
-#include <cstring>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -52,149 +52,11 @@ bool valueExists(HKEY root, const char* key, const std::string& name)
     return ::RegGetValueA(root, key, name.c_str(), RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
-std::string readFile(const std::string& path)
-{
-    std::ifstream stream(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << stream.rdbuf();
-    return bytes.str();
-}
-
 // A disabled registry entry as the data file stores it.
 std::string record(char type, const std::string& name, const std::string& data)
 {
     return std::string(1, type) + std::string("\0\0\0\x01\0\0\0", 7) + name + '\0' + data + '\0';
 }
-
-// Memory inside the program's process, for the tree messages that carry a pointer.
-class RemoteBuffer {
-public:
-    RemoteBuffer(HWND window, SIZE_T size) : _size(size)
-    {
-        DWORD id = 0;
-        ::GetWindowThreadProcessId(window, &id);
-        _process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
-        _address = ::VirtualAllocEx(_process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
-    }
-    ~RemoteBuffer()
-    {
-        ::VirtualFreeEx(_process, _address, 0, MEM_RELEASE);
-        ::CloseHandle(_process);
-    }
-    RemoteBuffer(const RemoteBuffer&) = delete;
-    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
-
-    LPARAM address() const { return reinterpret_cast<LPARAM>(_address); }
-    char* at(SIZE_T offset) const { return static_cast<char*>(_address) + offset; }
-    void write(const void* data, SIZE_T size, SIZE_T offset = 0)
-    {
-        ::WriteProcessMemory(_process, at(offset), data, size, nullptr);
-    }
-    void read(void* data, SIZE_T size, SIZE_T offset = 0) const
-    {
-        ::ReadProcessMemory(_process, at(offset), data, size, nullptr);
-    }
-
-private:
-    HANDLE _process;
-    void* _address;
-    SIZE_T _size;
-};
-
-// The tree view of another process.
-class RemoteTree {
-public:
-    explicit RemoteTree(HWND tree) : _tree(tree), _buffer(tree, 4096) {}
-
-    HTREEITEM next(HTREEITEM item, UINT relation) const
-    {
-        return reinterpret_cast<HTREEITEM>(
-            ::SendMessageA(_tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
-    }
-
-    std::string text(HTREEITEM item)
-    {
-        TVITEMA fields = {};
-        fields.hItem = item;
-        fields.mask = TVIF_TEXT;
-        fields.pszText = _buffer.at(sizeof fields);
-        fields.cchTextMax = 1024;
-        _buffer.write(&fields, sizeof fields);
-        ::SendMessageA(_tree, TVM_GETITEMA, 0, _buffer.address());
-        char text[1024] = {};
-        _buffer.read(text, sizeof text - 1, sizeof fields);
-        return text;
-    }
-
-    int stateImage(HTREEITEM item) const
-    {
-        return static_cast<int>(::SendMessageA(_tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item),
-                                               TVIS_STATEIMAGEMASK) >> 12);
-    }
-
-    void expand(HTREEITEM item) const
-    {
-        ::SendMessageA(_tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
-    }
-
-    void expandAll()
-    {
-        std::vector<HTREEITEM> pending{next(nullptr, TVGN_ROOT)};
-        while (!pending.empty()) {
-            HTREEITEM item = pending.back();
-            pending.pop_back();
-            for (; item; item = next(item, TVGN_NEXT)) {
-                expand(item);
-                pending.push_back(next(item, TVGN_CHILD));
-            }
-        }
-    }
-
-    // Follows "Registry/Current User/Run/Name", expanding on the way.
-    HTREEITEM find(const std::string& path)
-    {
-        std::istringstream parts(path);
-        std::string part;
-        HTREEITEM item = nullptr;
-        HTREEITEM candidate = next(nullptr, TVGN_ROOT);
-        while (std::getline(parts, part, '/')) {
-            while (candidate && text(candidate) != part)
-                candidate = next(candidate, TVGN_NEXT);
-            if (!candidate)
-                return nullptr;
-            item = candidate;
-            expand(item);
-            candidate = next(item, TVGN_CHILD);
-        }
-        return item;
-    }
-
-    // A screen point on the item's check image.
-    POINT checkImagePoint(HTREEITEM item)
-    {
-        RECT rect = {};
-        std::memcpy(&rect, &item, sizeof item); // the control reads the item from the rectangle
-        _buffer.write(&rect, sizeof rect);
-        ::SendMessageA(_tree, TVM_GETITEMRECT, FALSE, _buffer.address());
-        _buffer.read(&rect, sizeof rect);
-        POINT point = {rect.left, (rect.top + rect.bottom) / 2};
-        for (; point.x < rect.right; ++point.x) {
-            TVHITTESTINFO hit = {};
-            hit.pt = point;
-            _buffer.write(&hit, sizeof hit);
-            ::SendMessageA(_tree, TVM_HITTEST, 0, _buffer.address());
-            _buffer.read(&hit, sizeof hit);
-            if (hit.hItem == item && (hit.flags & TVHT_ONITEMSTATEICON))
-                break;
-        }
-        ::ClientToScreen(_tree, &point);
-        return point;
-    }
-
-private:
-    HWND _tree;
-    RemoteBuffer _buffer;
-};
 
 HWND waitForWindow(int seconds)
 {
@@ -216,8 +78,9 @@ bool eventually(const std::function<bool()>& condition)
 
 void clickAt(POINT screen)
 {
+    // Far enough apart in time that no two clicks make a double click.
     ::SetCursorPos(screen.x, screen.y);
-    ::Sleep(200);
+    ::Sleep(700);
     INPUT inputs[2] = {};
     inputs[0].type = inputs[1].type = INPUT_MOUSE;
     inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
@@ -226,7 +89,7 @@ void clickAt(POINT screen)
 }
 
 // Starts the program, lets act work its window, and waits for the program to end.
-bool session(const std::string& program, const std::function<void(HWND, RemoteTree&)>& act)
+bool session(const std::string& program, const std::function<void(HWND, const TreeView&)>& act)
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -241,7 +104,7 @@ bool session(const std::string& program, const std::function<void(HWND, RemoteTr
     expect(dialog != nullptr, "the window \"Bootwarden Center\" appears");
     if (dialog) {
         ::SetForegroundWindow(dialog);
-        RemoteTree tree(::GetDlgItem(dialog, 1000));
+        const TreeView tree(::GetDlgItem(dialog, 1000));
         act(dialog, tree);
     }
     const bool ended = ::WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0;
@@ -251,6 +114,18 @@ bool session(const std::string& program, const std::function<void(HWND, RemoteTr
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
     return dialog != nullptr;
+}
+
+// Under Wine the first click into a window that has just appeared is sometimes lost; a click
+// that changed nothing within seconds is given again.
+bool clickUntil(POINT screen, const std::function<bool()>& done)
+{
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        clickAt(screen);
+        if (eventually(done))
+            return true;
+    }
+    return false;
 }
 
 void press(HWND dialog, int button)
@@ -269,23 +144,23 @@ int endToEnd(const std::string& program)
     setValue(HKEY_CURRENT_USER, RUN_KEY, name, command);
     const std::string path = "Registry/Current User/Run/" + name;
 
-    session(program, [&](HWND dialog, RemoteTree& tree) {
+    session(program, [&](HWND dialog, const TreeView& tree) {
         const HTREEITEM item = tree.find(path);
         expect(item != nullptr, "the entry is listed under " + path);
         expect(tree.stateImage(item) == 1, "it shows the ticked box");
-        clickAt(tree.checkImagePoint(item));
-        expect(eventually([&] { return tree.stateImage(item) == 2; }), "a click on the box clears it");
+        expect(clickUntil(tree.pointOn(item, TVHT_ONITEMSTATEICON), [&] { return tree.stateImage(item) == 2; }),
+               "a click on the box clears it");
         press(dialog, IDOK);
     });
     expect(!valueExists(HKEY_CURRENT_USER, RUN_KEY, name), "OK deleted the value from the Run key");
     const std::string expected = std::string("\x01\0\0\0", 4) + record(5, name, command);
     expect(readFile(dataFile) == expected, "the data file holds exactly the disabled entry");
 
-    session(program, [&](HWND dialog, RemoteTree& tree) {
+    session(program, [&](HWND dialog, const TreeView& tree) {
         const HTREEITEM item = tree.find(path);
         expect(item != nullptr && tree.stateImage(item) == 2, "the entry is listed as disabled");
-        clickAt(tree.checkImagePoint(item));
-        expect(eventually([&] { return tree.stateImage(item) == 1; }), "a click ticks it again");
+        expect(clickUntil(tree.pointOn(item, TVHT_ONITEMSTATEICON), [&] { return tree.stateImage(item) == 1; }),
+               "a click ticks it again");
         press(dialog, IDCANCEL);
     });
     expect(!valueExists(HKEY_CURRENT_USER, RUN_KEY, name), "Cancel left the registry alone");
@@ -304,24 +179,6 @@ std::string startupFolder()
                    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
                    "Startup", RRF_RT_REG_SZ, nullptr, folder, &size);
     return folder;
-}
-
-void createShortcut(const std::string& link, const std::string& target)
-{
-    ::CoInitialize(nullptr);
-    IShellLinkA* shellLink = nullptr;
-    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                     reinterpret_cast<void**>(&shellLink)))) {
-        shellLink->SetPath(target.c_str());
-        IPersistFile* file = nullptr;
-        if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-            const std::wstring wide(link.begin(), link.end());
-            file->Save(wide.c_str(), TRUE);
-            file->Release();
-        }
-        shellLink->Release();
-    }
-    ::CoUninitialize();
 }
 
 int seed()
@@ -347,12 +204,13 @@ int seed()
     const std::string folder = startupFolder();
     ::SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
     ::CopyFileA("C:\\windows\\system32\\winver.exe", (folder + "\\winver.exe").c_str(), FALSE);
+    ::CoInitialize(nullptr);
     createShortcut(folder + "\\Notes.lnk", "C:\\windows\\system32\\notepad.exe");
+    ::CoUninitialize();
     // One entry disabled earlier, kept where the program will find it.
     const std::string program = "C:\\Program Files\\Bootwarden";
     ::SHCreateDirectoryExA(nullptr, program.c_str(), nullptr);
-    std::ofstream(program + "\\bootwarden.dat", std::ios::binary)
-        << std::string("\x01\0\0\0", 4) + record(5, "Old Helper", "C:\\windows\\notepad.exe /old");
+    writeFile(program + "\\bootwarden.dat", std::string("\x01\0\0\0", 4) + record(5, "Old Helper", "C:\\windows\\notepad.exe /old"));
     std::printf("seeded the Run keys, %s and a disabled entry\n", folder.c_str());
     return 0;
 }
@@ -362,7 +220,7 @@ int expandWindow()
     const HWND dialog = waitForWindow(60);
     if (!dialog)
         return 1;
-    RemoteTree tree(::GetDlgItem(dialog, 1000));
+    const TreeView tree(::GetDlgItem(dialog, 1000));
     tree.expandAll();
     if (HTREEITEM item = tree.find("Registry/Current User/Run/Sync Helper"))
         ::SendMessageA(::GetDlgItem(dialog, 1000), TVM_SELECTITEM, TVGN_CARET,

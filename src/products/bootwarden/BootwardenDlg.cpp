@@ -52,7 +52,7 @@ bool BootwardenDlg::OnCommand(WORD id, WORD code)
 {
     if (code != BN_CLICKED)
         return Dialog::OnCommand(id, code);
-    // The dialog turns Enter into OK, wherever the focus is; in the tree it opens a location.
+    // The dialog turns Enter into OK wherever the focus is; in the tree it opens a location.
     if (id == IDOK && !expandSelectedLocation())
         OnBnClickedOk();
     else if (id == IDC_HELP_BUTTON)
@@ -65,7 +65,9 @@ bool BootwardenDlg::OnCommand(WORD id, WORD code)
 bool BootwardenDlg::expandSelectedLocation()
 {
     const HTREEITEM selected = _tree.GetSelectedItem();
-    if (platform::win32().GetFocus() != _tree.GetSafeHwnd() || !selected || !_tree.GetChildItem(selected))
+    const bool enterInTree = platform::win32().GetKeyState(VK_RETURN) < 0 &&
+                             platform::win32().GetFocus() == _tree.GetSafeHwnd();
+    if (!enterInTree || !selected || !_tree.GetChildItem(selected))
         return false;
     _tree.Expand(selected, TVE_EXPAND);
     return true;

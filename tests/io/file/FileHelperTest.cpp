@@ -1,6 +1,7 @@
 #include "io/file/FileHelper.h"
 
 #include "platform/errorresources/SystemErrors.h"
+#include "support/Files.h"
 #include "support/MessageOf.h"
 #include "support/Win32Fakes.h"
 #include "windows/file/WindowsFileHelper.h"
@@ -28,13 +29,13 @@ protected:
 
 TEST_F(FileHelperTest, LoadsWholeFilesOrTheirFirstBytes)
 {
-    ScratchDirectory::writeFile(name, std::string("a\0b\0c", 5));
+    writeFile(name, std::string("a\0b\0c", 5));
     EXPECT_EQ(std::string("a\0b\0c", 5), FileHelper::loadFile(name));
     EXPECT_EQ(std::string("a\0", 2), FileHelper::loadFile(name, 2));
     EXPECT_EQ("Tried to read a larger number of bytes from a file that it contained. Tried to read : 6 "
               "File size: 5" + details(name, ::GetLastError()) + "None.",
               messageOf<CouldNotLoadFileException>([this] { FileHelper::loadFile(name, 6); }));
-    ScratchDirectory::writeFile(name, "");
+    writeFile(name, "");
     EXPECT_TRUE(FileHelper::fileExists(name));
     EXPECT_EQ("", FileHelper::loadFile(name));
 }
@@ -57,10 +58,10 @@ TEST_F(FileHelperTest, MissingFileFailsToOpenWithTheFullDetails)
 TEST_F(FileHelperTest, SaveReplacesTheFileWholeAndLeavesNoTemporary)
 {
     FileHelper::saveFile(name, std::string("x\0y", 3));
-    EXPECT_EQ(std::string("x\0y", 3), ScratchDirectory::readFile(name));
+    EXPECT_EQ(std::string("x\0y", 3), readFile(name));
     FileHelper::saveFile(name, "");
     EXPECT_TRUE(ScratchDirectory::exists(name));
-    EXPECT_EQ("", ScratchDirectory::readFile(name));
+    EXPECT_EQ("", readFile(name));
     EXPECT_FALSE(ScratchDirectory::exists(name + ".tmp"));
     EXPECT_EQ(0u, messageOf<CouldNotSaveFileException>([this] { FileHelper::saveFile(dir.file("no\\dir.dat"), "x"); })
                       .find("An error occured when trying to open the file for writing.\nFilename: '"));
@@ -68,7 +69,7 @@ TEST_F(FileHelperTest, SaveReplacesTheFileWholeAndLeavesNoTemporary)
 
 TEST_F(FileHelperTest, AFailedWriteOrReplaceKeepsTheOldFile)
 {
-    ScratchDirectory::writeFile(name, "old");
+    writeFile(name, "old");
     {
         platform::ScopedOverride write(&platform::Win32Api::writeFileStream, [](std::ofstream&, const std::string&) {
             ::SetLastError(ERROR_DISK_FULL);
@@ -82,7 +83,7 @@ TEST_F(FileHelperTest, AFailedWriteOrReplaceKeepsTheOldFile)
     EXPECT_EQ("An error occured when trying to replace the file with its new contents." +
                   details(name, ERROR_ACCESS_DENIED) + "None.",
               messageOf<CouldNotSaveFileException>([this] { FileHelper::saveFile(name, "new"); }));
-    EXPECT_EQ("old", ScratchDirectory::readFile(name));
+    EXPECT_EQ("old", readFile(name));
     EXPECT_FALSE(ScratchDirectory::exists(name + ".tmp"));
 }
 

@@ -1,6 +1,7 @@
 #include "products/bootwarden/BootwardenApp.h"
 
 #include "platform/errorresources/SystemErrors.h"
+#include "support/Files.h"
 #include "support/DialogDriver.h"
 #include "support/Win32Fakes.h"
 #include "util/assertion/Assertion.h"
@@ -81,7 +82,7 @@ TEST_F(BootwardenAppTest, AssertionsGoToABoxWhileTheDialogLivesAndToTheFileAfter
 
     reportAssertion("after", "tests/BootwardenApp", 2);
     EXPECT_EQ(1u, boxes.boxes().size());
-    EXPECT_NE(std::string::npos, ScratchDirectory::readFile("assertion.txt").find("Message: after"));
+    EXPECT_NE(std::string::npos, readFile("assertion.txt").find("Message: after"));
     std::remove("assertion.txt");
 }
 

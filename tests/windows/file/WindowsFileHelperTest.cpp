@@ -1,6 +1,7 @@
 #include "windows/file/WindowsFileHelper.h"
 
 #include "platform/errorresources/SystemErrors.h"
+#include "support/Files.h"
 #include "support/AssertionRecorder.h"
 #include "support/MessageOf.h"
 #include "support/Win32Fakes.h"
@@ -26,8 +27,8 @@ protected:
 TEST_F(WindowsFileHelperTest, ListsFilesWithOrWithoutTrailingBackslashLeavingOutFolders)
 {
     EXPECT_TRUE(WindowsFileHelper::getFirstLevelFiles(dir.path(), "*.*").empty());
-    ScratchDirectory::writeFile(dir.file("a.txt"), "a");
-    ScratchDirectory::writeFile(dir.file("b.exe"), "b");
+    writeFile(dir.file("a.txt"), "a");
+    writeFile(dir.file("b.exe"), "b");
     WindowsFileHelper::createDirectory(dir.file("sub.exe"));
     WindowsFileHelper::createDirectory(dir.file("sub.exe")); // an existing one is no failure
     for (const std::string& directory : {dir.path(), dir.path().substr(0, dir.path().size() - 1)}) {
@@ -46,7 +47,7 @@ TEST_F(WindowsFileHelperTest, ListingFailuresNameTheStepAndTheDirectory)
               messageOf<CouldNotGetFirstLevelFilesException>(
                   [&] { WindowsFileHelper::getFirstLevelFiles(missing, "*.*"); }));
 
-    ScratchDirectory::writeFile(dir.file("a.txt"), "a");
+    writeFile(dir.file("a.txt"), "a");
     int closed = 0;
     platform::ScopedOverride next(&platform::Win32Api::FindNextFileA, failing(FALSE, ERROR_ACCESS_DENIED));
     platform::ScopedOverride close(&platform::Win32Api::FindClose, [&closed](HANDLE handle) {
@@ -67,13 +68,13 @@ TEST_F(WindowsFileHelperTest, ListingFailuresNameTheStepAndTheDirectory)
 
 TEST_F(WindowsFileHelperTest, FileOperationsSayWhatFailedOnWhichPath)
 {
-    ScratchDirectory::writeFile(dir.file("from"), "new");
-    ScratchDirectory::writeFile(dir.file("to"), "old");
+    writeFile(dir.file("from"), "new");
+    writeFile(dir.file("to"), "old");
     EXPECT_EQ("Couldn't move the file: " + dir.file("from") + " to " + dir.file("to") + "\n" +
                   errorText(ERROR_ALREADY_EXISTS),
               messageOf<CouldNotMoveFileException>(
                   [&] { WindowsFileHelper::moveFile(dir.file("from"), dir.file("to")); }));
-    EXPECT_EQ("old", ScratchDirectory::readFile(dir.file("to"))) << "a move never replaces";
+    EXPECT_EQ("old", readFile(dir.file("to"))) << "a move never replaces";
     {
         platform::ScopedOverride refuse(&platform::Win32Api::MoveFileA, failing(FALSE, ERROR_ACCESS_DENIED));
         EXPECT_NE(std::string::npos, messageOf<CouldNotMoveFileException>([&] {
@@ -81,7 +82,7 @@ TEST_F(WindowsFileHelperTest, FileOperationsSayWhatFailedOnWhichPath)
                                      }).find(errorText(ERROR_ACCESS_DENIED)));
     }
     WindowsFileHelper::moveFile(dir.file("from"), dir.file("moved"));
-    EXPECT_EQ("new", ScratchDirectory::readFile(dir.file("moved")));
+    EXPECT_EQ("new", readFile(dir.file("moved")));
 
     WindowsFileHelper::deleteFile(dir.file("moved"));
     EXPECT_FALSE(WindowsFileHelper::exists(dir.file("moved")));

@@ -1,6 +1,7 @@
 #include "windows/process/ProcessHelper.h"
 
 #include "platform/errorresources/SystemErrors.h"
+#include "support/Files.h"
 #include "support/MessageOf.h"
 #include "support/Win32Fakes.h"
 #include "windows/file/WindowsFileHelper.h"
@@ -18,7 +19,7 @@ std::string awaitTrace(const std::string& path)
     std::string trace;
     for (int i = 0; i < 100 && (trace.empty() || trace.back() != '\n'); ++i) {
         ::Sleep(100);
-        trace = ScratchDirectory::readFile(path);
+        trace = readFile(path);
     }
     return trace;
 }
@@ -59,7 +60,7 @@ TEST_F(ProcessHelperTest, ProcessFailuresNameTheDirectoryAndTheError)
 TEST_F(ProcessHelperTest, TheShellOpensDocumentsOrSaysWhyNot)
 {
     const std::string trace = dir.file("opened.txt");
-    ScratchDirectory::writeFile(dir.file("opened.bat"), "@echo opened> \"" + trace + "\"\r\n");
+    writeFile(dir.file("opened.bat"), "@echo opened> \"" + trace + "\"\r\n");
     ProcessHelper::shellExecute(dir.file("opened.bat"), "open");
     EXPECT_EQ("opened\r\n", awaitTrace(trace));
     EXPECT_THROW(ProcessHelper::shellExecute(dir.file("missing.txt"), "open"), CouldNotShellExecuteException);

@@ -2,6 +2,7 @@
 
 #include "platform/errorresources/SystemErrors.h"
 #include "products/bootwarden/LocationConstants.h"
+#include "support/Files.h"
 #include "support/MessageOf.h"
 #include "support/Win32Fakes.h"
 #include "support/WineFixtures.h"
@@ -44,12 +45,12 @@ protected:
 
 TEST_F(AutostartDatabaseTest, ListsProgramsAndResolvableShortcutsOnly)
 {
-    ScratchDirectory::writeFile(dir.file("tool.exe"), "MZ");
+    writeFile(dir.file("tool.exe"), "MZ");
     createShortcut(startup + "a.lnk", dir.file("tool.exe"));
     const std::string target = WindowsFileHelper::extractPathFromShortcut(nullptr, startup + "a.lnk");
     for (const char* name : {"b.exe", "c.txt", "D.EXE"})
-        ScratchDirectory::writeFile(startup + name, "MZ");
-    ScratchDirectory::writeFile(startup + "broken.lnk", "not a link");
+        writeFile(startup + name, "MZ");
+    writeFile(startup + "broken.lnk", "not a link");
     ::CreateDirectoryA((startup + "e.exe").c_str(), nullptr);
     AutostartDatabase database(USER_STARTUP, cuas);
     EXPECT_TRUE(ScratchDirectory::exists(cuas)) << "the folder of disabled files is made at once";
@@ -60,9 +61,9 @@ TEST_F(AutostartDatabaseTest, ListsProgramsAndResolvableShortcutsOnly)
 
 TEST_F(AutostartDatabaseTest, DisableMovesFilesAsideAndEnableBringsThemBackUnchanged)
 {
-    ScratchDirectory::writeFile(startup + "b.exe", "MZ program");
+    writeFile(startup + "b.exe", "MZ program");
     createShortcut(startup + "a.lnk", "C:\\windows\\system32\\notepad.exe");
-    const std::string linkBytes = ScratchDirectory::readFile(startup + "a.lnk");
+    const std::string linkBytes = readFile(startup + "a.lnk");
     const std::string target = WindowsFileHelper::extractPathFromShortcut(nullptr, startup + "a.lnk");
     const CurrentDirectory current(dir.path());
     AutostartDatabase database(USER_STARTUP, ".\\cuas\\");
@@ -73,27 +74,27 @@ TEST_F(AutostartDatabaseTest, DisableMovesFilesAsideAndEnableBringsThemBackUncha
 
     for (const StartupItem& item : database.getItems())
         database.enable(item);
-    EXPECT_EQ("MZ program", ScratchDirectory::readFile(startup + "b.exe"));
-    EXPECT_EQ(linkBytes, ScratchDirectory::readFile(startup + "a.lnk"));
+    EXPECT_EQ("MZ program", readFile(startup + "b.exe"));
+    EXPECT_EQ(linkBytes, readFile(startup + "a.lnk"));
 
-    ScratchDirectory::writeFile(cuas + "b.exe", "taken");
+    writeFile(cuas + "b.exe", "taken");
     EXPECT_THROW(database.enable(StartupItem(USER_STARTUP, 1, "b.exe", "")), windows::file::CouldNotMoveFileException);
-    EXPECT_EQ("MZ program", ScratchDirectory::readFile(startup + "b.exe"));
+    EXPECT_EQ("MZ program", readFile(startup + "b.exe"));
 }
 
 TEST_F(AutostartDatabaseTest, AnActiveFileWinsOverItsDisabledCopyAndRemoveDeletesBoth)
 {
     AutostartDatabase database(USER_STARTUP, cuas);
-    ScratchDirectory::writeFile(startup + "b.exe", "active");
-    ScratchDirectory::writeFile(cuas + "b.exe", "disabled");
-    ScratchDirectory::writeFile(startup + "B2.exe", "active");
-    ScratchDirectory::writeFile(cuas + "b2.exe", "disabled, other case");
+    writeFile(startup + "b.exe", "active");
+    writeFile(cuas + "b.exe", "disabled");
+    writeFile(startup + "B2.exe", "active");
+    writeFile(cuas + "b2.exe", "disabled, other case");
     EXPECT_EQ((std::vector<std::string>{"0 B2.exe=" + startup + "B2.exe", "0 b.exe=" + startup + "b.exe",
                                         "1 b2.exe=" + cuas + "b2.exe"}),
               describe(database.getItems()));
     EXPECT_FALSE(ScratchDirectory::exists(cuas + "b.exe"));
 
-    ScratchDirectory::writeFile(cuas + "B2.exe", "disabled");
+    writeFile(cuas + "B2.exe", "disabled");
     database.remove(StartupItem(USER_STARTUP, 0, "B2.exe", ""));
     EXPECT_FALSE(ScratchDirectory::exists(startup + "B2.exe"));
     EXPECT_FALSE(ScratchDirectory::exists(cuas + "B2.exe"));
@@ -120,7 +121,7 @@ TEST_F(AutostartDatabaseTest, AFolderThatCannotBeFoundOrListedFailsTheListing)
 TEST_F(AutostartDatabaseTest, CommonStartupUsesTheMachineSetting)
 {
     ScopedRegistryValue setting(HKEY_LOCAL_MACHINE, SHELL_FOLDERS_KEY, COMMON_STARTUP_VALUE, dir.file("Startup").c_str());
-    ScratchDirectory::writeFile(startup + "all.bat", "@echo");
+    writeFile(startup + "all.bat", "@echo");
     AutostartDatabase database(7, dir.file("lmas\\"));
     EXPECT_EQ(std::vector<std::string>{"0 all.bat=" + startup + "all.bat"}, describe(database.getItems()));
 }

@@ -1,6 +1,7 @@
 #include "products/bootwarden/database/RegistryBackup.h"
 
 #include "exceptions/IOException.h"
+#include "support/Files.h"
 #include "support/AssertionRecorder.h"
 #include "support/MessageOf.h"
 #include "support/Win32Fakes.h"
@@ -27,12 +28,12 @@ TEST_F(RegistryBackupTest, NoFileMeansNoEntriesAndSaveWritesAZeroCount)
     EXPECT_TRUE(backup.getEntries(6).empty());
     EXPECT_FALSE(ScratchDirectory::exists(file)) << "nothing is written before save";
     backup.save();
-    EXPECT_EQ(std::string(4, '\0'), ScratchDirectory::readFile(file));
+    EXPECT_EQ(std::string(4, '\0'), readFile(file));
 }
 
 TEST_F(RegistryBackupTest, LoadsAndSavesTheSameBytesKeepingOrderAndTypes)
 {
-    ScratchDirectory::writeFile(file, ONE_RECORD);
+    writeFile(file, ONE_RECORD);
     RegistryBackup backup(file);
     ASSERT_EQ(1u, backup.getEntries(6).size());
     EXPECT_EQ("s.exe /c", backup.getEntries(6)[0].getData());
@@ -46,7 +47,7 @@ TEST_F(RegistryBackupTest, LoadsAndSavesTheSameBytesKeepingOrderAndTypes)
     reloaded.remove(StartupItem(0, 1, "b", ""));
     reloaded.remove(StartupItem(6, 1, "c", ""));
     reloaded.save();
-    EXPECT_EQ(ONE_RECORD, ScratchDirectory::readFile(file));
+    EXPECT_EQ(ONE_RECORD, readFile(file));
 }
 
 TEST_F(RegistryBackupTest, DuplicatesAndMissingRemovalsAreReported)
@@ -64,7 +65,7 @@ TEST_F(RegistryBackupTest, DamagedFileKeepsItsCompleteRecordsAndIsKeptBeforeOver
 {
     const std::string damaged =
         std::string("\x02", 1) + ONE_RECORD.substr(1) + std::string("\x05\0\0\0\x01\0\0\0Cut", 11);
-    ScratchDirectory::writeFile(file, damaged);
+    writeFile(file, damaged);
     RegistryBackup backup(file);
     EXPECT_EQ(1u, backup.getEntries(6).size());
     EXPECT_EQ("The data file " + file + " is damaged. The 1 disabled entries stored before the damage were "
@@ -72,8 +73,8 @@ TEST_F(RegistryBackupTest, DamagedFileKeepsItsCompleteRecordsAndIsKeptBeforeOver
                   ".damaged when the disabled entries are next saved.",
               backup.getDamageReport());
     backup.save();
-    EXPECT_EQ(damaged, ScratchDirectory::readFile(file + ".damaged"));
-    EXPECT_EQ(ONE_RECORD, ScratchDirectory::readFile(file));
+    EXPECT_EQ(damaged, readFile(file + ".damaged"));
+    EXPECT_EQ(ONE_RECORD, readFile(file));
     EXPECT_EQ("", backup.getDamageReport());
 }
 
@@ -84,12 +85,12 @@ TEST_F(RegistryBackupTest, FilesThatCannotBeReadOrWrittenFailLoudly)
                       .find("An error occured when trying to open the file for reading.\nFilename: '" + file + "'"));
     ::RemoveDirectoryA(file.c_str());
 
-    ScratchDirectory::writeFile(file, ONE_RECORD);
+    writeFile(file, ONE_RECORD);
     RegistryBackup backup(file);
     backup.add(StartupItem(0, 1, "new", "n.exe"));
     platform::ScopedOverride move(&platform::Win32Api::MoveFileExA, failing(FALSE, ERROR_ACCESS_DENIED));
     EXPECT_THROW(backup.save(), io::file::CouldNotSaveFileException);
-    EXPECT_EQ(ONE_RECORD, ScratchDirectory::readFile(file));
+    EXPECT_EQ(ONE_RECORD, readFile(file));
     EXPECT_EQ(1u, backup.getEntries(0).size());
 }
 

@@ -3,6 +3,7 @@
 #include "exceptions/IOException.h"
 #include "products/bootwarden/LocationConstants.h"
 #include "products/bootwarden/database/RegistryBackup.h"
+#include "support/Files.h"
 #include "support/Win32Fakes.h"
 #include "support/WineFixtures.h"
 #include "windows/registry/RegistryException.h"
@@ -59,7 +60,7 @@ TEST_F(RegistryDatabaseTest, DisableAndEnableRoundTripAcrossARestart)
     run.setString("Tool", longCommand);
     database.disable(disabled(database.getItems().at(0)));
     EXPECT_FALSE(run.has("Tool"));
-    EXPECT_EQ(std::string("\x01\0\0\0", 4), ScratchDirectory::readFile(file).substr(0, 4))
+    EXPECT_EQ(std::string("\x01\0\0\0", 4), readFile(file).substr(0, 4))
         << "the data file holds the entry as soon as it is disabled";
 
     RegistryBackup restarted(file);
@@ -71,7 +72,7 @@ TEST_F(RegistryDatabaseTest, DisableAndEnableRoundTripAcrossARestart)
     DWORD type = 0;
     EXPECT_EQ(longCommand, run.get("Tool", &type).substr(0, longCommand.size()));
     EXPECT_EQ(DWORD(REG_SZ), type);
-    EXPECT_EQ(std::string(4, '\0'), ScratchDirectory::readFile(file));
+    EXPECT_EQ(std::string(4, '\0'), readFile(file));
 }
 
 TEST_F(RegistryDatabaseTest, AValueStaysWhenItsDisablingCannotBeCompleted)
@@ -119,7 +120,7 @@ TEST_F(RegistryDatabaseTest, DeletingIsFinalForEnabledAndDisabledEntries)
 
     database.disable(StartupItem(USER_RUN, 1, "Old", "o.exe"));
     database.remove(StartupItem(USER_RUN, 1, "Old", "o.exe"));
-    EXPECT_EQ(std::string(4, '\0'), ScratchDirectory::readFile(file)) << "written at once";
+    EXPECT_EQ(std::string(4, '\0'), readFile(file)) << "written at once";
 }
 
 TEST_F(RegistryDatabaseTest, MissingKeyFailsTheListing)

@@ -1,0 +1,138 @@
+#include "support/TreeView.h"
+
+#include <cstring>
+#include <sstream>
+
+namespace {
+
+const SIZE_T MEMORY_SIZE = 4096;
+const int TEXT_SIZE = 1024;
+
+} // namespace
+
+TreeView::TreeView(HWND tree) : _tree(tree)
+{
+    DWORD id = 0;
+    ::GetWindowThreadProcessId(tree, &id);
+    _process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
+    _memory = static_cast<char*>(::VirtualAllocEx(_process, nullptr, MEMORY_SIZE, MEM_COMMIT, PAGE_READWRITE));
+}
+
+TreeView::~TreeView()
+{
+    ::VirtualFreeEx(_process, _memory, 0, MEM_RELEASE);
+    ::CloseHandle(_process);
+}
+
+void TreeView::exchange(UINT message, WPARAM wParam, void* data, SIZE_T size, SIZE_T extra) const
+{
+    ::WriteProcessMemory(_process, _memory, data, size, nullptr);
+    ::SendMessageA(_tree, message, wParam, reinterpret_cast<LPARAM>(_memory));
+    ::ReadProcessMemory(_process, _memory, data, size + extra, nullptr);
+}
+
+HTREEITEM TreeView::next(HTREEITEM item, UINT relation) const
+{
+    return reinterpret_cast<HTREEITEM>(
+        ::SendMessageA(_tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+}
+
+HTREEITEM TreeView::find(const std::string& path) const
+{
+    std::istringstream parts(path);
+    HTREEITEM item = nullptr;
+    HTREEITEM candidate = next(nullptr, TVGN_ROOT);
+    for (std::string part; std::getline(parts, part, '/');) {
+        while (candidate && text(candidate) != part)
+            candidate = next(candidate, TVGN_NEXT);
+        if (!candidate)
+            return nullptr;
+        item = candidate;
+        ::SendMessageA(_tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+        candidate = next(item, TVGN_CHILD);
+    }
+    return item;
+}
+
+std::vector<std::string> TreeView::children(HTREEITEM parent) const
+{
+    std::vector<std::string> texts;
+    for (HTREEITEM item = next(parent, parent ? TVGN_CHILD : TVGN_ROOT); item; item = next(item, TVGN_NEXT))
+        texts.push_back(text(item));
+    return texts;
+}
+
+std::string TreeView::text(HTREEITEM item) const
+{
+    // The text lands right behind the item's fields in the window's memory.
+    struct {
+        TVITEMA fields;
+        char text[TEXT_SIZE];
+    } exchanged = {};
+    exchanged.fields.hItem = item;
+    exchanged.fields.mask = TVIF_TEXT;
+    exchanged.fields.pszText = _memory + offsetof(decltype(exchanged), text);
+    exchanged.fields.cchTextMax = TEXT_SIZE;
+    exchange(TVM_GETITEMA, 0, &exchanged.fields, sizeof exchanged.fields, sizeof exchanged.text);
+    exchanged.text[TEXT_SIZE - 1] = '\0';
+    return exchanged.text;
+}
+
+int TreeView::image(HTREEITEM item) const
+{
+    TVITEMA fields = {};
+    fields.hItem = item;
+    fields.mask = TVIF_IMAGE;
+    exchange(TVM_GETITEMA, 0, &fields, sizeof fields);
+    return fields.iImage;
+}
+
+UINT TreeView::state(HTREEITEM item, UINT mask) const
+{
+    return static_cast<UINT>(::SendMessageA(_tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), mask));
+}
+
+int TreeView::stateImage(HTREEITEM item) const
+{
+    return static_cast<int>((state(item, TVIS_STATEIMAGEMASK) & TVIS_STATEIMAGEMASK) >> 12);
+}
+
+bool TreeView::bold(HTREEITEM item) const
+{
+    return (state(item, TVIS_BOLD) & TVIS_BOLD) != 0;
+}
+
+bool TreeView::expanded(HTREEITEM item) const
+{
+    return (state(item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+}
+
+void TreeView::expandAll() const
+{
+    std::vector<HTREEITEM> pending{next(nullptr, TVGN_ROOT)};
+    while (!pending.empty()) {
+        HTREEITEM item = pending.back();
+        pending.pop_back();
+        for (; item; item = next(item, TVGN_NEXT)) {
+            ::SendMessageA(_tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+            pending.push_back(next(item, TVGN_CHILD));
+        }
+    }
+}
+
+POINT TreeView::pointOn(HTREEITEM item, UINT part) const
+{
+    RECT rect = {};
+    std::memcpy(&rect, &item, sizeof item); // the control takes the item from the rectangle
+    exchange(TVM_GETITEMRECT, FALSE, &rect, sizeof rect);
+    POINT point = {rect.left, (rect.top + rect.bottom) / 2};
+    for (; point.x < rect.right; ++point.x) {
+        TVHITTESTINFO hit = {};
+        hit.pt = point;
+        exchange(TVM_HITTEST, 0, &hit, sizeof hit);
+        if (hit.hItem == item && (hit.flags & part))
+            break;
+    }
+    ::ClientToScreen(_tree, &point);
+    return point;
+}
