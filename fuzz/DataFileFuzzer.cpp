@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -22,8 +23,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static AssertionListenerRegistration registration(&listener);
     // A copy of exactly the input, so the sanitizer sees any read past its end.
     const std::string bytes(reinterpret_cast<const char*>(data), size);
-    const auto contents = products::bootwarden::database::DataFileCodec::decode(bytes);
-    if (contents.complete && !contents.items.empty())
-        products::bootwarden::database::DataFileCodec::encode(contents.items);
+    using products::bootwarden::database::DataFileCodec;
+    const DataFileCodec::Contents contents = DataFileCodec::decode(bytes);
+    // Whatever was read is written back and read again to the same records.
+    const DataFileCodec::Contents again = DataFileCodec::decode(DataFileCodec::encode(contents.items));
+    if (!again.complete || again.items.size() != contents.items.size())
+        std::abort();
+    for (std::size_t i = 0; i < again.items.size(); ++i) {
+        const auto& before = contents.items[i];
+        const auto& after = again.items[i];
+        if (after != before || after.getState() != before.getState() || after.getData() != before.getData())
+            std::abort();
+    }
     return 0;
 }

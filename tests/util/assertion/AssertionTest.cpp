@@ -1,7 +1,5 @@
 #include "util/assertion/Assertion.h"
-#include "products/bootwarden/AssertionMessageBox.h"
 
-#include "exceptions/ErrorReporter.h"
 #include "support/AssertionRecorder.h"
 
 #include <gtest/gtest.h>
@@ -49,20 +47,6 @@ TEST(AssertionTest, ListenerTakesReportsAndTheFileGetsThemOtherwise)
     EXPECT_EQ(0u, contents.find(RULE + "\r\nAssertion failed. Message: first\r\nFile: a/b\r\nLine: 1\r\n"));
     EXPECT_LT(contents.find("Message: first\r\n"), contents.find("Message: second\r\n"));
     EXPECT_EQ(contents.size() - 2, contents.rfind(RULE) + RULE.size()) << "CR LF line ends";
-}
-
-TEST(AssertionTest, BoxTextFramesTheReport)
-{
-    struct : ErrorReporter {
-        void showError(const std::string& text) override { shown = text; }
-        std::string shown;
-    } reporter;
-    AssertionMessageBox(&reporter).assertionFailed("REPORT");
-    EXPECT_EQ("An assertion failed. This happens when something goes wrong in the program. Please "
-              "help us to improve our program by emailing us this message box.\nPress CTRL+C to "
-              "copy this text. Our email: support@quillmere.com, subject: Assertion in Bootwarden "
-              "Center\nThank you!\n\nREPORT",
-              reporter.shown);
 }
 
 } // namespace

@@ -138,6 +138,18 @@ TEST_F(RegistryTest, RefusalsNameTheKeyOrValueAndTheSystemText)
         platform::ScopedOverride s(&platform::Win32Api::RegSetValueExA, refuse);
         platform::ScopedOverride d(&platform::Win32Api::RegDeleteValueA, refuse);
         EXPECT_EQ(refusal.text + SystemErrors::map(code), messageOf<RegistryException>(refusal.operation));
+        // The class tells callers what went wrong without reading the text.
+        if (code == ERROR_ACCESS_DENIED)
+            EXPECT_THROW(refusal.operation(), RegistryAccessDeniedException) << refusal.text;
+        else if (code == ERROR_FILE_NOT_FOUND)
+            EXPECT_THROW(refusal.operation(), RegistryValueNotFoundException) << refusal.text;
+        else
+            EXPECT_NO_THROW(try { refusal.operation(); } catch (const RegistryAccessDeniedException&) {
+                throw;
+            } catch (const RegistryValueNotFoundException&) {
+                throw;
+            } catch (const RegistryException&) {
+            }) << refusal.text;
     }
 }
 
