@@ -190,10 +190,11 @@ void BootwardenDlg::runCommand(StartupTree::Command command, HTREEITEM node)
             _startupTree.setEnabled(node, command == StartupTree::Command::Enable);
             break;
         case StartupTree::Command::Delete:
-            deleteEntry(node);
+            if (QuestionBox("Question").ask("Are you sure you want to delete this key?"))
+                _startupTree.remove(node);
             break;
         case StartupTree::Command::Run:
-            runEntry(node);
+            ProcessHelper::start(_startupTree.commandLine(node));
             break;
         case StartupTree::Command::Info:
             _reporter->showInformation(_startupTree.information(node));
@@ -202,21 +203,6 @@ void BootwardenDlg::runCommand(StartupTree::Command command, HTREEITEM node)
     } catch (const exceptions::Exception& e) {
         _reporter->showError(e.getMessage());
     }
-}
-
-void BootwardenDlg::deleteEntry(HTREEITEM node)
-{
-    if (QuestionBox("Question").ask("Are you sure you want to delete this key?"))
-        _startupTree.remove(node);
-}
-
-void BootwardenDlg::runEntry(HTREEITEM node)
-{
-    const std::string commandLine = _startupTree.commandLine(node);
-    if (WindowsFileHelper::isExecutable(commandLine))
-        ProcessHelper::createProcess(commandLine);
-    else
-        ProcessHelper::shellExecute(commandLine, "open");
 }
 
 void BootwardenDlg::refresh()

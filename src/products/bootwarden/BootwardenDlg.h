@@ -41,8 +41,6 @@ private:
     void showMenu(HTREEITEM node, POINT screen);
     void runCommand(StartupTree::Command command, HTREEITEM node);
     void toggleEntry(HTREEITEM node);
-    void deleteEntry(HTREEITEM node);
-    void runEntry(HTREEITEM node);
     void refresh();
     HTREEITEM itemUnderCursor(POINT& screen, UINT& flags) const;
 

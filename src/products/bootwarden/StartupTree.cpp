@@ -12,6 +12,7 @@ namespace products::bootwarden {
 
 namespace {
 
+// Reports of the tree building keep naming the window they have always named.
 const char* const SOURCE = "products/bootwarden/BootwardenDlg";
 const int NO_TYPE = -1;
 const int TOP = -1;

@@ -46,3 +46,11 @@ void ProcessHelper::createProcess(const std::string& commandLine)
                                          directory + "\n" +
                                          SystemErrors::map(static_cast<int>(error)));
 }
+
+void ProcessHelper::start(const std::string& command)
+{
+    if (WindowsFileHelper::isExecutable(command))
+        createProcess(command);
+    else
+        shellExecute(command, "open");
+}

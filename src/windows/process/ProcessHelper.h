@@ -25,4 +25,6 @@ public:
     static void shellExecute(const std::string& command, const std::string& operation);
     // Starts the command line as a new process; the system decides which program it names.
     static void createProcess(const std::string& commandLine);
+    // An entry's command: a program as a new process, anything else opened through the shell.
+    static void start(const std::string& command);
 };

@@ -71,6 +71,9 @@ TEST_F(ProcessHelperTest, TheShellOpensDocumentsOrSaysWhyNot)
                   SystemErrors::map(ERROR_FILE_NOT_FOUND),
               messageOf<CouldNotShellExecuteException>(
                   [] { ProcessHelper::shellExecute("C:\\nowhere\\doc.txt /p", "open"); }));
+    // An entry that names no program goes to the shell; a program is never handed to it.
+    EXPECT_THROW(ProcessHelper::start("C:\\nowhere\\doc.txt"), CouldNotShellExecuteException);
+    EXPECT_THROW(ProcessHelper::start("C:\\nowhere\\tool.exe"), CouldNotCreateProcessException);
 }
 
 } // namespace
