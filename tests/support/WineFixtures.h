@@ -47,12 +47,3 @@ private:
     DWORD _oldType = 0;
     std::string _oldBytes;
 };
-
-// COM for the length of a test, as the application start-up initialises it.
-class ComApartment {
-public:
-    ComApartment() { ::CoInitialize(nullptr); }
-    ~ComApartment() { ::CoUninitialize(); }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-};

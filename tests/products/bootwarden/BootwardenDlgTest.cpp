@@ -11,6 +11,7 @@
 #include "support/TreeView.h"
 #include "support/Win32Fakes.h"
 #include "support/WineFixtures.h"
+#include "windows/com/ComApartment.h"
 #include "util/ApplicationConstants.h"
 
 #include <gtest/gtest.h>
@@ -47,7 +48,7 @@ class BootwardenDlgTest : public testing::Test {
 protected:
     using Script = std::function<void(HWND dialog, const TreeView& tree)>;
 
-    ComApartment com;
+    const windows::com::ComApartment com;
     ScratchDirectory dir{"dialog"};
     CurrentDirectory current{dir.path()};
     RegistryScratch machineRun{HKEY_LOCAL_MACHINE, RUN_KEY};

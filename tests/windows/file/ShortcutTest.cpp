@@ -4,6 +4,7 @@
 #include "support/MessageOf.h"
 #include "support/Win32Fakes.h"
 #include "support/WineFixtures.h"
+#include "windows/com/ComApartment.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,7 @@ using windows::file::CouldNotExtractPathFromShourcutException;
 
 class ShortcutTest : public testing::Test {
 protected:
-    ComApartment com;
+    const windows::com::ComApartment com;
     ScratchDirectory dir{"shortcuts"};
     const std::string link = dir.file("app.lnk");
 

@@ -6,6 +6,7 @@
 #include "support/MessageOf.h"
 #include "support/Win32Fakes.h"
 #include "support/WineFixtures.h"
+#include "windows/com/ComApartment.h"
 #include "windows/file/WindowsFileHelper.h"
 
 #include <gtest/gtest.h>
@@ -33,7 +34,7 @@ std::vector<std::string> describe(const std::vector<StartupItem>& items)
 // disabled files beside it.
 class AutostartDatabaseTest : public testing::Test {
 protected:
-    ComApartment com;
+    const windows::com::ComApartment com;
     ScratchDirectory dir{"autostart"};
     const std::string startup = dir.file("Startup\\");
     const std::string cuas = dir.file("cuas\\");
