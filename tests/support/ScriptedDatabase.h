@@ -3,9 +3,20 @@
 #include "exceptions/ErrorReporter.h"
 #include "products/bootwarden/database/StartupDatabase.h"
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
+
+// Items as "state name=data", one line each, sorted: what a listing shows, whatever its order.
+inline std::vector<std::string> describe(const std::vector<products::bootwarden::StartupItem>& items)
+{
+    std::vector<std::string> lines;
+    for (const auto& item : items)
+        lines.push_back(std::to_string(item.getState()) + " " + item.getValue() + "=" + item.getData());
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
 
 // A location that lists what a test gives it, records each call as "call value", and first
 // lets the test's failure hook throw.

@@ -85,4 +85,27 @@ TEST_F(BootwardenAppTest, AssertionsGoToABoxWhileTheDialogLivesAndToTheFileAfter
     std::remove("assertion.txt");
 }
 
+// The program's own resources, as Windows reads them from its file.
+std::string resource(LPCSTR type, LPCSTR name)
+{
+    const HRSRC found = ::FindResourceA(nullptr, name, type);
+    if (!found)
+        return std::string();
+    return std::string(static_cast<const char*>(::LockResource(::LoadResource(nullptr, found))),
+                       ::SizeofResource(nullptr, found));
+}
+
+TEST(BootwardenResourcesTest, ManifestAsksForARealElevationLevelAndDpiAwareness)
+{
+    const std::string manifest = resource(MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1));
+    EXPECT_NE(std::string::npos, manifest.find("<requestedExecutionLevel level=\"highestAvailable\""))
+        << "without it, UAC would redirect machine-wide writes to the VirtualStore";
+    EXPECT_NE(std::string::npos, manifest.find("PerMonitorV2"));
+    EXPECT_EQ(std::string::npos, manifest.find("activeCodePage")) << "old records are read in the system's code page";
+    const std::string version = resource(MAKEINTRESOURCEA(16), MAKEINTRESOURCEA(1));
+    const std::wstring name = L"Bootwarden Center";
+    EXPECT_NE(std::string::npos,
+              version.find(std::string(reinterpret_cast<const char*>(name.data()), name.size() * sizeof(wchar_t))));
+}
+
 } // namespace

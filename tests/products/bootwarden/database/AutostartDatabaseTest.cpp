@@ -3,6 +3,7 @@
 #include "platform/errorresources/SystemErrors.h"
 #include "products/bootwarden/LocationConstants.h"
 #include "support/Files.h"
+#include "support/ScriptedDatabase.h"
 #include "support/MessageOf.h"
 #include "support/Win32Fakes.h"
 #include "support/WineFixtures.h"
@@ -11,8 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 using products::bootwarden::StartupItem;
 using products::bootwarden::database::AutostartDatabase;
 using products::bootwarden::database::AutostartDatabaseException;
@@ -20,15 +19,6 @@ using products::bootwarden::database::AutostartDatabaseException;
 namespace {
 
 const int USER_STARTUP = 9;
-
-std::vector<std::string> describe(const std::vector<StartupItem>& items)
-{
-    std::vector<std::string> lines;
-    for (const StartupItem& item : items)
-        lines.push_back(std::to_string(item.getState()) + " " + item.getValue() + "=" + item.getData());
-    std::sort(lines.begin(), lines.end());
-    return lines;
-}
 
 // The current user's Startup folder pointed at a scratch folder, with a scratch folder of
 // disabled files beside it.

@@ -4,6 +4,7 @@
 #include "products/bootwarden/LocationConstants.h"
 #include "products/bootwarden/database/RegistryBackup.h"
 #include "support/Files.h"
+#include "support/ScriptedDatabase.h"
 #include "support/Win32Fakes.h"
 #include "support/WineFixtures.h"
 #include "windows/registry/RegistryException.h"
@@ -17,14 +18,6 @@ using products::bootwarden::database::RegistryDatabase;
 namespace {
 
 const int USER_RUN = 5;
-
-std::vector<std::string> describe(const std::vector<StartupItem>& items)
-{
-    std::vector<std::string> lines;
-    for (const StartupItem& item : items)
-        lines.push_back(std::to_string(item.getState()) + " " + item.getValue() + "=" + item.getData());
-    return lines;
-}
 
 StartupItem disabled(StartupItem item)
 {
