@@ -192,7 +192,7 @@ int seed()
              "--notify-on-error --quiet --server=sync.example.invalid --port=8443 --cache-size=256 "
              "--language=en-GB --theme=dark");
     setValue(HKEY_LOCAL_MACHINE, RUN_KEY, "Audio Tray", "C:\\windows\\system32\\winecfg.exe /tray");
-    // Empty keys are locations with nothing in them; a missing key would be shown as unreadable.
+    // Empty keys, as most machines have them.
     for (const char* key : {"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
                             "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx"}) {
         HKEY created = nullptr;

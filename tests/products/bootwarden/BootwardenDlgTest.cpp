@@ -261,7 +261,11 @@ TEST_F(BootwardenDlgTest, OkAppliesTheChangesCancelDropsThemDeleteIsFinal)
 
 TEST_F(BootwardenDlgTest, AnUnreadableLocationAndADamagedDataFileAreReported)
 {
-    ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, RUN_ONCE_EX_KEY.c_str());
+    platform::ScopedOverride denied(&platform::Win32Api::RegOpenKeyExA,
+                                    [](HKEY root, LPCSTR key, DWORD options, REGSAM access, PHKEY opened) {
+                                        return key == RUN_ONCE_EX_KEY ? LONG(ERROR_ACCESS_DENIED)
+                                                                      : ::RegOpenKeyExA(root, key, options, access, opened);
+                                    });
     const std::string whole = DataFileCodec::encode({StartupItem(5, 1, "Kept", "k.exe")});
     writeFile(dir.file("bootwarden.dat"), std::string("\x02", 1) + whole.substr(1) + std::string("\x05\0\0\0", 4));
     run([this](HWND dialog, const TreeView& tree) {
@@ -274,7 +278,7 @@ TEST_F(BootwardenDlgTest, AnUnreadableLocationAndADamagedDataFileAreReported)
     ASSERT_EQ(2u, boxes.boxes().size());
     EXPECT_EQ(0u, boxes.boxes()[0].text.find("The data file bootwarden.dat is damaged."));
     EXPECT_NE(std::string::npos, boxes.boxes()[1].text.find("\n\nError description:\nError when opening a registry "
-                                                            "key, the key doesn't exist. Key: HKEY_LOCAL_MACHINE\\" +
+                                                            "key, access is denied. Key: HKEY_LOCAL_MACHINE\\" +
                                                             RUN_ONCE_EX_KEY));
     EXPECT_EQ("Bootwarden Center Information", boxes.boxes()[1].title);
 }

@@ -20,10 +20,21 @@ namespace {
 
 const char* const SOURCE = "products/bootwarden/database/RegistryDatabase";
 
-RegistryKeyImpl openKey(int type, REGSAM access)
+RegistryKeyImpl openKey(int type, REGSAM access, int mode = RegistryKeyImpl::OPEN)
 {
     const RegistryDatabase::KeyLocation location = RegistryDatabase::getKeyLocation(type);
-    return RegistryKeyImpl(location.root, location.subKey, access, RegistryKeyImpl::OPEN);
+    return RegistryKeyImpl(location.root, location.subKey, access, mode);
+}
+
+// A key that is not there holds no values: Windows simply starts nothing from it.
+RegistryReaderImpl::Values valuesOf(int type)
+{
+    try {
+        RegistryKeyImpl key = openKey(type, KEY_READ);
+        return RegistryReaderImpl(key).getValues();
+    } catch (const windows::registry::RegistryKeyNotFoundException&) {
+        return {};
+    }
 }
 
 // A value that is already gone is what deleting wanted.
@@ -69,11 +80,8 @@ RegistryDatabase::KeyLocation RegistryDatabase::getKeyLocation(int type)
 std::vector<StartupItem> RegistryDatabase::getItems()
 {
     std::vector<StartupItem> items;
-    {
-        RegistryKeyImpl key = openKey(_type, KEY_READ);
-        for (const auto& value : RegistryReaderImpl(key).getValues())
-            items.emplace_back(_type, StartupConstants::ENABLED, value.first, value.second);
-    }
+    for (const auto& value : valuesOf(_type))
+        items.emplace_back(_type, StartupConstants::ENABLED, value.first, value.second);
     // A name that is back in the key wins over a stored disabled copy.
     for (const StartupItem& item : items)
         if (_backup->contains(item))
@@ -85,7 +93,8 @@ std::vector<StartupItem> RegistryDatabase::getItems()
 
 void RegistryDatabase::enable(const StartupItem& item)
 {
-    RegistryKeyImpl key = openKey(item.getType(), KEY_WRITE);
+    // The key may have gone since the entry was disabled; Windows reads it again once it exists.
+    RegistryKeyImpl key = openKey(item.getType(), KEY_WRITE, RegistryKeyImpl::CREATE);
     RegistryWriterImpl(key).writeString(item.getValue(), item.getData());
     _backup->remove(item);
 }

@@ -116,10 +116,16 @@ TEST_F(RegistryDatabaseTest, DeletingIsFinalForEnabledAndDisabledEntries)
     EXPECT_EQ(std::string(4, '\0'), readFile(file)) << "written at once";
 }
 
-TEST_F(RegistryDatabaseTest, MissingKeyFailsTheListing)
+TEST_F(RegistryDatabaseTest, AMissingKeyListsItsStoredEntriesAndIsMadeAgainToEnableThem)
 {
-    ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, RUN_SERVICES_KEY.c_str());
-    EXPECT_THROW(RegistryDatabase(3, backup).getItems(), windows::registry::RegistryKeyNotFoundException);
+    database.disable(StartupItem(USER_RUN, 1, "Kept", "k.exe"));
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, RUN_KEY.c_str());
+    EXPECT_EQ(std::vector<std::string>{"1 Kept=k.exe"}, describe(database.getItems()));
+    database.enable(StartupItem(USER_RUN, 1, "Kept", "k.exe"));
+    EXPECT_EQ("k.exe", run.get("Kept").substr(0, 5));
+
+    platform::ScopedOverride denied(&platform::Win32Api::RegOpenKeyExA, failing(LONG(ERROR_ACCESS_DENIED), 0));
+    EXPECT_THROW(database.getItems(), windows::registry::RegistryAccessDeniedException) << "only a missing key is empty";
 }
 
 } // namespace
