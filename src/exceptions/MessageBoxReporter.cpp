@@ -21,5 +21,5 @@ void MessageBoxReporter::show(const std::string& text, HWND owner, const char* t
                               UINT flags)
 {
     const std::string title = _applicationName + titleSuffix;
-    platform::win32().MessageBoxA(owner, text.c_str(), title.c_str(), flags);
+    platform::win32().MessageBoxU(owner, text, title, flags);
 }

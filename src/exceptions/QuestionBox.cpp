@@ -4,6 +4,6 @@
 
 bool QuestionBox::ask(const std::string& text)
 {
-    return platform::win32().MessageBoxA(nullptr, text.c_str(), _title.c_str(),
+    return platform::win32().MessageBoxU(nullptr, text, _title,
                                          MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) == IDYES;
 }

@@ -1,6 +1,250 @@
 #include "platform/Win32Api.h"
 
+#include "platform/Text.h"
+
+#include <filesystem>
+#include <vector>
+
 namespace platform {
+
+namespace {
+
+const DWORD NO_TRANSLATION = ERROR_NO_UNICODE_TRANSLATION;
+// The registry's own limit for a value name, terminator included.
+const DWORD MAX_VALUE_NAME = 16384;
+
+// A UTF-8 text as Windows takes it; valid() is false when it is no UTF-8.
+class Wide {
+public:
+    explicit Wide(const std::string& utf8) : _valid(Text::toWide(utf8, _text)) {}
+    bool valid() const { return _valid; }
+    LPCWSTR get() const { return _text.c_str(); }
+    std::wstring& text() { return _text; }
+
+private:
+    std::wstring _text;
+    bool _valid;
+};
+
+// The failure value of a call whose text could not be converted, with the reason set.
+template <class Result>
+Result untranslatable(Result failure)
+{
+    ::SetLastError(NO_TRANSLATION);
+    return failure;
+}
+
+bool toUtf8(const wchar_t* text, std::size_t length, std::string& utf8)
+{
+    if (Text::toUtf8(std::wstring(text, length), utf8))
+        return true;
+    ::SetLastError(NO_TRANSLATION);
+    return false;
+}
+
+// Calls fill with a growing buffer until the text it reports fits; its length, or 0.
+template <class Fill>
+DWORD growingText(std::string& utf8, Fill fill)
+{
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length = fill(buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0)
+            return 0;
+        if (length < buffer.size())
+            return toUtf8(buffer.data(), length, utf8) ? static_cast<DWORD>(utf8.size()) : 0;
+        buffer.resize(std::max<std::size_t>(length + 1, buffer.size() * 2));
+    }
+}
+
+FoundFile found(const WIN32_FIND_DATAW& data, bool& ok)
+{
+    FoundFile file;
+    file.attributes = data.dwFileAttributes;
+    ok = toUtf8(data.cFileName, wcslen(data.cFileName), file.name);
+    return file;
+}
+
+} // namespace
+
+Win32Api::Win32Api()
+{
+    RegOpenKeyExU = [](HKEY root, const std::string& subKey, REGSAM access, PHKEY key) {
+        const Wide name(subKey);
+        return name.valid() ? ::RegOpenKeyExW(root, name.get(), 0, access, key) : LONG(NO_TRANSLATION);
+    };
+    RegCreateKeyExU = [](HKEY root, const std::string& subKey, REGSAM access, PHKEY key) {
+        const Wide name(subKey);
+        return name.valid() ? ::RegCreateKeyExW(root, name.get(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                                                nullptr, key, nullptr)
+                            : LONG(NO_TRANSLATION);
+    };
+    RegQueryValueExU = [](HKEY key, const std::string& value, LPDWORD type, LPBYTE data, LPDWORD size) {
+        const Wide name(value);
+        return name.valid() ? ::RegQueryValueExW(key, name.get(), nullptr, type, data, size) : LONG(NO_TRANSLATION);
+    };
+    RegEnumValueU = [](HKEY key, DWORD index, std::string& value, LPDWORD type, LPBYTE data, LPDWORD size) {
+        std::vector<wchar_t> name(MAX_VALUE_NAME);
+        DWORD length = MAX_VALUE_NAME;
+        const LONG result = ::RegEnumValueW(key, index, name.data(), &length, nullptr, type, data, size);
+        if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA)
+            return result;
+        return Text::toUtf8(std::wstring(name.data(), length), value) ? result : LONG(NO_TRANSLATION);
+    };
+    RegSetValueExU = [](HKEY key, const std::string& value, DWORD type, const BYTE* data, DWORD size) {
+        const Wide name(value);
+        return name.valid() ? ::RegSetValueExW(key, name.get(), 0, type, data, size) : LONG(NO_TRANSLATION);
+    };
+    RegDeleteValueU = [](HKEY key, const std::string& value) {
+        const Wide name(value);
+        return name.valid() ? ::RegDeleteValueW(key, name.get()) : LONG(NO_TRANSLATION);
+    };
+    ExpandEnvironmentStringsU = [](const std::string& text, std::string& expanded) {
+        const Wide source(text);
+        if (!source.valid())
+            return untranslatable(DWORD(0));
+        // The answer counts the terminator.
+        return growingText(expanded, [&source](wchar_t* buffer, DWORD size) {
+            const DWORD length = ::ExpandEnvironmentStringsW(source.get(), buffer, size);
+            return length == 0 ? 0 : length <= size ? length - 1 : length;
+        });
+    };
+
+    GetModuleFileNameU = [](HMODULE module, std::string& path) {
+        return growingText(path, [module](wchar_t* buffer, DWORD size) {
+            const DWORD length = ::GetModuleFileNameW(module, buffer, size);
+            return length == size ? size : length; // cut short: ask again with more room
+        });
+    };
+    GetCurrentDirectoryU = [](std::string& path) {
+        return growingText(path, [](wchar_t* buffer, DWORD size) { return ::GetCurrentDirectoryW(size, buffer); });
+    };
+    SetCurrentDirectoryU = [](const std::string& path) {
+        const Wide name(path);
+        return name.valid() ? ::SetCurrentDirectoryW(name.get()) : untranslatable(FALSE);
+    };
+    CreateDirectoryU = [](const std::string& path) {
+        const Wide name(path);
+        return name.valid() ? ::CreateDirectoryW(name.get(), nullptr) : untranslatable(FALSE);
+    };
+    GetFileAttributesU = [](const std::string& path) {
+        const Wide name(path);
+        return name.valid() ? ::GetFileAttributesW(name.get()) : untranslatable(INVALID_FILE_ATTRIBUTES);
+    };
+    DeleteFileU = [](const std::string& path) {
+        const Wide name(path);
+        return name.valid() ? ::DeleteFileW(name.get()) : untranslatable(FALSE);
+    };
+    MoveFileU = [](const std::string& from, const std::string& to) {
+        const Wide source(from), target(to);
+        return source.valid() && target.valid() ? ::MoveFileW(source.get(), target.get()) : untranslatable(FALSE);
+    };
+    MoveFileExU = [](const std::string& from, const std::string& to, DWORD flags) {
+        const Wide source(from), target(to);
+        return source.valid() && target.valid() ? ::MoveFileExW(source.get(), target.get(), flags)
+                                                : untranslatable(FALSE);
+    };
+    FindFirstFileU = [](const std::string& pattern, FoundFile& file) {
+        const Wide name(pattern);
+        if (!name.valid())
+            return untranslatable(INVALID_HANDLE_VALUE);
+        WIN32_FIND_DATAW data = {};
+        const HANDLE find = ::FindFirstFileW(name.get(), &data);
+        bool ok = true;
+        if (find != INVALID_HANDLE_VALUE)
+            file = found(data, ok);
+        if (!ok) {
+            ::FindClose(find);
+            return untranslatable(INVALID_HANDLE_VALUE);
+        }
+        return find;
+    };
+    FindNextFileU = [](HANDLE find, FoundFile& file) {
+        WIN32_FIND_DATAW data = {};
+        if (!::FindNextFileW(find, &data))
+            return FALSE;
+        bool ok = true;
+        file = found(data, ok);
+        return ok ? TRUE : FALSE;
+    };
+    // The streams take a path, which is wide on Windows; a name that is no UTF-8 opens nothing.
+    openInputStream = [](std::ifstream& stream, const std::string& name, std::ios::openmode mode) {
+        Wide path(name);
+        stream.open(std::filesystem::path(path.valid() ? path.text() : std::wstring()), mode);
+    };
+    openOutputStream = [](std::ofstream& stream, const std::string& name, std::ios::openmode mode) {
+        Wide path(name);
+        stream.open(std::filesystem::path(path.valid() ? path.text() : std::wstring()), mode);
+    };
+
+    PersistFileLoadU = [](IPersistFile* file, const std::string& path, DWORD mode) {
+        const Wide name(path);
+        return name.valid() ? file->Load(name.get(), mode) : HRESULT_FROM_WIN32(NO_TRANSLATION);
+    };
+    ShellLinkGetPathU = [](IShellLinkW* link, std::string& path, DWORD flags) {
+        std::vector<wchar_t> buffer(32768);
+        WIN32_FIND_DATAW data = {};
+        const HRESULT result = link->GetPath(buffer.data(), static_cast<int>(buffer.size()), &data, flags);
+        if (result != S_OK)
+            return result;
+        return Text::toUtf8(buffer.data(), path) ? S_OK : HRESULT_FROM_WIN32(NO_TRANSLATION);
+    };
+    ShellExecuteU = [](HWND owner, const std::string& verb, const std::string& file) {
+        const Wide operation(verb), name(file);
+        if (!operation.valid() || !name.valid())
+            return untranslatable(reinterpret_cast<HINSTANCE>(SE_ERR_FNF));
+        return ::ShellExecuteW(owner, operation.get(), name.get(), nullptr, nullptr, SW_SHOWNORMAL);
+    };
+    ExtractAssociatedIconU = [](HINSTANCE instance, const std::string& path, LPWORD index) -> HICON {
+        // The shell writes into the path it is given, and never more than MAX_PATH characters.
+        Wide name(path);
+        if (!name.valid() || name.text().size() >= MAX_PATH)
+            return nullptr;
+        wchar_t buffer[MAX_PATH] = {};
+        name.text().copy(buffer, name.text().size());
+        return ::ExtractAssociatedIconW(instance, buffer, index);
+    };
+
+    CreateProcessU = [](const std::string& commandLine, DWORD flags, LPPROCESS_INFORMATION process) {
+        // The system may write into the command line, so it gets a copy of its own.
+        Wide command(commandLine);
+        if (!command.valid())
+            return untranslatable(FALSE);
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        return ::CreateProcessW(nullptr, &command.text()[0], nullptr, nullptr, FALSE, flags, nullptr, nullptr,
+                                &startup, process);
+    };
+    FormatMessageU = [](DWORD code, std::string& text) {
+        wchar_t* buffer = nullptr;
+        const DWORD length = ::FormatMessageW(
+            FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM, nullptr,
+            code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+        const bool converted = length != 0 && buffer && Text::toUtf8(std::wstring(buffer, length), text);
+        ::LocalFree(buffer);
+        return converted ? static_cast<DWORD>(text.size()) : DWORD(0);
+    };
+
+    MessageBoxU = [](HWND owner, const std::string& text, const std::string& title, UINT flags) {
+        const Wide message(text), caption(title);
+        return message.valid() && caption.valid() ? ::MessageBoxW(owner, message.get(), caption.get(), flags)
+                                                  : untranslatable(0);
+    };
+    SetWindowTextU = [](HWND window, const std::string& text) {
+        const Wide wide(text);
+        return wide.valid() ? ::SetWindowTextW(window, wide.get()) : untranslatable(FALSE);
+    };
+    GetWindowTextU = [](HWND window, std::string& text) {
+        std::vector<wchar_t> buffer(::GetWindowTextLengthW(window) + 1);
+        const int length = ::GetWindowTextW(window, buffer.data(), static_cast<int>(buffer.size()));
+        Text::toUtf8(std::wstring(buffer.data(), length > 0 ? length : 0), text);
+    };
+    AppendMenuU = [](HMENU menu, UINT flags, UINT_PTR id, const std::string& text) {
+        const Wide wide(text);
+        return wide.valid() ? ::AppendMenuW(menu, flags, id, text.empty() ? nullptr : wide.get())
+                            : untranslatable(FALSE);
+    };
+}
 
 Win32Api& win32()
 {

@@ -11,38 +11,47 @@
 
 namespace platform {
 
+// A file or folder as a directory listing names it.
+struct FoundFile {
+    std::string name;
+    DWORD attributes = 0;
+};
+
 // Every call the program makes into Windows, COM and the file streams, one slot each. The
 // slots start as the real functions; a test replaces one for a scope (ScopedOverride) to make
 // it fail, while everything else stays real.
+//
+// A slot whose name ends in U takes and gives text as UTF-8 and calls the function's wide (W)
+// form: no code page can garble a name, a path or a command line. A text that cannot be
+// converted exactly fails the call with ERROR_NO_UNICODE_TRANSLATION, like any other failure.
 struct Win32Api {
-    // Registry
-    std::function<LONG(HKEY, LPCSTR, DWORD, REGSAM, PHKEY)> RegOpenKeyExA = ::RegOpenKeyExA;
-    std::function<LONG(HKEY, LPCSTR, DWORD, LPSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES, PHKEY,
-                       LPDWORD)>
-        RegCreateKeyExA = ::RegCreateKeyExA;
+    // Registry; value data are the registry's own bytes (UTF-16 for the string types).
+    std::function<LONG(HKEY, const std::string&, REGSAM, PHKEY)> RegOpenKeyExU;
+    std::function<LONG(HKEY, const std::string&, REGSAM, PHKEY)> RegCreateKeyExU;
     std::function<LONG(HKEY)> RegCloseKey = ::RegCloseKey;
-    std::function<LONG(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD)> RegQueryValueExA =
-        ::RegQueryValueExA;
-    std::function<LONG(HKEY, DWORD, LPSTR, LPDWORD, LPDWORD, LPDWORD, LPBYTE, LPDWORD)>
-        RegEnumValueA = ::RegEnumValueA;
-    std::function<LONG(HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD)> RegSetValueExA =
-        ::RegSetValueExA;
-    std::function<LONG(HKEY, LPCSTR)> RegDeleteValueA = ::RegDeleteValueA;
-    std::function<DWORD(LPCSTR, LPSTR, DWORD)> ExpandEnvironmentStringsA =
-        ::ExpandEnvironmentStringsA;
+    std::function<LONG(HKEY, const std::string&, LPDWORD, LPBYTE, LPDWORD)> RegQueryValueExU;
+    // The name never lacks room; ERROR_MORE_DATA is about the data only.
+    std::function<LONG(HKEY, DWORD, std::string&, LPDWORD, LPBYTE, LPDWORD)> RegEnumValueU;
+    std::function<LONG(HKEY, const std::string&, DWORD, const BYTE*, DWORD)> RegSetValueExU;
+    std::function<LONG(HKEY, const std::string&)> RegDeleteValueU;
+    // 0 when it fails, otherwise the length of the expanded text.
+    std::function<DWORD(const std::string&, std::string&)> ExpandEnvironmentStringsU;
 
-    // Files
-    std::function<DWORD(HMODULE, LPSTR, DWORD)> GetModuleFileNameA = ::GetModuleFileNameA;
-    std::function<DWORD(DWORD, LPSTR)> GetCurrentDirectoryA = ::GetCurrentDirectoryA;
-    std::function<BOOL(LPCSTR)> SetCurrentDirectoryA = ::SetCurrentDirectoryA;
-    std::function<BOOL(LPCSTR, LPSECURITY_ATTRIBUTES)> CreateDirectoryA = ::CreateDirectoryA;
-    std::function<DWORD(LPCSTR)> GetFileAttributesA = ::GetFileAttributesA;
-    std::function<BOOL(LPCSTR)> DeleteFileA = ::DeleteFileA;
-    std::function<BOOL(LPCSTR, LPCSTR)> MoveFileA = ::MoveFileA;
-    std::function<BOOL(LPCSTR, LPCSTR, DWORD)> MoveFileExA = ::MoveFileExA;
-    std::function<HANDLE(LPCSTR, LPWIN32_FIND_DATAA)> FindFirstFileA = ::FindFirstFileA;
-    std::function<BOOL(HANDLE, LPWIN32_FIND_DATAA)> FindNextFileA = ::FindNextFileA;
+    // Files; each answers 0 or FALSE when it fails, with the reason in the last error.
+    std::function<DWORD(HMODULE, std::string&)> GetModuleFileNameU;
+    std::function<DWORD(std::string&)> GetCurrentDirectoryU;
+    std::function<BOOL(const std::string&)> SetCurrentDirectoryU;
+    std::function<BOOL(const std::string&)> CreateDirectoryU;
+    std::function<DWORD(const std::string&)> GetFileAttributesU;
+    std::function<BOOL(const std::string&)> DeleteFileU;
+    std::function<BOOL(const std::string&, const std::string&)> MoveFileU;
+    std::function<BOOL(const std::string&, const std::string&, DWORD)> MoveFileExU;
+    std::function<HANDLE(const std::string&, FoundFile&)> FindFirstFileU;
+    std::function<BOOL(HANDLE, FoundFile&)> FindNextFileU;
     std::function<BOOL(HANDLE)> FindClose = ::FindClose;
+    // Opens a file stream by its UTF-8 name; the stream's own failure is its flags or exception.
+    std::function<void(std::ifstream&, const std::string&, std::ios::openmode)> openInputStream;
+    std::function<void(std::ofstream&, const std::string&, std::ios::openmode)> openOutputStream;
     // Writes all bytes to an open stream and flushes them; throws as the stream does.
     std::function<void(std::ofstream&, const std::string&)> writeFileStream =
         [](std::ofstream& stream, const std::string& bytes) {
@@ -55,47 +64,36 @@ struct Win32Api {
     std::function<void()> CoUninitialize = ::CoUninitialize;
     std::function<HRESULT(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*)> CoCreateInstance =
         ::CoCreateInstance;
-    std::function<HRESULT(IShellLinkA*, REFIID, void**)> ShellLinkQueryInterface =
-        [](IShellLinkA* link, REFIID iid, void** out) { return link->QueryInterface(iid, out); };
-    std::function<HRESULT(IPersistFile*, LPCOLESTR, DWORD)> PersistFileLoad =
-        [](IPersistFile* file, LPCOLESTR name, DWORD mode) { return file->Load(name, mode); };
-    std::function<HRESULT(IShellLinkA*, HWND, DWORD)> ShellLinkResolve =
-        [](IShellLinkA* link, HWND owner, DWORD flags) { return link->Resolve(owner, flags); };
-    std::function<HRESULT(IShellLinkA*, LPSTR, int, WIN32_FIND_DATAA*, DWORD)> ShellLinkGetPath =
-        [](IShellLinkA* link, LPSTR path, int size, WIN32_FIND_DATAA* data, DWORD flags) {
-            return link->GetPath(path, size, data, flags);
-        };
-    std::function<int(UINT, DWORD, LPCCH, int, LPWSTR, int)> MultiByteToWideChar =
-        ::MultiByteToWideChar;
-    std::function<HINSTANCE(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT)> ShellExecuteA =
-        ::ShellExecuteA;
-    std::function<HICON(HINSTANCE, LPSTR, LPWORD)> ExtractAssociatedIconA =
-        ::ExtractAssociatedIconA;
+    std::function<HRESULT(IShellLinkW*, REFIID, void**)> ShellLinkQueryInterface =
+        [](IShellLinkW* link, REFIID iid, void** out) { return link->QueryInterface(iid, out); };
+    std::function<HRESULT(IPersistFile*, const std::string&, DWORD)> PersistFileLoadU;
+    std::function<HRESULT(IShellLinkW*, HWND, DWORD)> ShellLinkResolve =
+        [](IShellLinkW* link, HWND owner, DWORD flags) { return link->Resolve(owner, flags); };
+    std::function<HRESULT(IShellLinkW*, std::string&, DWORD)> ShellLinkGetPathU;
+    std::function<HINSTANCE(HWND, const std::string&, const std::string&)> ShellExecuteU;
+    std::function<HICON(HINSTANCE, const std::string&, LPWORD)> ExtractAssociatedIconU;
 
     // Processes and system
-    std::function<BOOL(LPCSTR, LPSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD,
-                       LPVOID, LPCSTR, LPSTARTUPINFOA, LPPROCESS_INFORMATION)>
-        CreateProcessA = ::CreateProcessA;
+    std::function<BOOL(const std::string&, DWORD, LPPROCESS_INFORMATION)> CreateProcessU;
     std::function<BOOL(HANDLE)> CloseHandle = ::CloseHandle;
     std::function<BOOL(LPOSVERSIONINFOA)> GetVersionExA = ::GetVersionExA;
-    // Insert arguments are never passed.
-    std::function<DWORD(DWORD, LPCVOID, DWORD, DWORD, LPSTR, DWORD, std::nullptr_t)> FormatMessageA =
-        ::FormatMessageA;
-    std::function<HLOCAL(HLOCAL)> LocalFree = ::LocalFree;
+    // The system's text for an error code; 0 when it has none.
+    std::function<DWORD(DWORD, std::string&)> FormatMessageU;
     std::function<DWORD()> GetLastError = ::GetLastError;
+    // The code page older versions of the program wrote their data file in.
+    std::function<UINT()> GetACP = ::GetACP;
 
     // User interface
-    std::function<int(HWND, LPCSTR, LPCSTR, UINT)> MessageBoxA = ::MessageBoxA;
+    std::function<int(HWND, const std::string&, const std::string&, UINT)> MessageBoxU;
     std::function<void()> InitCommonControls = ::InitCommonControls;
     std::function<HMODULE(LPCSTR)> GetModuleHandleA = ::GetModuleHandleA;
-    std::function<INT_PTR(HINSTANCE, LPCSTR, HWND, DLGPROC, LPARAM)> DialogBoxParamA =
-        ::DialogBoxParamA;
+    std::function<INT_PTR(HINSTANCE, LPCWSTR, HWND, DLGPROC, LPARAM)> DialogBoxParamW =
+        ::DialogBoxParamW;
     std::function<BOOL(HWND, INT_PTR)> EndDialog = ::EndDialog;
     std::function<HWND(HWND, int)> GetDlgItem = ::GetDlgItem;
-    std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> SendMessageA = ::SendMessageA;
-    std::function<BOOL(HWND, LPCSTR)> SetWindowTextA = ::SetWindowTextA;
-    std::function<int(HWND)> GetWindowTextLengthA = ::GetWindowTextLengthA;
-    std::function<int(HWND, LPSTR, int)> GetWindowTextA = ::GetWindowTextA;
+    std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> SendMessageW = ::SendMessageW;
+    std::function<BOOL(HWND, const std::string&)> SetWindowTextU;
+    std::function<void(HWND, std::string&)> GetWindowTextU;
     std::function<HICON(HINSTANCE, LPCSTR)> LoadIconA = ::LoadIconA;
     std::function<BOOL(HICON)> DestroyIcon = ::DestroyIcon;
     std::function<HBITMAP(HINSTANCE, LPCSTR)> LoadBitmapA = ::LoadBitmapA;
@@ -105,7 +103,7 @@ struct Win32Api {
     std::function<int(HIMAGELIST, int, HICON)> ImageList_ReplaceIcon = ::ImageList_ReplaceIcon;
     std::function<BOOL(HIMAGELIST)> ImageList_Destroy = ::ImageList_Destroy;
     std::function<HMENU(HWND, BOOL)> GetSystemMenu = ::GetSystemMenu;
-    std::function<BOOL(HMENU, UINT, UINT_PTR, LPCSTR)> AppendMenuA = ::AppendMenuA;
+    std::function<BOOL(HMENU, UINT, UINT_PTR, const std::string&)> AppendMenuU;
     std::function<HMENU()> CreatePopupMenu = ::CreatePopupMenu;
     std::function<BOOL(HMENU, UINT, int, int, int, HWND, const RECT*)> TrackPopupMenu =
         ::TrackPopupMenu;
@@ -121,6 +119,8 @@ struct Win32Api {
     std::function<BOOL(HWND, LPRECT)> GetClientRect = ::GetClientRect;
     std::function<int(int)> GetSystemMetrics = ::GetSystemMetrics;
     std::function<BOOL(HDC, int, int, HICON)> DrawIcon = ::DrawIcon;
+
+    Win32Api();
 };
 
 // The calls in force.

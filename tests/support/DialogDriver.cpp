@@ -3,9 +3,9 @@
 
 DialogDriver::DialogDriver(Script script)
     : _script(std::move(script)),
-      _modal(&platform::Win32Api::DialogBoxParamA,
-             [this](HINSTANCE instance, LPCSTR name, HWND parent, DLGPROC procedure, LPARAM param) {
-                 const HWND dialog = ::CreateDialogParamA(instance, name, parent, procedure, param);
+      _modal(&platform::Win32Api::DialogBoxParamW,
+             [this](HINSTANCE instance, LPCWSTR name, HWND parent, DLGPROC procedure, LPARAM param) {
+                 const HWND dialog = ::CreateDialogParamW(instance, name, parent, procedure, param);
                  if (!dialog)
                      return INT_PTR(-1);
                  _ran = true;

@@ -25,7 +25,7 @@ private:
     bool _ran = false;
     bool _ended = false;
     INT_PTR _result = 0;
-    platform::ScopedOverride<INT_PTR(HINSTANCE, LPCSTR, HWND, DLGPROC, LPARAM)> _modal;
+    platform::ScopedOverride<INT_PTR(HINSTANCE, LPCWSTR, HWND, DLGPROC, LPARAM)> _modal;
     platform::ScopedOverride<BOOL(HWND, INT_PTR)> _end;
 };
 

@@ -26,8 +26,8 @@ public:
     };
 
     explicit MessageBoxRecorder(int answer = IDOK)
-        : _override(&platform::Win32Api::MessageBoxA,
-                    [this, answer](HWND, LPCSTR text, LPCSTR title, UINT flags) {
+        : _override(&platform::Win32Api::MessageBoxU,
+                    [this, answer](HWND, const std::string& text, const std::string& title, UINT flags) {
                         _boxes.push_back({text, title, flags});
                         return answer;
                     })
@@ -38,7 +38,7 @@ public:
 
 private:
     std::vector<Box> _boxes;
-    platform::ScopedOverride<int(HWND, LPCSTR, LPCSTR, UINT)> _override;
+    platform::ScopedOverride<int(HWND, const std::string&, const std::string&, UINT)> _override;
 };
 
 // A fresh, empty directory under the current one for the length of a test.

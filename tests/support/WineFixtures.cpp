@@ -4,12 +4,34 @@
 #include <stdexcept>
 #include <vector>
 
+std::wstring wide(const std::string& utf8)
+{
+    std::wstring text(::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &text[0], static_cast<int>(text.size()));
+    return text;
+}
+
+std::string utf8(const std::wstring& wide)
+{
+    std::string text(::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                           nullptr, nullptr), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &text[0],
+                          static_cast<int>(text.size()), nullptr, nullptr);
+    return text;
+}
+
+std::string utf16(const std::string& utf8)
+{
+    const std::wstring text = wide(utf8);
+    return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+}
+
 RegistryScratch::RegistryScratch(HKEY root, const std::string& subKey)
     : _root(root), _subKey(subKey)
 {
-    ::RegDeleteTreeA(_root, _subKey.c_str());
+    ::RegDeleteTreeW(_root, wide(_subKey).c_str());
     HKEY key = nullptr;
-    if (::RegCreateKeyExA(_root, _subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+    if (::RegCreateKeyExW(_root, wide(_subKey).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                           nullptr) != ERROR_SUCCESS)
         throw std::runtime_error("cannot create test key " + subKey);
     ::RegCloseKey(key);
@@ -17,31 +39,32 @@ RegistryScratch::RegistryScratch(HKEY root, const std::string& subKey)
 
 RegistryScratch::~RegistryScratch()
 {
-    ::RegDeleteTreeA(_root, _subKey.c_str());
+    ::RegDeleteTreeW(_root, wide(_subKey).c_str());
 }
 
 void RegistryScratch::set(const std::string& name, DWORD type, const std::string& bytes) const
 {
-    ::RegSetKeyValueA(_root, _subKey.c_str(), name.c_str(), type, bytes.data(),
+    ::RegSetKeyValueW(_root, wide(_subKey).c_str(), wide(name).c_str(), type, bytes.data(),
                       static_cast<DWORD>(bytes.size()));
 }
 
-void RegistryScratch::setString(const std::string& name, const std::string& text) const
+void RegistryScratch::setString(const std::string& name, const std::string& text, DWORD type) const
 {
-    set(name, REG_SZ, text + '\0');
+    set(name, type, utf16(text + '\0'));
 }
 
-std::string RegistryScratch::get(const std::string& name, DWORD* type) const
+std::string RegistryScratch::bytes(const std::string& name, DWORD* type) const
 {
-    HKEY key = nullptr;
+    // The stored bytes exactly: RegGetValue would add a missing terminator.
     DWORD found = 0;
     DWORD size = 0;
-    std::vector<char> data;
-    if (::RegOpenKeyExA(_root, _subKey.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        if (::RegQueryValueExA(key, name.c_str(), nullptr, &found, nullptr, &size) == ERROR_SUCCESS) {
-            data.resize(size + 1);
-            ::RegQueryValueExA(key, name.c_str(), nullptr, &found,
-                               reinterpret_cast<BYTE*>(data.data()), &size);
+    std::string data;
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(_root, wide(_subKey).c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        if (::RegQueryValueExW(key, wide(name).c_str(), nullptr, &found, nullptr, &size) == ERROR_SUCCESS) {
+            data.resize(size);
+            ::RegQueryValueExW(key, wide(name).c_str(), nullptr, &found,
+                               reinterpret_cast<BYTE*>(size ? &data[0] : nullptr), &size);
         } else {
             found = 0;
         }
@@ -49,13 +72,25 @@ std::string RegistryScratch::get(const std::string& name, DWORD* type) const
     }
     if (type)
         *type = found;
-    return found == 0 ? std::string() : std::string(data.data(), size);
+    return data;
+}
+
+std::string RegistryScratch::get(const std::string& name, DWORD* type) const
+{
+    DWORD found = 0;
+    const std::string data = bytes(name, &found);
+    if (type)
+        *type = found;
+    if (found != REG_SZ && found != REG_EXPAND_SZ)
+        return data;
+    const std::wstring text(reinterpret_cast<const wchar_t*>(data.data()), data.size() / 2);
+    return utf8(text.substr(0, text.find(L'\0')));
 }
 
 bool RegistryScratch::has(const std::string& name) const
 {
     DWORD type = 0;
-    get(name, &type);
+    bytes(name, &type);
     return type != 0;
 }
 

@@ -4,8 +4,14 @@
 
 #include <string>
 
-// Real keys, values and shortcuts in the test prefix, made with the system's own calls so the
-// code under test meets them as it would on a user's machine.
+// UTF-8 and the UTF-16 of Windows, for tests that make and read what the program meets.
+std::wstring wide(const std::string& utf8);
+std::string utf8(const std::wstring& wide);
+// The bytes of a text in UTF-16, as the registry stores the string types (NULs included).
+std::string utf16(const std::string& utf8);
+
+// Real keys and values in the test prefix, made with the system's own wide calls so the code
+// under test meets them as it would on a user's machine. Names are UTF-8.
 class RegistryScratch {
 public:
     // Deletes and re-creates root\subKey; deletes it again at the end of the scope.
@@ -16,8 +22,11 @@ public:
     RegistryScratch& operator=(const RegistryScratch&) = delete;
 
     void set(const std::string& name, DWORD type, const std::string& bytes) const;
-    void setString(const std::string& name, const std::string& text) const;
+    // A string value, in UTF-16 with its terminator as Windows writes it.
+    void setString(const std::string& name, const std::string& text, DWORD type = REG_SZ) const;
     // The stored bytes and type of a value; type 0 when it is missing.
+    std::string bytes(const std::string& name, DWORD* type = nullptr) const;
+    // A string value's text (up to its first NUL) as UTF-8, any other value's bytes.
     std::string get(const std::string& name, DWORD* type = nullptr) const;
     bool has(const std::string& name) const;
 

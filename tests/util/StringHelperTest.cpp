@@ -1,12 +1,10 @@
 #include "util/Helpers.h"
 #include "util/StringHelper.h"
-#include "util/memory/Memory.h"
 
 #include "support/AssertionRecorder.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 
 TEST(StringHelperTest, ReplaceCountsAndNeverSearchesInsertedText)
 {
@@ -28,12 +26,19 @@ TEST(StringHelperTest, ChangeCaseMapsLettersOnlyAndReportsUnknownModes)
     EXPECT_EQ(std::vector<std::string>{"false"}, assertions.expressions());
 }
 
-TEST(MemoryTest, DupCopiesEveryByte)
+TEST(StringHelperTest, TellsWellFormedUtf8)
 {
-    const char source[] = {'a', '\0', 'b'};
-    char* copy = Memory::dup(source, 3);
-    EXPECT_EQ(std::string(source, 3), std::string(copy, 3));
-    std::free(copy);
+    const std::pair<std::string, bool> texts[] = {
+        {"", true}, {"App \xD0\x9F\xD1\x80\xD0\xB8", true}, {"\xE5\x90\xAF\xE5\x8A\xA8", true},
+        {"\xF0\x9F\x9A\x80", true}, {std::string("a\0b", 3), true},
+        {"\xCF\xF0\xE8", false},         // Cyrillic in code page 1251
+        {"\xC0\xAF", false},              // overlong
+        {"\xED\xA0\x80", false},         // a surrogate
+        {"\xF4\x90\x80\x80", false},     // past U+10FFFF
+        {"\xE5\x90", false},              // cut short
+    };
+    for (const auto& text : texts)
+        EXPECT_EQ(text.second, StringHelper::isUtf8(text.first)) << text.first;
 }
 
 TEST(HelpersTest, FormatsNumbersWithinTheBuffer)

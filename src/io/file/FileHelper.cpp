@@ -72,15 +72,14 @@ void FileHelper::saveFile(const std::string& name, const std::string& contents,
     try {
         writeTemporary(temporary, name, contents, flags);
     } catch (...) {
-        platform::win32().DeleteFileA(temporary.c_str());
+        platform::win32().DeleteFileU(temporary);
         throw;
     }
-    if (!platform::win32().MoveFileExA(temporary.c_str(), name.c_str(),
-                                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!platform::win32().MoveFileExU(temporary, name, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const std::string message = makeErrorDetails(
             "An error occured when trying to replace the file with its new contents.", name,
             NO_LIBRARY_TEXT);
-        platform::win32().DeleteFileA(temporary.c_str());
+        platform::win32().DeleteFileU(temporary);
         throw CouldNotSaveFileException(message);
     }
 }
@@ -106,7 +105,7 @@ void FileHelper::openForReading(std::ifstream& stream, const std::string& name)
 {
     stream.exceptions(ALL_FAILURES);
     try {
-        stream.open(name, std::ios::in | std::ios::binary);
+        platform::win32().openInputStream(stream, name, std::ios::in | std::ios::binary);
     } catch (const std::ios::failure& e) {
         throw CouldNotLoadFileException(makeErrorDetails(
             "An error occured when trying to open the file for reading.", name, e.what()));
@@ -121,7 +120,7 @@ void FileHelper::openForWriting(std::ofstream& stream, const std::string& name,
 {
     stream.exceptions(ALL_FAILURES);
     try {
-        stream.open(name, std::ios::out | std::ios::binary | flags);
+        platform::win32().openOutputStream(stream, name, std::ios::out | std::ios::binary | flags);
     } catch (const std::ios::failure& e) {
         throw CouldNotSaveFileException(makeErrorDetails(
             "An error occured when trying to open the file for writing.", name, e.what()));

@@ -1,6 +1,5 @@
 #include "platform/errorresources/SystemErrors.h"
 
-#include "platform/UniqueResource.h"
 #include "platform/Win32Api.h"
 #include "platform/errorresources/ErrorMapper.h"
 #include "util/ApplicationConstants.h"
@@ -13,13 +12,8 @@ const char* const PREFIX = "System error message: ";
 
 std::string systemText(int errorCode)
 {
-    char* buffer = nullptr;
-    const DWORD length = platform::win32().FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM,
-        nullptr, static_cast<DWORD>(errorCode), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-        reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
-    platform::LocalMemory owner(buffer);
-    return length == 0 || buffer == nullptr ? std::string() : std::string(buffer, length);
+    std::string text;
+    return platform::win32().FormatMessageU(static_cast<DWORD>(errorCode), text) == 0 ? std::string() : text;
 }
 
 } // namespace

@@ -16,13 +16,10 @@ void DataExchange::control(int id, TreeCtrl& control)
 void DataExchange::text(int id, std::string& value)
 {
     const HWND item = win32().GetDlgItem(_dialog, id);
-    if (!_save) {
-        win32().SetWindowTextA(item, value.c_str());
-        return;
-    }
-    std::vector<char> buffer(win32().GetWindowTextLengthA(item) + 1, '\0');
-    const int length = win32().GetWindowTextA(item, buffer.data(), static_cast<int>(buffer.size()));
-    value.assign(buffer.data(), length > 0 ? length : 0);
+    if (_save)
+        win32().GetWindowTextU(item, value);
+    else
+        win32().SetWindowTextU(item, value);
 }
 
 } // namespace platform

@@ -15,7 +15,7 @@ INT_PTR Dialog::DoModal()
 {
     _failure = nullptr;
     const INT_PTR result =
-        win32().DialogBoxParamA(win32().GetModuleHandleA(nullptr), MAKEINTRESOURCEA(_templateId), _parent,
+        win32().DialogBoxParamW(win32().GetModuleHandleA(nullptr), MAKEINTRESOURCEW(_templateId), _parent,
                                 DialogProc, reinterpret_cast<LPARAM>(this));
     _window = nullptr;
     if (_failure)
@@ -89,7 +89,7 @@ bool Dialog::OnPaint()
         return false;
     PAINTSTRUCT paint = {};
     const HDC dc = win32().BeginPaint(_window, &paint);
-    win32().SendMessageA(_window, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    win32().SendMessageW(_window, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     RECT client = {};
     win32().GetClientRect(_window, &client);
     const int x = (client.right - client.left - win32().GetSystemMetrics(SM_CXICON) + 1) / 2;
@@ -107,8 +107,8 @@ HICON Dialog::OnQueryDragIcon()
 void Dialog::SetIcon(HICON icon)
 {
     _icon = icon;
-    win32().SendMessageA(_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    win32().SendMessageA(_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    win32().SendMessageW(_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    win32().SendMessageW(_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 }
 
 HWND Dialog::GetDlgItem(int id) const
@@ -118,7 +118,7 @@ HWND Dialog::GetDlgItem(int id) const
 
 void Dialog::SetWindowText(const std::string& text)
 {
-    win32().SetWindowTextA(_window, text.c_str());
+    win32().SetWindowTextU(_window, text);
 }
 
 INT_PTR CALLBACK Dialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -126,13 +126,13 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND window, UINT message, WPARAM wParam, LP
     if (message == WM_INITDIALOG) {
         auto* dialog = reinterpret_cast<Dialog*>(lParam);
         dialog->_window = window;
-        ::SetWindowLongPtrA(window, GWLP_USERDATA, lParam);
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, lParam);
     }
-    auto* dialog = reinterpret_cast<Dialog*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    auto* dialog = reinterpret_cast<Dialog*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!dialog)
         return FALSE;
     if (message == WM_NCDESTROY)
-        ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     try {
         return dialog->route(message, wParam, lParam);
     } catch (...) {
@@ -154,7 +154,7 @@ INT_PTR Dialog::route(UINT message, WPARAM wParam, LPARAM lParam)
         LRESULT result = 0;
         if (!OnNotify(*reinterpret_cast<const NMHDR*>(lParam), result))
             return FALSE;
-        ::SetWindowLongPtrA(_window, DWLP_MSGRESULT, result);
+        ::SetWindowLongPtrW(_window, DWLP_MSGRESULT, result);
         return TRUE;
     }
     case WM_SYSCOMMAND:

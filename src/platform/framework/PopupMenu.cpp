@@ -16,7 +16,7 @@ PopupMenu::~PopupMenu()
 
 void PopupMenu::append(UINT id, const char* text)
 {
-    win32().AppendMenuA(_menu, MF_STRING, id, text);
+    win32().AppendMenuU(_menu, MF_STRING, id, text);
 }
 
 UINT PopupMenu::track(POINT screen, HWND owner)

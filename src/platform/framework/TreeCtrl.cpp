@@ -1,5 +1,6 @@
 #include "platform/framework/TreeCtrl.h"
 
+#include "platform/Text.h"
 #include "platform/Win32Api.h"
 #include "platform/framework/ImageList.h"
 
@@ -7,9 +8,39 @@
 
 namespace platform {
 
+namespace {
+
+// The most characters of a label the control keeps, terminator included.
+const std::size_t MAX_LABEL = 1024;
+
+} // namespace
+
 void TreeCtrl::SetImageList(ImageList& list, int which)
 {
     send(TVM_SETIMAGELIST, which, reinterpret_cast<LPARAM>(list.handle()));
+}
+
+HTREEITEM TreeCtrl::InsertItem(const std::string& text, HTREEITEM parent, int image, UINT state, UINT stateMask)
+{
+    std::wstring label;
+    if (!Text::toWide(text, label)) {
+        ::SetLastError(ERROR_NO_UNICODE_TRANSLATION);
+        return nullptr;
+    }
+    if (label.size() >= MAX_LABEL) {
+        label.resize(MAX_LABEL - 4);
+        label += L"...";
+    }
+    TVINSERTSTRUCTW insert = {};
+    insert.hParent = parent;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE;
+    insert.item.pszText = &label[0];
+    insert.item.iImage = image;
+    insert.item.iSelectedImage = image;
+    insert.item.state = state;
+    insert.item.stateMask = stateMask;
+    return reinterpret_cast<HTREEITEM>(send(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
 HTREEITEM TreeCtrl::GetSelectedItem() const
@@ -51,7 +82,7 @@ HTREEITEM TreeCtrl::GetChildItem(HTREEITEM item) const
 
 LRESULT TreeCtrl::send(UINT message, WPARAM wParam, LPARAM lParam) const
 {
-    return win32().SendMessageA(_window, message, wParam, lParam);
+    return win32().SendMessageW(_window, message, wParam, lParam);
 }
 
 } // namespace platform

@@ -33,8 +33,8 @@ BOOL BootwardenDlg::OnInitDialog()
 {
     Dialog::OnInitDialog();
     if (HMENU systemMenu = platform::win32().GetSystemMenu(GetSafeHwnd(), FALSE)) {
-        platform::win32().AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
-        platform::win32().AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, "&About..");
+        platform::win32().AppendMenuU(systemMenu, MF_SEPARATOR, 0, "");
+        platform::win32().AppendMenuU(systemMenu, MF_STRING, IDM_ABOUTBOX, "&About..");
     }
     // A shared icon of the program's resources: the system owns it.
     SetIcon(platform::win32().LoadIconA(platform::win32().GetModuleHandleA(nullptr),

@@ -4,7 +4,6 @@
 #include "platform/Win32Api.h"
 #include "resources/resource.h"
 
-#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -87,14 +86,10 @@ int StartupTreeControl::programImage(const std::string& path)
 
 int StartupTreeControl::extractIcon(const std::string& path)
 {
-    // The shell writes into the path it is given, and never more than MAX_PATH characters;
-    // a longer text names no file it could open.
-    if (path.empty() || path.size() >= MAX_PATH)
+    if (path.empty())
         return IMAGE_NO_ICON;
-    char buffer[MAX_PATH] = {};
-    std::memcpy(buffer, path.data(), path.size());
     WORD index = 0;
-    const platform::UniqueIcon icon(platform::win32().ExtractAssociatedIconA(nullptr, buffer, &index));
+    const platform::UniqueIcon icon(platform::win32().ExtractAssociatedIconU(nullptr, path, &index));
     if (!icon.valid())
         return IMAGE_NO_ICON;
     const int image = _images.ReplaceIcon(-1, icon.get());

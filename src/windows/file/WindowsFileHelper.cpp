@@ -13,53 +13,50 @@ using namespace windows::file;
 namespace {
 
 const char* const SOURCE = "windows/file/WindowsFileHelper";
-const DWORD BUFFER_SIZE = 1024;
 
 std::string lastErrorText()
 {
     return SystemErrors::map(static_cast<int>(platform::win32().GetLastError()));
 }
 
-bool wanted(const WIN32_FIND_DATAA& entry, DWORD attributes,
+bool wanted(const platform::FoundFile& entry, DWORD attributes,
             const std::vector<std::string>& excluded, bool skipDirectories)
 {
-    const std::string name = entry.cFileName;
-    return (entry.dwFileAttributes & attributes) != 0 &&
-           std::find(excluded.begin(), excluded.end(), name) == excluded.end() &&
-           !(skipDirectories && (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY));
+    return (entry.attributes & attributes) != 0 &&
+           std::find(excluded.begin(), excluded.end(), entry.name) == excluded.end() &&
+           !(skipDirectories && (entry.attributes & FILE_ATTRIBUTE_DIRECTORY));
 }
 
 } // namespace
 
 std::string WindowsFileHelper::getModuleFileName()
 {
-    char buffer[BUFFER_SIZE];
-    const DWORD length = platform::win32().GetModuleFileNameA(nullptr, buffer, BUFFER_SIZE);
-    if (length == 0)
+    std::string path;
+    if (platform::win32().GetModuleFileNameU(nullptr, path) == 0)
         throw CouldNotGetModuleFileNameException(
             "Could not get the module filename for the current process: " + lastErrorText());
-    return std::string(buffer, length);
+    return path;
 }
 
 std::string WindowsFileHelper::getCurrentDirectory()
 {
-    char buffer[BUFFER_SIZE] = {};
-    if (platform::win32().GetCurrentDirectoryA(BUFFER_SIZE, buffer) == 0)
+    std::string path;
+    if (platform::win32().GetCurrentDirectoryU(path) == 0)
         throw CouldNotGetCurrentDirectoryException("Couldn't get the current directory.\n " +
                                                    lastErrorText());
-    return std::string(buffer) + "\\";
+    return path + "\\";
 }
 
 void WindowsFileHelper::setCurrentDirectory(const std::string& path)
 {
-    if (!platform::win32().SetCurrentDirectoryA(path.c_str()))
+    if (!platform::win32().SetCurrentDirectoryU(path))
         throw CouldNotSetCurrentDirectoryException("Could not set the directory, " + path +
                                                    ", to the current directory. " + lastErrorText());
 }
 
 void WindowsFileHelper::createDirectory(const std::string& path)
 {
-    if (platform::win32().CreateDirectoryA(path.c_str(), nullptr))
+    if (platform::win32().CreateDirectoryU(path))
         return;
     const DWORD error = platform::win32().GetLastError();
     if (error != ERROR_ALREADY_EXISTS)
@@ -69,14 +66,14 @@ void WindowsFileHelper::createDirectory(const std::string& path)
 
 void WindowsFileHelper::deleteFile(const std::string& path)
 {
-    if (!platform::win32().DeleteFileA(path.c_str()))
+    if (!platform::win32().DeleteFileU(path))
         throw CouldNotDeleteFileException("Couldn't delete the file: " + path + "\n" +
                                           lastErrorText());
 }
 
 bool WindowsFileHelper::exists(const std::string& path)
 {
-    if (platform::win32().GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+    if (platform::win32().GetFileAttributesU(path) != INVALID_FILE_ATTRIBUTES)
         return true;
     const DWORD error = platform::win32().GetLastError();
     return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
@@ -84,7 +81,7 @@ bool WindowsFileHelper::exists(const std::string& path)
 
 void WindowsFileHelper::moveFile(const std::string& from, const std::string& to)
 {
-    if (!platform::win32().MoveFileA(from.c_str(), to.c_str()))
+    if (!platform::win32().MoveFileU(from, to))
         throw CouldNotMoveFileException("Couldn't move the file: " + from + " to " + to + "\n" +
                                         lastErrorText());
 }
@@ -109,12 +106,11 @@ std::vector<std::string> WindowsFileHelper::findFiles(const std::string& initial
     if (!dir.empty() && dir.back() != '\\')
         dir += '\\';
     const std::string pattern = dir + mask;
-    check(pattern.size() <= MAX_PATH, "mask.size() <= MAX_PATH", SOURCE, 477);
 
     const std::string failure = "Error when trying to get first level directories. \nThe error "
                                 "occured when ";
-    WIN32_FIND_DATAA entry = {};
-    platform::UniqueFindHandle find(platform::win32().FindFirstFileA(pattern.c_str(), &entry));
+    platform::FoundFile entry;
+    platform::UniqueFindHandle find(platform::win32().FindFirstFileU(pattern, entry));
     if (!find.valid()) {
         const DWORD error = platform::win32().GetLastError();
         if (error == ERROR_FILE_NOT_FOUND)
@@ -127,8 +123,8 @@ std::vector<std::string> WindowsFileHelper::findFiles(const std::string& initial
     std::vector<std::string> paths;
     for (;;) {
         if (wanted(entry, attributes, excluded, skipDirectories))
-            paths.push_back(dir + entry.cFileName);
-        if (platform::win32().FindNextFileA(find.get(), &entry))
+            paths.push_back(dir + entry.name);
+        if (platform::win32().FindNextFileU(find.get(), entry))
             continue;
         const DWORD error = platform::win32().GetLastError();
         if (error == ERROR_NO_MORE_FILES)
@@ -144,27 +140,21 @@ std::string WindowsFileHelper::extractPathFromShortcut(HWND owner, const std::st
     // The interfaces are released before the last error is read, so each failure only notes
     // its step and leaves the scope that owns them.
     const char* failedStep = nullptr;
-    char path[MAX_PATH] = {};
+    std::string path;
     {
-        platform::ComPtr<IShellLinkA> link;
+        platform::ComPtr<IShellLinkW> link;
         platform::ComPtr<IPersistFile> file;
-        WCHAR wideName[MAX_PATH];
-        WIN32_FIND_DATAA found;
         if (platform::win32().CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                               IID_IShellLinkA, link.put()) != S_OK)
+                                               IID_IShellLinkW, link.put()) != S_OK)
             failedStep = "CreateInstance";
         else if (platform::win32().ShellLinkQueryInterface(link.get(), IID_IPersistFile,
                                                            file.put()) != S_OK)
             failedStep = "QueryInterface";
-        else if (platform::win32().MultiByteToWideChar(CP_ACP, 0, linkFile.c_str(), -1, wideName,
-                                                       MAX_PATH) == 0)
-            failedStep = "MultiByteToWideChar";
-        else if (platform::win32().PersistFileLoad(file.get(), wideName, STGM_READ) != S_OK)
+        else if (platform::win32().PersistFileLoadU(file.get(), linkFile, STGM_READ) != S_OK)
             failedStep = "Load";
         else if (platform::win32().ShellLinkResolve(link.get(), owner, 0) != S_OK)
             failedStep = "Resolve";
-        else if (platform::win32().ShellLinkGetPath(link.get(), path, MAX_PATH, &found,
-                                                    SLGP_SHORTPATH) != S_OK)
+        else if (platform::win32().ShellLinkGetPathU(link.get(), path, SLGP_SHORTPATH) != S_OK)
             failedStep = "GetPath";
     }
     if (failedStep)

@@ -3,28 +3,12 @@
 #include "platform/Win32Api.h"
 #include "platform/errorresources/SystemErrors.h"
 
-#include <vector>
 
 namespace {
-
-// The control keeps at most this many characters of a label, terminator included.
-const std::size_t TEXT_BUFFER_SIZE = 1024;
-const char* const ELLIPSIS = "...";
 
 std::string lastErrorText()
 {
     return SystemErrors::map(static_cast<int>(platform::win32().GetLastError()));
-}
-
-std::vector<char> labelOf(const std::string& text)
-{
-    std::vector<char> label(text.begin(), text.end());
-    if (label.size() >= TEXT_BUFFER_SIZE) {
-        label.resize(TEXT_BUFFER_SIZE - 1 - std::char_traits<char>::length(ELLIPSIS));
-        label.insert(label.end(), ELLIPSIS, ELLIPSIS + std::char_traits<char>::length(ELLIPSIS));
-    }
-    label.push_back('\0');
-    return label;
 }
 
 } // namespace
@@ -32,21 +16,8 @@ std::vector<char> labelOf(const std::string& text)
 HTREEITEM TreeControl::insertItem(const std::string& text, HTREEITEM parent, int image,
                                   bool setStateImage, int stateImage)
 {
-    std::vector<char> label = labelOf(text);
-    TVINSERTSTRUCTA insert = {};
-    insert.hParent = parent;
-    insert.hInsertAfter = TVI_LAST;
-    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-    insert.item.pszText = label.data();
-    insert.item.iImage = image;
-    insert.item.iSelectedImage = image;
-    if (setStateImage) {
-        insert.item.mask |= TVIF_STATE;
-        insert.item.state = INDEXTOSTATEIMAGEMASK(stateImage);
-        insert.item.stateMask = TVIS_STATEIMAGEMASK;
-    }
-    const auto item =
-        reinterpret_cast<HTREEITEM>(send(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+    const HTREEITEM item = InsertItem(text, parent, image, INDEXTOSTATEIMAGEMASK(stateImage),
+                                      setStateImage ? TVIS_STATEIMAGEMASK : 0);
     if (!item)
         throw TreeControlException("Could not insert item " + text + " into the tree.\n" +
                                    lastErrorText());
@@ -71,7 +42,7 @@ void TreeControl::deleteAllItems()
 
 void TreeControl::setImageState(HTREEITEM item, int stateImage)
 {
-    TVITEMA fields = {};
+    TVITEMW fields = {};
     fields.hItem = item;
     fields.mask = TVIF_STATE;
     fields.state = INDEXTOSTATEIMAGEMASK(stateImage);
@@ -81,7 +52,7 @@ void TreeControl::setImageState(HTREEITEM item, int stateImage)
 
 void TreeControl::setItemImage(HTREEITEM item, int image, int selectedImage)
 {
-    TVITEMA fields = {};
+    TVITEMW fields = {};
     fields.hItem = item;
     fields.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
     fields.iImage = image;
@@ -91,7 +62,7 @@ void TreeControl::setItemImage(HTREEITEM item, int image, int selectedImage)
 
 void TreeControl::setBold(HTREEITEM item, bool bold)
 {
-    TVITEMA fields = {};
+    TVITEMW fields = {};
     fields.hItem = item;
     fields.mask = TVIF_STATE;
     fields.state = bold ? TVIS_BOLD : 0;
@@ -99,8 +70,8 @@ void TreeControl::setBold(HTREEITEM item, bool bold)
     setItem(fields, "Could not mark a tree item.\n");
 }
 
-void TreeControl::setItem(TVITEMA& fields, const char* failure)
+void TreeControl::setItem(TVITEMW& fields, const char* failure)
 {
-    if (!send(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&fields)))
+    if (!send(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&fields)))
         throw TreeControlException(failure + lastErrorText());
 }

@@ -28,5 +28,5 @@ public:
     void setBold(HTREEITEM item, bool bold);
 
 private:
-    void setItem(TVITEMA& fields, const char* failure);
+    void setItem(TVITEMW& fields, const char* failure);
 };

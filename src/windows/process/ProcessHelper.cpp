@@ -5,14 +5,12 @@
 #include "platform/errorresources/SystemErrors.h"
 #include "windows/file/WindowsFileHelper.h"
 
-#include <vector>
 
 using namespace windows::process;
 
 void ProcessHelper::shellExecute(const std::string& command, const std::string& operation)
 {
-    const HINSTANCE result = platform::win32().ShellExecuteA(
-        nullptr, operation.c_str(), command.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    const HINSTANCE result = platform::win32().ShellExecuteU(nullptr, operation, command);
     if (reinterpret_cast<UINT_PTR>(result) <= 32)
         throw CouldNotShellExecuteException(
             "Error when trying to run command (ShellExecute) " + command + "\n" +
@@ -21,15 +19,8 @@ void ProcessHelper::shellExecute(const std::string& command, const std::string& 
 
 void ProcessHelper::createProcess(const std::string& commandLine)
 {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    // CreateProcessA may write into its command line, so it gets a copy of its own.
-    std::vector<char> temp(commandLine.begin(), commandLine.end());
-    temp.resize(commandLine.size() + 10, '\0');
     PROCESS_INFORMATION process = {};
-    if (platform::win32().CreateProcessA(nullptr, temp.data(), nullptr, nullptr, FALSE,
-                                         NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup,
-                                         &process)) {
+    if (platform::win32().CreateProcessU(commandLine, NORMAL_PRIORITY_CLASS, &process)) {
         platform::UniqueHandle processHandle(process.hProcess);
         platform::UniqueHandle threadHandle(process.hThread);
         return;

@@ -5,7 +5,6 @@
 #include "util/assertion/Assertion.h"
 #include "windows/registry/RegistryException.h"
 
-#include <vector>
 
 namespace windows::registry {
 
@@ -38,19 +37,10 @@ std::string RegistryHelpers::getRootKeyName(HKEY root)
 
 std::string RegistryHelpers::expandEnvironmentStrings(const std::string& text)
 {
-    char scratch[1];
-    const DWORD expandedSize = platform::win32().ExpandEnvironmentStringsA(text.c_str(), scratch, 0);
-    if (expandedSize == 0)
+    std::string expanded;
+    if (platform::win32().ExpandEnvironmentStringsU(text, expanded) == 0 && !text.empty())
         throw expansionFailure();
-    std::vector<char> buffer(expandedSize, '\0');
-    const DWORD pathSize =
-        platform::win32().ExpandEnvironmentStringsA(text.c_str(), buffer.data(), expandedSize);
-    if (pathSize == 0)
-        throw expansionFailure();
-    // NT counts the terminator in both answers, older systems only in the first.
-    check(pathSize == expandedSize || pathSize == expandedSize - 1,
-          "pathSize == expandedSize || pathSize == expandedSize - 1", SOURCE, 163);
-    return std::string(buffer.data());
+    return expanded;
 }
 
 } // namespace windows::registry

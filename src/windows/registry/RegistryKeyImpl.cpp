@@ -57,8 +57,7 @@ HKEY RegistryKeyImpl::getKey() const
 void RegistryKeyImpl::open(REGSAM securityAccess)
 {
     check(_key == nullptr, "_key == 0", SOURCE, 154);
-    const LONG result =
-        platform::win32().RegOpenKeyExA(_root, _subKey.c_str(), 0, securityAccess, &_key);
+    const LONG result = platform::win32().RegOpenKeyExU(_root, _subKey, securityAccess, &_key);
     if (result != ERROR_SUCCESS) {
         _key = nullptr;
         throwKeyFailure("opening", result, _path);
@@ -68,10 +67,7 @@ void RegistryKeyImpl::open(REGSAM securityAccess)
 void RegistryKeyImpl::create(REGSAM securityAccess)
 {
     check(_key == nullptr, "_key == 0", SOURCE, 181);
-    DWORD disposition = 0;
-    const LONG result = platform::win32().RegCreateKeyExA(
-        _root, _subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, securityAccess, nullptr,
-        &_key, &disposition);
+    const LONG result = platform::win32().RegCreateKeyExU(_root, _subKey, securityAccess, &_key);
     if (result != ERROR_SUCCESS) {
         _key = nullptr;
         throwKeyFailure("creating", result, _path);

@@ -1,5 +1,6 @@
 #include "windows/registry/RegistryReaderImpl.h"
 
+#include "platform/Text.h"
 #include "platform/Win32Api.h"
 #include "platform/errorresources/SystemErrors.h"
 #include "util/assertion/Assertion.h"
@@ -7,7 +8,6 @@
 #include "windows/registry/RegistryHelpers.h"
 #include "windows/registry/RegistryKey.h"
 
-#include <cstring>
 
 namespace windows::registry {
 
@@ -16,21 +16,23 @@ namespace {
 const char* const SOURCE = "windows/registry/RegistryReaderImpl";
 const DWORD READ_BUFFER_SIZE = 2048;
 const DWORD ENUM_BUFFER_SIZE = 256;
-// The registry's own limit for a value name, terminator included.
-const DWORD MAX_NAME_SIZE = 16384;
 
-std::string textUpToNul(const std::vector<char>& buffer, DWORD size)
+// The text of a string value up to its first NUL.
+std::string textUpToNul(const std::vector<char>& buffer, DWORD size, const std::string& entry)
 {
-    const char* end = static_cast<const char*>(std::memchr(buffer.data(), '\0', size));
-    return std::string(buffer.data(), end ? end - buffer.data() : size);
+    std::string text;
+    if (!platform::Text::fromRegistryString(buffer.data(), size, text))
+        throw RegistryException("Error when reading a registry key, its text is no valid Unicode. Entry: " +
+                                entry + "\n\n" + SystemErrors::map(ERROR_NO_UNICODE_TRANSLATION));
+    return text;
 }
 
-std::string dataText(DWORD type, const std::vector<char>& buffer, DWORD size)
+std::string dataText(DWORD type, const std::vector<char>& buffer, DWORD size, const std::string& entry)
 {
     if (type == REG_SZ)
-        return textUpToNul(buffer, size);
+        return textUpToNul(buffer, size, entry);
     if (type == REG_EXPAND_SZ)
-        return RegistryHelpers::expandEnvironmentStrings(textUpToNul(buffer, size));
+        return RegistryHelpers::expandEnvironmentStrings(textUpToNul(buffer, size, entry));
     return std::string(buffer.data(), size);
 }
 
@@ -43,7 +45,7 @@ std::string RegistryReaderImpl::readString(const std::string& name)
     const DWORD type = queryValue(name, buffer, size);
     check(type == REG_SZ || type == REG_MULTI_SZ || type == REG_EXPAND_SZ,
           "type == REG_SZ || type == REG_MULTI_SZ || type == REG_EXPAND_SZ", SOURCE, 54);
-    const std::string text = textUpToNul(buffer, size);
+    const std::string text = textUpToNul(buffer, size, _key.getPath() + "\\" + name);
     return type == REG_EXPAND_SZ ? RegistryHelpers::expandEnvironmentStrings(text) : text;
 }
 
@@ -79,9 +81,8 @@ DWORD RegistryReaderImpl::queryValue(const std::string& name, std::vector<char>&
     for (;;) {
         DWORD type = 0;
         size = static_cast<DWORD>(buffer.size());
-        const LONG result = platform::win32().RegQueryValueExA(
-            _key.getKey(), name.c_str(), nullptr, &type, reinterpret_cast<LPBYTE>(buffer.data()),
-            &size);
+        const LONG result = platform::win32().RegQueryValueExU(
+            _key.getKey(), name, &type, reinterpret_cast<LPBYTE>(buffer.data()), &size);
         if (result == ERROR_SUCCESS)
             return type;
         if (result == ERROR_MORE_DATA && size > buffer.size()) {
@@ -103,31 +104,23 @@ DWORD RegistryReaderImpl::queryValue(const std::string& name, std::vector<char>&
 RegistryReaderImpl::Values RegistryReaderImpl::getValues()
 {
     Values values;
-    std::vector<char> name(ENUM_BUFFER_SIZE);
     std::vector<char> data(ENUM_BUFFER_SIZE);
     for (DWORD index = 0;;) {
-        std::fill(name.begin(), name.end(), '\0');
         std::fill(data.begin(), data.end(), '\0');
-        DWORD nameLength = static_cast<DWORD>(name.size());
+        std::string name;
         DWORD dataSize = static_cast<DWORD>(data.size());
         DWORD type = 0;
-        const LONG result = platform::win32().RegEnumValueA(
-            _key.getKey(), index, name.data(), &nameLength, nullptr, &type,
-            reinterpret_cast<LPBYTE>(data.data()), &dataSize);
+        const LONG result = platform::win32().RegEnumValueU(_key.getKey(), index, name, &type,
+                                                            reinterpret_cast<LPBYTE>(data.data()), &dataSize);
         if (result == ERROR_NO_MORE_ITEMS)
             return values;
         if (result == ERROR_SUCCESS) {
-            values.emplace_back(name.data(), dataText(type, data, dataSize));
+            values.emplace_back(name, dataText(type, data, dataSize, _key.getPath() + "\\" + name));
             ++index;
             continue;
         }
-        // The registry says which of the two did not fit only for the data; the name buffer
-        // grows up to the registry's own limit.
-        if (result == ERROR_MORE_DATA && (dataSize > data.size() || name.size() < MAX_NAME_SIZE)) {
-            if (dataSize > data.size())
-                data.resize(dataSize);
-            else
-                name.resize(MAX_NAME_SIZE);
+        if (result == ERROR_MORE_DATA && dataSize > data.size()) {
+            data.resize(dataSize);
             continue;
         }
         const std::string details = _key.getPath() + "\n\n" + SystemErrors::map(result);

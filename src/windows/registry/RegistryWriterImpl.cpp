@@ -1,5 +1,6 @@
 #include "windows/registry/RegistryWriterImpl.h"
 
+#include "platform/Text.h"
 #include "platform/Win32Api.h"
 #include "platform/errorresources/SystemErrors.h"
 #include "util/assertion/Assertion.h"
@@ -10,8 +11,11 @@ namespace windows::registry {
 
 void RegistryWriterImpl::writeString(const std::string& name, const std::string& text)
 {
-    setValue(name, REG_SZ, reinterpret_cast<const BYTE*>(text.data()),
-             static_cast<DWORD>(text.size()));
+    std::string bytes;
+    if (!platform::Text::toRegistryString(text, bytes))
+        throw RegistryException("Error when setting a registry value, its text is no valid Unicode. Value: " +
+                                _key.getPath() + "\\" + name + "\n\n" + SystemErrors::map(ERROR_NO_UNICODE_TRANSLATION));
+    setValue(name, REG_SZ, reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
 }
 
 void RegistryWriterImpl::writeInt(const std::string& name, int value, DWORD type)
@@ -28,7 +32,7 @@ void RegistryWriterImpl::writeInt(const std::string& name, int value, DWORD type
 
 void RegistryWriterImpl::deleteValue(const std::string& name)
 {
-    const LONG result = platform::win32().RegDeleteValueA(_key.getKey(), name.c_str());
+    const LONG result = platform::win32().RegDeleteValueU(_key.getKey(), name);
     if (result == ERROR_SUCCESS)
         return;
     const std::string details = _key.getPath() + "\\" + name + "\n\n" + SystemErrors::map(result);
@@ -44,7 +48,7 @@ void RegistryWriterImpl::deleteValue(const std::string& name)
 void RegistryWriterImpl::setValue(const std::string& name, DWORD type, const BYTE* data, DWORD size)
 {
     const LONG result =
-        platform::win32().RegSetValueExA(_key.getKey(), name.c_str(), 0, type, data, size);
+        platform::win32().RegSetValueExU(_key.getKey(), name, type, data, size);
     if (result == ERROR_SUCCESS)
         return;
     const std::string value = _key.getPath() + "\\" + name;

@@ -11,7 +11,7 @@ class RegistryWriterImpl : public RegistryWriter {
 public:
     explicit RegistryWriterImpl(RegistryKey& key) : _key(key) {}
 
-    // Stored as REG_SZ with the text's length as its size: no terminating NUL is written.
+    // Stored as REG_SZ in UTF-16 with its terminating NUL, as Windows itself writes strings.
     void writeString(const std::string& name, const std::string& text) override;
     void writeInt(const std::string& name, int value, DWORD type) override;
     void deleteValue(const std::string& name) override;

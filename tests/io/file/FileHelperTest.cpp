@@ -49,7 +49,7 @@ TEST_F(FileHelperTest, MissingFileFailsToOpenWithTheFullDetails)
     EXPECT_EQ(expected, message.substr(0, expected.size()));
     EXPECT_GT(message.size(), expected.size()) << "the stream library's text follows";
 
-    platform::ScopedOverride directory(&platform::Win32Api::GetCurrentDirectoryA, failing(DWORD(0), ERROR_ACCESS_DENIED));
+    platform::ScopedOverride directory(&platform::Win32Api::GetCurrentDirectoryU, failing(DWORD(0), ERROR_ACCESS_DENIED));
     EXPECT_NE(std::string::npos, messageOf<CouldNotLoadFileException>([this] { FileHelper::loadFile(name); })
                                      .find("\nCurrent Working Directory: Couldn't get the current directory. "
                                            "Exception: Couldn't get the current directory.\n "));
@@ -79,7 +79,7 @@ TEST_F(FileHelperTest, AFailedWriteOrReplaceKeepsTheOldFile)
         EXPECT_EQ(0u, message.find("An error occured when trying to write the file." + details(name, ERROR_DISK_FULL)));
         EXPECT_NE(std::string::npos, message.find("\nC++ exception: disk full"));
     }
-    platform::ScopedOverride replace(&platform::Win32Api::MoveFileExA, failing(FALSE, ERROR_ACCESS_DENIED));
+    platform::ScopedOverride replace(&platform::Win32Api::MoveFileExU, failing(FALSE, ERROR_ACCESS_DENIED));
     EXPECT_EQ("An error occured when trying to replace the file with its new contents." +
                   details(name, ERROR_ACCESS_DENIED) + "None.",
               messageOf<CouldNotSaveFileException>([this] { FileHelper::saveFile(name, "new"); }));

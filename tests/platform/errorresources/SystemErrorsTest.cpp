@@ -21,7 +21,7 @@ TEST(SystemErrorsTest, UnknownCodeGivesTheFallbackOrTheNotFoundText)
     struct : ErrorMapper {
         std::pair<bool, std::string> lookup(int code) const override { return {code == 77, "seventy-seven"}; }
     } mapper;
-    platform::ScopedOverride none(&platform::Win32Api::FormatMessageA, failing(DWORD(0), ERROR_MR_MID_NOT_FOUND));
+    platform::ScopedOverride none(&platform::Win32Api::FormatMessageU, failing(DWORD(0), ERROR_MR_MID_NOT_FOUND));
     EXPECT_EQ("System error message: The string representation of the error code [-5] was not found.\r\n",
               SystemErrors::map(-5, &mapper));
     EXPECT_EQ("System error message: seventy-seven\r\n", SystemErrors::map(77, &mapper));
@@ -30,7 +30,7 @@ TEST(SystemErrorsTest, UnknownCodeGivesTheFallbackOrTheNotFoundText)
 TEST(SystemErrorsTest, UnexpectedExceptionGivesTheFixedText)
 {
     AssertionRecorder assertions;
-    platform::ScopedOverride throwing(&platform::Win32Api::FormatMessageA,
+    platform::ScopedOverride throwing(&platform::Win32Api::FormatMessageU,
                                       [](auto&&...) -> DWORD { throw std::runtime_error("boom"); });
     EXPECT_EQ("An unexpected exception was caught in static std::string SystemErrors::map(int errorCode, "
               "const ErrorMapper* fallbackErrors = 0) throw()\n",

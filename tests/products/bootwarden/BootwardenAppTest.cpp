@@ -57,7 +57,7 @@ TEST_F(BootwardenAppTest, UnreadableDataFileGivesOneErrorBoxAndNoWindow)
 
 TEST_F(BootwardenAppTest, UnknownProgramFileEndsTheRunWithItsMessage)
 {
-    platform::ScopedOverride fail(&platform::Win32Api::GetModuleFileNameA,
+    platform::ScopedOverride fail(&platform::Win32Api::GetModuleFileNameU,
                                   failing(DWORD(0), ERROR_NOT_ENOUGH_MEMORY));
     EXPECT_FALSE(application.InitInstance());
     ASSERT_EQ(1u, boxes.boxes().size());

@@ -139,12 +139,12 @@ TEST_F(BootwardenDlgTest, StartsCollapsedWithEveryLocationAndEntry)
 TEST_F(BootwardenDlgTest, ClicksKeysAndMenusWorkTheEntries)
 {
     std::vector<std::string> started;
-    platform::ScopedOverride shell(&platform::Win32Api::ShellExecuteA,
-                                   [&started](HWND, LPCSTR verb, LPCSTR file, LPCSTR, LPCSTR, INT) {
-                                       started.push_back(std::string(verb) + " " + file);
+    platform::ScopedOverride shell(&platform::Win32Api::ShellExecuteU,
+                                   [&started](HWND, const std::string& verb, const std::string& file) {
+                                       started.push_back(verb + " " + file);
                                        return reinterpret_cast<HINSTANCE>(42);
                                    });
-    platform::ScopedOverride create(&platform::Win32Api::CreateProcessA, failing(FALSE, ERROR_FILE_NOT_FOUND));
+    platform::ScopedOverride create(&platform::Win32Api::CreateProcessU, failing(FALSE, ERROR_FILE_NOT_FOUND));
     const INT_PTR result = run([this](HWND dialog, const TreeView& tree) {
         const HTREEITEM tool = tree.find(USER_RUN + "Tool");
         click(dialog, tree, tool, TVHT_ONITEMLABEL, NM_CLICK);
@@ -203,10 +203,10 @@ TEST_F(BootwardenDlgTest, ClicksKeysAndMenusWorkTheEntries)
         EXPECT_TRUE(tree.expanded(autostart)) << "Enter in the tree opens the location instead of OK";
 
         press(dialog, 1012);
-        platform::ScopedOverride refused(&platform::Win32Api::ShellExecuteA,
+        platform::ScopedOverride refused(&platform::Win32Api::ShellExecuteU,
                                          failing(reinterpret_cast<HINSTANCE>(SE_ERR_NOASSOC), ERROR_NO_ASSOCIATION));
         press(dialog, 1012);
-        platform::ScopedOverride noDirectory(&platform::Win32Api::GetCurrentDirectoryA, failing(DWORD(0), ERROR_ACCESS_DENIED));
+        platform::ScopedOverride noDirectory(&platform::Win32Api::GetCurrentDirectoryU, failing(DWORD(0), ERROR_ACCESS_DENIED));
         press(dialog, 1012);
         press(dialog, IDCANCEL);
     });
@@ -240,8 +240,8 @@ TEST_F(BootwardenDlgTest, OkAppliesTheChangesCancelDropsThemDeleteIsFinal)
     EXPECT_FALSE(userRun.has("Tool")) << "Cancel does not bring a deleted entry back";
     EXPECT_EQ(std::string(4, '\0'), readFile(dir.file("bootwarden.dat")));
 
-    platform::ScopedOverride refuseA(&platform::Win32Api::RegDeleteValueA, [](HKEY key, LPCSTR name) {
-        return std::string(name) == "A" ? LONG(ERROR_ACCESS_DENIED) : ::RegDeleteValueA(key, name);
+    platform::ScopedOverride refuseA(&platform::Win32Api::RegDeleteValueU, [real = platform::win32().RegDeleteValueU](HKEY key, const std::string& name) {
+        return name == "A" ? LONG(ERROR_ACCESS_DENIED) : real(key, name);
     });
     EXPECT_EQ(IDOK, run([this](HWND dialog, const TreeView& tree) {
         for (const char* name : {"A", "B"})
@@ -254,17 +254,18 @@ TEST_F(BootwardenDlgTest, OkAppliesTheChangesCancelDropsThemDeleteIsFinal)
     EXPECT_FALSE(userRun.has("B"));
     EXPECT_EQ(DataFileCodec::encode({StartupItem(5, 1, "B", "B.exe")}), readFile(dir.file("bootwarden.dat")));
 
-    platform::ScopedOverride replace(&platform::Win32Api::MoveFileExA, failing(FALSE, ERROR_DISK_FULL));
+    platform::ScopedOverride replace(&platform::Win32Api::MoveFileExU, failing(FALSE, ERROR_DISK_FULL));
     EXPECT_THROW(run([](HWND dialog, const TreeView&) { press(dialog, IDOK); }), io::file::CouldNotSaveFileException)
         << "a failed save leaves the modal run";
 }
 
 TEST_F(BootwardenDlgTest, AnUnreadableLocationAndADamagedDataFileAreReported)
 {
-    platform::ScopedOverride denied(&platform::Win32Api::RegOpenKeyExA,
-                                    [](HKEY root, LPCSTR key, DWORD options, REGSAM access, PHKEY opened) {
+    platform::ScopedOverride denied(&platform::Win32Api::RegOpenKeyExU,
+                                    [real = platform::win32().RegOpenKeyExU](HKEY root, const std::string& key,
+                                                                             REGSAM access, PHKEY opened) {
                                         return key == RUN_ONCE_EX_KEY ? LONG(ERROR_ACCESS_DENIED)
-                                                                      : ::RegOpenKeyExA(root, key, options, access, opened);
+                                                                      : real(root, key, access, opened);
                                     });
     const std::string whole = DataFileCodec::encode({StartupItem(5, 1, "Kept", "k.exe")});
     writeFile(dir.file("bootwarden.dat"), std::string("\x02", 1) + whole.substr(1) + std::string("\x05\0\0\0", 4));

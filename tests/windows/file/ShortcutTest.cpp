@@ -32,10 +32,11 @@ TEST_F(ShortcutTest, ResolvesToTheTargetAskingForTheShortForm)
     writeFile(target, "MZ");
     createShortcut(link, target);
     DWORD flags = 0;
-    platform::ScopedOverride path(&platform::Win32Api::ShellLinkGetPath,
-                                  [&flags](IShellLinkA* l, LPSTR buffer, int size, WIN32_FIND_DATAA* data, DWORD asked) {
+    auto real = platform::win32().ShellLinkGetPathU;
+    platform::ScopedOverride path(&platform::Win32Api::ShellLinkGetPathU,
+                                  [&flags, real](IShellLinkW* l, std::string& found, DWORD asked) {
                                       flags = asked;
-                                      return l->GetPath(buffer, size, data, asked);
+                                      return real(l, found, asked);
                                   });
     char shortPath[MAX_PATH];
     ::GetShortPathNameA(target.c_str(), shortPath, MAX_PATH);
@@ -50,8 +51,9 @@ TEST_F(ShortcutTest, FilesThatAreNoShortcutsFailAtTheirStep)
     writeFile(link, "not a shell link");
     EXPECT_EQ(0u, failureOf(link).find("Could not extract the path from the link file " + link +
                                        ".\nThe function failed when trying to Load.\nSystem error message: "));
-    EXPECT_NE(std::string::npos, failureOf(dir.file(std::string(260, 'l') + ".lnk"))
-                                     .find(".\nThe function failed when trying to MultiByteToWideChar.\n"));
+    EXPECT_NE(std::string::npos, failureOf(dir.file(std::string(300, 'l') + ".lnk"))
+                                     .find(".\nThe function failed when trying to Load.\n"))
+        << "a long name reaches the shell whole";
 }
 
 // Each step made to fail through the seam; the link object is real and must have no reference
@@ -61,29 +63,30 @@ TEST_F(ShortcutTest, EveryStepsFailureNamesItAndReleasesEverything)
     writeFile(dir.file("app.exe"), "MZ");
     createShortcut(link, dir.file("app.exe"));
     std::string failing;
-    IShellLinkA* created = nullptr;
+    IShellLinkW* created = nullptr;
     platform::ScopedOverride create(&platform::Win32Api::CoCreateInstance,
                                     [&](REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID iid, LPVOID* out) {
                                         if (failing == "CreateInstance")
                                             return HRESULT(E_ACCESSDENIED);
                                         const HRESULT result = ::CoCreateInstance(clsid, outer, context, iid, out);
-                                        created = static_cast<IShellLinkA*>(*out);
+                                        created = static_cast<IShellLinkW*>(*out);
                                         created->AddRef(); // the test's own reference
                                         return result;
                                     });
-    platform::ScopedOverride query(&platform::Win32Api::ShellLinkQueryInterface, [&](IShellLinkA* l, REFIID iid, void** out) {
+    platform::ScopedOverride query(&platform::Win32Api::ShellLinkQueryInterface, [&](IShellLinkW* l, REFIID iid, void** out) {
         return failing == "QueryInterface" ? E_NOINTERFACE : l->QueryInterface(iid, out);
     });
-    platform::ScopedOverride load(&platform::Win32Api::PersistFileLoad, [&](IPersistFile* f, LPCOLESTR name, DWORD mode) {
-        return failing == "Load" ? E_FAIL : f->Load(name, mode);
+    auto realLoad = platform::win32().PersistFileLoadU;
+    platform::ScopedOverride load(&platform::Win32Api::PersistFileLoadU, [&](IPersistFile* f, const std::string& name, DWORD mode) {
+        return failing == "Load" ? E_FAIL : realLoad(f, name, mode);
     });
-    platform::ScopedOverride resolve(&platform::Win32Api::ShellLinkResolve, [&](IShellLinkA* l, HWND owner, DWORD flags) {
+    platform::ScopedOverride resolve(&platform::Win32Api::ShellLinkResolve, [&](IShellLinkW* l, HWND owner, DWORD flags) {
         return failing == "Resolve" ? S_FALSE : l->Resolve(owner, flags);
     });
-    platform::ScopedOverride path(&platform::Win32Api::ShellLinkGetPath,
-                                  [&](IShellLinkA* l, LPSTR buffer, int size, WIN32_FIND_DATAA* data, DWORD flags) {
-                                      return failing == "GetPath" ? S_FALSE : l->GetPath(buffer, size, data, flags);
-                                  });
+    auto realPath = platform::win32().ShellLinkGetPathU;
+    platform::ScopedOverride path(&platform::Win32Api::ShellLinkGetPathU, [&](IShellLinkW* l, std::string& found, DWORD flags) {
+        return failing == "GetPath" ? S_FALSE : realPath(l, found, flags);
+    });
     for (const char* step : {"CreateInstance", "QueryInterface", "Load", "Resolve", "GetPath"}) {
         failing = step;
         created = nullptr;

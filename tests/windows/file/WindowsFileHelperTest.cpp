@@ -49,7 +49,7 @@ TEST_F(WindowsFileHelperTest, ListingFailuresNameTheStepAndTheDirectory)
 
     writeFile(dir.file("a.txt"), "a");
     int closed = 0;
-    platform::ScopedOverride next(&platform::Win32Api::FindNextFileA, failing(FALSE, ERROR_ACCESS_DENIED));
+    platform::ScopedOverride next(&platform::Win32Api::FindNextFileU, failing(FALSE, ERROR_ACCESS_DENIED));
     platform::ScopedOverride close(&platform::Win32Api::FindClose, [&closed](HANDLE handle) {
         ++closed;
         return ::FindClose(handle);
@@ -63,7 +63,7 @@ TEST_F(WindowsFileHelperTest, ListingFailuresNameTheStepAndTheDirectory)
     AssertionRecorder assertions;
     EXPECT_THROW(WindowsFileHelper::getFirstLevelFiles(dir.path() + std::string(260, 'x'), "*.*"),
                  CouldNotGetFirstLevelFilesException);
-    EXPECT_EQ(std::vector<std::string>{"mask.size() <= MAX_PATH"}, assertions.expressions());
+    EXPECT_TRUE(assertions.reports().empty()) << "a long path is an ordinary failure";
 }
 
 TEST_F(WindowsFileHelperTest, FileOperationsSayWhatFailedOnWhichPath)
@@ -76,7 +76,7 @@ TEST_F(WindowsFileHelperTest, FileOperationsSayWhatFailedOnWhichPath)
                   [&] { WindowsFileHelper::moveFile(dir.file("from"), dir.file("to")); }));
     EXPECT_EQ("old", readFile(dir.file("to"))) << "a move never replaces";
     {
-        platform::ScopedOverride refuse(&platform::Win32Api::MoveFileA, failing(FALSE, ERROR_ACCESS_DENIED));
+        platform::ScopedOverride refuse(&platform::Win32Api::MoveFileU, failing(FALSE, ERROR_ACCESS_DENIED));
         EXPECT_NE(std::string::npos, messageOf<CouldNotMoveFileException>([&] {
                                          WindowsFileHelper::moveFile(dir.file("from"), dir.file("x"));
                                      }).find(errorText(ERROR_ACCESS_DENIED)));
@@ -106,8 +106,8 @@ TEST_F(WindowsFileHelperTest, ProcessWideQueriesAndTheirFailures)
                   [&] { WindowsFileHelper::setCurrentDirectory(dir.file("x")); }));
     EXPECT_NE(std::string::npos, WindowsFileHelper::getModuleFileName().find("windows_tests.exe"));
 
-    platform::ScopedOverride directory(&platform::Win32Api::GetCurrentDirectoryA, failing(DWORD(0), ERROR_ACCESS_DENIED));
-    platform::ScopedOverride module(&platform::Win32Api::GetModuleFileNameA, failing(DWORD(0), ERROR_INSUFFICIENT_BUFFER));
+    platform::ScopedOverride directory(&platform::Win32Api::GetCurrentDirectoryU, failing(DWORD(0), ERROR_ACCESS_DENIED));
+    platform::ScopedOverride module(&platform::Win32Api::GetModuleFileNameU, failing(DWORD(0), ERROR_INSUFFICIENT_BUFFER));
     EXPECT_EQ("Couldn't get the current directory.\n " + errorText(ERROR_ACCESS_DENIED),
               messageOf<CouldNotGetCurrentDirectoryException>([] { WindowsFileHelper::getCurrentDirectory(); }));
     EXPECT_EQ("Could not get the module filename for the current process: " + errorText(ERROR_INSUFFICIENT_BUFFER),

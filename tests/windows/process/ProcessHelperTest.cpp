@@ -49,8 +49,8 @@ TEST_F(ProcessHelperTest, ProcessFailuresNameTheDirectoryAndTheError)
                   WindowsFileHelper::getCurrentDirectory() + "\n" + SystemErrors::map(ERROR_FILE_NOT_FOUND),
               messageOf<CouldNotCreateProcessException>([&] { ProcessHelper::createProcess(missing); }));
 
-    platform::ScopedOverride create(&platform::Win32Api::CreateProcessA, failing(FALSE, ERROR_ACCESS_DENIED));
-    platform::ScopedOverride directory(&platform::Win32Api::GetCurrentDirectoryA, failing(DWORD(0), ERROR_NOT_ENOUGH_MEMORY));
+    platform::ScopedOverride create(&platform::Win32Api::CreateProcessU, failing(FALSE, ERROR_ACCESS_DENIED));
+    platform::ScopedOverride directory(&platform::Win32Api::GetCurrentDirectoryU, failing(DWORD(0), ERROR_NOT_ENOUGH_MEMORY));
     EXPECT_EQ("Couldn't create the process 'tool.exe'\nCould not get current working directory. Error message: "
               "Couldn't get the current directory.\n " + SystemErrors::map(ERROR_NOT_ENOUGH_MEMORY) + "\n" +
                   SystemErrors::map(ERROR_ACCESS_DENIED),
@@ -65,7 +65,7 @@ TEST_F(ProcessHelperTest, TheShellOpensDocumentsOrSaysWhyNot)
     EXPECT_EQ("opened\r\n", awaitTrace(trace));
     EXPECT_THROW(ProcessHelper::shellExecute(dir.file("missing.txt"), "open"), CouldNotShellExecuteException);
 
-    platform::ScopedOverride shell(&platform::Win32Api::ShellExecuteA,
+    platform::ScopedOverride shell(&platform::Win32Api::ShellExecuteU,
                                    failing(reinterpret_cast<HINSTANCE>(SE_ERR_FNF), ERROR_FILE_NOT_FOUND));
     EXPECT_EQ("Error when trying to run command (ShellExecute) C:\\nowhere\\doc.txt /p\n" +
                   SystemErrors::map(ERROR_FILE_NOT_FOUND),

@@ -33,13 +33,13 @@ TEST_F(RegistryTest, ListsValuesInTheRegistrysOrderWithTextByType)
     EXPECT_TRUE(reader.getValues().empty());
     ::SetEnvironmentVariableA("BOOTWARDEN_DIR", "C:\\bw");
     scratch.setString("zeta", "%BOOTWARDEN_DIR%\\z.exe");
-    scratch.set("alpha", REG_EXPAND_SZ, std::string("%BOOTWARDEN_DIR%\\a.exe\0", 22));
+    scratch.setString("alpha", "%BOOTWARDEN_DIR%\\a.exe", REG_EXPAND_SZ);
     scratch.set("count", REG_DWORD, std::string("\x2a\0\0\0", 4));
-    scratch.set("multi", REG_MULTI_SZ, std::string("a\0bc\0\0", 6));
+    scratch.set("multi", REG_MULTI_SZ, utf16(std::string("a\0bc\0\0", 6)));
     // Wine keeps a key's values sorted by name; the order is the registry's, not ours.
     const RegistryReaderImpl::Values expected{{"alpha", "C:\\bw\\a.exe"},
                                               {"count", std::string("\x2a\0\0\0", 4)},
-                                              {"multi", std::string("a\0bc\0\0", 6)},
+                                              {"multi", utf16(std::string("a\0bc\0\0", 6))},
                                               {"zeta", "%BOOTWARDEN_DIR%\\z.exe"}};
     EXPECT_EQ(expected, reader.getValues());
     EXPECT_EQ("a", reader.readString("multi"));
@@ -58,19 +58,14 @@ TEST_F(RegistryTest, LongValuesAndNamesAreReadWhole)
     EXPECT_EQ(longCommand, reader.readString(longName));
 }
 
-TEST_F(RegistryTest, WritesStringsWithoutNulAndIntsLittleEndian)
+TEST_F(RegistryTest, WritesStringsInUtf16WithTheirNulAndIntsLittleEndian)
 {
-    DWORD sizeWritten = 0;
-    {
-        platform::ScopedOverride set(&platform::Win32Api::RegSetValueExA,
-                                     [&sizeWritten](HKEY k, LPCSTR name, DWORD reserved, DWORD type,
-                                                    const BYTE* data, DWORD size) {
-                                         sizeWritten = size;
-                                         return ::RegSetValueExA(k, name, reserved, type, data, size);
-                                     });
-        writer.writeString("cmd", "C:\\x.exe /q");
-    }
-    EXPECT_EQ(11u, sizeWritten);
+    writer.writeString("cmd", "C:\\x.exe /q");
+    const std::wstring wide = L"C:\\x.exe /q";
+    DWORD type = 0;
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(wide.c_str()), (wide.size() + 1) * 2),
+              scratch.bytes("cmd", &type));
+    EXPECT_EQ(DWORD(REG_SZ), type);
     EXPECT_EQ("C:\\x.exe /q", reader.readString("cmd"));
     writer.writeInt("n", 0x01020304, REG_DWORD);
     EXPECT_EQ(std::string("\x04\x03\x02\x01", 4), scratch.get("n"));
@@ -131,12 +126,12 @@ TEST_F(RegistryTest, RefusalsNameTheKeyOrValueAndTheSystemText)
     for (const Refusal& refusal : refusals) {
         const LONG code = refusal.code;
         auto refuse = [code](auto&&...) { return code; };
-        platform::ScopedOverride o(&platform::Win32Api::RegOpenKeyExA, refuse);
-        platform::ScopedOverride c(&platform::Win32Api::RegCreateKeyExA, refuse);
-        platform::ScopedOverride q(&platform::Win32Api::RegQueryValueExA, refuse);
-        platform::ScopedOverride e(&platform::Win32Api::RegEnumValueA, refuse);
-        platform::ScopedOverride s(&platform::Win32Api::RegSetValueExA, refuse);
-        platform::ScopedOverride d(&platform::Win32Api::RegDeleteValueA, refuse);
+        platform::ScopedOverride o(&platform::Win32Api::RegOpenKeyExU, refuse);
+        platform::ScopedOverride c(&platform::Win32Api::RegCreateKeyExU, refuse);
+        platform::ScopedOverride q(&platform::Win32Api::RegQueryValueExU, refuse);
+        platform::ScopedOverride e(&platform::Win32Api::RegEnumValueU, refuse);
+        platform::ScopedOverride s(&platform::Win32Api::RegSetValueExU, refuse);
+        platform::ScopedOverride d(&platform::Win32Api::RegDeleteValueU, refuse);
         EXPECT_EQ(refusal.text + SystemErrors::map(code), messageOf<RegistryException>(refusal.operation));
         // The class tells callers what went wrong without reading the text.
         if (code == ERROR_ACCESS_DENIED)
@@ -162,7 +157,7 @@ TEST(RegistryHelpersTest, RootNamesAndExpansion)
     EXPECT_EQ("C:\\plain.exe", RegistryHelpers::expandEnvironmentStrings("C:\\plain.exe"));
     EXPECT_EQ(std::vector<std::string>{"false"}, assertions.expressions()) << "expansion itself is quiet";
 
-    platform::ScopedOverride fail(&platform::Win32Api::ExpandEnvironmentStringsA,
+    platform::ScopedOverride fail(&platform::Win32Api::ExpandEnvironmentStringsU,
                                   failing(DWORD(0), ERROR_NOT_ENOUGH_MEMORY));
     EXPECT_EQ("Error when expanding enviromental varible.\n\n" + SystemErrors::map(ERROR_NOT_ENOUGH_MEMORY),
               messageOf<RegistryException>([] { RegistryHelpers::expandEnvironmentStrings("%PATH%"); }));

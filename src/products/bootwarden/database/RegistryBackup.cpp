@@ -1,7 +1,9 @@
 #include "products/bootwarden/database/RegistryBackup.h"
 
 #include "io/file/FileHelper.h"
+#include "platform/Text.h"
 #include "products/bootwarden/database/DataFileCodec.h"
+#include "util/StringHelper.h"
 #include "util/assertion/Assertion.h"
 #include "windows/file/WindowsFileHelper.h"
 
@@ -72,6 +74,12 @@ void RegistryBackup::load()
     const std::string bytes = io::file::FileHelper::loadFile(_filename);
     DataFileCodec::Contents contents = DataFileCodec::decode(bytes);
     _entries = std::move(contents.items);
+    // Older versions wrote names and command lines in the system's ANSI code page; such a
+    // record is read through that code page once and is UTF-8 from then on.
+    for (StartupItem& item : _entries)
+        if (!StringHelper::isUtf8(item.getValue()) || !StringHelper::isUtf8(item.getData()))
+            item = StartupItem(item.getType(), item.getState(), platform::Text::fromAnsiCodePage(item.getValue()),
+                               platform::Text::fromAnsiCodePage(item.getData()));
     if (!contents.complete) {
         _damaged = true;
         _damagedContents = bytes;

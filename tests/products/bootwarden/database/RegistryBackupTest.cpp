@@ -49,6 +49,22 @@ TEST_F(RegistryBackupTest, LoadsAndSavesTheSameBytesKeepingOrderAndTypes)
     EXPECT_EQ(ONE_RECORD, readFile(file));
 }
 
+TEST_F(RegistryBackupTest, RecordsOfOlderVersionsAreReadInTheSystemsCodePage)
+{
+    // "Пуск" in code page 1251 beside a record that is UTF-8 already.
+    writeFile(file, std::string("\x02\0\0\0", 4) + std::string("\x05\0\0\0\x01\0\0\0\xcf\xf3\xf1\xea\0C:\\\xcf.exe\0", 22) +
+                        std::string("\x05\0\0\0\x01\0\0\0\xd0\x9f\0p.exe\0", 17));
+    platform::ScopedOverride cyrillic(&platform::Win32Api::GetACP, [] { return UINT(1251); });
+    RegistryBackup backup(file);
+    const std::vector<StartupItem> entries = backup.getEntries(5);
+    ASSERT_EQ(2u, entries.size());
+    EXPECT_EQ("\xd0\x9f\xd1\x83\xd1\x81\xd0\xba", entries[0].getValue());
+    EXPECT_EQ("C:\\\xd0\x9f.exe", entries[0].getData());
+    EXPECT_EQ("\xd0\x9f", entries[1].getValue()) << "UTF-8 stays as it is";
+    backup.save();
+    EXPECT_NE(std::string::npos, readFile(file).find("\xd0\x9f\xd1\x83\xd1\x81\xd0\xba")) << "written as UTF-8";
+}
+
 TEST_F(RegistryBackupTest, DuplicatesAndMissingRemovalsAreReported)
 {
     AssertionRecorder assertions;
@@ -86,7 +102,7 @@ TEST_F(RegistryBackupTest, FilesThatCannotBeReadOrWrittenFailLoudly)
     writeFile(file, ONE_RECORD);
     RegistryBackup backup(file);
     backup.add(StartupItem(0, 1, "new", "n.exe"));
-    platform::ScopedOverride move(&platform::Win32Api::MoveFileExA, failing(FALSE, ERROR_ACCESS_DENIED));
+    platform::ScopedOverride move(&platform::Win32Api::MoveFileExU, failing(FALSE, ERROR_ACCESS_DENIED));
     EXPECT_THROW(backup.save(), io::file::CouldNotSaveFileException);
     EXPECT_EQ(ONE_RECORD, readFile(file));
     EXPECT_EQ(1u, backup.getEntries(0).size());

@@ -73,14 +73,14 @@ TEST_F(RegistryDatabaseTest, AValueStaysWhenItsDisablingCannotBeCompleted)
     run.setString("Keep", "k.exe");
     const StartupItem item = disabled(database.getItems().at(0));
     {
-        platform::ScopedOverride move(&platform::Win32Api::MoveFileExA, failing(FALSE, ERROR_DISK_FULL));
+        platform::ScopedOverride move(&platform::Win32Api::MoveFileExU, failing(FALSE, ERROR_DISK_FULL));
         EXPECT_THROW(database.disable(item), io::file::CouldNotSaveFileException);
     }
     EXPECT_TRUE(run.has("Keep"));
     EXPECT_FALSE(backup.contains(item));
     EXPECT_FALSE(ScratchDirectory::exists(file));
 
-    platform::ScopedOverride refuse(&platform::Win32Api::RegDeleteValueA, [](HKEY, LPCSTR) { return LONG(ERROR_ACCESS_DENIED); });
+    platform::ScopedOverride refuse(&platform::Win32Api::RegDeleteValueU, [](HKEY, const std::string&) { return LONG(ERROR_ACCESS_DENIED); });
     EXPECT_THROW(database.disable(item), windows::registry::RegistryAccessDeniedException);
     EXPECT_TRUE(run.has("Keep"));
     EXPECT_FALSE(backup.contains(item));
@@ -96,7 +96,7 @@ TEST_F(RegistryDatabaseTest, ValuesGoneOrBackMeanwhileAndExpandableOnes)
 
     ::SetEnvironmentVariableA("BOOTWARDEN_DIR", "C:\\bw");
     RegistryScratch only{HKEY_CURRENT_USER, RUN_KEY}; // the key afresh, with one expandable value
-    only.set("Exp", REG_EXPAND_SZ, std::string("%BOOTWARDEN_DIR%\\e.exe\0", 23));
+    only.setString("Exp", "%BOOTWARDEN_DIR%\\e.exe", REG_EXPAND_SZ);
     database.disable(disabled(database.getItems().at(0)));
     database.enable(backup.getEntries(USER_RUN).at(0));
     DWORD type = 0;
@@ -124,7 +124,7 @@ TEST_F(RegistryDatabaseTest, AMissingKeyListsItsStoredEntriesAndIsMadeAgainToEna
     database.enable(StartupItem(USER_RUN, 1, "Kept", "k.exe"));
     EXPECT_EQ("k.exe", run.get("Kept").substr(0, 5));
 
-    platform::ScopedOverride denied(&platform::Win32Api::RegOpenKeyExA, failing(LONG(ERROR_ACCESS_DENIED), 0));
+    platform::ScopedOverride denied(&platform::Win32Api::RegOpenKeyExU, failing(LONG(ERROR_ACCESS_DENIED), 0));
     EXPECT_THROW(database.getItems(), windows::registry::RegistryAccessDeniedException) << "only a missing key is empty";
 }
 
