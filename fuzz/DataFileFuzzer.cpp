@@ -32,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < again.items.size(); ++i) {
         const auto& before = contents.items[i];
         const auto& after = again.items[i];
-        if (after != before || after.getState() != before.getState() || after.getData() != before.getData())
+        if (after != before || after.getState() != before.getState() || after.getData() != before.getData() ||
+            after.getValueType() != before.getValueType() || after.getRawData() != before.getRawData())
             std::abort();
     }
     return 0;

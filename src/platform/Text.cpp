@@ -45,6 +45,25 @@ bool Text::fromRegistryString(const char* bytes, std::size_t size, std::string& 
     return toUtf8(wide, utf8);
 }
 
+bool Text::fromRegistryStrings(const char* bytes, std::size_t size, std::vector<std::string>& strings)
+{
+    std::wstring wide(size / sizeof(wchar_t), L'\0');
+    if (!wide.empty())
+        std::memcpy(&wide[0], bytes, wide.size() * sizeof(wchar_t));
+    strings.clear();
+    for (std::size_t start = 0; start < wide.size();) {
+        const std::size_t end = std::min(wide.size(), wide.find(L'\0', start));
+        if (end == start)
+            break;
+        std::string utf8;
+        if (!toUtf8(wide.substr(start, end - start), utf8))
+            return false;
+        strings.push_back(utf8);
+        start = end + 1;
+    }
+    return true;
+}
+
 bool Text::toRegistryString(const std::string& utf8, std::string& bytes)
 {
     std::wstring wide;

@@ -53,23 +53,28 @@ void RegistryScratch::setString(const std::string& name, const std::string& text
     set(name, type, utf16(text + '\0'));
 }
 
-std::string RegistryScratch::bytes(const std::string& name, DWORD* type) const
+bool RegistryScratch::query(const std::string& name, DWORD& type, std::string& data) const
 {
     // The stored bytes exactly: RegGetValue would add a missing terminator.
-    DWORD found = 0;
-    DWORD size = 0;
-    std::string data;
     HKEY key = nullptr;
-    if (::RegOpenKeyExW(_root, wide(_subKey).c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        if (::RegQueryValueExW(key, wide(name).c_str(), nullptr, &found, nullptr, &size) == ERROR_SUCCESS) {
-            data.resize(size);
-            ::RegQueryValueExW(key, wide(name).c_str(), nullptr, &found,
-                               reinterpret_cast<BYTE*>(size ? &data[0] : nullptr), &size);
-        } else {
-            found = 0;
-        }
-        ::RegCloseKey(key);
-    }
+    if (::RegOpenKeyExW(_root, wide(_subKey).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD size = 0;
+    bool found = ::RegQueryValueExW(key, wide(name).c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
+    data.resize(size);
+    if (found && size)
+        found = ::RegQueryValueExW(key, wide(name).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data[0]),
+                                   &size) == ERROR_SUCCESS;
+    ::RegCloseKey(key);
+    return found;
+}
+
+std::string RegistryScratch::bytes(const std::string& name, DWORD* type) const
+{
+    DWORD found = 0;
+    std::string data;
+    if (!query(name, found, data))
+        found = 0;
     if (type)
         *type = found;
     return data;
@@ -90,8 +95,8 @@ std::string RegistryScratch::get(const std::string& name, DWORD* type) const
 bool RegistryScratch::has(const std::string& name) const
 {
     DWORD type = 0;
-    bytes(name, &type);
-    return type != 0;
+    std::string data;
+    return query(name, type, data);
 }
 
 ScopedRegistryValue::ScopedRegistryValue(HKEY root, const std::string& subKey,

@@ -34,6 +34,8 @@ public:
     const std::string& subKey() const { return _subKey; }
 
 private:
+    bool query(const std::string& name, DWORD& type, std::string& data) const;
+
     HKEY _root;
     std::string _subKey;
 };

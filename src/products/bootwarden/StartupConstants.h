@@ -22,6 +22,11 @@ public:
     static constexpr std::int32_t USER_STARTUP = 9;
     static constexpr std::int32_t USER_STARTUP_USER_SHELL = 10;
     static constexpr std::int32_t MAX_TYPES = 11;
+
+    // The registry value types a command line can have (REG_SZ and REG_EXPAND_SZ); every other
+    // type is kept and shown, but is no command.
+    static constexpr std::uint32_t TEXT_VALUE = 1;
+    static constexpr std::uint32_t EXPANDABLE_TEXT_VALUE = 2;
 };
 
 } // namespace products::bootwarden

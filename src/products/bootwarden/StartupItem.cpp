@@ -17,14 +17,25 @@ const char* const SOURCE = "products/bootwarden/StartupItem";
 
 StartupItem::StartupItem()
     : _initialState(StartupConstants::ENABLED), _type(0), _state(StartupConstants::ENABLED),
-      _changed(false)
+      _changed(false), _valueType(StartupConstants::TEXT_VALUE)
 {
 }
 
 StartupItem::StartupItem(int type, int state, std::string value, std::string data)
-    : _initialState(state), _type(type), _state(state), _value(std::move(value)),
-      _data(std::move(data)), _changed(false)
+    : StartupItem(type, state, std::move(value), std::move(data), StartupConstants::TEXT_VALUE, std::nullopt)
 {
+}
+
+StartupItem::StartupItem(int type, int state, std::string value, std::string data, std::uint32_t valueType,
+                         std::optional<std::string> rawData)
+    : _initialState(state), _type(type), _state(state), _value(std::move(value)), _data(std::move(data)),
+      _changed(false), _valueType(valueType), _rawData(std::move(rawData))
+{
+}
+
+bool StartupItem::isCommand() const
+{
+    return _valueType == StartupConstants::TEXT_VALUE || _valueType == StartupConstants::EXPANDABLE_TEXT_VALUE;
 }
 
 StartupItem::StartupItem(const char* rawdata) : StartupItem()
@@ -46,6 +57,12 @@ void StartupItem::setState(int state)
 {
     _state = state;
     _changed = _state != _initialState;
+}
+
+void StartupItem::markApplied()
+{
+    _initialState = _state;
+    _changed = false;
 }
 
 std::string StartupItem::toString() const

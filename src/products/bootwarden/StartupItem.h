@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace products::bootwarden {
@@ -11,20 +12,33 @@ class StartupItem {
 public:
     StartupItem();
     StartupItem(int type, int state, std::string value, std::string data);
+    // A registry entry as the registry holds it: its value type (REG_SZ and the others) and
+    // its exact bytes, which enabling writes back; data is what the user is shown.
+    StartupItem(int type, int state, std::string value, std::string data, std::uint32_t valueType,
+                std::optional<std::string> rawData);
     // Reads an item record (see serialize); the whole record must lie in the caller's buffer.
     explicit StartupItem(const char* rawdata);
     virtual ~StartupItem() = default;
 
     StartupItem(const StartupItem&) = default;
     StartupItem& operator=(const StartupItem&) = default;
+    StartupItem(StartupItem&&) noexcept = default;
+    StartupItem& operator=(StartupItem&&) noexcept = default;
 
     int getType() const { return _type; }
     int getState() const { return _state; }
     bool isChanged() const { return _changed; }
-    std::string getValue() const { return _value; }
-    std::string getData() const { return _data; }
+    const std::string& getValue() const { return _value; }
+    const std::string& getData() const { return _data; }
+    std::uint32_t getValueType() const { return _valueType; }
+    // The registry's bytes of the value, when they are known (not for records of older files).
+    const std::optional<std::string>& getRawData() const { return _rawData; }
+    // Whether the data is a command line: a text value, or a file of a Startup folder.
+    bool isCommand() const;
 
     void setState(int state);
+    // The location now holds the entry in its current state: nothing is pending any more.
+    void markApplied();
 
     // "Type: t\nState: s\nValue: v\nData: d", for error reports.
     std::string toString() const;
@@ -45,6 +59,8 @@ private:
     std::string _value;
     std::string _data;
     bool _changed;
+    std::uint32_t _valueType;
+    std::optional<std::string> _rawData;
 };
 
 } // namespace products::bootwarden

@@ -127,9 +127,9 @@ void StartupTree::insertEntries(int type)
     const Node location = _locations.get(type);
     try {
         for (const StartupItem& item : _startup.getItems(type)) {
-            const Node leaf = _view.insert(item.getValue(), location,
-                                           _view.programImage(programPath(item.getData())),
-                                           stateImage(item));
+            const int image = item.isCommand() ? _view.programImage(programPath(item.getData()))
+                                               : StartupTreeView::IMAGE_NO_ICON;
+            const Node leaf = _view.insert(item.getValue(), location, image, stateImage(item));
             _entries.add(leaf, item);
         }
         _view.sortChildren(location);
@@ -159,6 +159,8 @@ std::vector<StartupTree::Command> StartupTree::commands(Node node) const
 {
     if (isEntry(node)) {
         const bool disabled = entry(node).getState() == StartupConstants::DISABLED;
+        if (!entry(node).isCommand())
+            return {disabled ? Command::Enable : Command::Disable, Command::Delete};
         return {disabled ? Command::Enable : Command::Disable, Command::Delete, Command::Run};
     }
     if (_descriptions.exists(node))
@@ -219,7 +221,7 @@ std::vector<StartupTree::Outcome> StartupTree::applyChanges()
                                                                            : _startup.enable(item);
         outcomes.push_back({item, applied});
         if (applied) {
-            item = StartupItem(item.getType(), item.getState(), item.getValue(), item.getData());
+            item.markApplied();
             show(leaf.first, item);
         }
     }

@@ -8,6 +8,8 @@
 #include "windows/registry/RegistryHelpers.h"
 #include "windows/registry/RegistryKey.h"
 
+#include <cstdio>
+
 
 namespace windows::registry {
 
@@ -17,23 +19,71 @@ const char* const SOURCE = "windows/registry/RegistryReaderImpl";
 const DWORD READ_BUFFER_SIZE = 2048;
 const DWORD ENUM_BUFFER_SIZE = 256;
 
+RegistryException untranslatable(const std::string& entry)
+{
+    return RegistryException("Error when reading a registry key, its text is no valid Unicode. Entry: " + entry +
+                             "\n\n" + SystemErrors::map(ERROR_NO_UNICODE_TRANSLATION));
+}
+
 // The text of a string value up to its first NUL.
 std::string textUpToNul(const std::vector<char>& buffer, DWORD size, const std::string& entry)
 {
     std::string text;
     if (!platform::Text::fromRegistryString(buffer.data(), size, text))
-        throw RegistryException("Error when reading a registry key, its text is no valid Unicode. Entry: " +
-                                entry + "\n\n" + SystemErrors::map(ERROR_NO_UNICODE_TRANSLATION));
+        throw untranslatable(entry);
+    return text;
+}
+
+std::string hexadecimal(const std::vector<char>& buffer, DWORD size)
+{
+    static const char DIGITS[] = "0123456789abcdef";
+    std::string text;
+    for (DWORD i = 0; i < size; ++i) {
+        const auto byte = static_cast<unsigned char>(buffer[i]);
+        text += (i ? " " : "") + std::string{DIGITS[byte >> 4], DIGITS[byte & 15]};
+    }
+    return text;
+}
+
+std::string number(const std::vector<char>& buffer, DWORD size)
+{
+    unsigned long long value = 0;
+    for (DWORD i = size; i-- > 0;)
+        value = value << 8 | static_cast<unsigned char>(buffer[i]);
+    char text[64];
+    std::snprintf(text, sizeof text, size == 4 ? "0x%08llx (%llu)" : "0x%016llx (%llu)", value, value);
+    return text;
+}
+
+// The strings of a multi-string, one after the other.
+std::string strings(const std::vector<char>& buffer, DWORD size, const std::string& entry)
+{
+    std::vector<std::string> parts;
+    if (!platform::Text::fromRegistryStrings(buffer.data(), size, parts))
+        throw untranslatable(entry);
+    std::string text;
+    for (const std::string& part : parts)
+        text += (text.empty() ? "" : " ") + part;
     return text;
 }
 
 std::string dataText(DWORD type, const std::vector<char>& buffer, DWORD size, const std::string& entry)
 {
-    if (type == REG_SZ)
+    switch (type) {
+    case REG_SZ:
         return textUpToNul(buffer, size, entry);
-    if (type == REG_EXPAND_SZ)
+    case REG_EXPAND_SZ:
         return RegistryHelpers::expandEnvironmentStrings(textUpToNul(buffer, size, entry));
-    return std::string(buffer.data(), size);
+    case REG_MULTI_SZ:
+        return strings(buffer, size, entry);
+    case REG_DWORD:
+    case REG_QWORD:
+        if (size == 4 || size == 8)
+            return number(buffer, size);
+        return hexadecimal(buffer, size);
+    default:
+        return hexadecimal(buffer, size);
+    }
 }
 
 } // namespace
@@ -115,7 +165,8 @@ RegistryReaderImpl::Values RegistryReaderImpl::getValues()
         if (result == ERROR_NO_MORE_ITEMS)
             return values;
         if (result == ERROR_SUCCESS) {
-            values.emplace_back(name, dataText(type, data, dataSize, _key.getPath() + "\\" + name));
+            const std::string text = dataText(type, data, dataSize, _key.getPath() + "\\" + name);
+            values.push_back({name, type, std::string(data.data(), dataSize), text});
             ++index;
             continue;
         }

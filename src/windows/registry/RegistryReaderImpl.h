@@ -15,7 +15,21 @@ class RegistryKey;
 // Reads the values of one open key. Values of any length the registry allows are read whole.
 class RegistryReaderImpl : public RegistryReader {
 public:
-    using Values = std::vector<std::pair<std::string, std::string>>;
+    struct Value {
+        std::string name;
+        DWORD type;
+        // The registry's bytes, exactly.
+        std::string bytes;
+        // What a person reads: a string's text (expandable ones expanded), the strings of a
+        // multi-string, a number as hexadecimal and decimal, other bytes as hexadecimal.
+        std::string text;
+
+        bool operator==(const Value& other) const
+        {
+            return name == other.name && type == other.type && bytes == other.bytes && text == other.text;
+        }
+    };
+    using Values = std::vector<Value>;
 
     explicit RegistryReaderImpl(RegistryKey& key) : _key(key) {}
 
@@ -23,8 +37,7 @@ public:
     std::string readString(const std::string& name) override;
     int readInt(const std::string& name) override;
     bool valueExists(const std::string& name) override;
-    // Every value as (name, data text) in the registry's order: strings as text (expandable
-    // ones expanded), every other type as its raw bytes.
+    // Every value in the registry's order.
     virtual Values getValues();
 
 private:

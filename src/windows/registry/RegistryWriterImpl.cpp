@@ -30,6 +30,11 @@ void RegistryWriterImpl::writeInt(const std::string& name, int value, DWORD type
     setValue(name, type, bytes, sizeof bytes);
 }
 
+void RegistryWriterImpl::writeValue(const std::string& name, DWORD type, const std::string& bytes)
+{
+    setValue(name, type, reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
+}
+
 void RegistryWriterImpl::deleteValue(const std::string& name)
 {
     const LONG result = platform::win32().RegDeleteValueU(_key.getKey(), name);

@@ -14,6 +14,8 @@ public:
     // Stored as REG_SZ in UTF-16 with its terminating NUL, as Windows itself writes strings.
     void writeString(const std::string& name, const std::string& text) override;
     void writeInt(const std::string& name, int value, DWORD type) override;
+    // A value of any type with exactly the given bytes.
+    void writeValue(const std::string& name, DWORD type, const std::string& bytes);
     void deleteValue(const std::string& name) override;
 
 private:

@@ -1,24 +1,119 @@
 #include "products/bootwarden/database/DataFileCodec.h"
 
+#include "products/bootwarden/StartupConstants.h"
 #include "util/LittleEndian.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <set>
+#include <utility>
 
 namespace products::bootwarden::database {
 
 namespace {
 
-const std::size_t COUNT_SIZE = 4;
+const std::size_t WORD = 4;
 const std::size_t RECORD_HEADER_SIZE = 8;
+const char MARK[] = "BWX1";
+const std::uint32_t NO_BYTES = 0xFFFFFFFF;
 
-// The record at offset is whole when its value and data terminators both lie inside the
-// bytes; only then may the record constructor, which takes no length, read it.
-bool recordIsWhole(const std::string& bytes, std::size_t offset)
+std::uint32_t checksum(const char* bytes, std::size_t size)
 {
-    if (bytes.size() - offset < RECORD_HEADER_SIZE)
+    std::uint32_t hash = 2166136261u;
+    for (std::size_t i = 0; i < size; ++i) {
+        hash ^= static_cast<unsigned char>(bytes[i]);
+        hash *= 16777619u;
+    }
+    return hash;
+}
+
+// Reads the parts of the file one after the other, never past its end.
+class Reader {
+public:
+    explicit Reader(const std::string& bytes) : _bytes(bytes) {}
+
+    std::size_t left() const { return _bytes.size() - _offset; }
+    bool atMark() const { return left() >= WORD && _bytes.compare(_offset, WORD, MARK) == 0; }
+
+    bool word(std::uint32_t& value)
+    {
+        if (left() < WORD)
+            return false;
+        value = LittleEndian::readWord(_bytes.data() + _offset);
+        _offset += WORD;
+        return true;
+    }
+
+    bool bytes(std::size_t size, std::string& value)
+    {
+        if (left() < size)
+            return false;
+        value.assign(_bytes, _offset, size);
+        _offset += size;
+        return true;
+    }
+
+    // The next record, when it is whole; valid when it is a disabled entry of a known location.
+    bool record(StartupItem& item, bool& valid)
+    {
+        if (left() < RECORD_HEADER_SIZE)
+            return false;
+        const std::size_t valueEnd = _bytes.find('\0', _offset + RECORD_HEADER_SIZE);
+        if (valueEnd == std::string::npos)
+            return false;
+        const std::size_t dataEnd = _bytes.find('\0', valueEnd + 1);
+        if (dataEnd == std::string::npos)
+            return false;
+        const auto type = static_cast<std::int32_t>(LittleEndian::readWord(_bytes.data() + _offset));
+        const auto state = static_cast<std::int32_t>(LittleEndian::readWord(_bytes.data() + _offset + WORD));
+        const std::size_t valueStart = _offset + RECORD_HEADER_SIZE;
+        valid = type >= 0 && type < StartupConstants::MAX_TYPES && state == StartupConstants::DISABLED &&
+                valueEnd > valueStart;
+        item = StartupItem(type, state, _bytes.substr(valueStart, valueEnd - valueStart),
+                           _bytes.substr(valueEnd + 1, dataEnd - valueEnd - 1));
+        _offset = dataEnd + 1;
+        return true;
+    }
+
+private:
+    const std::string& _bytes;
+    std::size_t _offset = 0;
+};
+
+struct Extension {
+    std::uint32_t location;
+    std::uint32_t valueType;
+    std::optional<std::string> rawData;
+};
+
+// The block's entries, one per counted record; false when it is damaged.
+bool readExtension(Reader& reader, std::size_t records, std::vector<Extension>& entries)
+{
+    std::string mark, body;
+    std::uint32_t length = 0, sum = 0;
+    if (!reader.bytes(WORD, mark) || !reader.word(length) || !reader.bytes(length, body) || !reader.word(sum) ||
+        checksum(body.data(), body.size()) != sum)
         return false;
-    const std::size_t valueEnd = bytes.find('\0', offset + RECORD_HEADER_SIZE);
-    return valueEnd != std::string::npos && bytes.find('\0', valueEnd + 1) != std::string::npos;
+    Reader fields(body);
+    std::uint32_t count = 0;
+    if (!fields.word(count) || count != records)
+        return false;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        Extension entry{};
+        std::uint32_t size = 0;
+        if (!fields.word(entry.location) || !fields.word(entry.valueType) || !fields.word(size) ||
+            entry.location >= static_cast<std::uint32_t>(StartupConstants::MAX_TYPES))
+            return false;
+        if (size != NO_BYTES) {
+            std::string raw;
+            if (!fields.bytes(size, raw))
+                return false;
+            entry.rawData = std::move(raw);
+        }
+        entries.push_back(std::move(entry));
+    }
+    return fields.left() == 0;
 }
 
 } // namespace
@@ -26,30 +121,88 @@ bool recordIsWhole(const std::string& bytes, std::size_t offset)
 DataFileCodec::Contents DataFileCodec::decode(const std::string& bytes)
 {
     Contents contents;
-    if (bytes.size() < COUNT_SIZE) {
+    Reader reader(bytes);
+    std::uint32_t count = 0;
+    if (!reader.word(count)) {
         contents.complete = false;
         return contents;
     }
-    const std::uint32_t count = LittleEndian::readWord(bytes.data());
-    std::size_t offset = COUNT_SIZE;
+    // Every counted record, valid or not, has its place in the block.
+    std::vector<StartupItem> records;
+    std::vector<bool> valid;
     for (std::uint32_t i = 0; i < count; ++i) {
-        if (!recordIsWhole(bytes, offset)) {
+        StartupItem item;
+        bool ok = false;
+        if (!reader.record(item, ok)) {
             contents.complete = false;
             break;
         }
-        StartupItem item(bytes.data() + offset);
-        offset += item.recordSize();
-        contents.items.push_back(item);
+        records.push_back(std::move(item));
+        valid.push_back(ok);
+    }
+    std::vector<Extension> extension;
+    if (contents.complete && reader.atMark() && !readExtension(reader, records.size(), extension)) {
+        contents.complete = false;
+        extension.clear();
+    }
+    // Records an older version wrote past its count are entries too.
+    if (contents.complete && extension.empty()) {
+        StartupItem item;
+        bool ok = false;
+        while (!reader.atMark() && reader.record(item, ok)) {
+            records.push_back(std::move(item));
+            valid.push_back(ok);
+            contents.complete = false;
+        }
+    }
+    std::set<std::pair<int, std::string>> seen;
+    contents.items.reserve(records.size());
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        StartupItem& item = records[i];
+        if (i < extension.size())
+            item = StartupItem(static_cast<int>(extension[i].location), item.getState(), item.getValue(),
+                               item.getData(), extension[i].valueType, std::move(extension[i].rawData));
+        if (!valid[i] || !seen.emplace(item.getType(), item.getValue()).second) {
+            contents.complete = false;
+            continue;
+        }
+        contents.items.push_back(std::move(item));
     }
     return contents;
 }
 
 std::string DataFileCodec::encode(const std::vector<StartupItem>& items)
 {
-    std::string bytes;
-    LittleEndian::appendWord(bytes, static_cast<std::uint32_t>(items.size()));
+    std::size_t size = 3 * WORD;
     for (const StartupItem& item : items)
+        size += 2 * (item.recordSize() + 3 * WORD) + (item.getRawData() ? item.getRawData()->size() : 0);
+    std::string bytes;
+    bytes.reserve(size);
+    LittleEndian::appendWord(bytes, static_cast<std::uint32_t>(items.size()));
+    const bool plain = std::all_of(items.begin(), items.end(), [](const StartupItem& item) {
+        return item.getValueType() == StartupConstants::TEXT_VALUE && !item.getRawData();
+    });
+    if (plain) {
+        for (const StartupItem& item : items)
+            bytes += item.serialize();
+        return bytes; // what older versions wrote, to the byte
+    }
+    std::string body;
+    body.reserve(size - bytes.size());
+    LittleEndian::appendWord(body, static_cast<std::uint32_t>(items.size()));
+    for (const StartupItem& item : items) {
         bytes += item.serialize();
+        LittleEndian::appendWord(body, static_cast<std::uint32_t>(item.getType()));
+        LittleEndian::appendWord(body, item.getValueType());
+        const std::optional<std::string>& raw = item.getRawData();
+        LittleEndian::appendWord(body, raw ? static_cast<std::uint32_t>(raw->size()) : NO_BYTES);
+        if (raw)
+            body += *raw;
+    }
+    bytes.append(MARK, WORD);
+    LittleEndian::appendWord(bytes, static_cast<std::uint32_t>(body.size()));
+    bytes += body;
+    LittleEndian::appendWord(bytes, checksum(body.data(), body.size()));
     return bytes;
 }
 

@@ -8,13 +8,25 @@
 namespace products::bootwarden::database {
 
 // The bytes of the data file: a 32-bit little-endian record count, then that many item
-// records back to back. Bytes after the last counted record are ignored.
+// records back to back, exactly as older versions wrote and read them. What the records cannot
+// say follows them in one extension block, which older readers never reach:
+//
+//   "BWX1"                 the mark
+//   length                 of the body, 32-bit little-endian
+//   body                   a 32-bit count (= the record count), then for each record in
+//                          order: its location type, its registry value type, the length of its
+//                          registry bytes (0xFFFFFFFF: none known) and those bytes
+//   checksum               FNV-1a (32-bit) of the body
+//
+// A file without the block is read as before: text values of type REG_SZ. A file whose entries
+// need nothing more is written without it.
 class DataFileCodec {
 public:
     struct Contents {
         std::vector<StartupItem> items;
-        // False when the bytes end before the count and its records do; items then holds
-        // the complete records before the damage.
+        // False when the bytes were damaged: cut short, records that are no disabled entry of
+        // a known location, entries twice, records beyond the count, or a damaged block. items
+        // then holds every complete, valid record.
         bool complete = true;
     };
 

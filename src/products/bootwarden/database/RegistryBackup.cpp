@@ -79,7 +79,8 @@ void RegistryBackup::load()
     for (StartupItem& item : _entries)
         if (!StringHelper::isUtf8(item.getValue()) || !StringHelper::isUtf8(item.getData()))
             item = StartupItem(item.getType(), item.getState(), platform::Text::fromAnsiCodePage(item.getValue()),
-                               platform::Text::fromAnsiCodePage(item.getData()));
+                               platform::Text::fromAnsiCodePage(item.getData()), item.getValueType(),
+                               item.getRawData());
     if (!contents.complete) {
         _damaged = true;
         _damagedContents = bytes;

@@ -80,8 +80,9 @@ RegistryDatabase::KeyLocation RegistryDatabase::getKeyLocation(int type)
 std::vector<StartupItem> RegistryDatabase::getItems()
 {
     std::vector<StartupItem> items;
-    for (const auto& value : valuesOf(_type))
-        items.emplace_back(_type, StartupConstants::ENABLED, value.first, value.second);
+    for (RegistryReaderImpl::Value& value : valuesOf(_type))
+        items.emplace_back(_type, StartupConstants::ENABLED, std::move(value.name), std::move(value.text), value.type,
+                           std::move(value.bytes));
     // A name that is back in the key wins over a stored disabled copy.
     for (const StartupItem& item : items)
         if (_backup->contains(item))
@@ -95,7 +96,10 @@ void RegistryDatabase::enable(const StartupItem& item)
 {
     // The key may have gone since the entry was disabled; Windows reads it again once it exists.
     RegistryKeyImpl key = openKey(item.getType(), KEY_WRITE, RegistryKeyImpl::CREATE);
-    RegistryWriterImpl(key).writeString(item.getValue(), item.getData());
+    if (item.getRawData())
+        RegistryWriterImpl(key).writeValue(item.getValue(), item.getValueType(), *item.getRawData());
+    else
+        RegistryWriterImpl(key).writeString(item.getValue(), item.getData());
     _backup->remove(item);
 }
 

@@ -24,7 +24,8 @@ public:
     // The key's values as enabled items, then the stored disabled items of this type. A key
     // that does not exist has no values.
     std::vector<StartupItem> getItems() override;
-    // Writes the value back as REG_SZ, creating the key if it is gone, and forgets the stored copy.
+    // Writes the value back with its type and exact bytes (an entry of an older data file as
+    // REG_SZ), creating the key if it is gone, and forgets the stored copy.
     void enable(const StartupItem& item) override;
     // The data file holds the entry before its value is deleted; if the file cannot be
     // written, the value stays and the failure is thrown.

@@ -1,6 +1,6 @@
 #include "products/bootwarden/database/DataFileCodec.h"
 
-#include "support/AssertionRecorder.h"
+#include "util/LittleEndian.h"
 
 #include <gtest/gtest.h>
 
@@ -10,38 +10,79 @@ using products::bootwarden::database::DataFileCodec;
 namespace {
 
 // Two records written out by hand: type 0 "Tool" -> "C:\t.exe", type 5 "X" -> "".
-const std::string TWO_RECORDS = std::string("\x02\0\0\0", 4) +
-                                std::string("\0\0\0\0\x01\0\0\0Tool\0C:\\t.exe\0", 22) +
-                                std::string("\x05\0\0\0\x01\0\0\0X\0\0", 11);
+const std::string TOOL = std::string("\0\0\0\0\x01\0\0\0Tool\0C:\\t.exe\0", 22);
+const std::string X = std::string("\x05\0\0\0\x01\0\0\0X\0\0", 11);
+const std::string TWO_RECORDS = std::string("\x02\0\0\0", 4) + TOOL + X;
 
-TEST(DataFileCodecTest, EncodesAndDecodesTheDocumentedBytes)
+std::string word(std::uint32_t value)
+{
+    std::string bytes;
+    LittleEndian::appendWord(bytes, value);
+    return bytes;
+}
+
+// Everything decode reads of an item, for comparing lists.
+std::vector<std::string> fields(const std::vector<StartupItem>& items)
+{
+    std::vector<std::string> lines;
+    for (const StartupItem& item : items)
+        lines.push_back(std::to_string(item.getType()) + "|" + item.getValue() + "|" + item.getData() + "|" +
+                        std::to_string(item.getValueType()) + "|" + (item.getRawData() ? *item.getRawData() : "none"));
+    return lines;
+}
+
+TEST(DataFileCodecTest, TheCountedRecordsAreTheDocumentedBytes)
 {
     EXPECT_EQ(std::string(4, '\0'), DataFileCodec::encode({}));
     const std::vector<StartupItem> items{StartupItem(0, 1, "Tool", "C:\\t.exe"), StartupItem(5, 1, "X", "")};
-    EXPECT_EQ(TWO_RECORDS, DataFileCodec::encode(items));
-    const DataFileCodec::Contents contents = DataFileCodec::decode(TWO_RECORDS + "ignored");
+    EXPECT_EQ(TWO_RECORDS, DataFileCodec::encode(items)) << "text values need no block";
+    const DataFileCodec::Contents contents = DataFileCodec::decode(TWO_RECORDS);
     EXPECT_TRUE(contents.complete);
-    ASSERT_EQ(2u, contents.items.size());
-    EXPECT_EQ("C:\\t.exe", contents.items[0].getData());
-    EXPECT_EQ(5, contents.items[1].getType());
+    EXPECT_EQ((std::vector<std::string>{"0|Tool|C:\\t.exe|1|none", "5|X||1|none"}), fields(contents.items));
 }
 
-TEST(DataFileCodecTest, DamagedBytesYieldTheCompleteRecordsBeforeTheDamage)
+TEST(DataFileCodecTest, TheBlockKeepsValueTypesAndExactBytesBehindTheOldLayout)
 {
-    AssertionRecorder assertions;
-    const std::pair<std::string, std::size_t> damaged[] = {
-        {"", 0},
-        {std::string("\x01\0", 2), 0},
-        {std::string("\x03", 1) + TWO_RECORDS.substr(1), 2},
-        {TWO_RECORDS.substr(0, 4 + 22 + 5), 1},
-        {TWO_RECORDS.substr(0, 4 + 22 + 9), 1},
-        {TWO_RECORDS.substr(0, TWO_RECORDS.size() - 1), 1},
-        {std::string("\xff\xff\xff\xff", 4), 0},
+    const std::vector<StartupItem> items{
+        StartupItem(5, 1, "Count", "0x0000002a (42)", 4, std::string("\x2a\0\0\0", 4)),
+        StartupItem(0, 1, "Empty", "", 1, std::string()), StartupItem(6, 1, "Old", "o.exe")};
+    const std::string bytes = DataFileCodec::encode(items);
+    const std::string counted = word(3) + items[0].serialize() + items[1].serialize() + items[2].serialize();
+    EXPECT_EQ(counted, bytes.substr(0, counted.size())) << "older readers find what they always found";
+    EXPECT_EQ("BWX1", bytes.substr(counted.size(), 4));
+    const DataFileCodec::Contents contents = DataFileCodec::decode(bytes);
+    EXPECT_TRUE(contents.complete);
+    EXPECT_EQ((std::vector<std::string>{"5|Count|0x0000002a (42)|4|" + std::string("\x2a\0\0\0", 4), "0|Empty||1|",
+                                        "6|Old|o.exe|1|none"}),
+              fields(contents.items));
+}
+
+TEST(DataFileCodecTest, DamagedBytesYieldEveryCompleteValidRecord)
+{
+    const std::string withBlock =
+        DataFileCodec::encode({StartupItem(0, 1, "Tool", "C:\\t.exe", 2, std::string("t")), StartupItem(5, 1, "X", "")});
+    const std::pair<std::string, std::vector<std::string>> damaged[] = {
+        {"", {}},
+        {std::string("\x01\0", 2), {}},
+        {std::string("\x03", 1) + TWO_RECORDS.substr(1), {"Tool", "X"}},
+        {TWO_RECORDS.substr(0, 4 + 22 + 5), {"Tool"}},
+        {TWO_RECORDS.substr(0, TWO_RECORDS.size() - 1), {"Tool"}},
+        {std::string("\xff\xff\xff\xff", 4), {}},
+        {word(2) + std::string("\0\0\0\0\x00\0\0\0Tool\0a\0", 15) + X, {"X"}},   // enabled
+        {word(2) + std::string("\x0b\0\0\0\x01\0\0\0Tool\0a\0", 15) + X, {"X"}}, // no such location
+        {word(2) + std::string("\0\0\0\0\x01\0\0\0\0a\0", 11) + X, {"X"}},       // no name
+        {word(2) + X + X, {"X"}},                                            // twice
+        {word(1) + TOOL + X, {"Tool", "X"}},                                 // beyond the count
+        {withBlock.substr(0, withBlock.size() - 1), {"Tool", "X"}},          // block cut short
+        {withBlock.substr(0, withBlock.size() - 5) + "?" + withBlock.substr(withBlock.size() - 4), {"Tool", "X"}},
     };
     for (const auto& bytes : damaged) {
         const DataFileCodec::Contents contents = DataFileCodec::decode(bytes.first);
-        EXPECT_FALSE(contents.complete) << bytes.first.size();
-        EXPECT_EQ(bytes.second, contents.items.size()) << bytes.first.size();
+        EXPECT_FALSE(contents.complete) << testing::PrintToString(bytes.first);
+        std::vector<std::string> names;
+        for (const StartupItem& item : contents.items)
+            names.push_back(item.getValue());
+        EXPECT_EQ(bytes.second, names) << testing::PrintToString(bytes.first);
     }
 }
 

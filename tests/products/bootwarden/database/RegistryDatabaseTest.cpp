@@ -86,22 +86,71 @@ TEST_F(RegistryDatabaseTest, AValueStaysWhenItsDisablingCannotBeCompleted)
     EXPECT_FALSE(backup.contains(item));
 }
 
-TEST_F(RegistryDatabaseTest, ValuesGoneOrBackMeanwhileAndExpandableOnes)
+TEST_F(RegistryDatabaseTest, AValueBackMeanwhileGivesWayToTheStoredOne)
 {
     database.disable(StartupItem(USER_RUN, 1, "Gone", "g.exe"));
     EXPECT_TRUE(backup.contains(StartupItem(USER_RUN, 1, "Gone", "")));
     run.setString("Gone", "newer.exe");
     database.enable(StartupItem(USER_RUN, 0, "Gone", "g.exe"));
-    EXPECT_EQ("g.exe", run.get("Gone").substr(0, 5)) << "the stored data wins";
+    EXPECT_EQ("g.exe", run.get("Gone")) << "the stored data wins";
+}
 
-    ::SetEnvironmentVariableA("BOOTWARDEN_DIR", "C:\\bw");
-    RegistryScratch only{HKEY_CURRENT_USER, RUN_KEY}; // the key afresh, with one expandable value
-    only.setString("Exp", "%BOOTWARDEN_DIR%\\e.exe", REG_EXPAND_SZ);
-    database.disable(disabled(database.getItems().at(0)));
-    database.enable(backup.getEntries(USER_RUN).at(0));
-    DWORD type = 0;
-    EXPECT_EQ("C:\\bw\\e.exe", only.get("Exp", &type).substr(0, 11));
-    EXPECT_EQ(DWORD(REG_SZ), type);
+// Every value, whatever its type and language, comes back from disable, a restart and enable
+// with its type and every byte, and acts on itself only.
+TEST_F(RegistryDatabaseTest, EveryValueRoundTripsByteForByteInItsOwnName)
+{
+    struct Value {
+        std::string name;
+        DWORD type;
+        std::string bytes;
+    };
+    const std::string cyrillic = "\xd0\x9f\xd0\xb0\xd0\xbd\xd0\xb5\xd0\xbb\xd1\x8c"; // Панель
+    const std::string chinese = "\xe5\x90\xaf\xe5\x8a\xa8\xe5\x99\xa8";                 // 启动器
+    const std::string emoji = "\xf0\x9f\x9a\x80";                                             // rocket
+    const std::string fullWidth = "\xef\xbc\xa1pp";                                            // Ａpp
+    const Value values[] = {
+        {"App", REG_SZ, utf16("C:\\App\\app.exe" + std::string(1, '\0'))},
+        {fullWidth, REG_SZ, utf16("C:\\Users\\" + cyrillic + "\\a.exe /" + chinese + std::string(1, '\0'))},
+        {"???", REG_SZ, utf16("q.exe" + std::string(1, '\0'))},
+        {chinese, REG_EXPAND_SZ, utf16("%APPDATA%\\" + emoji + ".exe" + std::string(1, '\0'))},
+        {cyrillic + emoji, REG_MULTI_SZ, utf16(std::string("a\0b\0\0", 5))},
+        {"Count", REG_DWORD, std::string("\x2a\0\0\0", 4)},
+        {"Large", REG_QWORD, std::string("\x01\0\0\0\0\0\0\x80", 8)},
+        {"Bytes", REG_BINARY, std::string("\0\x01\0\xff", 4)},
+        {"Empty", REG_SZ, utf16(std::string(1, '\0'))},
+        {"Unterminated", REG_SZ, utf16("u.exe")}, // Wine adds the NUL; Windows keeps it as it is
+        {"None", REG_NONE, std::string()},
+    };
+    for (const Value& value : values) {
+        SCOPED_TRACE(value.name);
+        {
+            RegistryScratch fresh{HKEY_CURRENT_USER, RUN_KEY};
+            std::vector<std::string> stored;
+            for (const Value& other : values) {
+                fresh.set(other.name, other.type, other.bytes);
+                stored.push_back(fresh.bytes(other.name));
+            }
+            RegistryBackup before(file);
+            RegistryDatabase beforeRestart(USER_RUN, before);
+            for (const StartupItem& item : beforeRestart.getItems())
+                if (item.getValue() == value.name)
+                    beforeRestart.disable(disabled(item));
+            EXPECT_FALSE(fresh.has(value.name));
+            for (const Value& other : values)
+                EXPECT_EQ(&other == &value, !fresh.has(other.name)) << other.name;
+
+            RegistryBackup restarted(file);
+            RegistryDatabase afterRestart(USER_RUN, restarted);
+            afterRestart.enable(restarted.getEntries(USER_RUN).at(0));
+            restarted.save();
+            for (std::size_t i = 0; i < std::size(values); ++i) {
+                DWORD type = 0;
+                EXPECT_EQ(stored[i], fresh.bytes(values[i].name, &type)) << values[i].name;
+                EXPECT_EQ(values[i].type, type) << values[i].name;
+            }
+        }
+        ::DeleteFileA(file.c_str());
+    }
 }
 
 TEST_F(RegistryDatabaseTest, DeletingIsFinalForEnabledAndDisabledEntries)
