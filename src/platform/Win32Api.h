@@ -77,6 +77,7 @@ struct Win32Api {
     std::function<BOOL(const std::string&, DWORD, LPPROCESS_INFORMATION)> CreateProcessU;
     std::function<BOOL(HANDLE)> CloseHandle = ::CloseHandle;
     std::function<BOOL(LPOSVERSIONINFOA)> GetVersionExA = ::GetVersionExA;
+    std::function<BOOL(HANDLE, PBOOL)> IsWow64Process = ::IsWow64Process;
     // The system's text for an error code; 0 when it has none.
     std::function<DWORD(DWORD, std::string&)> FormatMessageU;
     std::function<DWORD()> GetLastError = ::GetLastError;

@@ -23,6 +23,21 @@ public:
     static constexpr std::int32_t USER_STARTUP_USER_SHELL = 10;
     static constexpr std::int32_t MAX_TYPES = 11;
 
+    // The machine-wide keys of the 32-bit registry view of 64-bit Windows. A record of the
+    // data file names them by the key they share a path with (MAX_TYPES is the limit there);
+    // the extension block says which view.
+    static constexpr std::int32_t LOCAL_MACHINE_RUN_32 = 11;
+    static constexpr std::int32_t LOCAL_MACHINE_RUN_ONCE_32 = 12;
+    static constexpr std::int32_t LOCAL_MACHINE_RUN_ONCE_EX_32 = 13;
+    static constexpr std::int32_t LOCATION_TYPES = 14;
+
+    // The type a record of the data file carries for a location.
+    static constexpr std::int32_t recordType(std::int32_t type)
+    {
+        return type >= LOCAL_MACHINE_RUN_32 && type <= LOCAL_MACHINE_RUN_ONCE_EX_32 ? type - LOCAL_MACHINE_RUN_32
+                                                                                     : type;
+    }
+
     // The registry value types a command line can have (REG_SZ and REG_EXPAND_SZ); every other
     // type is kept and shown, but is no command.
     static constexpr std::uint32_t TEXT_VALUE = 1;

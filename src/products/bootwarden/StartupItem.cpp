@@ -82,7 +82,7 @@ std::string StartupItem::serialize() const
     check(_value.size() > 0, "_value.size() > 0", SOURCE, __LINE__);
     std::string record;
     record.reserve(recordSize());
-    LittleEndian::appendWord(record, static_cast<std::uint32_t>(_type));
+    LittleEndian::appendWord(record, static_cast<std::uint32_t>(StartupConstants::recordType(_type)));
     LittleEndian::appendWord(record, static_cast<std::uint32_t>(_state));
     record.append(_value.c_str(), std::strlen(_value.c_str()) + 1);
     record.append(_data.c_str(), std::strlen(_data.c_str()) + 1);

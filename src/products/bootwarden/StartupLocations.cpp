@@ -15,6 +15,9 @@ StartupLocations::StartupLocations(ErrorReporter* reporter)
       _userRunOnce(StartupConstants::CURRENT_USER_RUN_ONCE, _registryBackup),
       _machineRunServices(StartupConstants::LOCAL_MACHINE_RUN_SERVICES, _registryBackup),
       _machineRunServicesOnce(StartupConstants::LOCAL_MACHINE_RUN_SERVICES_ONCE, _registryBackup),
+      _machineRun32(StartupConstants::LOCAL_MACHINE_RUN_32, _registryBackup),
+      _machineRunOnce32(StartupConstants::LOCAL_MACHINE_RUN_ONCE_32, _registryBackup),
+      _machineRunOnceEx32(StartupConstants::LOCAL_MACHINE_RUN_ONCE_EX_32, _registryBackup),
       _commonStartup(StartupConstants::COMMON_STARTUP, ".\\lmas\\"),
       _userStartup(StartupConstants::USER_STARTUP, ".\\cuas\\")
 {
@@ -28,6 +31,11 @@ StartupLocations::StartupLocations(ErrorReporter* reporter)
         _startupInterface.addDatabase(&_machineRunServices);
         _startupInterface.addDatabase(&_machineRunServicesOnce);
     }
+    // The machine's keys have a 32-bit view of their own only on 64-bit Windows.
+    if (windows::info::is64BitWindows())
+        for (database::StartupDatabase* database :
+             std::initializer_list<database::StartupDatabase*>{&_machineRun32, &_machineRunOnce32, &_machineRunOnceEx32})
+            _startupInterface.addDatabase(database);
     _startupInterface.addDatabase(&_commonStartup);
     _startupInterface.addDatabase(&_userStartup);
 }

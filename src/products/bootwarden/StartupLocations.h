@@ -32,6 +32,9 @@ private:
     database::RegistryDatabase _userRunOnce;
     database::RegistryDatabase _machineRunServices;
     database::RegistryDatabase _machineRunServicesOnce;
+    database::RegistryDatabase _machineRun32;
+    database::RegistryDatabase _machineRunOnce32;
+    database::RegistryDatabase _machineRunOnceEx32;
     database::AutostartDatabase _commonStartup;
     database::AutostartDatabase _userStartup;
 };

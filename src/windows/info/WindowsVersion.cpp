@@ -16,6 +16,14 @@ OSVERSIONINFOA getWindowsVersion()
     return version;
 }
 
+bool is64BitWindows()
+{
+    if (sizeof(void*) == 8)
+        return true;
+    BOOL emulated = FALSE;
+    return platform::win32().IsWow64Process(::GetCurrentProcess(), &emulated) && emulated;
+}
+
 bool isWindowsNT()
 {
     return getWindowsVersion().dwPlatformId == VER_PLATFORM_WIN32_NT;

@@ -29,7 +29,8 @@ const char* const SOURCE = "windows/registry/RegistryKeyImpl";
 RegistryKeyImpl::RegistryKeyImpl(HKEY root, const std::string& subKey, REGSAM securityAccess,
                                  int mode)
     : _key(nullptr), _root(root), _subKey(subKey),
-      _path(RegistryHelpers::getRootKeyName(root) + "\\" + subKey)
+      _path(RegistryHelpers::getRootKeyName(root) + "\\" + subKey +
+            ((securityAccess & KEY_WOW64_32KEY) ? " (32-bit view)" : ""))
 {
     if (mode == OPEN) {
         open(securityAccess);

@@ -23,6 +23,8 @@ using products::bootwarden::database::DataFileCodec;
 namespace {
 
 const std::string USER_RUN = "Registry/Current User/Run/";
+// Where the 32-bit view keeps the machine's keys, as a 64-bit program sees them.
+const std::string VIEW_32 = "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\";
 
 void press(HWND dialog, int button)
 {
@@ -56,6 +58,9 @@ protected:
     RegistryScratch machineRunOnceEx{HKEY_LOCAL_MACHINE, RUN_ONCE_EX_KEY};
     RegistryScratch userRun{HKEY_CURRENT_USER, RUN_KEY};
     RegistryScratch userRunOnce{HKEY_CURRENT_USER, RUN_ONCE_KEY};
+    RegistryScratch machineRun32{HKEY_LOCAL_MACHINE, VIEW_32 + "Run"};
+    RegistryScratch machineRunOnce32{HKEY_LOCAL_MACHINE, VIEW_32 + "RunOnce"};
+    RegistryScratch machineRunOnceEx32{HKEY_LOCAL_MACHINE, VIEW_32 + "RunOnceEx"};
     const std::string startup = dir.file("Startup");
     const std::string common = dir.file("Common");
     ScopedRegistryValue userFolder{HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, STARTUP_VALUE, startup.c_str()};
@@ -105,12 +110,17 @@ protected:
 TEST_F(BootwardenDlgTest, StartsCollapsedWithEveryLocationAndEntry)
 {
     writeFile(startup + "\\b.exe", "MZ");
+    machineRun32.setString("Tray", "tray.exe");
     run([](HWND dialog, const TreeView& tree) {
         EXPECT_EQ("Bootwarden Center", windowText(dialog));
         EXPECT_EQ((std::vector<std::string>{"Autostart", "Registry"}), tree.children(nullptr));
         EXPECT_FALSE(tree.expanded(TreeView_GetRoot(tree.handle()))) << "the tree starts collapsed";
         EXPECT_TRUE(::GetWindowLongA(tree.handle(), GWL_STYLE) & TVS_SHOWSELALWAYS);
-        EXPECT_EQ((std::vector<std::string>{"Run", "Run Once", "Run Once Ex"}), tree.children(tree.find("Registry/All users")));
+        EXPECT_EQ((std::vector<std::string>{"Run", "Run (32-bit)", "Run Once", "Run Once (32-bit)", "Run Once Ex",
+                                            "Run Once Ex (32-bit)"}),
+                  tree.children(tree.find("Registry/All users")))
+            << "64-bit Windows has a 32-bit view of the machine's keys";
+        EXPECT_EQ(std::vector<std::string>{"Tray"}, tree.children(tree.find("Registry/All users/Run (32-bit)")));
         EXPECT_EQ((std::vector<std::string>{"Empty", "Old", "Tool"}), tree.children(tree.find(USER_RUN)));
         EXPECT_EQ(1, tree.stateImage(tree.find(USER_RUN + "Tool")));
         EXPECT_EQ(2, tree.stateImage(tree.find(USER_RUN + "Old")));

@@ -103,7 +103,7 @@ bool readExtension(Reader& reader, std::size_t records, std::vector<Extension>& 
         Extension entry{};
         std::uint32_t size = 0;
         if (!fields.word(entry.location) || !fields.word(entry.valueType) || !fields.word(size) ||
-            entry.location >= static_cast<std::uint32_t>(StartupConstants::MAX_TYPES))
+            entry.location >= static_cast<std::uint32_t>(StartupConstants::LOCATION_TYPES))
             return false;
         if (size != NO_BYTES) {
             std::string raw;
@@ -159,7 +159,8 @@ DataFileCodec::Contents DataFileCodec::decode(const std::string& bytes)
     contents.items.reserve(records.size());
     for (std::size_t i = 0; i < records.size(); ++i) {
         StartupItem& item = records[i];
-        if (i < extension.size())
+        if (i < extension.size() &&
+            StartupConstants::recordType(static_cast<int>(extension[i].location)) == item.getType())
             item = StartupItem(static_cast<int>(extension[i].location), item.getState(), item.getValue(),
                                item.getData(), extension[i].valueType, std::move(extension[i].rawData));
         if (!valid[i] || !seen.emplace(item.getType(), item.getValue()).second) {
@@ -180,7 +181,8 @@ std::string DataFileCodec::encode(const std::vector<StartupItem>& items)
     bytes.reserve(size);
     LittleEndian::appendWord(bytes, static_cast<std::uint32_t>(items.size()));
     const bool plain = std::all_of(items.begin(), items.end(), [](const StartupItem& item) {
-        return item.getValueType() == StartupConstants::TEXT_VALUE && !item.getRawData();
+        return item.getType() < StartupConstants::MAX_TYPES && item.getValueType() == StartupConstants::TEXT_VALUE &&
+               !item.getRawData();
     });
     if (plain) {
         for (const StartupItem& item : items)

@@ -14,7 +14,8 @@ namespace products::bootwarden::database {
 //   "BWX1"                 the mark
 //   length                 of the body, 32-bit little-endian
 //   body                   a 32-bit count (= the record count), then for each record in
-//                          order: its location type, its registry value type, the length of its
+//                          order: its location type (a record says 0 for the 32-bit view's
+//                          Run key, 11 here), its registry value type, the length of its
 //                          registry bytes (0xFFFFFFFF: none known) and those bytes
 //   checksum               FNV-1a (32-bit) of the body
 //

@@ -23,7 +23,7 @@ const char* const SOURCE = "products/bootwarden/database/RegistryDatabase";
 RegistryKeyImpl openKey(int type, REGSAM access, int mode = RegistryKeyImpl::OPEN)
 {
     const RegistryDatabase::KeyLocation location = RegistryDatabase::getKeyLocation(type);
-    return RegistryKeyImpl(location.root, location.subKey, access, mode);
+    return RegistryKeyImpl(location.root, location.subKey, access | location.view, mode);
 }
 
 // A key that is not there holds no values: Windows simply starts nothing from it.
@@ -55,25 +55,35 @@ RegistryDatabase::RegistryDatabase(int type, RegistryBackup& backup)
 
 RegistryDatabase::KeyLocation RegistryDatabase::getKeyLocation(int type)
 {
-    check(type < StartupConstants::MAX_TYPES, "type < StartupConstants::MAX_TYPES", SOURCE, 182);
+    check(type < StartupConstants::LOCATION_TYPES, "type < StartupConstants::LOCATION_TYPES", SOURCE, 182);
+    // The machine's keys exist once per registry view on 64-bit Windows, whichever build asks
+    // (a 32-bit process would see only the 32-bit view); 32-bit Windows ignores the view.
+    const REGSAM machine = KEY_WOW64_64KEY;
+    const REGSAM machine32 = KEY_WOW64_32KEY;
     switch (type) {
     case StartupConstants::LOCAL_MACHINE_RUN:
-        return {HKEY_LOCAL_MACHINE, RUN_KEY};
+        return {HKEY_LOCAL_MACHINE, RUN_KEY, machine};
     case StartupConstants::LOCAL_MACHINE_RUN_ONCE:
-        return {HKEY_LOCAL_MACHINE, RUN_ONCE_KEY};
+        return {HKEY_LOCAL_MACHINE, RUN_ONCE_KEY, machine};
     case StartupConstants::LOCAL_MACHINE_RUN_ONCE_EX:
-        return {HKEY_LOCAL_MACHINE, RUN_ONCE_EX_KEY};
+        return {HKEY_LOCAL_MACHINE, RUN_ONCE_EX_KEY, machine};
     case StartupConstants::LOCAL_MACHINE_RUN_SERVICES:
-        return {HKEY_LOCAL_MACHINE, RUN_SERVICES_KEY};
+        return {HKEY_LOCAL_MACHINE, RUN_SERVICES_KEY, 0};
     case StartupConstants::LOCAL_MACHINE_RUN_SERVICES_ONCE:
-        return {HKEY_LOCAL_MACHINE, RUN_SERVICES_ONCE_KEY};
+        return {HKEY_LOCAL_MACHINE, RUN_SERVICES_ONCE_KEY, 0};
     case StartupConstants::CURRENT_USER_RUN:
-        return {HKEY_CURRENT_USER, RUN_KEY};
+        return {HKEY_CURRENT_USER, RUN_KEY, 0};
     case StartupConstants::CURRENT_USER_RUN_ONCE:
-        return {HKEY_CURRENT_USER, RUN_ONCE_KEY};
+        return {HKEY_CURRENT_USER, RUN_ONCE_KEY, 0};
+    case StartupConstants::LOCAL_MACHINE_RUN_32:
+        return {HKEY_LOCAL_MACHINE, RUN_KEY, machine32};
+    case StartupConstants::LOCAL_MACHINE_RUN_ONCE_32:
+        return {HKEY_LOCAL_MACHINE, RUN_ONCE_KEY, machine32};
+    case StartupConstants::LOCAL_MACHINE_RUN_ONCE_EX_32:
+        return {HKEY_LOCAL_MACHINE, RUN_ONCE_EX_KEY, machine32};
     default:
         reportAssertion("false", SOURCE, 220);
-        return {HKEY_CURRENT_USER, std::string()};
+        return {HKEY_CURRENT_USER, std::string(), 0};
     }
 }
 

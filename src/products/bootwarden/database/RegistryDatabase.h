@@ -17,6 +17,8 @@ public:
     struct KeyLocation {
         HKEY root;
         std::string subKey;
+        // KEY_WOW64_64KEY or KEY_WOW64_32KEY for the machine's keys that exist in both views.
+        REGSAM view;
     };
 
     RegistryDatabase(int type, RegistryBackup& backup);

@@ -153,6 +153,27 @@ TEST_F(RegistryDatabaseTest, EveryValueRoundTripsByteForByteInItsOwnName)
     }
 }
 
+TEST_F(RegistryDatabaseTest, EachRegistryViewKeepsItsOwnEntries)
+{
+    RegistryScratch machine64{HKEY_LOCAL_MACHINE, RUN_KEY};
+    RegistryScratch machine32{HKEY_LOCAL_MACHINE, "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run"};
+    machine64.setString("Same", "64.exe");
+    machine32.setString("Same", "32.exe");
+    RegistryDatabase view64(0, backup), view32(11, backup);
+    EXPECT_EQ(std::vector<std::string>{"0 Same=64.exe"}, describe(view64.getItems()));
+    EXPECT_EQ(std::vector<std::string>{"0 Same=32.exe"}, describe(view32.getItems()));
+
+    view32.disable(disabled(view32.getItems().at(0)));
+    EXPECT_TRUE(machine64.has("Same"));
+    EXPECT_FALSE(machine32.has("Same"));
+    RegistryBackup restarted(file);
+    EXPECT_EQ(1u, restarted.getEntries(11).size()) << "the view survives the data file";
+    EXPECT_TRUE(restarted.getEntries(0).empty());
+    RegistryDatabase(11, restarted).enable(restarted.getEntries(11).at(0));
+    EXPECT_EQ("32.exe", machine32.get("Same"));
+    EXPECT_EQ("64.exe", machine64.get("Same"));
+}
+
 TEST_F(RegistryDatabaseTest, DeletingIsFinalForEnabledAndDisabledEntries)
 {
     run.setString("Del", "d.exe");
