@@ -64,7 +64,7 @@ std::string RegistryBackup::getDamageReport() const
     if (!_damaged)
         return std::string();
     return "The data file " + _filename + " is damaged. The " + std::to_string(_entries.size()) +
-           " disabled entries stored before the damage were read; anything after it is lost.\n"
+           " disabled entries that are whole in it were read; the rest is lost.\n"
            "The damaged file will be kept as " +
            _filename + DAMAGED_SUFFIX + " when the disabled entries are next saved.";
 }

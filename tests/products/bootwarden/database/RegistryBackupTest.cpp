@@ -76,15 +76,19 @@ TEST_F(RegistryBackupTest, DuplicatesAndMissingRemovalsAreReported)
     EXPECT_EQ(2u, backup.getEntries(0).size());
 }
 
-TEST_F(RegistryBackupTest, DamagedFileKeepsItsCompleteRecordsAndIsKeptBeforeOverwriting)
+TEST_F(RegistryBackupTest, DamagedFileKeepsItsValidRecordsOnceAndIsKeptBeforeOverwriting)
 {
-    const std::string damaged =
-        std::string("\x02", 1) + ONE_RECORD.substr(1) + std::string("\x05\0\0\0\x01\0\0\0Cut", 11);
+    // The record, an enabled entry, the record again, and one cut short.
+    const std::string record = ONE_RECORD.substr(4);
+    const std::string damaged = std::string("\x04\0\0\0", 4) + record + std::string("\x06\0\0\0\0\0\0\0On\0o\0", 13) +
+                                record + std::string("\x05\0\0\0\x01\0\0\0Cut", 11);
     writeFile(file, damaged);
+    AssertionRecorder assertions;
     RegistryBackup backup(file);
     EXPECT_EQ(1u, backup.getEntries(6).size());
-    EXPECT_EQ("The data file " + file + " is damaged. The 1 disabled entries stored before the damage were "
-              "read; anything after it is lost.\nThe damaged file will be kept as " + file +
+    EXPECT_TRUE(assertions.reports().empty()) << "damage is told once, in the report";
+    EXPECT_EQ("The data file " + file + " is damaged. The 1 disabled entries that are whole in it were read; "
+              "the rest is lost.\nThe damaged file will be kept as " + file +
                   ".damaged when the disabled entries are next saved.",
               backup.getDamageReport());
     backup.save();
