@@ -66,24 +66,26 @@ std::string TreeView::text(HTREEITEM item) const
 {
     // The text lands right behind the item's fields in the window's memory.
     struct {
-        TVITEMA fields;
-        char text[TEXT_SIZE];
+        TVITEMW fields;
+        wchar_t text[TEXT_SIZE];
     } exchanged = {};
     exchanged.fields.hItem = item;
     exchanged.fields.mask = TVIF_TEXT;
-    exchanged.fields.pszText = _memory + offsetof(decltype(exchanged), text);
+    exchanged.fields.pszText = reinterpret_cast<wchar_t*>(_memory + offsetof(decltype(exchanged), text));
     exchanged.fields.cchTextMax = TEXT_SIZE;
-    exchange(TVM_GETITEMA, 0, &exchanged.fields, sizeof exchanged.fields, sizeof exchanged.text);
-    exchanged.text[TEXT_SIZE - 1] = '\0';
-    return exchanged.text;
+    exchange(TVM_GETITEMW, 0, &exchanged.fields, sizeof exchanged.fields, sizeof exchanged.text);
+    exchanged.text[TEXT_SIZE - 1] = L'\0';
+    char utf8[TEXT_SIZE * 4] = {};
+    ::WideCharToMultiByte(CP_UTF8, 0, exchanged.text, -1, utf8, sizeof utf8, nullptr, nullptr);
+    return utf8;
 }
 
 int TreeView::image(HTREEITEM item) const
 {
-    TVITEMA fields = {};
+    TVITEMW fields = {};
     fields.hItem = item;
     fields.mask = TVIF_IMAGE;
-    exchange(TVM_GETITEMA, 0, &fields, sizeof fields);
+    exchange(TVM_GETITEMW, 0, &fields, sizeof fields);
     return fields.iImage;
 }
 

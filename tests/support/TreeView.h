@@ -18,7 +18,7 @@ public:
     TreeView& operator=(const TreeView&) = delete;
 
     HWND handle() const { return _tree; }
-    // Follows a path of texts from the top, "Registry/Current User/Run", expanding on the way.
+    // Texts are UTF-8. Follows a path of texts from the top, "Registry/Current User/Run", expanding on the way.
     HTREEITEM find(const std::string& path) const;
     std::vector<std::string> children(HTREEITEM parent) const;
     std::string text(HTREEITEM item) const;

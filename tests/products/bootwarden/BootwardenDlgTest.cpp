@@ -23,6 +23,8 @@ using products::bootwarden::database::DataFileCodec;
 namespace {
 
 const std::string USER_RUN = "Registry/Current User/Run/";
+const std::string CHINESE = "\xe5\x90\xaf\xe5\x8a\xa8\xe5\x99\xa8";
+const std::string CYRILLIC_PATH = "C:\\Users\\\xd0\x9f\xd1\x91\xd1\x82\xd1\x80\\app.exe /min";
 // Where the 32-bit view keeps the machine's keys, as a 64-bit program sees them.
 const std::string VIEW_32 = "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\";
 
@@ -39,9 +41,9 @@ void key(const TreeView& tree, WORD virtualKey)
 
 std::string windowText(HWND window)
 {
-    char buffer[4096] = {};
-    ::GetWindowTextA(window, buffer, sizeof buffer);
-    return buffer;
+    wchar_t buffer[4096] = {};
+    ::GetWindowTextW(window, buffer, 4096);
+    return utf8(buffer);
 }
 
 // A whole startup world of its own: every Run-family key emptied, both Startup folders and the
@@ -111,6 +113,7 @@ TEST_F(BootwardenDlgTest, StartsCollapsedWithEveryLocationAndEntry)
 {
     writeFile(startup + "\\b.exe", "MZ");
     machineRun32.setString("Tray", "tray.exe");
+    userRunOnce.setString(CHINESE, CYRILLIC_PATH);
     run([](HWND dialog, const TreeView& tree) {
         EXPECT_EQ("Bootwarden Center", windowText(dialog));
         EXPECT_EQ((std::vector<std::string>{"Autostart", "Registry"}), tree.children(nullptr));
@@ -131,6 +134,9 @@ TEST_F(BootwardenDlgTest, StartsCollapsedWithEveryLocationAndEntry)
 
         ::SendMessageA(tree.handle(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(tree.find(USER_RUN + "Tool")));
         EXPECT_EQ("C:\\windows\\system32\\notepad.exe /x", windowText(::GetDlgItem(dialog, 1002)));
+        ::SendMessageA(tree.handle(), TVM_SELECTITEM, TVGN_CARET,
+                       reinterpret_cast<LPARAM>(tree.find("Registry/Current User/Run Once/" + CHINESE)));
+        EXPECT_EQ(CYRILLIC_PATH, windowText(::GetDlgItem(dialog, 1002))) << "names and command lines in any language";
         ::SendMessageA(tree.handle(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(tree.find("Registry")));
         EXPECT_EQ("", windowText(::GetDlgItem(dialog, 1002)));
 
