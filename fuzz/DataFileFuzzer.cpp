@@ -1,3 +1,4 @@
+#include "products/bootwarden/StartupConstants.h"
 #include "products/bootwarden/database/DataFileCodec.h"
 #include "util/assertion/AssertionListener.h"
 #include "util/assertion/AssertionListenerRegistration.h"
@@ -5,7 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <set>
 #include <string>
+
+using products::bootwarden::StartupConstants;
+using products::bootwarden::StartupItem;
+using products::bootwarden::database::DataFileCodec;
 
 namespace {
 
@@ -15,6 +21,64 @@ public:
     void assertionFailed(const std::string&) override {}
 };
 
+bool same(const std::vector<StartupItem>& a, const std::vector<StartupItem>& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i] || a[i].getState() != b[i].getState() || a[i].getData() != b[i].getData() ||
+            a[i].getValueType() != b[i].getValueType() || a[i].getRawData() != b[i].getRawData())
+            return false;
+    return true;
+}
+
+// Takes bytes from the input one after the other; zeros past its end.
+class Input {
+public:
+    explicit Input(const std::string& bytes) : _bytes(bytes) {}
+    bool done() const { return _offset >= _bytes.size(); }
+    unsigned char byte() { return done() ? 0 : static_cast<unsigned char>(_bytes[_offset++]); }
+    std::string text() // a name or command line: any bytes but NUL, possibly none
+    {
+        std::string text;
+        for (unsigned length = byte() % 12; length > 0 && !done(); --length)
+            if (const char c = static_cast<char>(byte()))
+                text += c;
+        return text;
+    }
+    std::string raw() // registry bytes: anything, zeros included
+    {
+        std::string raw;
+        for (unsigned length = byte() % 16; length > 0 && !done(); --length)
+            raw += static_cast<char>(byte());
+        return raw;
+    }
+
+private:
+    const std::string& _bytes;
+    std::size_t _offset = 0;
+};
+
+// Disabled entries made from the input, as the program can hold them.
+std::vector<StartupItem> items(const std::string& bytes)
+{
+    std::vector<StartupItem> items;
+    std::set<std::pair<int, std::string>> names;
+    Input input(bytes);
+    while (!input.done()) {
+        const int type = input.byte() % StartupConstants::LOCATION_TYPES;
+        const std::uint32_t valueType = input.byte() % 12;
+        const bool known = input.byte() & 1;
+        std::string value = input.text(), data = input.text();
+        std::optional<std::string> raw;
+        if (known)
+            raw = input.raw();
+        if (names.emplace(type, value).second)
+            items.emplace_back(type, StartupConstants::DISABLED, value, data, valueType, raw);
+    }
+    return items;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -23,18 +87,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static AssertionListenerRegistration registration(&listener);
     // A copy of exactly the input, so the sanitizer sees any read past its end.
     const std::string bytes(reinterpret_cast<const char*>(data), size);
-    using products::bootwarden::database::DataFileCodec;
+
+    // Whatever is read is written back and read again to the same records.
     const DataFileCodec::Contents contents = DataFileCodec::decode(bytes);
-    // Whatever was read is written back and read again to the same records.
     const DataFileCodec::Contents again = DataFileCodec::decode(DataFileCodec::encode(contents.items));
-    if (!again.complete || again.items.size() != contents.items.size())
+    if (!again.complete || !same(again.items, contents.items))
         std::abort();
-    for (std::size_t i = 0; i < again.items.size(); ++i) {
-        const auto& before = contents.items[i];
-        const auto& after = again.items[i];
-        if (after != before || after.getState() != before.getState() || after.getData() != before.getData() ||
-            after.getValueType() != before.getValueType() || after.getRawData() != before.getRawData())
-            std::abort();
-    }
+
+    // Whatever the program holds is written and read back exactly.
+    const std::vector<StartupItem> held = items(bytes);
+    const DataFileCodec::Contents read = DataFileCodec::decode(DataFileCodec::encode(held));
+    if (!read.complete || !same(read.items, held))
+        std::abort();
     return 0;
 }

@@ -78,8 +78,8 @@ std::size_t StartupItem::recordSize() const
 
 std::string StartupItem::serialize() const
 {
+    // An empty name is a key's default value: a real entry, written as an empty text.
     check(_state == StartupConstants::DISABLED, "_state == StartupConstants::DISABLED", SOURCE, __LINE__);
-    check(_value.size() > 0, "_value.size() > 0", SOURCE, __LINE__);
     std::string record;
     record.reserve(recordSize());
     LittleEndian::appendWord(record, static_cast<std::uint32_t>(StartupConstants::recordType(_type)));

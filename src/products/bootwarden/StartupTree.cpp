@@ -132,7 +132,9 @@ void StartupTree::insertEntries(int type)
         for (const StartupItem& item : _startup.getItems(type)) {
             const int image = item.isCommand() ? _view.programImage(programPath(item.getData()))
                                                : StartupTreeView::IMAGE_NO_ICON;
-            const Node leaf = _view.insert(item.getValue(), location, image, stateImage(item));
+            // A key's unnamed value is shown as the registry editor shows it.
+            const std::string label = item.getValue().empty() ? "(Default)" : item.getValue();
+            const Node leaf = _view.insert(label, location, image, stateImage(item));
             _entries.add(leaf, item);
         }
         _view.sortChildren(location);

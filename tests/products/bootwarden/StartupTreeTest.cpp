@@ -161,9 +161,13 @@ TEST_F(StartupTreeTest, LocationsOfTheServedTypesInTheControlsOrder)
 TEST_F(StartupTreeTest, EntriesAreSortedLeavesWithIconAndCheckBox)
 {
     serve(5, {StartupItem(5, ENABLED, "tool", "\"C:\\Program Files\\T\\Tool.EXE\" /min"),
-              StartupItem(5, DISABLED, "Old", "C:\\missing.exe"), StartupItem(5, ENABLED, "b", "")});
+              StartupItem(5, DISABLED, "Old", "C:\\missing.exe"), StartupItem(5, ENABLED, "b", ""),
+              StartupItem(5, ENABLED, "", "0x0000002a (42)", 4, std::string("\x2a\0\0\0", 4))});
     tree.build();
-    EXPECT_EQ((std::vector<std::string>{"b", "Old", "tool"}), view.children(USER_RUN));
+    EXPECT_EQ((std::vector<std::string>{"(Default)", "b", "Old", "tool"}), view.children(USER_RUN));
+    EXPECT_EQ(StartupTreeView::IMAGE_NO_ICON, view.at(USER_RUN + "/(Default)").image);
+    EXPECT_EQ((std::vector<Command>{Command::Disable, Command::Delete}), tree.commands(entry("(Default)")))
+        << "a number is no command to run";
     EXPECT_EQ(7, view.at(USER_RUN + "/tool").image);
     EXPECT_EQ(StartupTreeView::IMAGE_NO_ICON, view.at(USER_RUN + "/Old").image);
     EXPECT_EQ(StartupTreeView::STATE_ENABLED, view.at(USER_RUN + "/tool").state);

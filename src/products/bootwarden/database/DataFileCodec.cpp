@@ -68,8 +68,8 @@ public:
         const auto type = static_cast<std::int32_t>(LittleEndian::readWord(_bytes.data() + _offset));
         const auto state = static_cast<std::int32_t>(LittleEndian::readWord(_bytes.data() + _offset + WORD));
         const std::size_t valueStart = _offset + RECORD_HEADER_SIZE;
-        valid = type >= 0 && type < StartupConstants::MAX_TYPES && state == StartupConstants::DISABLED &&
-                valueEnd > valueStart;
+        // An empty name is a key's default value, which Windows starts like any other.
+        valid = type >= 0 && type < StartupConstants::MAX_TYPES && state == StartupConstants::DISABLED;
         item = StartupItem(type, state, _bytes.substr(valueStart, valueEnd - valueStart),
                            _bytes.substr(valueEnd + 1, dataEnd - valueEnd - 1));
         _offset = dataEnd + 1;

@@ -45,14 +45,14 @@ TEST(DataFileCodecTest, TheBlockKeepsValueTypesAndExactBytesBehindTheOldLayout)
 {
     const std::vector<StartupItem> items{
         StartupItem(5, 1, "Count", "0x0000002a (42)", 4, std::string("\x2a\0\0\0", 4)),
-        StartupItem(0, 1, "Empty", "", 1, std::string()), StartupItem(6, 1, "Old", "o.exe")};
+        StartupItem(0, 1, "", "", 1, std::string()), StartupItem(6, 1, "Old", "o.exe")};
     const std::string bytes = DataFileCodec::encode(items);
     const std::string counted = word(3) + items[0].serialize() + items[1].serialize() + items[2].serialize();
     EXPECT_EQ(counted, bytes.substr(0, counted.size())) << "older readers find what they always found";
     EXPECT_EQ("BWX1", bytes.substr(counted.size(), 4));
     const DataFileCodec::Contents contents = DataFileCodec::decode(bytes);
     EXPECT_TRUE(contents.complete);
-    EXPECT_EQ((std::vector<std::string>{"5|Count|0x0000002a (42)|4|" + std::string("\x2a\0\0\0", 4), "0|Empty||1|",
+    EXPECT_EQ((std::vector<std::string>{"5|Count|0x0000002a (42)|4|" + std::string("\x2a\0\0\0", 4), "0|||1|",
                                         "6|Old|o.exe|1|none"}),
               fields(contents.items));
 }
@@ -70,7 +70,6 @@ TEST(DataFileCodecTest, DamagedBytesYieldEveryCompleteValidRecord)
         {std::string("\xff\xff\xff\xff", 4), {}},
         {word(2) + std::string("\0\0\0\0\x00\0\0\0Tool\0a\0", 15) + X, {"X"}},   // enabled
         {word(2) + std::string("\x0b\0\0\0\x01\0\0\0Tool\0a\0", 15) + X, {"X"}}, // no such location
-        {word(2) + std::string("\0\0\0\0\x01\0\0\0\0a\0", 11) + X, {"X"}},       // no name
         {word(2) + X + X, {"X"}},                                            // twice
         {word(1) + TOOL + X, {"Tool", "X"}},                                 // beyond the count
         {withBlock.substr(0, withBlock.size() - 1), {"Tool", "X"}},          // block cut short
