@@ -4,6 +4,7 @@
 #include "support/Files.h"
 #include "support/DialogDriver.h"
 #include "support/Win32Fakes.h"
+#include "support/WineFixtures.h"
 #include "util/assertion/Assertion.h"
 #include "util/parser/ArgumentParserHelpers.h"
 #include "windows/file/WindowsFileHelper.h"
@@ -27,15 +28,23 @@ protected:
     BootwardenApp application;
 };
 
-TEST_F(BootwardenAppTest, RunsTheDialogInTheProgramsOwnFolder)
+TEST_F(BootwardenAppTest, RunsTheDialogInTheProgramsOwnFolderWhateverItsLanguage)
 {
+    // Installed under "Программы": the folder of disabled files is made right there.
+    const std::string installed = elsewhere.path() + "\xd0\x9f\xd1\x80\xd0\xbe\xd0\xb3\xd1\x80\xd0\xb0\xd0\xbc\xd0\xbc\xd1\x8b\\";
+    ::CreateDirectoryW(wide(installed).c_str(), nullptr);
+    platform::ScopedOverride module(&platform::Win32Api::GetModuleFileNameU, [&installed](HMODULE, std::string& path) {
+        path = installed + "Bootwarden.exe";
+        return static_cast<DWORD>(path.size());
+    });
     std::string folderDuringRun;
     DialogDriver driver([&folderDuringRun](HWND dialog) {
         folderDuringRun = WindowsFileHelper::getCurrentDirectory();
         ::SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     });
     EXPECT_FALSE(application.InitInstance());
-    EXPECT_EQ(programFolder, folderDuringRun);
+    EXPECT_EQ(installed, folderDuringRun);
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(wide(installed + "cuas").c_str()));
     EXPECT_TRUE(driver.ended());
     EXPECT_TRUE(boxes.boxes().empty());
 }
