@@ -16,9 +16,14 @@ public:
     {
     }
 
-    void showError(const std::string& text) override { showError(text, nullptr); }
-    void showSuccess(const std::string& text) override { showSuccess(text, nullptr); }
-    void showInformation(const std::string& text) override { showInformation(text, nullptr); }
+    // Boxes shown without a window of their own belong to owner, which nothing can be done in
+    // while one is open; null when no window is shown.
+    void setOwner(HWND owner) { _owner = owner; }
+    HWND owner() const { return _owner; }
+
+    void showError(const std::string& text) override { showError(text, _owner); }
+    void showSuccess(const std::string& text) override { showSuccess(text, _owner); }
+    void showInformation(const std::string& text) override { showInformation(text, _owner); }
 
     virtual void showError(const std::string& text, HWND owner);
     virtual void showSuccess(const std::string& text, HWND owner);
@@ -28,4 +33,5 @@ private:
     void show(const std::string& text, HWND owner, const char* titleSuffix, UINT flags);
 
     std::string _applicationName;
+    HWND _owner = nullptr;
 };

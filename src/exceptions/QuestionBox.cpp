@@ -4,6 +4,6 @@
 
 bool QuestionBox::ask(const std::string& text)
 {
-    return platform::win32().MessageBoxU(nullptr, text, _title,
+    return platform::win32().MessageBoxU(_owner, text, _title,
                                          MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) == IDYES;
 }

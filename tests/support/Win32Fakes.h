@@ -20,6 +20,7 @@ auto failing(Result result, DWORD lastError)
 class MessageBoxRecorder {
 public:
     struct Box {
+        HWND owner;
         std::string text;
         std::string title;
         UINT flags;
@@ -27,8 +28,8 @@ public:
 
     explicit MessageBoxRecorder(int answer = IDOK)
         : _override(&platform::Win32Api::MessageBoxU,
-                    [this, answer](HWND, const std::string& text, const std::string& title, UINT flags) {
-                        _boxes.push_back({text, title, flags});
+                    [this, answer](HWND owner, const std::string& text, const std::string& title, UINT flags) {
+                        _boxes.push_back({owner, text, title, flags});
                         return answer;
                     })
     {

@@ -19,13 +19,8 @@ const std::ios::iostate ALL_FAILURES = std::ios::badbit | std::ios::eofbit | std
 
 bool FileHelper::fileExists(const std::string& name)
 {
-    try {
-        std::ifstream stream;
-        openForReading(stream, name);
-        return true;
-    } catch (const CouldNotLoadFileException&) {
-        return false;
-    }
+    // A file that is there but cannot be opened is there all the same.
+    return WindowsFileHelper::exists(name);
 }
 
 std::string FileHelper::loadFile(const std::string& name, unsigned count)
@@ -68,7 +63,7 @@ void FileHelper::saveFile(const std::string& name, const std::string& contents,
                 std::to_string(contents.size()) + ". The data cannot be bigger than " +
                 std::to_string(MAX_FILE_SIZE) + " bytes.",
             name, NO_LIBRARY_TEXT));
-    const std::string temporary = name + ".tmp";
+    const std::string temporary = temporaryFor(name);
     try {
         writeTemporary(temporary, name, contents, flags);
     } catch (...) {
@@ -88,7 +83,7 @@ void FileHelper::writeTemporary(const std::string& temporary, const std::string&
                                 const std::string& contents, std::ios::openmode flags)
 {
     std::ofstream stream;
-    openForWriting(stream, temporary, flags);
+    openForWriting(stream, temporary, name, flags);
     try {
         platform::win32().writeFileStream(stream, contents);
         stream.close();
@@ -115,12 +110,24 @@ void FileHelper::openForReading(std::ifstream& stream, const std::string& name)
     }
 }
 
-void FileHelper::openForWriting(std::ofstream& stream, const std::string& name,
+std::string FileHelper::temporaryFor(const std::string& name)
+{
+    // A leftover of a save that never finished is cleared; one that cannot be (a folder of
+    // that name, say) is stepped around, so it never blocks a save.
+    const std::string base = name + ".tmp";
+    platform::win32().DeleteFileU(base);
+    std::string temporary = base;
+    for (int i = 1; WindowsFileHelper::exists(temporary); ++i)
+        temporary = base + std::to_string(i);
+    return temporary;
+}
+
+void FileHelper::openForWriting(std::ofstream& stream, const std::string& path, const std::string& name,
                                 std::ios::openmode flags)
 {
     stream.exceptions(ALL_FAILURES);
     try {
-        platform::win32().openOutputStream(stream, name, std::ios::out | std::ios::binary | flags);
+        platform::win32().openOutputStream(stream, path, std::ios::out | std::ios::binary | flags);
     } catch (const std::ios::failure& e) {
         throw CouldNotSaveFileException(makeErrorDetails(
             "An error occured when trying to open the file for writing.", name, e.what()));

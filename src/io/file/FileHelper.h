@@ -23,8 +23,11 @@ public:
 
 private:
     static void openForReading(std::ifstream& stream, const std::string& name);
-    static void openForWriting(std::ofstream& stream, const std::string& name,
+    // Opens path; a failure names the file the caller saves, name.
+    static void openForWriting(std::ofstream& stream, const std::string& path, const std::string& name,
                                std::ios::openmode flags);
+    // A free name for the new contents beside the file.
+    static std::string temporaryFor(const std::string& name);
     static unsigned getFileSize(std::ifstream& stream, const std::string& name);
     static void writeTemporary(const std::string& temporary, const std::string& name,
                                const std::string& contents, std::ios::openmode flags);

@@ -10,6 +10,8 @@
 #include "windows/file/WindowsFileHelper.h"
 #include "windows/process/ProcessHelper.h"
 
+#include <algorithm>
+
 namespace products::bootwarden {
 
 namespace {
@@ -29,9 +31,16 @@ void BootwardenDlg::DoDataExchange(platform::DataExchange& exchange)
     exchange.text(IDC_COMMAND_LINE, _commandLine);
 }
 
+BootwardenDlg::~BootwardenDlg()
+{
+    _reporter->setOwner(nullptr);
+}
+
 BOOL BootwardenDlg::OnInitDialog()
 {
     Dialog::OnInitDialog();
+    // Every box belongs to the window, so nothing in it can be pressed while one is open.
+    _reporter->setOwner(GetSafeHwnd());
     if (HMENU systemMenu = platform::win32().GetSystemMenu(GetSafeHwnd(), FALSE)) {
         platform::win32().AppendMenuU(systemMenu, MF_SEPARATOR, 0, "");
         platform::win32().AppendMenuU(systemMenu, MF_STRING, IDM_ABOUTBOX, "&About..");
@@ -190,7 +199,7 @@ void BootwardenDlg::runCommand(StartupTree::Command command, HTREEITEM node)
             _startupTree.setEnabled(node, command == StartupTree::Command::Enable);
             break;
         case StartupTree::Command::Delete:
-            if (QuestionBox("Question").ask("Are you sure you want to delete this key?"))
+            if (QuestionBox("Question", GetSafeHwnd()).ask("Are you sure you want to delete this key?"))
                 _startupTree.remove(node);
             break;
         case StartupTree::Command::Run:
@@ -208,7 +217,7 @@ void BootwardenDlg::runCommand(StartupTree::Command command, HTREEITEM node)
 void BootwardenDlg::refresh()
 {
     if (_startupTree.hasPendingChanges() &&
-        !QuestionBox("Question").ask("Listing the entries again drops the changes you have not "
+        !QuestionBox("Question", GetSafeHwnd()).ask("Listing the entries again drops the changes you have not "
                                      "applied with OK. List them again?"))
         return;
     _startupTree.rebuild();
@@ -217,9 +226,17 @@ void BootwardenDlg::refresh()
 
 void BootwardenDlg::OnBnClickedOk()
 {
-    _startupTree.applyChanges();
-    _locations.registryBackup().save();
-    OnOK();
+    // What failed has been reported and stays pending: the user can mend the cause and press
+    // OK again, or Cancel.
+    const std::vector<StartupTree::Outcome> outcomes = _startupTree.applyChanges();
+    try {
+        _locations.registryBackup().save();
+    } catch (const exceptions::Exception& e) {
+        _reporter->showError("The disabled entries could not be saved.\n\n" + e.getMessage());
+        return;
+    }
+    if (std::all_of(outcomes.begin(), outcomes.end(), [](const StartupTree::Outcome& outcome) { return outcome.applied; }))
+        OnOK();
 }
 
 void BootwardenDlg::OnBnClickedHelp()

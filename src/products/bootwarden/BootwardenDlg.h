@@ -20,6 +20,7 @@ public:
 
     // Loads the data file and sets up every location; a data file that cannot be read throws.
     explicit BootwardenDlg(MessageBoxReporter* reporter, HWND parent = nullptr);
+    ~BootwardenDlg() override;
 
 protected:
     void DoDataExchange(platform::DataExchange& exchange) override;

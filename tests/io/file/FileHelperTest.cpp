@@ -63,8 +63,18 @@ TEST_F(FileHelperTest, SaveReplacesTheFileWholeAndLeavesNoTemporary)
     EXPECT_TRUE(ScratchDirectory::exists(name));
     EXPECT_EQ("", readFile(name));
     EXPECT_FALSE(ScratchDirectory::exists(name + ".tmp"));
-    EXPECT_EQ(0u, messageOf<CouldNotSaveFileException>([this] { FileHelper::saveFile(dir.file("no\\dir.dat"), "x"); })
-                      .find("An error occured when trying to open the file for writing.\nFilename: '"));
+    const std::string nowhere = dir.file("no\\dir.dat");
+    EXPECT_EQ(0u, messageOf<CouldNotSaveFileException>([&nowhere] { FileHelper::saveFile(nowhere, "x"); })
+                      .find("An error occured when trying to open the file for writing.\nFilename: '" + nowhere + "'"))
+        << "the message names the file being saved, not its temporary";
+
+    // What a crash may leave: a temporary file, or a folder of that name.
+    writeFile(name + ".tmp", "stale");
+    FileHelper::saveFile(name, "after a crash");
+    ::CreateDirectoryA((name + ".tmp").c_str(), nullptr);
+    FileHelper::saveFile(name, "around a folder");
+    EXPECT_EQ("around a folder", readFile(name));
+    ::RemoveDirectoryA((name + ".tmp").c_str());
 }
 
 TEST_F(FileHelperTest, AFailedWriteOrReplaceKeepsTheOldFile)

@@ -241,7 +241,7 @@ TEST_F(BootwardenDlgTest, ClicksKeysAndMenusWorkTheEntries)
               boxes.boxes()[3].text);
 }
 
-TEST_F(BootwardenDlgTest, OkAppliesTheChangesCancelDropsThemDeleteIsFinal)
+TEST_F(BootwardenDlgTest, OkAppliesTheChangesAndStaysWhileOneFailsCancelDropsThemDeleteIsFinal)
 {
     for (const char* name : {"A", "B"})
         userRun.setString(name, std::string(name) + ".exe");
@@ -256,24 +256,36 @@ TEST_F(BootwardenDlgTest, OkAppliesTheChangesCancelDropsThemDeleteIsFinal)
     EXPECT_FALSE(userRun.has("Tool")) << "Cancel does not bring a deleted entry back";
     EXPECT_EQ(std::string(4, '\0'), readFile(dir.file("bootwarden.dat")));
 
-    platform::ScopedOverride refuseA(&platform::Win32Api::RegDeleteValueU, [real = platform::win32().RegDeleteValueU](HKEY key, const std::string& name) {
-        return name == "A" ? LONG(ERROR_ACCESS_DENIED) : real(key, name);
-    });
     EXPECT_EQ(IDOK, run([this](HWND dialog, const TreeView& tree) {
         for (const char* name : {"A", "B"})
             click(dialog, tree, tree.find(USER_RUN + name), TVHT_ONITEMSTATEICON, NM_CLICK);
-        press(dialog, IDOK);
+        {
+            platform::ScopedOverride refuseA(&platform::Win32Api::RegDeleteValueU,
+                                             [real = platform::win32().RegDeleteValueU](HKEY key, const std::string& name) {
+                                                 return name == "A" ? LONG(ERROR_ACCESS_DENIED) : real(key, name);
+                                             });
+            press(dialog, IDOK);
+        }
+        EXPECT_FALSE(userRun.has("B")) << "what could be applied is applied";
+        EXPECT_TRUE(userRun.has("A"));
+        EXPECT_TRUE(tree.bold(tree.find(USER_RUN + "A"))) << "what failed stays pending, and the window stays";
+        EXPECT_FALSE(tree.bold(tree.find(USER_RUN + "B")));
+        {
+            platform::ScopedOverride replace(&platform::Win32Api::MoveFileExU, failing(FALSE, ERROR_DISK_FULL));
+            press(dialog, IDOK);
+        }
+        press(dialog, IDOK); // the cause is gone: OK finishes the job
     }));
-    ASSERT_EQ(1u, boxes.boxes().size());
+    ASSERT_EQ(3u, boxes.boxes().size()) << "A refused, then A and the data file unsaved";
     EXPECT_EQ(0u, boxes.boxes()[0].text.find("Error while disabling an entry.\n\nType: 5\nState: 1\nValue: A\n"));
-    EXPECT_TRUE(userRun.has("A"));
-    EXPECT_FALSE(userRun.has("B"));
-    const std::string counted = DataFileCodec::encode({StartupItem(5, 1, "B", "B.exe")});
+    EXPECT_EQ(0u, boxes.boxes()[2].text.find("The disabled entries could not be saved.\n\nAn error occured when trying "
+                                             "to replace the file with its new contents.\nFilename: 'bootwarden.dat'"));
+    for (const MessageBoxRecorder::Box& box : boxes.boxes())
+        EXPECT_NE(nullptr, box.owner) << "owned by the window, which is disabled while it is open";
+    EXPECT_FALSE(userRun.has("A"));
+    const std::string counted =
+        DataFileCodec::encode({StartupItem(5, 1, "B", "B.exe"), StartupItem(5, 1, "A", "A.exe")});
     EXPECT_EQ(counted, readFile(dir.file("bootwarden.dat")).substr(0, counted.size()));
-
-    platform::ScopedOverride replace(&platform::Win32Api::MoveFileExU, failing(FALSE, ERROR_DISK_FULL));
-    EXPECT_THROW(run([](HWND dialog, const TreeView&) { press(dialog, IDOK); }), io::file::CouldNotSaveFileException)
-        << "a failed save leaves the modal run";
 }
 
 TEST_F(BootwardenDlgTest, AnUnreadableLocationAndADamagedDataFileAreReported)
