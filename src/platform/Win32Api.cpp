@@ -189,6 +189,13 @@ Win32Api::Win32Api()
             return result;
         return Text::toUtf8(buffer.data(), path) ? S_OK : HRESULT_FROM_WIN32(NO_TRANSLATION);
     };
+    ShellLinkGetArgumentsU = [](IShellLinkW* link, std::string& arguments) {
+        std::vector<wchar_t> buffer(32768);
+        const HRESULT result = link->GetArguments(buffer.data(), static_cast<int>(buffer.size()));
+        if (result != S_OK)
+            return result;
+        return Text::toUtf8(buffer.data(), arguments) ? S_OK : HRESULT_FROM_WIN32(NO_TRANSLATION);
+    };
     ShellExecuteU = [](HWND owner, const std::string& verb, const std::string& file) {
         const Wide operation(verb), name(file);
         if (!operation.valid() || !name.valid())

@@ -70,6 +70,7 @@ struct Win32Api {
     std::function<HRESULT(IShellLinkW*, HWND, DWORD)> ShellLinkResolve =
         [](IShellLinkW* link, HWND owner, DWORD flags) { return link->Resolve(owner, flags); };
     std::function<HRESULT(IShellLinkW*, std::string&, DWORD)> ShellLinkGetPathU;
+    std::function<HRESULT(IShellLinkW*, std::string&)> ShellLinkGetArgumentsU;
     std::function<HINSTANCE(HWND, const std::string&, const std::string&)> ShellExecuteU;
     std::function<HICON(HINSTANCE, const std::string&, LPWORD)> ExtractAssociatedIconU;
 

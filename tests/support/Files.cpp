@@ -20,13 +20,14 @@ std::string readFile(const std::string& path)
     return contents.str();
 }
 
-void createShortcut(const std::string& linkPath, const std::string& target)
+void createShortcut(const std::string& linkPath, const std::string& target, const std::string& arguments)
 {
     IShellLinkA* link = nullptr;
     if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                   reinterpret_cast<void**>(&link))))
         throw std::runtime_error("no shell link object");
     link->SetPath(target.c_str());
+    link->SetArguments(arguments.c_str());
     IPersistFile* file = nullptr;
     link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
     std::wstring wide(linkPath.begin(), linkPath.end());

@@ -6,4 +6,4 @@
 void writeFile(const std::string& path, const std::string& contents);
 std::string readFile(const std::string& path);
 // Creates a shell link at linkPath that points to target; COM must be initialised.
-void createShortcut(const std::string& linkPath, const std::string& target);
+void createShortcut(const std::string& linkPath, const std::string& target, const std::string& arguments = "");

@@ -37,6 +37,7 @@ struct ScriptedDatabase : products::bootwarden::database::StartupDatabase {
     void remove(const StartupItem& item) override { record("remove", item); }
     int getType() const override { return type; }
     bool isWorking() const override { return true; }
+    std::string getProblem() const override { return problem; }
 
     void record(const std::string& call, const StartupItem& item)
     {
@@ -48,6 +49,7 @@ struct ScriptedDatabase : products::bootwarden::database::StartupDatabase {
     int type;
     std::vector<StartupItem> items;
     std::function<void(const StartupItem&)> failure;
+    std::string problem;
     std::vector<std::string> calls;
 };
 

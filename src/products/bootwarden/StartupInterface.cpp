@@ -34,6 +34,12 @@ std::vector<StartupItem> StartupInterface::getItems(int type)
     return database ? database->getItems() : std::vector<StartupItem>();
 }
 
+std::string StartupInterface::getProblem(int type)
+{
+    database::StartupDatabase* database = find(type, "_database.find(type) != _database.end()");
+    return database ? database->getProblem() : std::string();
+}
+
 bool StartupInterface::remove(const StartupItem& item)
 {
     return apply(&database::StartupDatabase::remove, item, "deleting");

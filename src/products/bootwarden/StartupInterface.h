@@ -24,6 +24,8 @@ public:
     void addDatabase(database::StartupDatabase* database);
     std::vector<int> getTypes() const;
     std::vector<StartupItem> getItems(int type);
+    // What went wrong in the type's last listing that still listed entries, or nothing.
+    std::string getProblem(int type);
 
     // Each answers whether the change was made; a failure has been reported when it was not.
     bool remove(const StartupItem& item);

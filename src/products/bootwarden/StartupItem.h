@@ -27,6 +27,8 @@ public:
 
     int getType() const { return _type; }
     int getState() const { return _state; }
+    // The state the entry has in its location, whatever is pending.
+    int getInitialState() const { return _initialState; }
     bool isChanged() const { return _changed; }
     const std::string& getValue() const { return _value; }
     const std::string& getData() const { return _data; }

@@ -138,7 +138,10 @@ void StartupTree::insertEntries(int type)
             _entries.add(leaf, item);
         }
         _view.sortChildren(location);
-        return;
+        const std::string problem = _startup.getProblem(type);
+        if (problem.empty())
+            return;
+        _errors.add(location, problem);
     } catch (const exceptions::Exception& e) {
         _errors.add(location, e.getMessage());
     } catch (...) {

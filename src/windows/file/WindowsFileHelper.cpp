@@ -27,6 +27,13 @@ bool wanted(const platform::FoundFile& entry, DWORD attributes,
            !(skipDirectories && (entry.attributes & FILE_ATTRIBUTE_DIRECTORY));
 }
 
+std::string withBackslash(std::string directory)
+{
+    if (!directory.empty() && directory.back() != '\\')
+        directory += '\\';
+    return directory;
+}
+
 } // namespace
 
 std::string WindowsFileHelper::getModuleFileName()
@@ -89,6 +96,16 @@ void WindowsFileHelper::moveFile(const std::string& from, const std::string& to)
 std::vector<std::string> WindowsFileHelper::getFirstLevelFiles(const std::string& initialDirectory,
                                                                const std::string& mask)
 {
+    const std::string dir = withBackslash(initialDirectory);
+    std::vector<std::string> paths;
+    for (const platform::FoundFile& entry : getFirstLevelEntries(initialDirectory, mask))
+        paths.push_back(dir + entry.name);
+    return paths;
+}
+
+std::vector<platform::FoundFile> WindowsFileHelper::getFirstLevelEntries(const std::string& initialDirectory,
+                                                                         const std::string& mask)
+{
     try {
         return findFiles(initialDirectory, mask, 0xFFFFFFFF, {}, true);
     } catch (const CouldNotGetFirstLevelDirectoriesException& e) {
@@ -96,16 +113,13 @@ std::vector<std::string> WindowsFileHelper::getFirstLevelFiles(const std::string
     }
 }
 
-std::vector<std::string> WindowsFileHelper::findFiles(const std::string& initialDirectory,
+std::vector<platform::FoundFile> WindowsFileHelper::findFiles(const std::string& initialDirectory,
                                                       const std::string& mask, DWORD attributes,
                                                       std::vector<std::string> excluded,
                                                       bool skipDirectories)
 {
     check(initialDirectory != "", "initialDirectory != \"\"", SOURCE, 470);
-    std::string dir = initialDirectory;
-    if (!dir.empty() && dir.back() != '\\')
-        dir += '\\';
-    const std::string pattern = dir + mask;
+    const std::string pattern = withBackslash(initialDirectory) + mask;
 
     const std::string failure = "Error when trying to get first level directories. \nThe error "
                                 "occured when ";
@@ -120,27 +134,29 @@ std::vector<std::string> WindowsFileHelper::findFiles(const std::string& initial
             "\n\n" + SystemErrors::map(static_cast<int>(error)));
     }
 
-    std::vector<std::string> paths;
+    std::vector<platform::FoundFile> entries;
     for (;;) {
         if (wanted(entry, attributes, excluded, skipDirectories))
-            paths.push_back(dir + entry.name);
+            entries.push_back(entry);
         if (platform::win32().FindNextFileU(find.get(), entry))
             continue;
         const DWORD error = platform::win32().GetLastError();
         if (error == ERROR_NO_MORE_FILES)
-            return paths;
+            return entries;
         throw CouldNotGetFirstLevelDirectoriesException(
             failure + "getting the next file. Initial directory: " + initialDirectory + "\n\n" +
             SystemErrors::map(static_cast<int>(error)));
     }
 }
 
-std::string WindowsFileHelper::extractPathFromShortcut(HWND owner, const std::string& linkFile)
+WindowsFileHelper::Shortcut WindowsFileHelper::resolveShortcut(const std::string& linkFile)
 {
+    // Listing must never open a window or search the disk for a moved target.
+    const DWORD quietly = MAKELONG(SLR_NO_UI | SLR_NOSEARCH | SLR_NOTRACK | SLR_NOUPDATE, 1);
     // The interfaces are released before the last error is read, so each failure only notes
     // its step and leaves the scope that owns them.
     const char* failedStep = nullptr;
-    std::string path;
+    Shortcut shortcut;
     {
         platform::ComPtr<IShellLinkW> link;
         platform::ComPtr<IPersistFile> file;
@@ -152,16 +168,18 @@ std::string WindowsFileHelper::extractPathFromShortcut(HWND owner, const std::st
             failedStep = "QueryInterface";
         else if (platform::win32().PersistFileLoadU(file.get(), linkFile, STGM_READ) != S_OK)
             failedStep = "Load";
-        else if (platform::win32().ShellLinkResolve(link.get(), owner, 0) != S_OK)
+        else if (platform::win32().ShellLinkResolve(link.get(), nullptr, quietly) != S_OK)
             failedStep = "Resolve";
-        else if (platform::win32().ShellLinkGetPathU(link.get(), path, SLGP_SHORTPATH) != S_OK)
+        else if (platform::win32().ShellLinkGetPathU(link.get(), shortcut.target, 0) != S_OK)
             failedStep = "GetPath";
+        else if (platform::win32().ShellLinkGetArgumentsU(link.get(), shortcut.arguments) != S_OK)
+            failedStep = "GetArguments";
     }
     if (failedStep)
         throw CouldNotExtractPathFromShourcutException(
             "Could not extract the path from the link file " + linkFile +
             ".\nThe function failed when trying to " + failedStep + ".\n" + lastErrorText());
-    return path;
+    return shortcut;
 }
 
 bool WindowsFileHelper::isExecutable(const std::string& path)

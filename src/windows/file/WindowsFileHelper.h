@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Win32Api.h"
 #include "windows/file/WindowsFileException.h"
 
 #include <windows.h>
@@ -26,9 +27,17 @@ public:
     // The full paths of the entries directly in the directory that are not directories.
     static std::vector<std::string> getFirstLevelFiles(const std::string& initialDirectory,
                                                        const std::string& mask);
+    // The same entries by their names in the directory, with their attributes.
+    static std::vector<platform::FoundFile> getFirstLevelEntries(const std::string& initialDirectory,
+                                                                 const std::string& mask);
 
-    // The target of a shell link, in short form; COM must be initialised on this thread.
-    static std::string extractPathFromShortcut(HWND owner, const std::string& linkFile);
+    struct Shortcut {
+        std::string target;
+        std::string arguments;
+    };
+    // What a shell link starts, resolved without any window or search; COM must be
+    // initialised on this thread.
+    static Shortcut resolveShortcut(const std::string& linkFile);
 
     // Case-sensitive: "exe", "com", "bat", "scr" or "vbs" as the extension.
     static bool isExecutable(const std::string& path);
@@ -36,7 +45,7 @@ public:
     static bool isShortcut(const std::string& path);
 
 private:
-    static std::vector<std::string> findFiles(const std::string& initialDirectory,
+    static std::vector<platform::FoundFile> findFiles(const std::string& initialDirectory,
                                               const std::string& mask, DWORD attributes,
                                               std::vector<std::string> excluded,
                                               bool skipDirectories);

@@ -197,8 +197,12 @@ TEST_F(StartupTreeTest, AnUnlistableLocationShowsTheWarningAndKeepsItsReason)
 {
     databases.front().failure = [](const StartupItem&) { throw exceptions::Exception("no key"); };
     serve(5, {StartupItem(5, ENABLED, "a", "")}).failure = [](const StartupItem&) { throw 42; };
+    serve(9, {StartupItem(9, ENABLED, "b.exe", "")}).problem = "disabled side unknown";
     AssertionRecorder assertions;
     tree.build();
+    EXPECT_EQ(std::vector<std::string>{"b.exe"}, view.children("Autostart/Current user")) << "listed all the same";
+    EXPECT_EQ(StartupTreeView::IMAGE_FOLDER_WARNING, view.at("Autostart/Current user").image);
+    EXPECT_NE(std::string::npos, tree.information(view.find("Autostart/Current user")).find("disabled side unknown"));
     const Node machineRun = view.find("Registry/All users/Run");
     EXPECT_EQ(StartupTreeView::IMAGE_FOLDER_WARNING, view.at("Registry/All users/Run").image);
     EXPECT_EQ(StartupTreeView::IMAGE_FOLDER, view.at("Registry/All users/Run Once").image);

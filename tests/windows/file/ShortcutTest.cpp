@@ -21,29 +21,25 @@ protected:
     std::string failureOf(const std::string& file)
     {
         return messageOf<CouldNotExtractPathFromShourcutException>(
-            [&file] { WindowsFileHelper::extractPathFromShortcut(nullptr, file); });
+            [&file] { WindowsFileHelper::resolveShortcut(file); });
     }
 };
 
-TEST_F(ShortcutTest, ResolvesToTheTargetAskingForTheShortForm)
+TEST_F(ShortcutTest, ResolvesQuietlyToTheLongTargetAndItsArguments)
 {
     WindowsFileHelper::createDirectory(dir.file("Program Files Long"));
     const std::string target = dir.file("Program Files Long\\application.exe");
     writeFile(target, "MZ");
-    createShortcut(link, target);
+    createShortcut(link, target, "/tray --profile \"a b\"");
     DWORD flags = 0;
-    auto real = platform::win32().ShellLinkGetPathU;
-    platform::ScopedOverride path(&platform::Win32Api::ShellLinkGetPathU,
-                                  [&flags, real](IShellLinkW* l, std::string& found, DWORD asked) {
-                                      flags = asked;
-                                      return real(l, found, asked);
-                                  });
-    char shortPath[MAX_PATH];
-    ::GetShortPathNameA(target.c_str(), shortPath, MAX_PATH);
-    const std::string resolved = WindowsFileHelper::extractPathFromShortcut(nullptr, link);
-    EXPECT_EQ(DWORD(SLGP_SHORTPATH), flags);
-    // Windows answers with the 8.3 form; Wine's shell link gives the long path.
-    EXPECT_TRUE(resolved == shortPath || resolved == target) << resolved;
+    platform::ScopedOverride resolve(&platform::Win32Api::ShellLinkResolve, [&flags](IShellLinkW* l, HWND owner, DWORD asked) {
+        flags = asked;
+        return l->Resolve(owner, asked);
+    });
+    const WindowsFileHelper::Shortcut shortcut = WindowsFileHelper::resolveShortcut(link);
+    EXPECT_EQ(DWORD(SLR_NO_UI | SLR_NOSEARCH), flags & (SLR_NO_UI | SLR_NOSEARCH)) << "no window, no search";
+    EXPECT_EQ(target, shortcut.target);
+    EXPECT_EQ("/tray --profile \"a b\"", shortcut.arguments);
 }
 
 TEST_F(ShortcutTest, FilesThatAreNoShortcutsFailAtTheirStep)
@@ -87,7 +83,11 @@ TEST_F(ShortcutTest, EveryStepsFailureNamesItAndReleasesEverything)
     platform::ScopedOverride path(&platform::Win32Api::ShellLinkGetPathU, [&](IShellLinkW* l, std::string& found, DWORD flags) {
         return failing == "GetPath" ? S_FALSE : realPath(l, found, flags);
     });
-    for (const char* step : {"CreateInstance", "QueryInterface", "Load", "Resolve", "GetPath"}) {
+    platform::ScopedOverride arguments(&platform::Win32Api::ShellLinkGetArgumentsU,
+                                       [&, real = platform::win32().ShellLinkGetArgumentsU](IShellLinkW* l, std::string& found) {
+                                           return failing == "GetArguments" ? E_FAIL : real(l, found);
+                                       });
+    for (const char* step : {"CreateInstance", "QueryInterface", "Load", "Resolve", "GetPath", "GetArguments"}) {
         failing = step;
         created = nullptr;
         EXPECT_NE(std::string::npos, failureOf(link).find(std::string(".\nThe function failed when trying to ") +

@@ -3,19 +3,53 @@
 #include "io/file/FileHelper.h"
 #include "products/bootwarden/LocationConstants.h"
 #include "products/bootwarden/StartupConstants.h"
+#include "util/StringHelper.h"
 #include "util/assertion/Assertion.h"
 #include "util/parser/ArgumentParserHelpers.h"
 #include "windows/file/WindowsFileHelper.h"
+#include "windows/registry/RegistryHelpers.h"
 #include "windows/registry/RegistryKeyImpl.h"
 #include "windows/registry/RegistryReaderImpl.h"
 
-#include <algorithm>
+#include <set>
 
 namespace products::bootwarden::database {
 
 namespace {
+
 const char* const SOURCE = "products/bootwarden/database/AutostartDatabase";
+
+// What Windows starts from a Startup folder at sign-in: programs, scripts and shortcuts.
+bool startsAtSignIn(const platform::FoundFile& file)
+{
+    static const std::set<std::string> EXTENSIONS = {"exe", "com", "bat", "cmd", "scr", "pif", "vbs", "vbe",
+                                                     "js",  "jse", "wsf", "wsh", "lnk", "url", "appref-ms"};
+    const bool hiddenSystemFile = (file.attributes & FILE_ATTRIBUTE_HIDDEN) && (file.attributes & FILE_ATTRIBUTE_SYSTEM);
+    return !hiddenSystemFile &&
+           EXTENSIONS.count(StringHelper::toLower(ArgumentParserHelpers::getExtension(file.name))) != 0;
 }
+
+// The command line the entry stands for, as the tree shows it.
+std::string commandOf(const std::string& path, const std::string& name)
+{
+    if (StringHelper::toLower(ArgumentParserHelpers::getExtension(name)) != "lnk")
+        return path;
+    try {
+        const WindowsFileHelper::Shortcut shortcut = WindowsFileHelper::resolveShortcut(path);
+        const std::string target =
+            shortcut.target.find(' ') == std::string::npos ? shortcut.target : '"' + shortcut.target + '"';
+        return shortcut.arguments.empty() ? target : target + " " + shortcut.arguments;
+    } catch (const windows::file::CouldNotExtractPathFromShourcutException&) {
+        return path; // a shortcut that leads nowhere is still in the folder, and still started
+    }
+}
+
+std::string lower(const std::string& name)
+{
+    return StringHelper::toLower(name);
+}
+
+} // namespace
 
 AutostartDatabase::AutostartDatabase(int type, const std::string& disabledFolder)
     : _type(type), _disabledFolder(disabledFolder), _working(true)
@@ -25,7 +59,12 @@ AutostartDatabase::AutostartDatabase(int type, const std::string& disabledFolder
         WindowsFileHelper::createDirectory(_disabledFolder);
         windows::registry::RegistryKeyImpl key(location.root, location.key, KEY_READ,
                                                windows::registry::RegistryKeyImpl::OPEN);
-        _folder = windows::registry::RegistryReaderImpl(key).readString(location.value) + "\\";
+        const std::string folder = windows::registry::RegistryReaderImpl(key).readString(location.value);
+        // An empty setting would make the drive's root the Startup folder.
+        if (folder.empty())
+            throw AutostartDatabaseException("The location of the Startup folder is empty. Entry: " + key.getPath() +
+                                             "\\" + location.value);
+        _folder = folder + "\\";
     } catch (const exceptions::Exception& e) {
         _working = false;
         _reason = e.getMessage();
@@ -56,40 +95,52 @@ std::vector<StartupItem> AutostartDatabase::listFolder(const std::string& folder
         throw AutostartDatabaseException("The autostart startup database isn't working. Reason: " +
                                          _reason);
     std::vector<StartupItem> items;
-    for (const std::string& path : WindowsFileHelper::getFirstLevelFiles(folder, "*.*")) {
-        std::string target;
-        if (WindowsFileHelper::isShortcut(path)) {
-            try {
-                target = WindowsFileHelper::extractPathFromShortcut(nullptr, path);
-            } catch (const windows::file::CouldNotExtractPathFromShourcutException&) {
-                continue; // a shortcut that leads nowhere is no entry
-            }
-        } else if (WindowsFileHelper::isExecutable(path)) {
-            target = path;
-        } else {
-            continue;
-        }
-        items.emplace_back(_type, state, ArgumentParserHelpers::getFileName(path), target);
-    }
+    for (const platform::FoundFile& file : WindowsFileHelper::getFirstLevelEntries(folder, "*.*"))
+        if (startsAtSignIn(file))
+            items.emplace_back(_type, state, file.name, commandOf(folder + file.name, file.name));
     return items;
 }
 
 std::vector<StartupItem> AutostartDatabase::getItems()
 {
-    std::vector<StartupItem> enabled = listFolder(_folder, StartupConstants::ENABLED);
-    const std::vector<StartupItem> disabled = listFolder(_disabledFolder, StartupConstants::DISABLED);
-    // A file that is active again wins over its disabled copy.
-    for (const StartupItem& item : enabled)
-        if (std::find(disabled.begin(), disabled.end(), item) != disabled.end())
-            WindowsFileHelper::deleteFile(_disabledFolder + item.getValue());
-    const std::vector<StartupItem> stillDisabled =
-        listFolder(_disabledFolder, StartupConstants::DISABLED);
-    enabled.insert(enabled.end(), stillDisabled.begin(), stillDisabled.end());
-    return enabled;
+    _problem.clear();
+    std::vector<StartupItem> items = listFolder(_folder, StartupConstants::ENABLED);
+    std::vector<StartupItem> disabled;
+    try {
+        disabled = listFolder(_disabledFolder, StartupConstants::DISABLED);
+    } catch (const exceptions::Exception& e) {
+        // The active entries are still what Windows starts; only the disabled side is unknown.
+        _problem = "The disabled entries of this folder could not be listed.\n\n" + e.getMessage();
+        return items;
+    }
+    std::set<std::string> active;
+    for (const StartupItem& item : items)
+        active.insert(lower(item.getValue()));
+    for (StartupItem& item : disabled) {
+        // A copy that is active again with the same bytes adds nothing; one that differs is
+        // kept and shown, so nothing is lost.
+        if (active.count(lower(item.getValue())) && sameBytes(item.getValue()))
+            continue;
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+bool AutostartDatabase::sameBytes(const std::string& name) const
+{
+    try {
+        return io::file::FileHelper::loadFile(_folder + name) == io::file::FileHelper::loadFile(_disabledFolder + name);
+    } catch (const exceptions::Exception&) {
+        return false;
+    }
 }
 
 void AutostartDatabase::enable(const StartupItem& item)
 {
+    if (WindowsFileHelper::exists(_folder + item.getValue()))
+        throw AutostartDatabaseException("The Startup folder already holds a file named " + item.getValue() +
+                                         ", so the disabled one is left where it is. Rename or delete one of "
+                                         "them first.\nFolder: " + _folder);
     WindowsFileHelper::moveFile(_disabledFolder + item.getValue(), _folder + item.getValue());
 }
 
@@ -100,9 +151,17 @@ void AutostartDatabase::disable(const StartupItem& item)
 
 void AutostartDatabase::remove(const StartupItem& item)
 {
-    for (const std::string& folder : {_folder, _disabledFolder})
-        if (io::file::FileHelper::fileExists(folder + item.getValue()))
-            WindowsFileHelper::deleteFile(folder + item.getValue());
+    const std::string& name = item.getValue();
+    if (item.getInitialState() == StartupConstants::DISABLED) {
+        if (WindowsFileHelper::exists(_disabledFolder + name))
+            WindowsFileHelper::deleteFile(_disabledFolder + name);
+        return;
+    }
+    // A disabled copy with the same bytes was never shown; it goes with the entry.
+    if (WindowsFileHelper::exists(_disabledFolder + name) && sameBytes(name))
+        WindowsFileHelper::deleteFile(_disabledFolder + name);
+    if (WindowsFileHelper::exists(_folder + name))
+        WindowsFileHelper::deleteFile(_folder + name);
 }
 
 } // namespace products::bootwarden::database

@@ -25,11 +25,13 @@ public:
     std::vector<StartupItem> getItems() override;
     void enable(const StartupItem& item) override;
     void disable(const StartupItem& item) override;
+    // Deletes the file the entry stands for (and an identical disabled copy of an active one).
     void remove(const StartupItem& item) override;
     int getType() const override { return _type; }
     bool isWorking() const override { return _working; }
+    std::string getProblem() const override { return _problem; }
 
-    // The programs and resolved shortcuts directly in folder, each in the given state.
+    // The files directly in folder that Windows starts at sign-in, each in the given state.
     virtual std::vector<StartupItem> listFolder(const std::string& folder, int state);
 
 private:
@@ -40,12 +42,15 @@ private:
     };
 
     static FolderLocation getFolderLocation(int type);
+    // Whether the active file and the disabled one of that name hold the same bytes.
+    bool sameBytes(const std::string& name) const;
 
     std::string _reason;
     std::string _folder;
     int _type;
     std::string _disabledFolder;
     bool _working;
+    std::string _problem;
 };
 
 } // namespace products::bootwarden::database

@@ -2,6 +2,7 @@
 
 #include "products/bootwarden/StartupItem.h"
 
+#include <string>
 #include <vector>
 
 namespace products::bootwarden::database {
@@ -17,6 +18,8 @@ public:
     virtual void remove(const StartupItem& item) = 0;
     virtual int getType() const = 0;
     virtual bool isWorking() const = 0;
+    // What went wrong in the last listing that still listed entries; empty when nothing did.
+    virtual std::string getProblem() const { return std::string(); }
 };
 
 } // namespace products::bootwarden::database

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using products::bootwarden::StartupItem;
 using products::bootwarden::database::AutostartDatabase;
 using products::bootwarden::database::AutostartDatabaseException;
@@ -34,19 +36,29 @@ protected:
     void SetUp() override { ::CreateDirectoryA(startup.c_str(), nullptr); }
 };
 
-TEST_F(AutostartDatabaseTest, ListsProgramsAndResolvableShortcutsOnly)
+TEST_F(AutostartDatabaseTest, ListsEveryFileWindowsStartsByItsRealName)
 {
     writeFile(dir.file("tool.exe"), "MZ");
-    createShortcut(startup + "a.lnk", dir.file("tool.exe"));
-    const std::string target = WindowsFileHelper::extractPathFromShortcut(nullptr, startup + "a.lnk");
-    for (const char* name : {"b.exe", "c.txt", "D.EXE"})
-        writeFile(startup + name, "MZ");
-    writeFile(startup + "broken.lnk", "not a link");
-    ::CreateDirectoryA((startup + "e.exe").c_str(), nullptr);
+    createShortcut(startup + "Link.LNK", dir.file("tool.exe"), "/tray");
+    const std::string started[] = {"TOOL.EXE", "a.com", "b.Bat", "start-vpn.cmd", "s.scr", "p.pif", "v.vbs",
+                                   "e.VBE", "j.js", "k.jse", "w.wsf", "h.wsh", "Dashboard.url", "App.appref-ms",
+                                   "Setup.exe (2).exe", "broken.lnk"};
+    for (const std::string& name : started)
+        if (name != "Link.LNK")
+            writeFile(startup + name, "x");
+    for (const char* ignored : {"readme.txt", "desktop.ini", "Setup.exe (2)", "notes"})
+        writeFile(startup + ignored, "x");
+    writeFile(startup + "hidden.exe", "MZ");
+    ::SetFileAttributesA((startup + "hidden.exe").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    ::CreateDirectoryA((startup + "folder.exe").c_str(), nullptr);
+
     AutostartDatabase database(USER_STARTUP, cuas);
     EXPECT_TRUE(ScratchDirectory::exists(cuas)) << "the folder of disabled files is made at once";
-    EXPECT_EQ((std::vector<std::string>{"0 a.lnk=" + target, "0 b.exe=" + startup + "b.exe"}),
-              describe(database.getItems()));
+    std::vector<std::string> expected{"0 Link.LNK=" + dir.file("tool.exe") + " /tray"};
+    for (const std::string& name : started)
+        expected.push_back("0 " + name + "=" + startup + name); // a broken shortcut is there all the same
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(expected, describe(database.getItems()));
     EXPECT_EQ(USER_STARTUP, database.getItems()[0].getType());
 }
 
@@ -55,41 +67,51 @@ TEST_F(AutostartDatabaseTest, DisableMovesFilesAsideAndEnableBringsThemBackUncha
     writeFile(startup + "b.exe", "MZ program");
     createShortcut(startup + "a.lnk", "C:\\windows\\system32\\notepad.exe");
     const std::string linkBytes = readFile(startup + "a.lnk");
-    const std::string target = WindowsFileHelper::extractPathFromShortcut(nullptr, startup + "a.lnk");
     const CurrentDirectory current(dir.path());
     AutostartDatabase database(USER_STARTUP, ".\\cuas\\");
     for (const StartupItem& item : database.getItems())
         database.disable(item);
-    EXPECT_EQ((std::vector<std::string>{"1 a.lnk=" + target, "1 b.exe=.\\cuas\\b.exe"}), describe(database.getItems()));
+    EXPECT_EQ((std::vector<std::string>{"1 a.lnk=C:\\windows\\system32\\notepad.exe", "1 b.exe=.\\cuas\\b.exe"}), describe(database.getItems()));
     EXPECT_TRUE(ScratchDirectory::exists(cuas + "b.exe"));
 
     for (const StartupItem& item : database.getItems())
         database.enable(item);
     EXPECT_EQ("MZ program", readFile(startup + "b.exe"));
     EXPECT_EQ(linkBytes, readFile(startup + "a.lnk"));
-
-    writeFile(cuas + "b.exe", "taken");
-    EXPECT_THROW(database.enable(StartupItem(USER_STARTUP, 1, "b.exe", "")), windows::file::CouldNotMoveFileException);
-    EXPECT_EQ("MZ program", readFile(startup + "b.exe"));
 }
 
-TEST_F(AutostartDatabaseTest, AnActiveFileWinsOverItsDisabledCopyAndRemoveDeletesBoth)
+TEST_F(AutostartDatabaseTest, AFileBackUnderItsNameNeverCostsTheDisabledCopy)
 {
     AutostartDatabase database(USER_STARTUP, cuas);
-    writeFile(startup + "b.exe", "active");
-    writeFile(cuas + "b.exe", "disabled");
-    writeFile(startup + "B2.exe", "active");
-    writeFile(cuas + "b2.exe", "disabled, other case");
-    EXPECT_EQ((std::vector<std::string>{"0 B2.exe=" + startup + "B2.exe", "0 b.exe=" + startup + "b.exe",
-                                        "1 b2.exe=" + cuas + "b2.exe"}),
-              describe(database.getItems()));
-    EXPECT_FALSE(ScratchDirectory::exists(cuas + "b.exe"));
+    writeFile(startup + "same.exe", "same");
+    writeFile(cuas + "same.exe", "same");
+    writeFile(startup + "Newer.exe", "version 2");
+    writeFile(cuas + "newer.exe", "version 1");
+    EXPECT_EQ((std::vector<std::string>{"0 Newer.exe=" + startup + "Newer.exe", "0 same.exe=" + startup + "same.exe",
+                                        "1 newer.exe=" + cuas + "newer.exe"}),
+              describe(database.getItems()))
+        << "an identical copy adds nothing; a different one is shown";
+    EXPECT_EQ("same", readFile(cuas + "same.exe")) << "listing removes nothing";
+    EXPECT_EQ("version 1", readFile(cuas + "newer.exe"));
 
-    writeFile(cuas + "B2.exe", "disabled");
-    database.remove(StartupItem(USER_STARTUP, 0, "B2.exe", ""));
-    EXPECT_FALSE(ScratchDirectory::exists(startup + "B2.exe"));
-    EXPECT_FALSE(ScratchDirectory::exists(cuas + "B2.exe"));
-    database.remove(StartupItem(USER_STARTUP, 0, "B2.exe", "")); // in neither folder: nothing
+    EXPECT_THROW(database.enable(StartupItem(USER_STARTUP, 1, "newer.exe", "")), AutostartDatabaseException)
+        << "the name is taken";
+    EXPECT_EQ("version 2", readFile(startup + "Newer.exe"));
+
+    database.remove(StartupItem(USER_STARTUP, 0, "same.exe", ""));
+    EXPECT_FALSE(ScratchDirectory::exists(startup + "same.exe"));
+    EXPECT_FALSE(ScratchDirectory::exists(cuas + "same.exe")) << "the identical copy goes with it";
+    database.remove(StartupItem(USER_STARTUP, 1, "newer.exe", ""));
+    EXPECT_FALSE(ScratchDirectory::exists(cuas + "newer.exe"));
+    EXPECT_EQ("version 2", readFile(startup + "Newer.exe")) << "the active file is another entry";
+
+    writeFile(startup + "locked.exe", "x");
+    platform::ScopedOverride unreadable(&platform::Win32Api::openInputStream,
+                                        [](std::ifstream& stream, const std::string&, std::ios::openmode) {
+                                            stream.setstate(std::ios::failbit);
+                                        });
+    database.remove(StartupItem(USER_STARTUP, 0, "locked.exe", ""));
+    EXPECT_FALSE(ScratchDirectory::exists(startup + "locked.exe")) << "a file that cannot be read is there all the same";
 }
 
 TEST_F(AutostartDatabaseTest, AFolderThatCannotBeFoundOrListedFailsTheListing)
@@ -102,6 +124,22 @@ TEST_F(AutostartDatabaseTest, AFolderThatCannotBeFoundOrListedFailsTheListing)
                   "the value doesn't exist. Entry: HKEY_CURRENT_USER\\" + SHELL_FOLDERS_KEY + "\\Startup\n\n" +
                       SystemErrors::map(ERROR_FILE_NOT_FOUND),
                   messageOf<AutostartDatabaseException>([&database] { database.getItems(); }));
+    }
+    {
+        ScopedRegistryValue empty(HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, STARTUP_VALUE, "");
+        AutostartDatabase database(USER_STARTUP, cuas);
+        EXPECT_FALSE(database.isWorking()) << "an empty setting is no folder, least of all the drive's root";
+        EXPECT_EQ("The autostart startup database isn't working. Reason: The location of the Startup folder is "
+                  "empty. Entry: HKEY_CURRENT_USER\\" + SHELL_FOLDERS_KEY + "\\Startup",
+                  messageOf<AutostartDatabaseException>([&database] { database.getItems(); }));
+    }
+    {
+        // A file where the folder of disabled files belongs hides nothing that is active.
+        writeFile(startup + "a.exe", "MZ");
+        writeFile(dir.file("lmas"), "not a folder");
+        AutostartDatabase database(USER_STARTUP, dir.file("lmas\\"));
+        EXPECT_EQ(std::vector<std::string>{"0 a.exe=" + startup + "a.exe"}, describe(database.getItems()));
+        EXPECT_EQ(0u, database.getProblem().find("The disabled entries of this folder could not be listed.\n\n"));
     }
     ScopedRegistryValue elsewhere(HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, STARTUP_VALUE, dir.file("nowhere").c_str());
     AutostartDatabase database(USER_STARTUP, cuas);
