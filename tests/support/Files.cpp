@@ -20,6 +20,16 @@ std::string readFile(const std::string& path)
     return contents.str();
 }
 
+std::string awaitLine(const std::string& path)
+{
+    std::string line;
+    for (int i = 0; i < 100 && (line.empty() || line.back() != '\n'); ++i) {
+        ::Sleep(100);
+        line = readFile(path);
+    }
+    return line;
+}
+
 void createShortcut(const std::string& linkPath, const std::string& target, const std::string& arguments)
 {
     IShellLinkA* link = nullptr;

@@ -35,6 +35,7 @@ struct ScriptedDatabase : products::bootwarden::database::StartupDatabase {
     void enable(const StartupItem& item) override { record("enable", item); }
     void disable(const StartupItem& item) override { record("disable", item); }
     void remove(const StartupItem& item) override { record("remove", item); }
+    void run(const StartupItem& item) override { record("run", item); }
     int getType() const override { return type; }
     bool isWorking() const override { return true; }
     std::string getProblem() const override { return problem; }

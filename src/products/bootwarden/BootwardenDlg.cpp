@@ -203,7 +203,7 @@ void BootwardenDlg::runCommand(StartupTree::Command command, HTREEITEM node)
                 _startupTree.remove(node);
             break;
         case StartupTree::Command::Run:
-            ProcessHelper::start(_startupTree.commandLine(node));
+            _startupTree.run(node);
             break;
         case StartupTree::Command::Info:
             _reporter->showInformation(_startupTree.information(node));

@@ -50,6 +50,11 @@ bool StartupInterface::enable(const StartupItem& item)
     return apply(&database::StartupDatabase::enable, item, "enabling");
 }
 
+bool StartupInterface::run(const StartupItem& item)
+{
+    return apply(&database::StartupDatabase::run, item, "starting");
+}
+
 bool StartupInterface::disable(const StartupItem& item)
 {
     return apply(&database::StartupDatabase::disable, item, "disabling");

@@ -31,6 +31,7 @@ public:
     bool remove(const StartupItem& item);
     bool enable(const StartupItem& item);
     bool disable(const StartupItem& item);
+    bool run(const StartupItem& item);
 
 private:
     using Operation = void (database::StartupDatabase::*)(const StartupItem&);

@@ -209,6 +209,11 @@ void StartupTree::toggle(Node node)
     setEnabled(node, entry(node).getState() == StartupConstants::DISABLED);
 }
 
+bool StartupTree::run(Node node)
+{
+    return _startup.run(_entries.get(node));
+}
+
 bool StartupTree::remove(Node node)
 {
     if (!_startup.remove(_entries.get(node)))

@@ -48,6 +48,8 @@ public:
 
     void setEnabled(Node node, bool enabled);
     void toggle(Node node);
+    // Starts the entry now; a failure has been reported.
+    bool run(Node node);
     // Deletes the entry from its location; its leaf goes only when that worked.
     bool remove(Node node);
     // Applies every pending change through the facade. An applied change is no longer

@@ -40,8 +40,15 @@ void ProcessHelper::createProcess(const std::string& commandLine)
 
 void ProcessHelper::start(const std::string& command)
 {
-    if (WindowsFileHelper::isExecutable(command))
+    try {
         createProcess(command);
-    else
-        shellExecute(command, "open");
+    } catch (const CouldNotCreateProcessException& noProgram) {
+        // No program by the system's rules: a document or an address opens through the shell;
+        // if that fails too, why the program could not be started is the better answer.
+        try {
+            shellExecute(command, "open");
+        } catch (const CouldNotShellExecuteException&) {
+            throw noProgram;
+        }
+    }
 }

@@ -25,6 +25,8 @@ public:
     static void shellExecute(const std::string& command, const std::string& operation);
     // Starts the command line as a new process; the system decides which program it names.
     static void createProcess(const std::string& commandLine);
-    // An entry's command: a program as a new process, anything else opened through the shell.
+    // A command line as the system starts it: the program it names, found by the system's
+    // rules, with its arguments; a command that names no program (a document, an address)
+    // opened through the shell.
     static void start(const std::string& command);
 };

@@ -158,7 +158,7 @@ TEST_F(BootwardenDlgTest, ClicksKeysAndMenusWorkTheEntries)
     platform::ScopedOverride shell(&platform::Win32Api::ShellExecuteU,
                                    [&started](HWND, const std::string& verb, const std::string& file) {
                                        started.push_back(verb + " " + file);
-                                       return reinterpret_cast<HINSTANCE>(42);
+                                       return reinterpret_cast<HINSTANCE>(file.rfind("file://", 0) == 0 ? 42 : SE_ERR_FNF);
                                    });
     platform::ScopedOverride create(&platform::Win32Api::CreateProcessU, failing(FALSE, ERROR_FILE_NOT_FOUND));
     const INT_PTR result = run([this](HWND dialog, const TreeView& tree) {
@@ -227,9 +227,12 @@ TEST_F(BootwardenDlgTest, ClicksKeysAndMenusWorkTheEntries)
         press(dialog, IDCANCEL);
     });
     EXPECT_EQ(IDCANCEL, result);
-    EXPECT_EQ((std::vector<std::string>{"open file://" + dir.path() + "manual.html"}), started);
+    EXPECT_EQ((std::vector<std::string>{"open C:\\windows\\system32\\notepad.exe /x", "open file://" + dir.path() + "manual.html"}),
+              started)
+        << "what is no program goes to the shell";
     ASSERT_EQ(4u, boxes.boxes().size());
-    EXPECT_EQ(0u, boxes.boxes()[0].text.find("Couldn't create the process 'C:\\windows\\system32\\notepad.exe /x'"));
+    EXPECT_EQ(0u, boxes.boxes()[0].text.find("Error while starting an entry.\n\nType: 5\nState: 0\nValue: Tool\n"));
+    EXPECT_NE(std::string::npos, boxes.boxes()[0].text.find("Couldn't create the process 'C:\\windows\\system32\\notepad.exe /x'"));
     EXPECT_EQ("Bootwarden Center Error", boxes.boxes()[0].title);
     EXPECT_EQ(0u, boxes.boxes()[1].text.find("General Information:\nEntries under this key will be executed from the registry"));
     EXPECT_EQ("Couldn't launch your browser with the help file.\nError when trying to run command (ShellExecute) file://" +

@@ -13,17 +13,6 @@ namespace {
 using windows::process::CouldNotCreateProcessException;
 using windows::process::CouldNotShellExecuteException;
 
-// A started program runs on its own; give it up to ten seconds to write its line.
-std::string awaitTrace(const std::string& path)
-{
-    std::string trace;
-    for (int i = 0; i < 100 && (trace.empty() || trace.back() != '\n'); ++i) {
-        ::Sleep(100);
-        trace = readFile(path);
-    }
-    return trace;
-}
-
 class ProcessHelperTest : public testing::Test {
 protected:
     ScratchDirectory dir{"process_helper"};
@@ -39,7 +28,7 @@ TEST_F(ProcessHelperTest, StartsAQuotedProgramWithItsArgumentsAndClosesItsHandle
     const std::string trace = dir.file("created.txt");
     ProcessHelper::createProcess("\"C:\\windows\\system32\\cmd.exe\" /c echo started> \"" + trace + "\"");
     EXPECT_EQ(2, closed);
-    EXPECT_EQ("started\r\n", awaitTrace(trace));
+    EXPECT_EQ("started\r\n", awaitLine(trace));
 }
 
 TEST_F(ProcessHelperTest, ProcessFailuresNameTheDirectoryAndTheError)
@@ -62,7 +51,7 @@ TEST_F(ProcessHelperTest, TheShellOpensDocumentsOrSaysWhyNot)
     const std::string trace = dir.file("opened.txt");
     writeFile(dir.file("opened.bat"), "@echo opened> \"" + trace + "\"\r\n");
     ProcessHelper::shellExecute(dir.file("opened.bat"), "open");
-    EXPECT_EQ("opened\r\n", awaitTrace(trace));
+    EXPECT_EQ("opened\r\n", awaitLine(trace));
     EXPECT_THROW(ProcessHelper::shellExecute(dir.file("missing.txt"), "open"), CouldNotShellExecuteException);
 
     platform::ScopedOverride shell(&platform::Win32Api::ShellExecuteU,
@@ -71,9 +60,22 @@ TEST_F(ProcessHelperTest, TheShellOpensDocumentsOrSaysWhyNot)
                   SystemErrors::map(ERROR_FILE_NOT_FOUND),
               messageOf<CouldNotShellExecuteException>(
                   [] { ProcessHelper::shellExecute("C:\\nowhere\\doc.txt /p", "open"); }));
-    // An entry that names no program goes to the shell; a program is never handed to it.
-    EXPECT_THROW(ProcessHelper::start("C:\\nowhere\\doc.txt"), CouldNotShellExecuteException);
-    EXPECT_THROW(ProcessHelper::start("C:\\nowhere\\tool.exe"), CouldNotCreateProcessException);
+}
+
+TEST_F(ProcessHelperTest, StartsACommandLineAsWindowsDoesAtSignIn)
+{
+    // Unquoted, with backslashes in its arguments: the system finds the program all the same.
+    const std::string trace = dir.file("started.txt");
+    ProcessHelper::start("C:\\windows\\system32\\cmd.exe /c echo C:\\a\\b> \"" + trace + "\"");
+    EXPECT_EQ("C:\\a\\b\r\n", awaitLine(trace));
+    // A document is no program: the shell opens it.
+    const std::string opened = dir.file("opened.txt");
+    writeFile(dir.file("document.bat"), "@echo opened> \"" + opened + "\"\r\n");
+    ProcessHelper::start(dir.file("document.bat"));
+    EXPECT_EQ("opened\r\n", awaitLine(opened));
+    // Neither: why the program could not be started.
+    EXPECT_EQ(0u, messageOf<CouldNotCreateProcessException>([] { ProcessHelper::start("C:\\nowhere\\tool.exe /x"); })
+                      .find("Couldn't create the process 'C:\\nowhere\\tool.exe /x'"));
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "util/assertion/Assertion.h"
 #include "util/parser/ArgumentParserHelpers.h"
 #include "windows/file/WindowsFileHelper.h"
+#include "windows/process/ProcessHelper.h"
 #include "windows/registry/RegistryHelpers.h"
 #include "windows/registry/RegistryKeyImpl.h"
 #include "windows/registry/RegistryReaderImpl.h"
@@ -147,6 +148,12 @@ void AutostartDatabase::enable(const StartupItem& item)
 void AutostartDatabase::disable(const StartupItem& item)
 {
     WindowsFileHelper::moveFile(_folder + item.getValue(), _disabledFolder + item.getValue());
+}
+
+void AutostartDatabase::run(const StartupItem& item)
+{
+    const bool disabled = item.getInitialState() == StartupConstants::DISABLED;
+    ProcessHelper::shellExecute((disabled ? _disabledFolder : _folder) + item.getValue(), "open");
 }
 
 void AutostartDatabase::remove(const StartupItem& item)

@@ -27,6 +27,8 @@ public:
     void disable(const StartupItem& item) override;
     // Deletes the file the entry stands for (and an identical disabled copy of an active one).
     void remove(const StartupItem& item) override;
+    // Opens the file through the shell, as Windows does at sign-in (a shortcut with its arguments).
+    void run(const StartupItem& item) override;
     int getType() const override { return _type; }
     bool isWorking() const override { return _working; }
     std::string getProblem() const override { return _problem; }

@@ -4,7 +4,9 @@
 #include "products/bootwarden/StartupConstants.h"
 #include "products/bootwarden/database/RegistryBackup.h"
 #include "util/assertion/Assertion.h"
+#include "windows/process/ProcessHelper.h"
 #include "windows/registry/RegistryException.h"
+#include "windows/registry/RegistryHelpers.h"
 #include "windows/registry/RegistryKeyImpl.h"
 #include "windows/registry/RegistryReaderImpl.h"
 #include "windows/registry/RegistryWriterImpl.h"
@@ -130,6 +132,11 @@ void RegistryDatabase::disable(const StartupItem& item)
         _backup->remove(item);
         throw;
     }
+}
+
+void RegistryDatabase::run(const StartupItem& item)
+{
+    ProcessHelper::start(windows::registry::RegistryHelpers::expandEnvironmentStrings(item.getData()));
 }
 
 void RegistryDatabase::remove(const StartupItem& item)

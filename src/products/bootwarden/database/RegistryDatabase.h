@@ -34,6 +34,9 @@ public:
     void disable(const StartupItem& item) override;
     // Deletes the value and any stored copy; a stored copy is dropped from the data file at once.
     void remove(const StartupItem& item) override;
+    // The command line, its environment variables expanded, as a new process; a document or
+    // an address through the shell.
+    void run(const StartupItem& item) override;
     int getType() const override { return _type; }
     bool isWorking() const override { return true; }
 

@@ -16,6 +16,8 @@ public:
     virtual void enable(const StartupItem& item) = 0;
     virtual void disable(const StartupItem& item) = 0;
     virtual void remove(const StartupItem& item) = 0;
+    // Starts the entry now, as Windows starts it at sign-in.
+    virtual void run(const StartupItem& item) = 0;
     virtual int getType() const = 0;
     virtual bool isWorking() const = 0;
     // What went wrong in the last listing that still listed entries; empty when nothing did.

@@ -80,6 +80,18 @@ TEST_F(AutostartDatabaseTest, DisableMovesFilesAsideAndEnableBringsThemBackUncha
     EXPECT_EQ(linkBytes, readFile(startup + "a.lnk"));
 }
 
+TEST_F(AutostartDatabaseTest, RunOpensTheFileAsSignInDoesShortcutArgumentsIncluded)
+{
+    const std::string script = dir.file("script.txt"), link = dir.file("link.txt");
+    writeFile(startup + "start-vpn.cmd", "@echo script> \"" + script + "\"\r\n");
+    createShortcut(startup + "Echo.lnk", "C:\\windows\\system32\\cmd.exe", "/c echo shortcut> \"" + link + "\"");
+    AutostartDatabase database(USER_STARTUP, cuas);
+    database.run(StartupItem(USER_STARTUP, 0, "start-vpn.cmd", ""));
+    database.run(StartupItem(USER_STARTUP, 0, "Echo.lnk", ""));
+    EXPECT_EQ("script\r\n", awaitLine(script));
+    EXPECT_EQ("shortcut\r\n", awaitLine(link));
+}
+
 TEST_F(AutostartDatabaseTest, AFileBackUnderItsNameNeverCostsTheDisabledCopy)
 {
     AutostartDatabase database(USER_STARTUP, cuas);
