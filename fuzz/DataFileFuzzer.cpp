@@ -3,6 +3,7 @@
 #include "util/assertion/AssertionListener.h"
 #include "util/assertion/AssertionListenerRegistration.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -21,10 +22,17 @@ public:
     void assertionFailed(const std::string&) override {}
 };
 
-bool same(const std::vector<StartupItem>& a, const std::vector<StartupItem>& b)
+// The same entries with the same fields; entries of locations older versions do not know come
+// after the others, so the order within the file is not compared.
+bool same(std::vector<StartupItem> a, std::vector<StartupItem> b)
 {
     if (a.size() != b.size())
         return false;
+    const auto byLocationAndName = [](const StartupItem& x, const StartupItem& y) {
+        return std::make_pair(x.getType(), x.getValue()) < std::make_pair(y.getType(), y.getValue());
+    };
+    std::sort(a.begin(), a.end(), byLocationAndName);
+    std::sort(b.begin(), b.end(), byLocationAndName);
     for (std::size_t i = 0; i < a.size(); ++i)
         if (a[i] != b[i] || a[i].getState() != b[i].getState() || a[i].getData() != b[i].getData() ||
             a[i].getValueType() != b[i].getValueType() || a[i].getRawData() != b[i].getRawData())

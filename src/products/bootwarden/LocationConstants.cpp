@@ -11,5 +11,6 @@ const std::string RUN_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const std::string RUN_ONCE_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 const std::string RUN_ONCE_EX_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx";
 const std::string RUN_SERVICES_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\RunServices";
+const std::string POLICY_RUN_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run";
 const std::string RUN_SERVICES_ONCE_KEY =
     "Software\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnce";

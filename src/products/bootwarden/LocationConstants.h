@@ -13,3 +13,4 @@ extern const std::string RUN_ONCE_KEY;
 extern const std::string RUN_ONCE_EX_KEY;
 extern const std::string RUN_SERVICES_KEY;
 extern const std::string RUN_SERVICES_ONCE_KEY;
+extern const std::string POLICY_RUN_KEY;

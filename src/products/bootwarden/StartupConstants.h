@@ -29,13 +29,20 @@ public:
     static constexpr std::int32_t LOCAL_MACHINE_RUN_32 = 11;
     static constexpr std::int32_t LOCAL_MACHINE_RUN_ONCE_32 = 12;
     static constexpr std::int32_t LOCAL_MACHINE_RUN_ONCE_EX_32 = 13;
-    static constexpr std::int32_t LOCATION_TYPES = 14;
+    // The Run keys that the system's policies fill; older versions know nothing of them, so
+    // their disabled entries live in the extension block alone.
+    static constexpr std::int32_t LOCAL_MACHINE_POLICY_RUN = 14;
+    static constexpr std::int32_t LOCAL_MACHINE_POLICY_RUN_32 = 15;
+    static constexpr std::int32_t CURRENT_USER_POLICY_RUN = 16;
+    static constexpr std::int32_t LOCATION_TYPES = 17;
+    static constexpr std::int32_t NO_RECORD = -1;
 
-    // The type a record of the data file carries for a location.
+    // The type a record of the data file carries for a location, or NO_RECORD.
     static constexpr std::int32_t recordType(std::int32_t type)
     {
-        return type >= LOCAL_MACHINE_RUN_32 && type <= LOCAL_MACHINE_RUN_ONCE_EX_32 ? type - LOCAL_MACHINE_RUN_32
-                                                                                     : type;
+        if (type >= LOCAL_MACHINE_POLICY_RUN)
+            return NO_RECORD;
+        return type >= LOCAL_MACHINE_RUN_32 ? type - LOCAL_MACHINE_RUN_32 : type;
     }
 
     // The registry value types a command line can have (REG_SZ and REG_EXPAND_SZ); every other

@@ -82,7 +82,10 @@ std::string StartupItem::serialize() const
     check(_state == StartupConstants::DISABLED, "_state == StartupConstants::DISABLED", SOURCE, __LINE__);
     std::string record;
     record.reserve(recordSize());
-    LittleEndian::appendWord(record, static_cast<std::uint32_t>(StartupConstants::recordType(_type)));
+    // A location older versions do not know is named as itself; such records go where they
+    // never look.
+    const std::int32_t recordType = StartupConstants::recordType(_type);
+    LittleEndian::appendWord(record, static_cast<std::uint32_t>(recordType == StartupConstants::NO_RECORD ? _type : recordType));
     LittleEndian::appendWord(record, static_cast<std::uint32_t>(_state));
     record.append(_value.c_str(), std::strlen(_value.c_str()) + 1);
     record.append(_data.c_str(), std::strlen(_data.c_str()) + 1);

@@ -35,6 +35,9 @@ private:
     database::RegistryDatabase _machineRun32;
     database::RegistryDatabase _machineRunOnce32;
     database::RegistryDatabase _machineRunOnceEx32;
+    database::RegistryDatabase _machinePolicyRun;
+    database::RegistryDatabase _machinePolicyRun32;
+    database::RegistryDatabase _userPolicyRun;
     database::AutostartDatabase _commonStartup;
     database::AutostartDatabase _userStartup;
 };

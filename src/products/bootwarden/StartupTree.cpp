@@ -33,6 +33,10 @@ const char* const RUN_ONCE_TEXT =
     "Each time the system boots, it executes all commands stored under this key, then removes "
     "them. Typical candidates are setup programs that require that you reboot your system to "
     "continue the installation.";
+const char* const POLICY_RUN_TEXT =
+    "Each time a user signs in, the system executes all commands stored under this key, which "
+    "the system's policies fill. Administrators place programs here, and so do programs that want "
+    "to be hard to find.";
 const char* const AUTOSTART_ALL_USERS_TEXT = "Each time the system boots, it runs all executables "
                                              "stored under this directory. These are executed for "
                                              "all users.";
@@ -71,8 +75,11 @@ const Location LOCATIONS[] = {
     {"Run (32-bit)", 2, StartupConstants::LOCAL_MACHINE_RUN_32, RUN_TEXT},
     {"Run Once (32-bit)", 2, StartupConstants::LOCAL_MACHINE_RUN_ONCE_32, RUN_ONCE_TEXT},
     {"Run Once Ex (32-bit)", 2, StartupConstants::LOCAL_MACHINE_RUN_ONCE_EX_32, RUN_ONCE_TEXT},
+    {"Policies Run", 2, StartupConstants::LOCAL_MACHINE_POLICY_RUN, POLICY_RUN_TEXT},
+    {"Policies Run (32-bit)", 2, StartupConstants::LOCAL_MACHINE_POLICY_RUN_32, POLICY_RUN_TEXT},
     {"Run", 3, StartupConstants::CURRENT_USER_RUN, RUN_TEXT},
     {"Run Once", 3, StartupConstants::CURRENT_USER_RUN_ONCE, RUN_ONCE_TEXT},
+    {"Policies Run", 3, StartupConstants::CURRENT_USER_POLICY_RUN, POLICY_RUN_TEXT},
     {"All users", 1, StartupConstants::COMMON_STARTUP, AUTOSTART_ALL_USERS_TEXT},
     {"Current user", 1, StartupConstants::USER_STARTUP, AUTOSTART_CURRENT_USER_TEXT},
 };

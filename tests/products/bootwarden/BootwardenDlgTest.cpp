@@ -119,10 +119,12 @@ TEST_F(BootwardenDlgTest, StartsCollapsedWithEveryLocationAndEntry)
         EXPECT_EQ((std::vector<std::string>{"Autostart", "Registry"}), tree.children(nullptr));
         EXPECT_FALSE(tree.expanded(TreeView_GetRoot(tree.handle()))) << "the tree starts collapsed";
         EXPECT_TRUE(::GetWindowLongA(tree.handle(), GWL_STYLE) & TVS_SHOWSELALWAYS);
-        EXPECT_EQ((std::vector<std::string>{"Run", "Run (32-bit)", "Run Once", "Run Once (32-bit)", "Run Once Ex",
-                                            "Run Once Ex (32-bit)"}),
+        EXPECT_EQ((std::vector<std::string>{"Policies Run", "Policies Run (32-bit)", "Run", "Run (32-bit)", "Run Once",
+                                            "Run Once (32-bit)", "Run Once Ex", "Run Once Ex (32-bit)"}),
                   tree.children(tree.find("Registry/All users")))
             << "64-bit Windows has a 32-bit view of the machine's keys";
+        EXPECT_EQ((std::vector<std::string>{"Policies Run", "Run", "Run Once"}),
+                  tree.children(tree.find("Registry/Current User")));
         EXPECT_EQ(std::vector<std::string>{"Tray"}, tree.children(tree.find("Registry/All users/Run (32-bit)")));
         EXPECT_EQ((std::vector<std::string>{"Empty", "Old", "Tool"}), tree.children(tree.find(USER_RUN)));
         EXPECT_EQ(1, tree.stateImage(tree.find(USER_RUN + "Tool")));

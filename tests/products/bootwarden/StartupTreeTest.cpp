@@ -36,7 +36,7 @@ public:
 
     Node insert(const std::string& text, Node parent, int image, int stateImage) override
     {
-        _items.push_back({text, static_cast<Item*>(parent), image, stateImage});
+        _items.push_back({text, static_cast<Item*>(parent), image, stateImage, false, {}});
         childrenOf(parent).push_back(&_items.back());
         return &_items.back();
     }

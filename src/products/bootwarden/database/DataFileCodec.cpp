@@ -54,8 +54,9 @@ public:
         return true;
     }
 
-    // The next record, when it is whole; valid when it is a disabled entry of a known location.
-    bool record(StartupItem& item, bool& valid)
+    // The next record, when it is whole; valid when it is a disabled entry of a known location
+    // (in the block, of any location).
+    bool record(StartupItem& item, bool& valid, bool anyLocation = false)
     {
         if (left() < RECORD_HEADER_SIZE)
             return false;
@@ -69,7 +70,8 @@ public:
         const auto state = static_cast<std::int32_t>(LittleEndian::readWord(_bytes.data() + _offset + WORD));
         const std::size_t valueStart = _offset + RECORD_HEADER_SIZE;
         // An empty name is a key's default value, which Windows starts like any other.
-        valid = type >= 0 && type < StartupConstants::MAX_TYPES && state == StartupConstants::DISABLED;
+        const std::int32_t limit = anyLocation ? StartupConstants::LOCATION_TYPES : StartupConstants::MAX_TYPES;
+        valid = type >= 0 && type < limit && state == StartupConstants::DISABLED;
         item = StartupItem(type, state, _bytes.substr(valueStart, valueEnd - valueStart),
                            _bytes.substr(valueEnd + 1, dataEnd - valueEnd - 1));
         _offset = dataEnd + 1;
@@ -87,8 +89,34 @@ struct Extension {
     std::optional<std::string> rawData;
 };
 
-// The block's entries, one per counted record; false when it is damaged.
-bool readExtension(Reader& reader, std::size_t records, std::vector<Extension>& entries)
+// The value type and registry bytes that follow a location or an entry in the block.
+bool readValue(Reader& fields, Extension& entry)
+{
+    std::uint32_t size = 0;
+    if (!fields.word(entry.valueType) || !fields.word(size))
+        return false;
+    if (size == NO_BYTES)
+        return true;
+    std::string raw;
+    if (!fields.bytes(size, raw))
+        return false;
+    entry.rawData = std::move(raw);
+    return true;
+}
+
+void appendValue(std::string& body, const StartupItem& item)
+{
+    LittleEndian::appendWord(body, item.getValueType());
+    const std::optional<std::string>& raw = item.getRawData();
+    LittleEndian::appendWord(body, raw ? static_cast<std::uint32_t>(raw->size()) : NO_BYTES);
+    if (raw)
+        body += *raw;
+}
+
+// The block's entries, one per counted record, and the entries of locations that have no
+// record; false when it is damaged.
+bool readExtension(Reader& reader, std::size_t records, std::vector<Extension>& entries,
+                   std::vector<StartupItem>& extras)
 {
     std::string mark, body;
     std::uint32_t length = 0, sum = 0;
@@ -101,17 +129,23 @@ bool readExtension(Reader& reader, std::size_t records, std::vector<Extension>& 
         return false;
     for (std::uint32_t i = 0; i < count; ++i) {
         Extension entry{};
-        std::uint32_t size = 0;
-        if (!fields.word(entry.location) || !fields.word(entry.valueType) || !fields.word(size) ||
-            entry.location >= static_cast<std::uint32_t>(StartupConstants::LOCATION_TYPES))
+        if (!fields.word(entry.location) || entry.location >= static_cast<std::uint32_t>(StartupConstants::LOCATION_TYPES) ||
+            !readValue(fields, entry))
             return false;
-        if (size != NO_BYTES) {
-            std::string raw;
-            if (!fields.bytes(size, raw))
-                return false;
-            entry.rawData = std::move(raw);
-        }
         entries.push_back(std::move(entry));
+    }
+    std::uint32_t extraCount = 0;
+    if (!fields.word(extraCount))
+        return false;
+    for (std::uint32_t i = 0; i < extraCount; ++i) {
+        StartupItem item;
+        bool ok = false;
+        Extension value{};
+        if (!fields.record(item, ok, true) || !readValue(fields, value) || !ok ||
+            StartupConstants::recordType(item.getType()) != StartupConstants::NO_RECORD)
+            return false;
+        extras.emplace_back(item.getType(), item.getState(), item.getValue(), item.getData(), value.valueType,
+                            std::move(value.rawData));
     }
     return fields.left() == 0;
 }
@@ -141,9 +175,11 @@ DataFileCodec::Contents DataFileCodec::decode(const std::string& bytes)
         valid.push_back(ok);
     }
     std::vector<Extension> extension;
-    if (contents.complete && reader.atMark() && !readExtension(reader, records.size(), extension)) {
+    std::vector<StartupItem> extras;
+    if (contents.complete && reader.atMark() && !readExtension(reader, records.size(), extension, extras)) {
         contents.complete = false;
         extension.clear();
+        extras.clear();
     }
     // Records an older version wrote past its count are entries too.
     if (contents.complete && extension.empty()) {
@@ -156,7 +192,11 @@ DataFileCodec::Contents DataFileCodec::decode(const std::string& bytes)
         }
     }
     std::set<std::pair<int, std::string>> seen;
-    contents.items.reserve(records.size());
+    contents.items.reserve(records.size() + extras.size());
+    for (StartupItem& extra : extras) {
+        records.push_back(std::move(extra));
+        valid.push_back(true);
+    }
     for (std::size_t i = 0; i < records.size(); ++i) {
         StartupItem& item = records[i];
         if (i < extension.size() &&
@@ -174,32 +214,34 @@ DataFileCodec::Contents DataFileCodec::decode(const std::string& bytes)
 
 std::string DataFileCodec::encode(const std::vector<StartupItem>& items)
 {
-    std::size_t size = 3 * WORD;
-    for (const StartupItem& item : items)
+    std::vector<const StartupItem*> counted, extras;
+    std::size_t size = 4 * WORD;
+    for (const StartupItem& item : items) {
+        (StartupConstants::recordType(item.getType()) == StartupConstants::NO_RECORD ? extras : counted).push_back(&item);
         size += 2 * (item.recordSize() + 3 * WORD) + (item.getRawData() ? item.getRawData()->size() : 0);
+    }
     std::string bytes;
     bytes.reserve(size);
-    LittleEndian::appendWord(bytes, static_cast<std::uint32_t>(items.size()));
-    const bool plain = std::all_of(items.begin(), items.end(), [](const StartupItem& item) {
-        return item.getType() < StartupConstants::MAX_TYPES && item.getValueType() == StartupConstants::TEXT_VALUE &&
-               !item.getRawData();
+    LittleEndian::appendWord(bytes, static_cast<std::uint32_t>(counted.size()));
+    for (const StartupItem* item : counted)
+        bytes += item->serialize();
+    const bool plain = extras.empty() && std::all_of(counted.begin(), counted.end(), [](const StartupItem* item) {
+        return item->getType() < StartupConstants::MAX_TYPES && item->getValueType() == StartupConstants::TEXT_VALUE &&
+               !item->getRawData();
     });
-    if (plain) {
-        for (const StartupItem& item : items)
-            bytes += item.serialize();
+    if (plain)
         return bytes; // what older versions wrote, to the byte
-    }
     std::string body;
     body.reserve(size - bytes.size());
-    LittleEndian::appendWord(body, static_cast<std::uint32_t>(items.size()));
-    for (const StartupItem& item : items) {
-        bytes += item.serialize();
-        LittleEndian::appendWord(body, static_cast<std::uint32_t>(item.getType()));
-        LittleEndian::appendWord(body, item.getValueType());
-        const std::optional<std::string>& raw = item.getRawData();
-        LittleEndian::appendWord(body, raw ? static_cast<std::uint32_t>(raw->size()) : NO_BYTES);
-        if (raw)
-            body += *raw;
+    LittleEndian::appendWord(body, static_cast<std::uint32_t>(counted.size()));
+    for (const StartupItem* item : counted) {
+        LittleEndian::appendWord(body, static_cast<std::uint32_t>(item->getType()));
+        appendValue(body, *item);
+    }
+    LittleEndian::appendWord(body, static_cast<std::uint32_t>(extras.size()));
+    for (const StartupItem* item : extras) {
+        body += item->serialize();
+        appendValue(body, *item);
     }
     bytes.append(MARK, WORD);
     LittleEndian::appendWord(bytes, static_cast<std::uint32_t>(body.size()));

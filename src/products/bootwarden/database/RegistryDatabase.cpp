@@ -83,6 +83,12 @@ RegistryDatabase::KeyLocation RegistryDatabase::getKeyLocation(int type)
         return {HKEY_LOCAL_MACHINE, RUN_ONCE_KEY, machine32};
     case StartupConstants::LOCAL_MACHINE_RUN_ONCE_EX_32:
         return {HKEY_LOCAL_MACHINE, RUN_ONCE_EX_KEY, machine32};
+    case StartupConstants::LOCAL_MACHINE_POLICY_RUN:
+        return {HKEY_LOCAL_MACHINE, POLICY_RUN_KEY, machine};
+    case StartupConstants::LOCAL_MACHINE_POLICY_RUN_32:
+        return {HKEY_LOCAL_MACHINE, POLICY_RUN_KEY, machine32};
+    case StartupConstants::CURRENT_USER_POLICY_RUN:
+        return {HKEY_CURRENT_USER, POLICY_RUN_KEY, 0};
     default:
         reportAssertion("false", SOURCE, 220);
         return {HKEY_CURRENT_USER, std::string(), 0};

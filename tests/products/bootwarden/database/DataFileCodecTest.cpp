@@ -57,6 +57,17 @@ TEST(DataFileCodecTest, TheBlockKeepsValueTypesAndExactBytesBehindTheOldLayout)
               fields(contents.items));
 }
 
+TEST(DataFileCodecTest, EntriesOfLocationsOlderVersionsDoNotKnowLiveInTheBlockAlone)
+{
+    const std::vector<StartupItem> items{StartupItem(16, 1, "Policy", "p.exe"), StartupItem(5, 1, "X", ""),
+                                         StartupItem(11, 1, "View", "v.exe")};
+    const std::string bytes = DataFileCodec::encode(items);
+    const std::string counted = word(2) + X + StartupItem(0, 1, "View", "v.exe").serialize();
+    EXPECT_EQ(counted, bytes.substr(0, counted.size())) << "an older reader sees the 32-bit view's entry as Run's";
+    EXPECT_EQ((std::vector<std::string>{"5|X||1|none", "11|View|v.exe|1|none", "16|Policy|p.exe|1|none"}),
+              fields(DataFileCodec::decode(bytes).items));
+}
+
 TEST(DataFileCodecTest, DamagedBytesYieldEveryCompleteValidRecord)
 {
     const std::string withBlock =

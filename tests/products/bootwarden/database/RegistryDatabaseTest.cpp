@@ -174,6 +174,19 @@ TEST_F(RegistryDatabaseTest, EachRegistryViewKeepsItsOwnEntries)
     EXPECT_EQ("64.exe", machine64.get("Same"));
 }
 
+TEST_F(RegistryDatabaseTest, PolicyEntriesAreStoredWhereOlderVersionsNeverLook)
+{
+    RegistryScratch policy{HKEY_CURRENT_USER, POLICY_RUN_KEY};
+    policy.setString("Agent", "agent.exe");
+    RegistryDatabase database(16, backup);
+    database.disable(disabled(database.getItems().at(0)));
+    EXPECT_FALSE(policy.has("Agent"));
+    EXPECT_EQ(std::string(4, '\0'), readFile(file).substr(0, 4)) << "no record an older version would misplace";
+    RegistryBackup restarted(file);
+    RegistryDatabase(16, restarted).enable(restarted.getEntries(16).at(0));
+    EXPECT_EQ("agent.exe", policy.get("Agent"));
+}
+
 TEST_F(RegistryDatabaseTest, DeletingIsFinalForEnabledAndDisabledEntries)
 {
     run.setString("Del", "d.exe");
