@@ -2,7 +2,9 @@
 // to seed and show the demo that the README's run command starts.
 //
 //   BootwardenDriver seed                  puts sample entries into the current Wine prefix
-//   BootwardenDriver expand                expands the tree of a running Bootwarden window
+//   BootwardenDriver show <Bootwarden.exe> <ready-file>
+//                                          starts the program, waits until its tree is listed,
+//                                          expands it and then writes ready-file
 //   BootwardenDriver e2e <Bootwarden.exe>  disables an entry and presses OK, then re-enables
 //                                          it and presses Cancel, checking registry and data file
 #include "support/Files.h"
@@ -217,16 +219,35 @@ int seed()
     return 0;
 }
 
-int expandWindow()
+// Shows the demo for a picture: the program started, its tree listed, expanded and an entry
+// selected; the ready file says when. The program goes on until the Wine session ends.
+int show(const std::string& program, const std::string& readyFile)
 {
-    const HWND dialog = waitForWindow(60);
-    if (!dialog)
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::string commandLine = "\"" + program + "\"";
+    if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        std::fprintf(stderr, "show: cannot start %s\n", program.c_str());
         return 1;
+    }
+    // The first start in a new prefix takes Wine many seconds.
+    const HWND dialog = waitForWindow(120);
+    if (!dialog) {
+        std::fprintf(stderr, "show: the window never appeared\n");
+        return 1;
+    }
     const TreeView tree(::GetDlgItem(dialog, 1000));
+    HTREEITEM selected = nullptr;
+    if (!eventually([&] { return (selected = tree.find("Registry/Current User/Run/Sync Helper")) != nullptr; })) {
+        std::fprintf(stderr, "show: the tree was never listed\n");
+        return 1;
+    }
     tree.expandAll();
-    if (HTREEITEM item = tree.find("Registry/Current User/Run/Sync Helper"))
-        ::SendMessageA(::GetDlgItem(dialog, 1000), TVM_SELECTITEM, TVGN_CARET,
-                       reinterpret_cast<LPARAM>(item));
+    ::SendMessageA(tree.handle(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(selected));
+    ::Sleep(500); // one paint
+    writeFile(readyFile, "ready\n");
+    ::WaitForSingleObject(process.hProcess, INFINITE);
     return 0;
 }
 
@@ -237,10 +258,10 @@ int main(int argc, char** argv)
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "seed")
         return seed();
-    if (mode == "expand")
-        return expandWindow();
+    if (mode == "show" && argc > 3)
+        return show(windowsPath(argv[2]), windowsPath(argv[3]));
     if (mode == "e2e" && argc > 2)
         return endToEnd(windowsPath(argv[2]));
-    std::fprintf(stderr, "usage: BootwardenDriver seed | expand | e2e <Bootwarden.exe>\n");
+    std::fprintf(stderr, "usage: BootwardenDriver seed | show <Bootwarden.exe> <ready-file> | e2e <Bootwarden.exe>\n");
     return 2;
 }
