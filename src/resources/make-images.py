@@ -17,6 +17,7 @@ YELLOW = (250, 204, 64)
 YELLOW_DARK = (196, 144, 24)
 RED = (214, 32, 32)
 AMBER = (255, 190, 0)
+SHADE = (208, 208, 208)
 
 
 class Canvas:
@@ -90,6 +91,15 @@ def draw_box(ticked):
     if ticked:
         canvas.line(4, 7, 6, 10, BLACK, 2)
         canvas.line(6, 10, 11, 4, BLACK, 2)
+    return canvas
+
+
+def draw_system_off_box():
+    # Off in the system's own startup settings: a greyed box with a bar, not an empty one.
+    canvas = Canvas(16, 16)
+    canvas.rect(2, 2, 13, 13, SHADE)
+    canvas.outline(2, 2, 13, 13, GREY)
+    canvas.line(5, 7, 10, 7, GREY, 2)
     return canvas
 
 
@@ -184,6 +194,7 @@ def main():
         "cross.bmp": draw_cross(),
         "checked.bmp": draw_box(True),
         "unchecked.bmp": draw_box(False),
+        "unchecked-system.bmp": draw_system_off_box(),
         "folder-warning.bmp": draw_folder_warning(),
         "banner.bmp": draw_banner(),
     }

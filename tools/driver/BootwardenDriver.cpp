@@ -196,6 +196,11 @@ int seed()
              "--notify-on-error --quiet --server=sync.example.invalid --port=8443 --cache-size=256 "
              "--language=en-GB --theme=dark");
     setValue(HKEY_LOCAL_MACHINE, RUN_KEY, "Audio Tray", "C:\\windows\\system32\\winecfg.exe /tray");
+    // Switched off in the system's own startup settings, as its task manager does it.
+    setValue(HKEY_CURRENT_USER, RUN_KEY, "Cloud Drive", "C:\\windows\\system32\\notepad.exe /cloud");
+    const BYTE off[12] = {0x03, 0, 0, 0, 0xd4, 0x0d, 0x43, 0x8d, 0xc8, 0x3b, 0xd9, 0x01};
+    ::RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run",
+                      "Cloud Drive", REG_BINARY, off, sizeof off);
     // Empty keys, as most machines have them.
     for (const char* key : {"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
                             "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx"}) {

@@ -59,6 +59,13 @@ void StartupItem::setState(int state)
     _changed = _state != _initialState;
 }
 
+void StartupItem::markDisabledBySystem()
+{
+    _state = _initialState = StartupConstants::DISABLED;
+    _changed = false;
+    _disabledBySystem = true;
+}
+
 void StartupItem::markApplied()
 {
     _initialState = _state;

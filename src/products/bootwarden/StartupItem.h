@@ -37,6 +37,10 @@ public:
     const std::optional<std::string>& getRawData() const { return _rawData; }
     // Whether the data is a command line: a text value, or a file of a Startup folder.
     bool isCommand() const;
+    // Switched off in the system's own startup settings, though still in its location.
+    bool isDisabledBySystem() const { return _disabledBySystem; }
+    // Reads the entry as switched off by the system's startup settings: disabled, nothing pending.
+    void markDisabledBySystem();
 
     void setState(int state);
     // The location now holds the entry in its current state: nothing is pending any more.
@@ -63,6 +67,7 @@ private:
     bool _changed;
     std::uint32_t _valueType;
     std::optional<std::string> _rawData;
+    bool _disabledBySystem = false;
 };
 
 } // namespace products::bootwarden

@@ -191,7 +191,12 @@ const char* StartupTree::text(Command command)
 
 std::string StartupTree::commandLine(Node node) const
 {
-    return isEntry(node) ? entry(node).getData() : std::string();
+    if (!isEntry(node))
+        return std::string();
+    const StartupItem& item = entry(node);
+    if (item.isDisabledBySystem() && item.getState() == StartupConstants::DISABLED)
+        return item.getData() + "   (switched off in the system's startup settings)";
+    return item.getData();
 }
 
 std::string StartupTree::information(Node node) const
@@ -266,8 +271,9 @@ void StartupTree::show(Node node, const StartupItem& item)
 
 int StartupTree::stateImage(const StartupItem& item)
 {
-    return item.getState() == StartupConstants::ENABLED ? StartupTreeView::STATE_ENABLED
-                                                        : StartupTreeView::STATE_DISABLED;
+    if (item.getState() == StartupConstants::ENABLED)
+        return StartupTreeView::STATE_ENABLED;
+    return item.isDisabledBySystem() ? StartupTreeView::STATE_DISABLED_BY_SYSTEM : StartupTreeView::STATE_DISABLED;
 }
 
 } // namespace products::bootwarden

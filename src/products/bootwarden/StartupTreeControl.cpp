@@ -23,7 +23,7 @@ void StartupTreeControl::createImageLists()
     const HINSTANCE resources = platform::win32().GetModuleHandleA(nullptr);
     const std::pair<platform::ImageList*, std::vector<int>> lists[] = {
         {&_images, {IDB_FOLDER, IDB_CROSS, IDB_FOLDER_WARNING}},
-        {&_stateImages, {IDB_CROSS, IDB_CHECKED, IDB_UNCHECKED}},
+        {&_stateImages, {IDB_CROSS, IDB_CHECKED, IDB_UNCHECKED, IDB_UNCHECKED_SYSTEM}},
     };
     for (const auto& list : lists) {
         list.first->Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 1);

@@ -18,6 +18,7 @@ public:
     static constexpr int STATE_NONE = 0;
     static constexpr int STATE_ENABLED = 1;
     static constexpr int STATE_DISABLED = 2;
+    static constexpr int STATE_DISABLED_BY_SYSTEM = 3;
 
     virtual ~StartupTreeView() = default;
 

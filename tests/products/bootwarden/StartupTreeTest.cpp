@@ -216,6 +216,20 @@ TEST_F(StartupTreeTest, AnUnlistableLocationShowsTheWarningAndKeepsItsReason)
     EXPECT_EQ(std::vector<std::string>{"false"}, assertions.expressions());
 }
 
+TEST_F(StartupTreeTest, AnEntrySwitchedOffByTheSystemShowsItsOwnBoxAndSaysSo)
+{
+    StartupItem switchedOff(5, ENABLED, "Off", "o.exe");
+    switchedOff.markDisabledBySystem();
+    ScriptedDatabase& userRun = serve(5, {switchedOff});
+    tree.build();
+    EXPECT_EQ(StartupTreeView::STATE_DISABLED_BY_SYSTEM, view.at(USER_RUN + "/Off").state);
+    EXPECT_EQ("o.exe   (switched off in the system's startup settings)", tree.commandLine(entry("Off")));
+    tree.toggle(entry("Off"));
+    EXPECT_EQ(StartupTreeView::STATE_ENABLED, view.at(USER_RUN + "/Off").state);
+    tree.applyChanges();
+    EXPECT_EQ((std::vector<std::string>{"list ", "enable Off"}), userRun.calls);
+}
+
 TEST_F(StartupTreeTest, ChangesWaitForOkInBold)
 {
     serve(5, {StartupItem(5, ENABLED, "Tool", "t.exe"), StartupItem(5, DISABLED, "Old", "o.exe")});

@@ -3,6 +3,7 @@
 #include "io/file/FileHelper.h"
 #include "products/bootwarden/LocationConstants.h"
 #include "products/bootwarden/StartupConstants.h"
+#include "products/bootwarden/database/StartupApproval.h"
 #include "util/StringHelper.h"
 #include "util/assertion/Assertion.h"
 #include "util/parser/ArgumentParserHelpers.h"
@@ -106,6 +107,10 @@ std::vector<StartupItem> AutostartDatabase::getItems()
 {
     _problem.clear();
     std::vector<StartupItem> items = listFolder(_folder, StartupConstants::ENABLED);
+    const std::set<std::string> switchedOff = StartupApproval(_type).switchedOff();
+    for (StartupItem& item : items)
+        if (switchedOff.count(item.getValue()))
+            item.markDisabledBySystem();
     std::vector<StartupItem> disabled;
     try {
         disabled = listFolder(_disabledFolder, StartupConstants::DISABLED);
@@ -138,6 +143,10 @@ bool AutostartDatabase::sameBytes(const std::string& name) const
 
 void AutostartDatabase::enable(const StartupItem& item)
 {
+    if (item.isDisabledBySystem()) {
+        StartupApproval(_type).switchOn(item.getValue()); // the file stays where it is
+        return;
+    }
     if (WindowsFileHelper::exists(_folder + item.getValue()))
         throw AutostartDatabaseException("The Startup folder already holds a file named " + item.getValue() +
                                          ", so the disabled one is left where it is. Rename or delete one of "

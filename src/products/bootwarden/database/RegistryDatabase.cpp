@@ -3,6 +3,7 @@
 #include "products/bootwarden/LocationConstants.h"
 #include "products/bootwarden/StartupConstants.h"
 #include "products/bootwarden/database/RegistryBackup.h"
+#include "products/bootwarden/database/StartupApproval.h"
 #include "util/assertion/Assertion.h"
 #include "windows/process/ProcessHelper.h"
 #include "windows/registry/RegistryException.h"
@@ -10,6 +11,8 @@
 #include "windows/registry/RegistryKeyImpl.h"
 #include "windows/registry/RegistryReaderImpl.h"
 #include "windows/registry/RegistryWriterImpl.h"
+
+#include <set>
 
 namespace products::bootwarden::database {
 
@@ -98,9 +101,13 @@ RegistryDatabase::KeyLocation RegistryDatabase::getKeyLocation(int type)
 std::vector<StartupItem> RegistryDatabase::getItems()
 {
     std::vector<StartupItem> items;
-    for (RegistryReaderImpl::Value& value : valuesOf(_type))
+    const std::set<std::string> switchedOff = StartupApproval(_type).switchedOff();
+    for (RegistryReaderImpl::Value& value : valuesOf(_type)) {
         items.emplace_back(_type, StartupConstants::ENABLED, std::move(value.name), std::move(value.text), value.type,
                            std::move(value.bytes));
+        if (switchedOff.count(items.back().getValue()))
+            items.back().markDisabledBySystem();
+    }
     // A name that is back in the key wins over a stored disabled copy.
     for (const StartupItem& item : items)
         if (_backup->contains(item))
@@ -112,6 +119,10 @@ std::vector<StartupItem> RegistryDatabase::getItems()
 
 void RegistryDatabase::enable(const StartupItem& item)
 {
+    if (item.isDisabledBySystem()) {
+        StartupApproval(_type).switchOn(item.getValue()); // the value itself stays where it is
+        return;
+    }
     // The key may have gone since the entry was disabled; Windows reads it again once it exists.
     RegistryKeyImpl key = openKey(item.getType(), KEY_WRITE, RegistryKeyImpl::CREATE);
     if (item.getRawData())

@@ -92,6 +92,21 @@ TEST_F(AutostartDatabaseTest, RunOpensTheFileAsSignInDoesShortcutArgumentsInclud
     EXPECT_EQ("shortcut\r\n", awaitLine(link));
 }
 
+TEST_F(AutostartDatabaseTest, AFileSwitchedOffBySystemSettingsIsSwitchedOnWhereItIs)
+{
+    RegistryScratch approved{HKEY_CURRENT_USER,
+                             "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\StartupFolder"};
+    writeFile(startup + "tray.exe", "MZ");
+    approved.set("tray.exe", REG_BINARY, std::string("\x03", 1) + std::string(11, '\x01'));
+    AutostartDatabase database(USER_STARTUP, cuas);
+    const std::vector<StartupItem> items = database.getItems();
+    ASSERT_EQ(1u, items.size());
+    EXPECT_TRUE(items[0].isDisabledBySystem());
+    database.enable(items[0]);
+    EXPECT_EQ(std::string("\x02", 1) + std::string(11, '\0'), approved.bytes("tray.exe"));
+    EXPECT_EQ("MZ", readFile(startup + "tray.exe"));
+}
+
 TEST_F(AutostartDatabaseTest, AFileBackUnderItsNameNeverCostsTheDisabledCopy)
 {
     AutostartDatabase database(USER_STARTUP, cuas);

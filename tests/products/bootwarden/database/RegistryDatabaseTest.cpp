@@ -187,6 +187,31 @@ TEST_F(RegistryDatabaseTest, PolicyEntriesAreStoredWhereOlderVersionsNeverLook)
     EXPECT_EQ("agent.exe", policy.get("Agent"));
 }
 
+// The system's own switches, as its startup settings write them.
+TEST_F(RegistryDatabaseTest, EntriesSwitchedOffBySystemSettingsAreDisabledAndSwitchedOnInPlace)
+{
+    RegistryScratch approved{HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run"};
+    for (const char* name : {"Flagged", "On", "Missing", "Short"})
+        run.setString(name, std::string(name) + ".exe");
+    const std::string off = std::string("\x03\0\0\0", 4) + std::string("\xd4\x0d\x43\x8d\xc8\x3b\xd9\x01", 8);
+    const std::string on = std::string("\x02", 1) + std::string(11, '\0');
+    approved.set("Flagged", REG_BINARY, off);
+    approved.set("On", REG_BINARY, on);
+    approved.set("Short", REG_BINARY, std::string("\x03\0", 2));
+    const std::vector<StartupItem> items = database.getItems();
+    EXPECT_EQ((std::vector<std::string>{"0 Missing=Missing.exe", "0 On=On.exe", "0 Short=Short.exe", "1 Flagged=Flagged.exe"}),
+              describe(items)) << "a short switch counts as on";
+    const auto flagged = std::find_if(items.begin(), items.end(), [](const StartupItem& i) { return i.getValue() == "Flagged"; });
+    ASSERT_TRUE(flagged->isDisabledBySystem());
+    EXPECT_FALSE(flagged->isChanged());
+
+    database.enable(*flagged);
+    EXPECT_EQ(on, approved.bytes("Flagged")) << "switched on as the system does";
+    EXPECT_TRUE(run.has("Flagged")) << "the value never moved";
+    EXPECT_EQ(std::string("\x03\0", 2), approved.bytes("Short")) << "never rewritten";
+    EXPECT_TRUE(backup.getEntries(USER_RUN).empty());
+}
+
 TEST_F(RegistryDatabaseTest, DeletingIsFinalForEnabledAndDisabledEntries)
 {
     run.setString("Del", "d.exe");

@@ -1,0 +1,66 @@
+#include "products/bootwarden/database/StartupApproval.h"
+
+#include "products/bootwarden/StartupConstants.h"
+#include "windows/registry/RegistryException.h"
+#include "windows/registry/RegistryKeyImpl.h"
+#include "windows/registry/RegistryReaderImpl.h"
+#include "windows/registry/RegistryWriterImpl.h"
+
+namespace products::bootwarden::database {
+
+namespace {
+
+const std::string APPROVED = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\";
+const std::size_t SWITCH_SIZE = 12;
+
+} // namespace
+
+StartupApproval::StartupApproval(int type)
+{
+    switch (type) {
+    case StartupConstants::LOCAL_MACHINE_RUN:
+        _root = HKEY_LOCAL_MACHINE, _subKey = APPROVED + "Run";
+        break;
+    case StartupConstants::LOCAL_MACHINE_RUN_32:
+        _root = HKEY_LOCAL_MACHINE, _subKey = APPROVED + "Run32";
+        break;
+    case StartupConstants::CURRENT_USER_RUN:
+        _root = HKEY_CURRENT_USER, _subKey = APPROVED + "Run";
+        break;
+    case StartupConstants::COMMON_STARTUP:
+        _root = HKEY_LOCAL_MACHINE, _subKey = APPROVED + "StartupFolder";
+        break;
+    case StartupConstants::USER_STARTUP:
+        _root = HKEY_CURRENT_USER, _subKey = APPROVED + "StartupFolder";
+        break;
+    default:
+        break;
+    }
+}
+
+std::set<std::string> StartupApproval::switchedOff() const
+{
+    std::set<std::string> names;
+    if (!_root)
+        return names;
+    try {
+        windows::registry::RegistryKeyImpl key(_root, _subKey, KEY_READ | KEY_WOW64_64KEY,
+                                               windows::registry::RegistryKeyImpl::OPEN);
+        for (const auto& value : windows::registry::RegistryReaderImpl(key).getValues())
+            if (value.bytes.size() >= SWITCH_SIZE && (value.bytes[0] & 1))
+                names.insert(value.name);
+    } catch (const windows::registry::RegistryKeyNotFoundException&) {
+    }
+    return names;
+}
+
+void StartupApproval::switchOn(const std::string& name) const
+{
+    windows::registry::RegistryKeyImpl key(_root, _subKey, KEY_READ | KEY_WRITE | KEY_WOW64_64KEY,
+                                           windows::registry::RegistryKeyImpl::OPEN);
+    std::string on(SWITCH_SIZE, '\0');
+    on[0] = 0x02;
+    windows::registry::RegistryWriterImpl(key).writeValue(name, REG_BINARY, on);
+}
+
+} // namespace products::bootwarden::database
