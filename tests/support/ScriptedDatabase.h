@@ -39,6 +39,7 @@ struct ScriptedDatabase : products::bootwarden::database::StartupDatabase {
     int getType() const override { return type; }
     bool isWorking() const override { return true; }
     std::string getProblem() const override { return problem; }
+    std::string getWhere() const override { return "location " + std::to_string(type); }
 
     void record(const std::string& call, const StartupItem& item)
     {

@@ -40,6 +40,12 @@ std::string StartupInterface::getProblem(int type)
     return database ? database->getProblem() : std::string();
 }
 
+std::string StartupInterface::getWhere(int type)
+{
+    database::StartupDatabase* database = find(type, "_database.find(type) != _database.end()");
+    return database ? database->getWhere() : std::string();
+}
+
 bool StartupInterface::remove(const StartupItem& item)
 {
     return apply(&database::StartupDatabase::remove, item, "deleting");

@@ -26,6 +26,7 @@ public:
     std::vector<StartupItem> getItems(int type);
     // What went wrong in the type's last listing that still listed entries, or nothing.
     std::string getProblem(int type);
+    std::string getWhere(int type);
 
     // Each answers whether the change was made; a failure has been reported when it was not.
     bool remove(const StartupItem& item);

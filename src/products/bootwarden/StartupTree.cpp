@@ -253,6 +253,19 @@ std::vector<StartupTree::Outcome> StartupTree::applyChanges()
     return outcomes;
 }
 
+std::string StartupTree::locationName(int type)
+{
+    for (std::size_t i = 0; i < LOCATION_COUNT; ++i) {
+        if (LOCATIONS[i].type != type)
+            continue;
+        std::string name = LOCATIONS[i].text;
+        for (int parent = LOCATIONS[i].parent; parent != TOP; parent = LOCATIONS[parent].parent)
+            name = std::string(LOCATIONS[parent].text) + "/" + name;
+        return name;
+    }
+    return std::string();
+}
+
 std::string StartupTree::programPath(const std::string& commandLine)
 {
     const std::string::size_type p = StringHelper::toLower(commandLine).find(".exe");

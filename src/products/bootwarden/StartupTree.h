@@ -59,6 +59,8 @@ public:
     // The program a command line starts, as far as its icon is concerned: the text up to and
     // including ".exe" (quotes dropped), or the whole text when it names no ".exe".
     static std::string programPath(const std::string& commandLine);
+    // Where the tree shows a location: "Registry/Current User/Run".
+    static std::string locationName(int type);
 
 private:
     void insertLocations();

@@ -32,6 +32,7 @@ public:
     int getType() const override { return _type; }
     bool isWorking() const override { return _working; }
     std::string getProblem() const override { return _problem; }
+    std::string getWhere() const override { return _folder; }
 
     // The files directly in folder that Windows starts at sign-in, each in the given state.
     virtual std::vector<StartupItem> listFolder(const std::string& folder, int state);

@@ -98,6 +98,13 @@ RegistryDatabase::KeyLocation RegistryDatabase::getKeyLocation(int type)
     }
 }
 
+std::string RegistryDatabase::getWhere() const
+{
+    const KeyLocation location = getKeyLocation(_type);
+    return windows::registry::RegistryHelpers::getRootKeyName(location.root) + "\\" + location.subKey +
+           (location.view == KEY_WOW64_32KEY ? " (32-bit view)" : "");
+}
+
 std::vector<StartupItem> RegistryDatabase::getItems()
 {
     std::vector<StartupItem> items;

@@ -39,6 +39,7 @@ public:
     void run(const StartupItem& item) override;
     int getType() const override { return _type; }
     bool isWorking() const override { return true; }
+    std::string getWhere() const override;
 
     static KeyLocation getKeyLocation(int type);
 

@@ -20,6 +20,8 @@ public:
     virtual void run(const StartupItem& item) = 0;
     virtual int getType() const = 0;
     virtual bool isWorking() const = 0;
+    // The registry key or the folder that holds the entries, for people to read.
+    virtual std::string getWhere() const = 0;
     // What went wrong in the last listing that still listed entries; empty when nothing did.
     virtual std::string getProblem() const { return std::string(); }
 };

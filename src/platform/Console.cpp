@@ -1,0 +1,37 @@
+#include "platform/Console.h"
+
+#include "platform/Text.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+namespace platform {
+
+std::vector<std::string> Console::arguments()
+{
+    int count = 0;
+    LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    std::vector<std::string> arguments;
+    for (int i = 1; i < count; ++i) {
+        std::string argument;
+        Text::toUtf8(wide[i], argument); // what the system hands over is valid UTF-16
+        arguments.push_back(argument);
+    }
+    ::LocalFree(wide);
+    return arguments;
+}
+
+void Console::write(const std::string& text, bool toError)
+{
+    const HANDLE handle = ::GetStdHandle(toError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    DWORD written = 0;
+    std::wstring wide;
+    if (::GetConsoleMode(handle, &mode) && Text::toWide(text, wide)) {
+        ::WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        return;
+    }
+    ::WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+} // namespace platform

@@ -1,0 +1,28 @@
+#include "platform/Console.h"
+#include "products/bootwarden/BootwardenCli.h"
+#include "products/bootwarden/StartupLocations.h"
+#include "util/parser/ArgumentParserHelpers.h"
+#include "windows/com/ComApartment.h"
+#include "windows/file/WindowsFileHelper.h"
+
+// bootwarden-cli.exe: finds the data file and the folders of disabled files beside itself, as
+// the window does, so both see the same disabled entries.
+int main()
+{
+    using products::bootwarden::BootwardenCli;
+    std::string out, err;
+    int result = BootwardenCli::FAILED;
+    try {
+        WindowsFileHelper::setCurrentDirectory(
+            ArgumentParserHelpers::getDirectory(WindowsFileHelper::getModuleFileName()));
+        const windows::com::ComApartment com;
+        products::bootwarden::CollectingReporter reporter;
+        products::bootwarden::StartupLocations locations(&reporter);
+        result = BootwardenCli(locations, reporter).run(platform::Console::arguments(), out, err);
+    } catch (const exceptions::Exception& e) {
+        err += e.getMessage() + "\n";
+    }
+    platform::Console::write(out, false);
+    platform::Console::write(err, true);
+    return result;
+}
