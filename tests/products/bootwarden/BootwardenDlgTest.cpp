@@ -3,7 +3,9 @@
 #include "exceptions/IOException.h"
 #include "exceptions/MessageBoxReporter.h"
 #include "platform/errorresources/SystemErrors.h"
+#include "products/bootwarden/BootwardenCli.h"
 #include "products/bootwarden/LocationConstants.h"
+#include "products/bootwarden/StartupLocations.h"
 #include "products/bootwarden/StartupConstants.h"
 #include "products/bootwarden/database/DataFileCodec.h"
 #include "support/DialogDriver.h"
@@ -291,6 +293,21 @@ TEST_F(BootwardenDlgTest, OkAppliesTheChangesAndStaysWhileOneFailsCancelDropsThe
     const std::string counted =
         DataFileCodec::encode({StartupItem(5, 1, "B", "B.exe"), StartupItem(5, 1, "A", "A.exe")});
     EXPECT_EQ(counted, readFile(dir.file("bootwarden.dat")).substr(0, counted.size()));
+}
+
+TEST_F(BootwardenDlgTest, TheWindowSeesWhatTheConsoleDisabled)
+{
+    {
+        products::bootwarden::CollectingReporter console;
+        products::bootwarden::StartupLocations locations(&console);
+        std::string out, err;
+        ASSERT_EQ(0, products::bootwarden::BootwardenCli(locations, console)
+                         .run({"disable", "--location", "Registry/Current User/Run", "Tool"}, out, err));
+    }
+    run([](HWND dialog, const TreeView& tree) {
+        EXPECT_EQ(2, tree.stateImage(tree.find(USER_RUN + "Tool")));
+        press(dialog, IDCANCEL);
+    });
 }
 
 TEST_F(BootwardenDlgTest, AnUnreadableLocationAndADamagedDataFileAreReported)

@@ -1,0 +1,140 @@
+#include "products/bootwarden/BootwardenCli.h"
+
+#include "products/bootwarden/LocationConstants.h"
+#include "products/bootwarden/StartupLocations.h"
+#include "support/Files.h"
+#include "support/Win32Fakes.h"
+#include "support/WineFixtures.h"
+#include "windows/com/ComApartment.h"
+
+#include <gtest/gtest.h>
+
+using products::bootwarden::BootwardenCli;
+using products::bootwarden::CollectingReporter;
+using products::bootwarden::StartupLocations;
+
+namespace {
+
+const std::string USER_RUN = "Registry/Current User/Run";
+
+std::size_t utf8ToCharacters(const std::string& text)
+{
+    return wide(text).size();
+}
+
+// The console program's world: the current user's Run key and Startup folder, and the
+// program's folder, all scratch.
+class BootwardenCliTest : public testing::Test {
+protected:
+    const windows::com::ComApartment com;
+    ScratchDirectory dir{"console"};
+    CurrentDirectory current{dir.path()};
+    RegistryScratch userRun{HKEY_CURRENT_USER, RUN_KEY};
+    const std::string startup = dir.file("Startup");
+    ScopedRegistryValue userFolder{HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, STARTUP_VALUE, startup.c_str()};
+
+    struct Result {
+        int code;
+        std::string out;
+        std::string err;
+    };
+
+    void SetUp() override
+    {
+        ::CreateDirectoryA(startup.c_str(), nullptr);
+        userRun.setString("Tool", "C:\\windows\\system32\\notepad.exe /x");
+    }
+
+    Result run(const std::vector<std::string>& arguments)
+    {
+        CollectingReporter reporter;
+        StartupLocations locations(&reporter);
+        Result result{0, "", ""};
+        result.code = BootwardenCli(locations, reporter).run(arguments, result.out, result.err);
+        return result;
+    }
+};
+
+TEST_F(BootwardenCliTest, UsageHelpAndVersion)
+{
+    const std::string usage = "usage: bootwarden-cli list [--format table|csv|json]\n"
+                              "       bootwarden-cli disable|enable|delete --location LOCATION [--dry-run] NAME\n"
+                              "       bootwarden-cli --help | --version\n"
+                              "LOCATION is a location as the window's tree names it, \"Registry/Current User/Run\" for "
+                              "instance.\n";
+    EXPECT_EQ(usage, run({"--help"}).out);
+    EXPECT_EQ("Bootwarden Center 1.01\n", run({"--version"}).out);
+    for (const std::vector<std::string>& wrong : std::vector<std::vector<std::string>>{
+             {}, {"list", "--format", "xml"}, {"disable"}, {"enable", "Tool"}, {"delete", "--location", USER_RUN},
+             {"disable", "--location", USER_RUN, "Tool", "Other"}, {"frob"}}) {
+        const Result result = run(wrong);
+        EXPECT_EQ(BootwardenCli::USAGE, result.code) << testing::PrintToString(wrong);
+        EXPECT_EQ(usage, result.err) << testing::PrintToString(wrong);
+    }
+}
+
+TEST_F(BootwardenCliTest, ChangesApplyAtOnceWithTheWindowsSafety)
+{
+    const Result dry = run({"disable", "--location", USER_RUN, "--dry-run", "Tool"});
+    EXPECT_EQ("Would disable Tool in Registry/Current User/Run.\n", dry.out);
+    EXPECT_TRUE(userRun.has("Tool"));
+
+    EXPECT_EQ("Disabled Tool in Registry/Current User/Run.\n", run({"disable", "--location", USER_RUN, "Tool"}).out);
+    EXPECT_FALSE(userRun.has("Tool"));
+    EXPECT_NE(std::string::npos, readFile(dir.file("bootwarden.dat")).find("Tool")) << "kept in the data file";
+    EXPECT_EQ("Tool in Registry/Current User/Run is disabled already.\n",
+              run({"disable", "--location", "registry/current user/run", "Tool"}).out);
+    EXPECT_EQ("Enabled Tool in Registry/Current User/Run.\n", run({"enable", "--location", USER_RUN, "Tool"}).out);
+    EXPECT_EQ("C:\\windows\\system32\\notepad.exe /x", userRun.get("Tool"));
+
+    {
+        platform::ScopedOverride refuse(&platform::Win32Api::RegDeleteValueU,
+                                        [](HKEY, const std::string&) { return LONG(ERROR_ACCESS_DENIED); });
+        const Result refused = run({"disable", "--location", USER_RUN, "Tool"});
+        EXPECT_EQ(BootwardenCli::FAILED, refused.code);
+        EXPECT_EQ(0u, refused.err.find("Error while disabling an entry.\n\n")) << "the window's own message";
+        EXPECT_TRUE(userRun.has("Tool"));
+    }
+    EXPECT_EQ("Deleted Tool in Registry/Current User/Run.\n", run({"delete", "--location", USER_RUN, "Tool"}).out);
+    EXPECT_FALSE(userRun.has("Tool"));
+
+    const Result nowhere = run({"delete", "--location", "Registry/Elsewhere", "Tool"});
+    EXPECT_EQ(BootwardenCli::USAGE, nowhere.code);
+    EXPECT_EQ(0u, nowhere.err.find("There is no location Registry/Elsewhere. The locations are:\n  Registry/All users/Run\n"));
+    userRun.setString("Other", "o.exe");
+    const Result nobody = run({"delete", "--location", USER_RUN, "Tool"});
+    EXPECT_EQ(BootwardenCli::USAGE, nobody.code);
+    EXPECT_EQ("There is no entry Tool in Registry/Current User/Run. Its entries are:\n  Other\n", nobody.err);
+}
+
+TEST_F(BootwardenCliTest, ListsEveryEntryInEachFormat)
+{
+    const std::string chinese = "\xe5\x90\xaf\xe5\x8a\xa8\xe5\x99\xa8";
+    userRun.setString("Say, \"hi\"", "C:\\a\\b.exe \"quoted\"\tTab");
+    userRun.setString(chinese, "C:\\" + chinese + "\\" + std::string(90, 'x') + ".exe");
+    run({"disable", "--location", USER_RUN, "Tool"});
+
+    const std::string csv = run({"list", "--format", "csv"}).out;
+    EXPECT_EQ(0u, csv.find("location,where,name,command,state,program_exists\r\n"));
+    EXPECT_NE(std::string::npos, csv.find("Registry/Current User/Run,HKEY_CURRENT_USER\\" + RUN_KEY +
+                                          ",\"Say, \"\"hi\"\"\",\"C:\\a\\b.exe \"\"quoted\"\"\tTab\",enabled,no\r\n"));
+    EXPECT_NE(std::string::npos, csv.find(",Tool,C:\\windows\\system32\\notepad.exe /x,disabled,yes\r\n"));
+
+    const std::string json = run({"list", "--format", "json"}).out;
+    EXPECT_EQ('[', json.front());
+    EXPECT_NE(std::string::npos, json.find("{\"location\": \"Registry/Current User/Run\", \"where\": \"HKEY_CURRENT_USER\\\\"
+                                           "Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Run\", \"name\": \"Say, "
+                                           "\\\"hi\\\"\", \"command\": \"C:\\\\a\\\\b.exe \\\"quoted\\\"\\u0009Tab\", "
+                                           "\"state\": \"enabled\", \"programExists\": false}"));
+    EXPECT_NE(std::string::npos, json.find("\"name\": \"" + chinese + "\""));
+
+    const std::string table = run({"list"}).out;
+    EXPECT_NE(std::string::npos, table.find("\n  disabled     Tool                    yes C:\\windows\\system32\\notepad.exe /x\n"));
+    std::size_t start = 0;
+    for (std::size_t end; (end = table.find('\n', start)) != std::string::npos; start = end + 1) {
+        const std::string line = table.substr(start, end - start);
+        EXPECT_LE(utf8ToCharacters(line), 80u) << line;
+    }
+}
+
+} // namespace
