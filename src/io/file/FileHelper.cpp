@@ -17,12 +17,6 @@ const std::ios::iostate ALL_FAILURES = std::ios::badbit | std::ios::eofbit | std
 
 } // namespace
 
-bool FileHelper::fileExists(const std::string& name)
-{
-    // A file that is there but cannot be opened is there all the same.
-    return WindowsFileHelper::exists(name);
-}
-
 std::string FileHelper::loadFile(const std::string& name, unsigned count)
 {
     std::ifstream stream;

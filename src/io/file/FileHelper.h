@@ -13,7 +13,6 @@ class FileHelper {
 public:
     static constexpr unsigned MAX_FILE_SIZE = 2147483647u;
 
-    static bool fileExists(const std::string& name);
     // count 0 reads the whole file.
     static std::string loadFile(const std::string& name, unsigned count = 0);
     // Writes a temporary file beside the target and then replaces the target in one step, so

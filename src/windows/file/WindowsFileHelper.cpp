@@ -4,7 +4,6 @@
 #include "platform/Win32Api.h"
 #include "platform/errorresources/SystemErrors.h"
 #include "util/assertion/Assertion.h"
-#include "util/parser/ArgumentParserHelpers.h"
 
 #include <algorithm>
 
@@ -93,16 +92,6 @@ void WindowsFileHelper::moveFile(const std::string& from, const std::string& to)
                                         lastErrorText());
 }
 
-std::vector<std::string> WindowsFileHelper::getFirstLevelFiles(const std::string& initialDirectory,
-                                                               const std::string& mask)
-{
-    const std::string dir = withBackslash(initialDirectory);
-    std::vector<std::string> paths;
-    for (const platform::FoundFile& entry : getFirstLevelEntries(initialDirectory, mask))
-        paths.push_back(dir + entry.name);
-    return paths;
-}
-
 std::vector<platform::FoundFile> WindowsFileHelper::getFirstLevelEntries(const std::string& initialDirectory,
                                                                          const std::string& mask)
 {
@@ -180,18 +169,4 @@ WindowsFileHelper::Shortcut WindowsFileHelper::resolveShortcut(const std::string
             "Could not extract the path from the link file " + linkFile +
             ".\nThe function failed when trying to " + failedStep + ".\n" + lastErrorText());
     return shortcut;
-}
-
-bool WindowsFileHelper::isExecutable(const std::string& path)
-{
-    const std::string extension = ArgumentParserHelpers::getExtension(path);
-    for (const char* executable : {"exe", "com", "bat", "scr", "vbs"})
-        if (extension == executable)
-            return true;
-    return false;
-}
-
-bool WindowsFileHelper::isShortcut(const std::string& path)
-{
-    return ArgumentParserHelpers::getExtension(path) == "lnk";
 }

@@ -24,10 +24,7 @@ public:
     static bool exists(const std::string& path);
     // Never replaces an existing target.
     static void moveFile(const std::string& from, const std::string& to);
-    // The full paths of the entries directly in the directory that are not directories.
-    static std::vector<std::string> getFirstLevelFiles(const std::string& initialDirectory,
-                                                       const std::string& mask);
-    // The same entries by their names in the directory, with their attributes.
+    // The entries directly in the directory that are not directories, by their names there.
     static std::vector<platform::FoundFile> getFirstLevelEntries(const std::string& initialDirectory,
                                                                  const std::string& mask);
 
@@ -38,11 +35,6 @@ public:
     // What a shell link starts, resolved without any window or search; COM must be
     // initialised on this thread.
     static Shortcut resolveShortcut(const std::string& linkFile);
-
-    // Case-sensitive: "exe", "com", "bat", "scr" or "vbs" as the extension.
-    static bool isExecutable(const std::string& path);
-    // Case-sensitive: "lnk" as the extension.
-    static bool isShortcut(const std::string& path);
 
 private:
     static std::vector<platform::FoundFile> findFiles(const std::string& initialDirectory,

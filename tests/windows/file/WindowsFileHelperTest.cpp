@@ -26,15 +26,17 @@ protected:
 
 TEST_F(WindowsFileHelperTest, ListsFilesWithOrWithoutTrailingBackslashLeavingOutFolders)
 {
-    EXPECT_TRUE(WindowsFileHelper::getFirstLevelFiles(dir.path(), "*.*").empty());
+    EXPECT_TRUE(WindowsFileHelper::getFirstLevelEntries(dir.path(), "*.*").empty());
     writeFile(dir.file("a.txt"), "a");
     writeFile(dir.file("b.exe"), "b");
     WindowsFileHelper::createDirectory(dir.file("sub.exe"));
     WindowsFileHelper::createDirectory(dir.file("sub.exe")); // an existing one is no failure
     for (const std::string& directory : {dir.path(), dir.path().substr(0, dir.path().size() - 1)}) {
-        std::vector<std::string> files = WindowsFileHelper::getFirstLevelFiles(directory, "*.*");
+        std::vector<std::string> files;
+        for (const platform::FoundFile& file : WindowsFileHelper::getFirstLevelEntries(directory, "*.*"))
+            files.push_back(file.name);
         std::sort(files.begin(), files.end());
-        EXPECT_EQ((std::vector<std::string>{dir.file("a.txt"), dir.file("b.exe")}), files) << directory;
+        EXPECT_EQ((std::vector<std::string>{"a.txt", "b.exe"}), files) << directory;
     }
 }
 
@@ -45,7 +47,7 @@ TEST_F(WindowsFileHelperTest, ListingFailuresNameTheStepAndTheDirectory)
     EXPECT_EQ(prefix + "opening a find file handle. Initial directory: " + missing + "\n\n" +
                   errorText(ERROR_PATH_NOT_FOUND),
               messageOf<CouldNotGetFirstLevelFilesException>(
-                  [&] { WindowsFileHelper::getFirstLevelFiles(missing, "*.*"); }));
+                  [&] { WindowsFileHelper::getFirstLevelEntries(missing, "*.*"); }));
 
     writeFile(dir.file("a.txt"), "a");
     int closed = 0;
@@ -57,11 +59,11 @@ TEST_F(WindowsFileHelperTest, ListingFailuresNameTheStepAndTheDirectory)
     EXPECT_EQ(prefix + "getting the next file. Initial directory: " + dir.path() + "\n\n" +
                   errorText(ERROR_ACCESS_DENIED),
               messageOf<CouldNotGetFirstLevelFilesException>(
-                  [&] { WindowsFileHelper::getFirstLevelFiles(dir.path(), "*.*"); }));
+                  [&] { WindowsFileHelper::getFirstLevelEntries(dir.path(), "*.*"); }));
     EXPECT_EQ(1, closed);
 
     AssertionRecorder assertions;
-    EXPECT_THROW(WindowsFileHelper::getFirstLevelFiles(dir.path() + std::string(260, 'x'), "*.*"),
+    EXPECT_THROW(WindowsFileHelper::getFirstLevelEntries(dir.path() + std::string(260, 'x'), "*.*"),
                  CouldNotGetFirstLevelFilesException);
     EXPECT_TRUE(assertions.reports().empty()) << "a long path is an ordinary failure";
 }
@@ -112,16 +114,6 @@ TEST_F(WindowsFileHelperTest, ProcessWideQueriesAndTheirFailures)
               messageOf<CouldNotGetCurrentDirectoryException>([] { WindowsFileHelper::getCurrentDirectory(); }));
     EXPECT_EQ("Could not get the module filename for the current process: " + errorText(ERROR_INSUFFICIENT_BUFFER),
               messageOf<CouldNotGetModuleFileNameException>([] { WindowsFileHelper::getModuleFileName(); }));
-}
-
-TEST(FileTypeTest, ExtensionDecidesCaseSensitively)
-{
-    for (const char* executable : {"C:\\a\\b.exe", "b.com", "b.bat", "b.scr", "b.vbs", "\"C:\\P F\\app.exe\" /x"})
-        EXPECT_TRUE(WindowsFileHelper::isExecutable(executable)) << executable;
-    for (const char* other : {"C:\\a\\b.EXE", "b.lnk", "app.exe /x", "b.txt"})
-        EXPECT_FALSE(WindowsFileHelper::isExecutable(other)) << other;
-    EXPECT_TRUE(WindowsFileHelper::isShortcut("C:\\x\\b.lnk"));
-    EXPECT_FALSE(WindowsFileHelper::isShortcut("b.LNK"));
 }
 
 } // namespace
