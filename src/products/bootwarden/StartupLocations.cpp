@@ -6,40 +6,47 @@
 
 namespace products::bootwarden {
 
+namespace {
+
+enum class Where { Always, OutsideNt, On64BitWindows };
+
+// The registry keys Windows starts programs from, and on which systems it has them.
+const struct {
+    int type;
+    Where where;
+} REGISTRY_KEYS[] = {
+    {StartupConstants::LOCAL_MACHINE_RUN, Where::Always},
+    {StartupConstants::LOCAL_MACHINE_RUN_ONCE, Where::Always},
+    {StartupConstants::LOCAL_MACHINE_RUN_ONCE_EX, Where::Always},
+    {StartupConstants::CURRENT_USER_RUN, Where::Always},
+    {StartupConstants::CURRENT_USER_RUN_ONCE, Where::Always},
+    {StartupConstants::LOCAL_MACHINE_POLICY_RUN, Where::Always},
+    {StartupConstants::CURRENT_USER_POLICY_RUN, Where::Always},
+    {StartupConstants::LOCAL_MACHINE_RUN_SERVICES, Where::OutsideNt},
+    {StartupConstants::LOCAL_MACHINE_RUN_SERVICES_ONCE, Where::OutsideNt},
+    {StartupConstants::LOCAL_MACHINE_RUN_32, Where::On64BitWindows},
+    {StartupConstants::LOCAL_MACHINE_RUN_ONCE_32, Where::On64BitWindows},
+    {StartupConstants::LOCAL_MACHINE_RUN_ONCE_EX_32, Where::On64BitWindows},
+    {StartupConstants::LOCAL_MACHINE_POLICY_RUN_32, Where::On64BitWindows},
+};
+
+} // namespace
+
 StartupLocations::StartupLocations(ErrorReporter* reporter)
     : _startupInterface(reporter), _registryBackup(DATA_FILE_NAME),
-      _machineRun(StartupConstants::LOCAL_MACHINE_RUN, _registryBackup),
-      _machineRunOnce(StartupConstants::LOCAL_MACHINE_RUN_ONCE, _registryBackup),
-      _machineRunOnceEx(StartupConstants::LOCAL_MACHINE_RUN_ONCE_EX, _registryBackup),
-      _userRun(StartupConstants::CURRENT_USER_RUN, _registryBackup),
-      _userRunOnce(StartupConstants::CURRENT_USER_RUN_ONCE, _registryBackup),
-      _machineRunServices(StartupConstants::LOCAL_MACHINE_RUN_SERVICES, _registryBackup),
-      _machineRunServicesOnce(StartupConstants::LOCAL_MACHINE_RUN_SERVICES_ONCE, _registryBackup),
-      _machineRun32(StartupConstants::LOCAL_MACHINE_RUN_32, _registryBackup),
-      _machineRunOnce32(StartupConstants::LOCAL_MACHINE_RUN_ONCE_32, _registryBackup),
-      _machineRunOnceEx32(StartupConstants::LOCAL_MACHINE_RUN_ONCE_EX_32, _registryBackup),
-      _machinePolicyRun(StartupConstants::LOCAL_MACHINE_POLICY_RUN, _registryBackup),
-      _machinePolicyRun32(StartupConstants::LOCAL_MACHINE_POLICY_RUN_32, _registryBackup),
-      _userPolicyRun(StartupConstants::CURRENT_USER_POLICY_RUN, _registryBackup),
       _commonStartup(StartupConstants::COMMON_STARTUP, ".\\lmas\\"),
       _userStartup(StartupConstants::USER_STARTUP, ".\\cuas\\")
 {
-    for (database::StartupDatabase* database :
-         std::initializer_list<database::StartupDatabase*>{&_machineRun, &_machineRunOnce,
-                                                           &_machineRunOnceEx, &_userRun,
-                                                           &_userRunOnce, &_machinePolicyRun, &_userPolicyRun})
-        _startupInterface.addDatabase(database);
-    // The RunServices keys exist only outside the NT family.
-    if (!windows::info::isWindowsNT()) {
-        _startupInterface.addDatabase(&_machineRunServices);
-        _startupInterface.addDatabase(&_machineRunServicesOnce);
+    // The RunServices keys exist only outside the NT family; the machine's keys have a 32-bit
+    // view of their own only on 64-bit Windows.
+    const bool nt = windows::info::isWindowsNT();
+    const bool sixtyFour = windows::info::is64BitWindows();
+    for (const auto& key : REGISTRY_KEYS) {
+        if ((key.where == Where::OutsideNt && nt) || (key.where == Where::On64BitWindows && !sixtyFour))
+            continue;
+        _registryKeys.push_back(std::make_unique<database::RegistryDatabase>(key.type, _registryBackup));
+        _startupInterface.addDatabase(_registryKeys.back().get());
     }
-    // The machine's keys have a 32-bit view of their own only on 64-bit Windows.
-    if (windows::info::is64BitWindows())
-        for (database::StartupDatabase* database :
-             std::initializer_list<database::StartupDatabase*>{&_machineRun32, &_machineRunOnce32, &_machineRunOnceEx32,
-                                                               &_machinePolicyRun32})
-            _startupInterface.addDatabase(database);
     _startupInterface.addDatabase(&_commonStartup);
     _startupInterface.addDatabase(&_userStartup);
 }

@@ -5,12 +5,15 @@
 #include "products/bootwarden/database/RegistryBackup.h"
 #include "products/bootwarden/database/RegistryDatabase.h"
 
+#include <memory>
+#include <vector>
+
 class ErrorReporter;
 
 namespace products::bootwarden {
 
-// Every startup location the program manages, the store of disabled registry entries they
-// share, and the facade that serves them.
+// Every startup location this system has, the store of disabled registry entries they share,
+// and the facade that serves them.
 class StartupLocations {
 public:
     // Loads the data file and sets up every location; a data file that cannot be read throws.
@@ -25,19 +28,7 @@ public:
 private:
     StartupInterface _startupInterface;
     database::RegistryBackup _registryBackup;
-    database::RegistryDatabase _machineRun;
-    database::RegistryDatabase _machineRunOnce;
-    database::RegistryDatabase _machineRunOnceEx;
-    database::RegistryDatabase _userRun;
-    database::RegistryDatabase _userRunOnce;
-    database::RegistryDatabase _machineRunServices;
-    database::RegistryDatabase _machineRunServicesOnce;
-    database::RegistryDatabase _machineRun32;
-    database::RegistryDatabase _machineRunOnce32;
-    database::RegistryDatabase _machineRunOnceEx32;
-    database::RegistryDatabase _machinePolicyRun;
-    database::RegistryDatabase _machinePolicyRun32;
-    database::RegistryDatabase _userPolicyRun;
+    std::vector<std::unique_ptr<database::RegistryDatabase>> _registryKeys;
     database::AutostartDatabase _commonStartup;
     database::AutostartDatabase _userStartup;
 };
