@@ -56,6 +56,12 @@ bool StartupInterface::enable(const StartupItem& item)
     return apply(&database::StartupDatabase::enable, item, "enabling");
 }
 
+void StartupInterface::stageDisable(const StartupItem& item)
+{
+    if (database::StartupDatabase* database = find(item.getType(), "_database.find(item.getType()) != _database.end()"))
+        database->stageDisable(item);
+}
+
 bool StartupInterface::run(const StartupItem& item)
 {
     return apply(&database::StartupDatabase::run, item, "starting");

@@ -33,6 +33,8 @@ public:
     bool enable(const StartupItem& item);
     bool disable(const StartupItem& item);
     bool run(const StartupItem& item);
+    // Tells the item's location it is about to be disabled; nothing is changed yet.
+    void stageDisable(const StartupItem& item);
 
 private:
     using Operation = void (database::StartupDatabase::*)(const StartupItem&);

@@ -237,6 +237,11 @@ bool StartupTree::remove(Node node)
 
 std::vector<StartupTree::Outcome> StartupTree::applyChanges()
 {
+    // Every entry to disable is staged first, so the data file is written once for all of them
+    // before the first value goes.
+    for (const auto& leaf : _entries)
+        if (leaf.second.isChanged() && leaf.second.getState() == StartupConstants::DISABLED)
+            _startup.stageDisable(leaf.second);
     std::vector<Outcome> outcomes;
     for (auto& leaf : _entries) {
         StartupItem& item = leaf.second;

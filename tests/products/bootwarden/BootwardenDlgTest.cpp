@@ -263,6 +263,8 @@ TEST_F(BootwardenDlgTest, OkAppliesTheChangesAndStaysWhileOneFailsCancelDropsThe
     EXPECT_FALSE(userRun.has("Tool")) << "Cancel does not bring a deleted entry back";
     EXPECT_EQ(std::string(4, '\0'), readFile(dir.file("bootwarden.dat")));
 
+    userRun.setString("C", "C.exe");
+    userRun.setString("D", "D.exe");
     EXPECT_EQ(IDOK, run([this](HWND dialog, const TreeView& tree) {
         for (const char* name : {"A", "B"})
             click(dialog, tree, tree.find(USER_RUN + name), TVHT_ONITEMSTATEICON, NM_CLICK);
@@ -283,6 +285,7 @@ TEST_F(BootwardenDlgTest, OkAppliesTheChangesAndStaysWhileOneFailsCancelDropsThe
         }
         press(dialog, IDOK); // the cause is gone: OK finishes the job
     }));
+
     ASSERT_EQ(3u, boxes.boxes().size()) << "A refused, then A and the data file unsaved";
     EXPECT_EQ(0u, boxes.boxes()[0].text.find("Error while disabling an entry.\n\nType: 5\nState: 1\nValue: A\n"));
     EXPECT_EQ(0u, boxes.boxes()[2].text.find("The disabled entries could not be saved.\n\nAn error occured when trying "
@@ -293,6 +296,23 @@ TEST_F(BootwardenDlgTest, OkAppliesTheChangesAndStaysWhileOneFailsCancelDropsThe
     const std::string counted =
         DataFileCodec::encode({StartupItem(5, 1, "B", "B.exe"), StartupItem(5, 1, "A", "A.exe")});
     EXPECT_EQ(counted, readFile(dir.file("bootwarden.dat")).substr(0, counted.size()));
+
+    int writes = 0;
+    platform::ScopedOverride count(&platform::Win32Api::MoveFileExU,
+                                   [&writes, real = platform::win32().MoveFileExU](const std::string& from,
+                                                                                   const std::string& to, DWORD flags) {
+                                       ++writes;
+                                       return real(from, to, flags);
+                                   });
+    run([this](HWND dialog, const TreeView& tree) {
+        for (const char* name : {"A", "B", "C", "D"})
+            click(dialog, tree, tree.find(USER_RUN + name), TVHT_ONITEMSTATEICON, NM_CLICK);
+        press(dialog, IDOK);
+    });
+    EXPECT_EQ(2, writes) << "once before the values go, once at the end, however many changes";
+    EXPECT_FALSE(userRun.has("C"));
+    EXPECT_FALSE(userRun.has("D"));
+    EXPECT_TRUE(userRun.has("A") && userRun.has("B"));
 }
 
 TEST_F(BootwardenDlgTest, TheWindowSeesWhatTheConsoleDisabled)

@@ -42,11 +42,19 @@ bool RegistryBackup::contains(const StartupItem& item) const
     return std::find(_entries.begin(), _entries.end(), item) != _entries.end();
 }
 
+bool RegistryBackup::isSaved(const StartupItem& item) const
+{
+    return _saved.count({item.getType(), item.getValue()}) != 0;
+}
+
 void RegistryBackup::save()
 {
     if (_damaged)
         io::file::FileHelper::saveFile(_filename + DAMAGED_SUFFIX, _damagedContents);
     io::file::FileHelper::saveFile(_filename, DataFileCodec::encode(_entries));
+    _saved.clear();
+    for (const StartupItem& entry : _entries)
+        _saved.emplace(entry.getType(), entry.getValue());
     _damaged = false;
     _damagedContents.clear();
 }
@@ -81,6 +89,8 @@ void RegistryBackup::load()
             item = StartupItem(item.getType(), item.getState(), platform::Text::fromAnsiCodePage(item.getValue()),
                                platform::Text::fromAnsiCodePage(item.getData()), item.getValueType(),
                                item.getRawData());
+    for (const StartupItem& entry : _entries)
+        _saved.emplace(entry.getType(), entry.getValue());
     if (!contents.complete) {
         _damaged = true;
         _damagedContents = bytes;

@@ -2,7 +2,9 @@
 
 #include "products/bootwarden/StartupItem.h"
 
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace products::bootwarden::database {
@@ -17,6 +19,8 @@ public:
     void add(const StartupItem& item);
     void remove(const StartupItem& item);
     bool contains(const StartupItem& item) const;
+    // Whether the data file held the entry when it was last saved (or loaded).
+    bool isSaved(const StartupItem& item) const;
     // Writes every stored entry to the data file, replacing it whole.
     void save();
     std::vector<StartupItem> getEntries(int type) const;
@@ -31,6 +35,7 @@ private:
 
     std::string _filename;
     std::vector<StartupItem> _entries;
+    std::set<std::pair<int, std::string>> _saved;
     // The bytes of a damaged data file, kept beside it before it is first overwritten.
     std::string _damagedContents;
     bool _damaged = false;

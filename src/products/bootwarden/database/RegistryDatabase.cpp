@@ -139,12 +139,19 @@ void RegistryDatabase::enable(const StartupItem& item)
     _backup->remove(item);
 }
 
+void RegistryDatabase::stageDisable(const StartupItem& item)
+{
+    if (!_backup->contains(item))
+        _backup->add(item);
+}
+
 void RegistryDatabase::disable(const StartupItem& item)
 {
     RegistryKeyImpl key = openKey(item.getType(), KEY_WRITE);
-    _backup->add(item);
+    stageDisable(item);
     try {
-        _backup->save();
+        if (!_backup->isSaved(item))
+            _backup->save();
     } catch (...) {
         _backup->remove(item);
         throw;

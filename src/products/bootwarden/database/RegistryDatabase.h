@@ -32,6 +32,8 @@ public:
     // The data file holds the entry before its value is deleted; if the file cannot be
     // written, the value stays and the failure is thrown.
     void disable(const StartupItem& item) override;
+    // Puts the entry in the store; the first disable of a walk then saves every staged entry.
+    void stageDisable(const StartupItem& item) override;
     // Deletes the value and any stored copy; a stored copy is dropped from the data file at once.
     void remove(const StartupItem& item) override;
     // The command line, its environment variables expanded, as a new process; a document or

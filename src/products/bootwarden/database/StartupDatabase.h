@@ -15,6 +15,9 @@ public:
     virtual std::vector<StartupItem> getItems() = 0;
     virtual void enable(const StartupItem& item) = 0;
     virtual void disable(const StartupItem& item) = 0;
+    // Says that item is about to be disabled, so that what disabling must write first can be
+    // written once for every entry of a walk.
+    virtual void stageDisable(const StartupItem&) {}
     virtual void remove(const StartupItem& item) = 0;
     // Starts the entry now, as Windows starts it at sign-in.
     virtual void run(const StartupItem& item) = 0;
