@@ -62,6 +62,14 @@ std::vector<std::string> TreeView::children(HTREEITEM parent) const
     return texts;
 }
 
+std::size_t TreeView::childCount(HTREEITEM parent) const
+{
+    std::size_t count = 0;
+    for (HTREEITEM item = next(parent, TVGN_CHILD); item; item = next(item, TVGN_NEXT))
+        ++count;
+    return count;
+}
+
 std::string TreeView::text(HTREEITEM item) const
 {
     // The text lands right behind the item's fields in the window's memory.

@@ -21,6 +21,8 @@ public:
     // Texts are UTF-8. Follows a path of texts from the top, "Registry/Current User/Run", expanding on the way.
     HTREEITEM find(const std::string& path) const;
     std::vector<std::string> children(HTREEITEM parent) const;
+    // How many children parent has, without reading their texts.
+    std::size_t childCount(HTREEITEM parent) const;
     std::string text(HTREEITEM item) const;
     int image(HTREEITEM item) const;
     int stateImage(HTREEITEM item) const;

@@ -85,19 +85,25 @@ std::size_t StartupItem::recordSize() const
 
 std::string StartupItem::serialize() const
 {
-    // An empty name is a key's default value: a real entry, written as an empty text.
-    check(_state == StartupConstants::DISABLED, "_state == StartupConstants::DISABLED", SOURCE, __LINE__);
     std::string record;
     record.reserve(recordSize());
+    appendRecord(record);
+    return record;
+}
+
+void StartupItem::appendRecord(std::string& bytes) const
+{
+    // An empty name is a key's default value: a real entry, written as an empty text.
+    check(_state == StartupConstants::DISABLED, "_state == StartupConstants::DISABLED", SOURCE, __LINE__);
+    const std::size_t start = bytes.size();
     // A location older versions do not know is named as itself; such records go where they
     // never look.
     const std::int32_t recordType = StartupConstants::recordType(_type);
-    LittleEndian::appendWord(record, static_cast<std::uint32_t>(recordType == StartupConstants::NO_RECORD ? _type : recordType));
-    LittleEndian::appendWord(record, static_cast<std::uint32_t>(_state));
-    record.append(_value.c_str(), std::strlen(_value.c_str()) + 1);
-    record.append(_data.c_str(), std::strlen(_data.c_str()) + 1);
-    check(record.size() == recordSize(), "mem - start == size", SOURCE, __LINE__);
-    return record;
+    LittleEndian::appendWord(bytes, static_cast<std::uint32_t>(recordType == StartupConstants::NO_RECORD ? _type : recordType));
+    LittleEndian::appendWord(bytes, static_cast<std::uint32_t>(_state));
+    bytes.append(_value.c_str(), std::strlen(_value.c_str()) + 1);
+    bytes.append(_data.c_str(), std::strlen(_data.c_str()) + 1);
+    check(bytes.size() - start == recordSize(), "mem - start == size", SOURCE, __LINE__);
 }
 
 bool StartupItem::operator==(const StartupItem& other) const

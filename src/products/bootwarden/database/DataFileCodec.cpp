@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <set>
+#include <unordered_set>
 #include <utility>
 
 namespace products::bootwarden::database {
@@ -162,8 +162,12 @@ DataFileCodec::Contents DataFileCodec::decode(const std::string& bytes)
         return contents;
     }
     // Every counted record, valid or not, has its place in the block.
+    // A record takes ten bytes at least, whatever a damaged count says.
+    const std::size_t expected = std::min<std::size_t>(count, bytes.size() / 10);
     std::vector<StartupItem> records;
     std::vector<bool> valid;
+    records.reserve(expected);
+    valid.reserve(expected);
     for (std::uint32_t i = 0; i < count; ++i) {
         StartupItem item;
         bool ok = false;
@@ -191,7 +195,8 @@ DataFileCodec::Contents DataFileCodec::decode(const std::string& bytes)
             contents.complete = false;
         }
     }
-    std::set<std::pair<int, std::string>> seen;
+    std::unordered_set<std::string> seen; // location and name
+    seen.reserve(records.size() + extras.size());
     contents.items.reserve(records.size() + extras.size());
     for (StartupItem& extra : extras) {
         records.push_back(std::move(extra));
@@ -203,7 +208,7 @@ DataFileCodec::Contents DataFileCodec::decode(const std::string& bytes)
             StartupConstants::recordType(static_cast<int>(extension[i].location)) == item.getType())
             item = StartupItem(static_cast<int>(extension[i].location), item.getState(), item.getValue(),
                                item.getData(), extension[i].valueType, std::move(extension[i].rawData));
-        if (!valid[i] || !seen.emplace(item.getType(), item.getValue()).second) {
+        if (!valid[i] || !seen.insert(std::to_string(item.getType()) + '\0' + item.getValue()).second) {
             contents.complete = false;
             continue;
         }
@@ -224,7 +229,7 @@ std::string DataFileCodec::encode(const std::vector<StartupItem>& items)
     bytes.reserve(size);
     LittleEndian::appendWord(bytes, static_cast<std::uint32_t>(counted.size()));
     for (const StartupItem* item : counted)
-        bytes += item->serialize();
+        item->appendRecord(bytes);
     const bool plain = extras.empty() && std::all_of(counted.begin(), counted.end(), [](const StartupItem* item) {
         return item->getType() < StartupConstants::MAX_TYPES && item->getValueType() == StartupConstants::TEXT_VALUE &&
                !item->getRawData();
@@ -240,7 +245,7 @@ std::string DataFileCodec::encode(const std::vector<StartupItem>& items)
     }
     LittleEndian::appendWord(body, static_cast<std::uint32_t>(extras.size()));
     for (const StartupItem* item : extras) {
-        body += item->serialize();
+        item->appendRecord(body);
         appendValue(body, *item);
     }
     bytes.append(MARK, WORD);

@@ -1,0 +1,188 @@
+// Measures how fast Bootwarden.exe shows a tree of many entries, against a baseline that does
+// only the unavoidable work (list the Run key, fill a tree, no icons), and how fast the data
+// file of 100,000 entries is written and read through the program's own classes, against raw
+// file input and output of the same bytes.
+//
+//   BootwardenBench seed N                    N values in the current user's Run key
+//   BootwardenBench window <program> N        ms from start to a tree that holds all N
+//   BootwardenBench baseline                  the baseline's own window (started by "window")
+//   BootwardenBench datafile <folder>         ms to save and load 100,000 entries, and raw
+#include "io/file/FileHelper.h"
+#include "products/bootwarden/database/DataFileCodec.h"
+#include "support/TreeView.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+
+namespace {
+
+const wchar_t* const RUN_KEY = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char* const CAPTION = "Bootwarden Center";
+
+double since(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+int seed(int count)
+{
+    // Most entries start one of a few dozen real programs, as on a real machine; some are gone.
+    const wchar_t* const programs[] = {L"C:\\windows\\system32\\notepad.exe", L"C:\\windows\\regedit.exe",
+                                       L"C:\\windows\\system32\\winecfg.exe", L"C:\\windows\\system32\\cmd.exe",
+                                       L"C:\\windows\\system32\\winver.exe", L"C:\\windows\\system32\\msiexec.exe"};
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, RUN_KEY);
+    HKEY key = nullptr;
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, RUN_KEY, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+    for (int i = 0; i < count; ++i) {
+        const std::wstring name = L"Entry " + std::to_wstring(100000 + i);
+        const std::wstring data = i % 5 == 4 ? L"C:\\Missing\\tool" + std::to_wstring(i % 40) + L".exe /q"
+                                             : std::wstring(programs[i % 6]) + L" /task" + std::to_wstring(i);
+        ::RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                         static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+    }
+    ::RegCloseKey(key);
+    return 0;
+}
+
+int window(const std::string& program, int count)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::string commandLine = "\"" + program + "\"" + (program.find("BootwardenBench") != std::string::npos ? " baseline" : "");
+    const auto start = std::chrono::steady_clock::now();
+    if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return 1;
+    double shown = -1;
+    while (since(start) < 120000) {
+        const HWND dialog = ::FindWindowA(nullptr, CAPTION);
+        if (dialog && ::IsWindowVisible(dialog)) {
+            const TreeView tree(::GetDlgItem(dialog, 1000));
+            const HTREEITEM run = tree.find("Registry/Current User/Run");
+            if (run && static_cast<int>(tree.childCount(run)) >= count) {
+                shown = since(start);
+                ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+                break;
+            }
+        }
+        ::Sleep(5);
+    }
+    ::WaitForSingleObject(process.hProcess, 30000);
+    ::TerminateProcess(process.hProcess, 0);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    std::printf("%.0f\n", shown);
+    return shown < 0 ? 1 : 0;
+}
+
+LRESULT CALLBACK baselineProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CLOSE || (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL)) {
+        ::PostQuitMessage(0);
+        return 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+HTREEITEM insert(HWND tree, HTREEITEM parent, const std::wstring& text)
+{
+    TVINSERTSTRUCTW item = {};
+    item.hParent = parent;
+    item.hInsertAfter = TVI_LAST;
+    item.item.mask = TVIF_TEXT;
+    item.item.pszText = const_cast<wchar_t*>(text.c_str());
+    return reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+// A window that lists the current user's Run key into a tree and nothing more.
+int baseline()
+{
+    ::InitCommonControls();
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = baselineProc;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"BootwardenBaseline";
+    ::RegisterClassW(&windowClass);
+    const HWND window = ::CreateWindowW(L"BootwardenBaseline", L"", WS_OVERLAPPEDWINDOW, 0, 0, 400, 500, nullptr,
+                                        nullptr, windowClass.hInstance, nullptr);
+    const HWND tree = ::CreateWindowW(WC_TREEVIEWW, L"", WS_CHILD | WS_VISIBLE | TVS_HASLINES, 0, 0, 380, 460, window,
+                                      reinterpret_cast<HMENU>(1000), windowClass.hInstance, nullptr);
+    const HTREEITEM run = insert(tree, insert(tree, insert(tree, nullptr, L"Registry"), L"Current User"), L"Run");
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, RUN_KEY, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        wchar_t name[16384];
+        BYTE data[65536];
+        for (DWORD index = 0;; ++index) {
+            DWORD nameLength = 16384, size = sizeof data, type = 0;
+            if (::RegEnumValueW(key, index, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS)
+                break;
+            insert(tree, run, name);
+        }
+        ::RegCloseKey(key);
+    }
+    ::SendMessageW(tree, TVM_SORTCHILDREN, FALSE, reinterpret_cast<LPARAM>(run));
+    ::SetWindowTextA(window, CAPTION);
+    ::ShowWindow(window, SW_SHOW);
+    MSG message;
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0)
+        ::DispatchMessageW(&message);
+    return 0;
+}
+
+// ms for what happens in work, the best of three.
+double timed(const std::function<void()>& work)
+{
+    double best = 1e30;
+    for (int i = 0; i < 3; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        best = std::min(best, since(start));
+    }
+    return best;
+}
+
+int datafile(const std::string& folder)
+{
+    using products::bootwarden::StartupItem;
+    using products::bootwarden::database::DataFileCodec;
+    std::vector<StartupItem> items;
+    items.reserve(100000);
+    for (int i = 0; i < 100000; ++i)
+        items.emplace_back(5, 1, "Entry " + std::to_string(i), "C:\\Program Files\\Vendor\\tool" + std::to_string(i) + ".exe /background");
+    const std::string path = folder + "\\bench.dat", raw = folder + "\\raw.dat";
+    const std::string bytes = DataFileCodec::encode(items);
+    const double save = timed([&] { io::file::FileHelper::saveFile(path, DataFileCodec::encode(items)); });
+    const double rawSave = timed([&] { std::ofstream(raw, std::ios::binary).write(bytes.data(), bytes.size()); });
+    std::size_t loaded = 0;
+    const double load = timed([&] { loaded = DataFileCodec::decode(io::file::FileHelper::loadFile(path)).items.size(); });
+    const double rawLoad = timed([&] {
+        std::ifstream stream(raw, std::ios::binary);
+        const std::string read((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+    });
+    std::printf("%.1f %.1f %.1f %.1f %zu\n", save, rawSave, load, rawLoad, loaded);
+    return loaded == items.size() ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "seed" && argc > 2)
+        return seed(std::atoi(argv[2]));
+    if (mode == "window" && argc > 3)
+        return window(argv[2], std::atoi(argv[3]));
+    if (mode == "baseline")
+        return baseline();
+    if (mode == "datafile" && argc > 2)
+        return datafile(argv[2]);
+    std::fprintf(stderr, "usage: BootwardenBench seed N | window <program> N | baseline | datafile <folder>\n");
+    return 2;
+}
