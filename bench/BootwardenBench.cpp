@@ -63,9 +63,14 @@ int window(const std::string& program, int count)
     double shown = -1;
     while (since(start) < 120000) {
         const HWND dialog = ::FindWindowA(nullptr, CAPTION);
-        if (dialog && ::IsWindowVisible(dialog)) {
-            const TreeView tree(::GetDlgItem(dialog, 1000));
-            const HTREEITEM run = tree.find("Registry/Current User/Run");
+        const HWND control = dialog ? ::GetDlgItem(dialog, 1000) : nullptr;
+        // Walking thousands of items from another process costs more than listing them: the
+        // walk waits until the control holds at least as many items as entries.
+        if (control && ::IsWindowVisible(dialog) &&
+            static_cast<int>(::SendMessageA(control, TVM_GETCOUNT, 0, 0)) >= count + 3) {
+            const TreeView tree(control);
+            // Counted as the window shows it at first: collapsed.
+            const HTREEITEM run = tree.find("Registry/Current User/Run", false);
             if (run && static_cast<int>(tree.childCount(run)) >= count) {
                 shown = since(start);
                 ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);

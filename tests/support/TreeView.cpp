@@ -37,7 +37,7 @@ HTREEITEM TreeView::next(HTREEITEM item, UINT relation) const
         ::SendMessageA(_tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
 }
 
-HTREEITEM TreeView::find(const std::string& path) const
+HTREEITEM TreeView::find(const std::string& path, bool expand) const
 {
     std::istringstream parts(path);
     HTREEITEM item = nullptr;
@@ -48,7 +48,8 @@ HTREEITEM TreeView::find(const std::string& path) const
         if (!candidate)
             return nullptr;
         item = candidate;
-        ::SendMessageA(_tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+        if (expand)
+            ::SendMessageA(_tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
         candidate = next(item, TVGN_CHILD);
     }
     return item;

@@ -18,8 +18,9 @@ public:
     TreeView& operator=(const TreeView&) = delete;
 
     HWND handle() const { return _tree; }
-    // Texts are UTF-8. Follows a path of texts from the top, "Registry/Current User/Run", expanding on the way.
-    HTREEITEM find(const std::string& path) const;
+    // Texts are UTF-8. Follows a path of texts from the top, "Registry/Current User/Run",
+    // expanding on the way unless told not to.
+    HTREEITEM find(const std::string& path, bool expand = true) const;
     std::vector<std::string> children(HTREEITEM parent) const;
     // How many children parent has, without reading their texts.
     std::size_t childCount(HTREEITEM parent) const;
