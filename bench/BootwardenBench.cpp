@@ -9,7 +9,7 @@
 //   BootwardenBench datafile <folder>         ms to save and load 100,000 entries, and raw
 #include "io/file/FileHelper.h"
 #include "products/bootwarden/database/DataFileCodec.h"
-#include "support/TreeView.h"
+#include "treeview/TreeView.h"
 
 #include <windows.h>
 #include <commctrl.h>

@@ -8,7 +8,7 @@
 //   BootwardenDriver e2e <Bootwarden.exe>  disables an entry and presses OK, then re-enables
 //                                          it and presses Cancel, checking registry and data file
 #include "support/Files.h"
-#include "support/TreeView.h"
+#include "treeview/TreeView.h"
 
 #include <windows.h>
 #include <commctrl.h>

@@ -3,14 +3,12 @@
 #include "exceptions/IOException.h"
 #include "exceptions/MessageBoxReporter.h"
 #include "platform/errorresources/SystemErrors.h"
-#include "products/bootwarden/BootwardenCli.h"
 #include "products/bootwarden/LocationConstants.h"
-#include "products/bootwarden/StartupLocations.h"
 #include "products/bootwarden/StartupConstants.h"
 #include "products/bootwarden/database/DataFileCodec.h"
 #include "support/DialogDriver.h"
 #include "support/Files.h"
-#include "support/TreeView.h"
+#include "treeview/TreeView.h"
 #include "support/Win32Fakes.h"
 #include "support/WineFixtures.h"
 #include "windows/com/ComApartment.h"
@@ -313,21 +311,6 @@ TEST_F(BootwardenDlgTest, OkAppliesTheChangesAndStaysWhileOneFailsCancelDropsThe
     EXPECT_FALSE(userRun.has("C"));
     EXPECT_FALSE(userRun.has("D"));
     EXPECT_TRUE(userRun.has("A") && userRun.has("B"));
-}
-
-TEST_F(BootwardenDlgTest, TheWindowSeesWhatTheConsoleDisabled)
-{
-    {
-        products::bootwarden::CollectingReporter console;
-        products::bootwarden::StartupLocations locations(&console);
-        std::string out, err;
-        ASSERT_EQ(0, products::bootwarden::BootwardenCli(locations, console)
-                         .run({"disable", "--location", "Registry/Current User/Run", "Tool"}, out, err));
-    }
-    run([](HWND dialog, const TreeView& tree) {
-        EXPECT_EQ(2, tree.stateImage(tree.find(USER_RUN + "Tool")));
-        press(dialog, IDCANCEL);
-    });
 }
 
 TEST_F(BootwardenDlgTest, AnUnreadableLocationAndADamagedDataFileAreReported)

@@ -8,11 +8,6 @@
 using products::bootwarden::StartupConstants;
 using products::bootwarden::StartupItem;
 
-TEST(StartupItemTest, TextFormIsFourLinesWithoutTrailingLineFeed)
-{
-    EXPECT_EQ("Type: 5\nState: 0\nValue: A\nData: B", StartupItem(5, 0, "A", "B").toString());
-}
-
 TEST(StartupItemTest, RecordIsByteExactAndReadsBack)
 {
     const StartupItem item(1, StartupConstants::DISABLED, "abc", "");

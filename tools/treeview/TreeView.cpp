@@ -1,4 +1,4 @@
-#include "support/TreeView.h"
+#include "treeview/TreeView.h"
 
 #include <cstring>
 #include <sstream>
