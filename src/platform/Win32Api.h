@@ -94,6 +94,7 @@ struct Win32Api {
     std::function<BOOL(HWND, INT_PTR)> EndDialog = ::EndDialog;
     std::function<HWND(HWND, int)> GetDlgItem = ::GetDlgItem;
     std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> SendMessageW = ::SendMessageW;
+    std::function<BOOL(HWND, const RECT*, BOOL)> InvalidateRect = ::InvalidateRect;
     std::function<BOOL(HWND, const std::string&)> SetWindowTextU;
     std::function<void(HWND, std::string&)> GetWindowTextU;
     std::function<HICON(HINSTANCE, LPCSTR)> LoadIconA = ::LoadIconA;

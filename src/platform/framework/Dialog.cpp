@@ -68,7 +68,7 @@ bool Dialog::OnCommand(WORD id, WORD code)
     return true;
 }
 
-bool Dialog::OnNotify(const NMHDR&, LRESULT&)
+bool Dialog::OnNotify(NMHDR&, LRESULT&)
 {
     return false;
 }
@@ -152,7 +152,7 @@ INT_PTR Dialog::route(UINT message, WPARAM wParam, LPARAM lParam)
         return OnCommand(LOWORD(wParam), HIWORD(wParam));
     case WM_NOTIFY: {
         LRESULT result = 0;
-        if (!OnNotify(*reinterpret_cast<const NMHDR*>(lParam), result))
+        if (!OnNotify(*reinterpret_cast<NMHDR*>(lParam), result))
             return FALSE;
         ::SetWindowLongPtrW(_window, DWLP_MSGRESULT, result);
         return TRUE;

@@ -40,7 +40,7 @@ protected:
 
     // Each answers whether it handled the message; unhandled ones get the default handling.
     virtual bool OnCommand(WORD id, WORD code);
-    virtual bool OnNotify(const NMHDR& header, LRESULT& result);
+    virtual bool OnNotify(NMHDR& header, LRESULT& result);
     virtual bool OnSysCommand(UINT id, LPARAM param);
     // screen is (-1, -1) when the menu was asked for from the keyboard.
     virtual bool OnContextMenu(HWND window, POINT screen);

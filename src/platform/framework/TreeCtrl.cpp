@@ -20,7 +20,8 @@ void TreeCtrl::SetImageList(ImageList& list, int which)
     send(TVM_SETIMAGELIST, which, reinterpret_cast<LPARAM>(list.handle()));
 }
 
-HTREEITEM TreeCtrl::InsertItem(const std::string& text, HTREEITEM parent, int image, UINT state, UINT stateMask)
+HTREEITEM TreeCtrl::InsertItem(const std::string& text, HTREEITEM parent, int image, UINT state, UINT stateMask,
+                               LPARAM data)
 {
     std::wstring label;
     if (!Text::toWide(text, label)) {
@@ -34,12 +35,13 @@ HTREEITEM TreeCtrl::InsertItem(const std::string& text, HTREEITEM parent, int im
     TVINSERTSTRUCTW insert = {};
     insert.hParent = parent;
     insert.hInsertAfter = TVI_LAST;
-    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE | TVIF_PARAM;
     insert.item.pszText = &label[0];
     insert.item.iImage = image;
     insert.item.iSelectedImage = image;
     insert.item.state = state;
     insert.item.stateMask = stateMask;
+    insert.item.lParam = data;
     return reinterpret_cast<HTREEITEM>(send(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
@@ -78,6 +80,13 @@ BOOL TreeCtrl::Expand(HTREEITEM item, UINT action)
 HTREEITEM TreeCtrl::GetChildItem(HTREEITEM item) const
 {
     return reinterpret_cast<HTREEITEM>(send(TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)));
+}
+
+void TreeCtrl::SetRedraw(bool redraw)
+{
+    send(WM_SETREDRAW, redraw, 0);
+    if (redraw)
+        win32().InvalidateRect(_window, nullptr, TRUE);
 }
 
 LRESULT TreeCtrl::send(UINT message, WPARAM wParam, LPARAM lParam) const

@@ -18,9 +18,10 @@ public:
     HWND GetSafeHwnd() const { return _window; }
 
     void SetImageList(ImageList& list, int which);
-    // Appends an item under parent (null: at the top) with the given state bits; null when the
+    // Appends an item under parent (null: at the top) with the given state bits and data; null when the
     // control refuses. A text longer than the control shows is shortened with "...".
-    HTREEITEM InsertItem(const std::string& text, HTREEITEM parent, int image, UINT state, UINT stateMask);
+    HTREEITEM InsertItem(const std::string& text, HTREEITEM parent, int image, UINT state, UINT stateMask,
+                         LPARAM data);
     HTREEITEM GetSelectedItem() const;
     BOOL SelectItem(HTREEITEM item);
     // The item under a client point, and where on it the point lies (TVHT_ flags).
@@ -29,12 +30,27 @@ public:
     BOOL GetItemRect(HTREEITEM item, RECT* rect, BOOL textOnly) const;
     BOOL Expand(HTREEITEM item, UINT action);
     HTREEITEM GetChildItem(HTREEITEM item) const;
+    // Whether the control draws its changes as they come; turned back on, it draws itself whole.
+    void SetRedraw(bool redraw);
 
 protected:
     LRESULT send(UINT message, WPARAM wParam, LPARAM lParam) const;
 
 private:
     HWND _window = nullptr;
+};
+
+// Keeps a tree from drawing for the length of a scope, so a whole listing is drawn once.
+class PausedDrawing {
+public:
+    explicit PausedDrawing(TreeCtrl& tree) : _tree(tree) { _tree.SetRedraw(false); }
+    ~PausedDrawing() { _tree.SetRedraw(true); }
+
+    PausedDrawing(const PausedDrawing&) = delete;
+    PausedDrawing& operator=(const PausedDrawing&) = delete;
+
+private:
+    TreeCtrl& _tree;
 };
 
 } // namespace platform

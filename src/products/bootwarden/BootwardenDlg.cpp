@@ -82,7 +82,7 @@ bool BootwardenDlg::expandSelectedLocation()
     return true;
 }
 
-bool BootwardenDlg::OnNotify(const NMHDR& header, LRESULT& result)
+bool BootwardenDlg::OnNotify(NMHDR& header, LRESULT& result)
 {
     if (header.idFrom != IDC_TREE)
         return false;
@@ -98,6 +98,9 @@ bool BootwardenDlg::OnNotify(const NMHDR& header, LRESULT& result)
     case NM_RCLICK:
         OnNMRclickTree();
         result = TRUE; // the menu is shown; the control need not ask for another
+        return true;
+    case TVN_GETDISPINFOW:
+        _treeView.supplyImage(reinterpret_cast<NMTVDISPINFOW&>(header).item);
         return true;
     case TVN_KEYDOWN:
         result = OnTvnKeydownTree(reinterpret_cast<const NMTVKEYDOWN&>(header).wVKey);
@@ -220,7 +223,10 @@ void BootwardenDlg::refresh()
         !QuestionBox("Question", GetSafeHwnd()).ask("Listing the entries again drops the changes you have not "
                                      "applied with OK. List them again?"))
         return;
-    _startupTree.rebuild();
+    {
+        const platform::PausedDrawing paused(_tree);
+        _startupTree.rebuild();
+    }
     OnTvnSelchangedTree();
 }
 

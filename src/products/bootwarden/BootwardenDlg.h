@@ -26,7 +26,7 @@ protected:
     void DoDataExchange(platform::DataExchange& exchange) override;
     BOOL OnInitDialog() override;
     bool OnCommand(WORD id, WORD code) override;
-    bool OnNotify(const NMHDR& header, LRESULT& result) override;
+    bool OnNotify(NMHDR& header, LRESULT& result) override;
     bool OnSysCommand(UINT id, LPARAM param) override;
     bool OnContextMenu(HWND window, POINT screen) override;
 

@@ -59,6 +59,8 @@ public:
     // Same type and byte-identical value; state and data take no part.
     bool operator==(const StartupItem& other) const;
     bool operator!=(const StartupItem& other) const { return !(*this == other); }
+    // What equality compares, as one string to index entries by.
+    std::string identity() const { return std::to_string(_type) + '\0' + _value; }
 
 private:
     std::int32_t _initialState;

@@ -137,11 +137,12 @@ void StartupTree::insertEntries(int type)
     const Node location = _locations.get(type);
     try {
         for (const StartupItem& item : _startup.getItems(type)) {
-            const int image = item.isCommand() ? _view.programImage(programPath(item.getData()))
-                                               : StartupTreeView::IMAGE_NO_ICON;
             // A key's unnamed value is shown as the registry editor shows it.
             const std::string label = item.getValue().empty() ? "(Default)" : item.getValue();
-            const Node leaf = _view.insert(label, location, image, stateImage(item));
+            const Node leaf =
+                item.isCommand()
+                    ? _view.insertProgram(label, location, programPath(item.getData()), stateImage(item))
+                    : _view.insert(label, location, StartupTreeView::IMAGE_NO_ICON, stateImage(item));
             _entries.add(leaf, item);
         }
         _view.sortChildren(location);

@@ -26,7 +26,8 @@ void StartupTreeControl::createImageLists()
         {&_stateImages, {IDB_CROSS, IDB_CHECKED, IDB_UNCHECKED, IDB_UNCHECKED_SYSTEM}},
     };
     for (const auto& list : lists) {
-        list.first->Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 1);
+        // Program icons arrive one at a time; growing by one would copy the list each time.
+        list.first->Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 64);
         for (int bitmapId : list.second) {
             const platform::UniqueBitmap bitmap(
                 platform::win32().LoadBitmapA(resources, MAKEINTRESOURCEA(bitmapId)));
@@ -35,13 +36,26 @@ void StartupTreeControl::createImageLists()
     }
     _tree.SetImageList(_images, TVSIL_NORMAL);
     _tree.SetImageList(_stateImages, TVSIL_STATE);
-    _programImages.clear();
+    _programs.clear();
+    _programIndex.clear();
 }
 
 StartupTreeView::Node StartupTreeControl::insert(const std::string& text, Node parent, int image,
                                                  int stateImage)
 {
     return _tree.insertItem(text, item(parent), image, stateImage != STATE_NONE, stateImage);
+}
+
+StartupTreeView::Node StartupTreeControl::insertProgram(const std::string& text, Node parent,
+                                                        const std::string& path, int stateImage)
+{
+    const auto known = _programIndex.emplace(path, _programs.size());
+    if (known.second)
+        _programs.push_back({path, IMAGE_UNKNOWN});
+    const std::size_t program = known.first->second;
+    const int image = _programs[program].image;
+    return _tree.insertItem(text, item(parent), image == IMAGE_UNKNOWN ? I_IMAGECALLBACK : image,
+                            stateImage != STATE_NONE, stateImage, static_cast<LPARAM>(program));
 }
 
 void StartupTreeControl::sortChildren(Node parent)
@@ -74,14 +88,18 @@ void StartupTreeControl::setBold(Node node, bool bold)
     _tree.setBold(item(node), bold);
 }
 
-int StartupTreeControl::programImage(const std::string& path)
+void StartupTreeControl::supplyImage(TVITEMW& item)
 {
-    const auto known = _programImages.find(path);
-    if (known != _programImages.end())
-        return known->second;
-    const int image = extractIcon(path);
-    _programImages.emplace(path, image);
-    return image;
+    const std::size_t program = static_cast<std::size_t>(item.lParam);
+    if (!(item.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE)) || program >= _programs.size())
+        return;
+    int& image = _programs[program].image;
+    if (image == IMAGE_UNKNOWN)
+        image = extractIcon(_programs[program].path);
+    item.iImage = image;
+    item.iSelectedImage = image;
+    // The control keeps the answer and does not ask again for this entry.
+    item.mask |= TVIF_DI_SETITEM;
 }
 
 int StartupTreeControl::extractIcon(const std::string& path)

@@ -4,13 +4,16 @@
 #include "products/bootwarden/StartupTreeView.h"
 #include "windows/mfc/TreeControl.h"
 
-#include <map>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 namespace products::bootwarden {
 
 // The dialog's tree control and its two image lists, as the startup tree drives them. Each
-// program's icon is taken from its file once and shared by every entry that starts it.
+// program's icon is taken from its file once, when the first entry that starts it is shown,
+// and shared by every entry that starts it: a tree of thousands opens at the cost of its
+// listing, not of reading thousands of program files.
 class StartupTreeControl : public StartupTreeView {
 public:
     explicit StartupTreeControl(TreeControl& tree) : _tree(tree) {}
@@ -25,15 +28,28 @@ public:
     void setImage(Node node, int image) override;
     void setStateImage(Node node, int stateImage) override;
     void setBold(Node node, bool bold) override;
-    int programImage(const std::string& path) override;
+    Node insertProgram(const std::string& text, Node parent, const std::string& path,
+                       int stateImage) override;
+
+    // Answers the control's question for the image of an entry it is about to show.
+    void supplyImage(TVITEMW& item);
 
 private:
+    // A program that entries start, and its image once taken (IMAGE_UNKNOWN before).
+    struct Program {
+        std::string path;
+        int image;
+    };
+    static constexpr int IMAGE_UNKNOWN = -2;
+
     int extractIcon(const std::string& path);
 
     TreeControl& _tree;
     platform::ImageList _images;
     platform::ImageList _stateImages;
-    std::map<std::string, int> _programImages;
+    // Indexed by the entries' item data.
+    std::vector<Program> _programs;
+    std::unordered_map<std::string, std::size_t> _programIndex;
 };
 
 } // namespace products::bootwarden

@@ -24,6 +24,10 @@ public:
 
     // Appends a node under parent; the order is settled by sortChildren.
     virtual Node insert(const std::string& text, Node parent, int image, int stateImage) = 0;
+    // Appends an entry that starts the program at path, shown with the program's icon or, when
+    // it has none, IMAGE_NO_ICON. The view may take the icon only once the entry is shown.
+    virtual Node insertProgram(const std::string& text, Node parent, const std::string& path,
+                               int stateImage) = 0;
     // Sorts the children of parent by their texts, as the control's own sorted insertion would.
     virtual void sortChildren(Node parent) = 0;
     virtual void remove(Node node) = 0;
@@ -32,8 +36,6 @@ public:
     virtual void setStateImage(Node node, int stateImage) = 0;
     // A bold label marks an entry whose change waits for OK.
     virtual void setBold(Node node, bool bold) = 0;
-    // The image of a program's icon, or IMAGE_NO_ICON when it has none.
-    virtual int programImage(const std::string& path) = 0;
 };
 
 } // namespace products::bootwarden

@@ -14,10 +14,10 @@ std::string lastErrorText()
 } // namespace
 
 HTREEITEM TreeControl::insertItem(const std::string& text, HTREEITEM parent, int image,
-                                  bool setStateImage, int stateImage)
+                                  bool setStateImage, int stateImage, LPARAM data)
 {
     const HTREEITEM item = InsertItem(text, parent, image, INDEXTOSTATEIMAGEMASK(stateImage),
-                                      setStateImage ? TVIS_STATEIMAGEMASK : 0);
+                                      setStateImage ? TVIS_STATEIMAGEMASK : 0, data);
     if (!item)
         throw TreeControlException("Could not insert item " + text + " into the tree.\n" +
                                    lastErrorText());

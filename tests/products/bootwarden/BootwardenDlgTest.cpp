@@ -114,7 +114,16 @@ TEST_F(BootwardenDlgTest, StartsCollapsedWithEveryLocationAndEntry)
     writeFile(startup + "\\b.exe", "MZ");
     machineRun32.setString("Tray", "tray.exe");
     userRunOnce.setString(CHINESE, CYRILLIC_PATH);
-    run([](HWND dialog, const TreeView& tree) {
+    userRun.setString("Tool again", "C:\\windows\\system32\\notepad.exe");
+    std::vector<std::string> extracted;
+    platform::ScopedOverride icons(&platform::Win32Api::ExtractAssociatedIconU,
+                                   [&extracted, real = platform::win32().ExtractAssociatedIconU](
+                                       HINSTANCE instance, const std::string& path, LPWORD index) {
+                                       extracted.push_back(path);
+                                       return real(instance, path, index);
+                                   });
+    run([&extracted](HWND dialog, const TreeView& tree) {
+        EXPECT_TRUE(extracted.empty()) << "no icon is taken before its entry is shown";
         EXPECT_EQ("Bootwarden Center", windowText(dialog));
         EXPECT_EQ((std::vector<std::string>{"Autostart", "Registry"}), tree.children(nullptr));
         EXPECT_FALSE(tree.expanded(TreeView_GetRoot(tree.handle()))) << "the tree starts collapsed";
@@ -126,10 +135,14 @@ TEST_F(BootwardenDlgTest, StartsCollapsedWithEveryLocationAndEntry)
         EXPECT_EQ((std::vector<std::string>{"Policies Run", "Run", "Run Once"}),
                   tree.children(tree.find("Registry/Current User")));
         EXPECT_EQ(std::vector<std::string>{"Tray"}, tree.children(tree.find("Registry/All users/Run (32-bit)")));
-        EXPECT_EQ((std::vector<std::string>{"Empty", "Old", "Tool"}), tree.children(tree.find(USER_RUN)));
+        EXPECT_EQ((std::vector<std::string>{"Empty", "Old", "Tool", "Tool again"}), tree.children(tree.find(USER_RUN)));
         EXPECT_EQ(1, tree.stateImage(tree.find(USER_RUN + "Tool")));
         EXPECT_EQ(2, tree.stateImage(tree.find(USER_RUN + "Old")));
-        EXPECT_GE(tree.image(tree.find(USER_RUN + "Tool")), 3) << "the program's own icon";
+        const int icon = tree.image(tree.find(USER_RUN + "Tool"));
+        EXPECT_GE(icon, 3) << "the program's own icon";
+        EXPECT_EQ(icon, tree.image(tree.find(USER_RUN + "Tool again")));
+        EXPECT_EQ(std::vector<std::string>{"C:\\windows\\system32\\notepad.exe"}, extracted)
+            << "one program, one icon";
         EXPECT_EQ(1, tree.image(tree.find(USER_RUN + "Empty"))) << "no program, the red cross";
         EXPECT_EQ(0, tree.image(tree.find(USER_RUN)));
         EXPECT_EQ(std::vector<std::string>{"b.exe"}, tree.children(tree.find("Autostart/Current user")));

@@ -55,10 +55,10 @@ public:
     void setImage(Node node, int image) override { item(node)->image = image; }
     void setStateImage(Node node, int stateImage) override { item(node)->state = stateImage; }
     void setBold(Node node, bool bold) override { item(node)->bold = bold; }
-    int programImage(const std::string& path) override
+    Node insertProgram(const std::string& text, Node parent, const std::string& path, int stateImage) override
     {
         programs.push_back(path);
-        return path.find("missing") == std::string::npos ? 7 : IMAGE_NO_ICON;
+        return insert(text, parent, path.find("missing") == std::string::npos ? 7 : IMAGE_NO_ICON, stateImage);
     }
 
     static Item* item(Node node) { return static_cast<Item*>(node); }

@@ -195,7 +195,7 @@ DataFileCodec::Contents DataFileCodec::decode(const std::string& bytes)
             contents.complete = false;
         }
     }
-    std::unordered_set<std::string> seen; // location and name
+    std::unordered_set<std::string> seen;
     seen.reserve(records.size() + extras.size());
     contents.items.reserve(records.size() + extras.size());
     for (StartupItem& extra : extras) {
@@ -208,7 +208,7 @@ DataFileCodec::Contents DataFileCodec::decode(const std::string& bytes)
             StartupConstants::recordType(static_cast<int>(extension[i].location)) == item.getType())
             item = StartupItem(static_cast<int>(extension[i].location), item.getState(), item.getValue(),
                                item.getData(), extension[i].valueType, std::move(extension[i].rawData));
-        if (!valid[i] || !seen.insert(std::to_string(item.getType()) + '\0' + item.getValue()).second) {
+        if (!valid[i] || !seen.insert(item.identity()).second) {
             contents.complete = false;
             continue;
         }

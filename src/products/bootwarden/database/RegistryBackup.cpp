@@ -26,25 +26,28 @@ RegistryBackup::RegistryBackup(const std::string& filename) : _filename(filename
 
 void RegistryBackup::add(const StartupItem& item)
 {
-    check(find(item) == _entries.end(), "i == _entries.end()", SOURCE, 89);
+    check(!contains(item), "i == _entries.end()", SOURCE, 89);
     _entries.push_back(item);
+    _stored.insert(item.identity());
 }
 
 void RegistryBackup::remove(const StartupItem& item)
 {
-    const auto i = find(item);
-    if (check(i != _entries.end(), "i != _entries.end()", SOURCE, 98))
-        _entries.erase(i);
+    const auto stored = _stored.find(item.identity());
+    if (!check(stored != _stored.end(), "i != _entries.end()", SOURCE, 98))
+        return;
+    _stored.erase(stored);
+    _entries.erase(std::find(_entries.begin(), _entries.end(), item));
 }
 
 bool RegistryBackup::contains(const StartupItem& item) const
 {
-    return std::find(_entries.begin(), _entries.end(), item) != _entries.end();
+    return _stored.count(item.identity()) != 0;
 }
 
 bool RegistryBackup::isSaved(const StartupItem& item) const
 {
-    return _saved.count({item.getType(), item.getValue()}) != 0;
+    return _saved.count(item.identity()) != 0;
 }
 
 void RegistryBackup::save()
@@ -54,7 +57,7 @@ void RegistryBackup::save()
     io::file::FileHelper::saveFile(_filename, DataFileCodec::encode(_entries));
     _saved.clear();
     for (const StartupItem& entry : _entries)
-        _saved.emplace(entry.getType(), entry.getValue());
+        _saved.insert(entry.identity());
     _damaged = false;
     _damagedContents.clear();
 }
@@ -89,17 +92,16 @@ void RegistryBackup::load()
             item = StartupItem(item.getType(), item.getState(), platform::Text::fromAnsiCodePage(item.getValue()),
                                platform::Text::fromAnsiCodePage(item.getData()), item.getValueType(),
                                item.getRawData());
-    for (const StartupItem& entry : _entries)
-        _saved.emplace(entry.getType(), entry.getValue());
+    _stored.reserve(_entries.size());
+    _saved.reserve(_entries.size());
+    for (const StartupItem& entry : _entries) {
+        _stored.insert(entry.identity());
+        _saved.insert(entry.identity());
+    }
     if (!contents.complete) {
         _damaged = true;
         _damagedContents = bytes;
     }
-}
-
-std::vector<StartupItem>::iterator RegistryBackup::find(const StartupItem& item)
-{
-    return std::find(_entries.begin(), _entries.end(), item);
 }
 
 } // namespace products::bootwarden::database

@@ -2,9 +2,8 @@
 
 #include "products/bootwarden/StartupItem.h"
 
-#include <set>
 #include <string>
-#include <utility>
+#include <unordered_set>
 #include <vector>
 
 namespace products::bootwarden::database {
@@ -31,11 +30,13 @@ public:
 
 private:
     void load();
-    std::vector<StartupItem>::iterator find(const StartupItem& item);
 
     std::string _filename;
+    // In the order of the data file; indexed by their identities, so matching thousands of
+    // values against them costs one lookup each.
     std::vector<StartupItem> _entries;
-    std::set<std::pair<int, std::string>> _saved;
+    std::unordered_multiset<std::string> _stored;
+    std::unordered_set<std::string> _saved;
     // The bytes of a damaged data file, kept beside it before it is first overwritten.
     std::string _damagedContents;
     bool _damaged = false;
