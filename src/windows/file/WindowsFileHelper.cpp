@@ -137,36 +137,3 @@ std::vector<platform::FoundFile> WindowsFileHelper::findFiles(const std::string&
             SystemErrors::map(static_cast<int>(error)));
     }
 }
-
-WindowsFileHelper::Shortcut WindowsFileHelper::resolveShortcut(const std::string& linkFile)
-{
-    // Listing must never open a window or search the disk for a moved target.
-    const DWORD quietly = MAKELONG(SLR_NO_UI | SLR_NOSEARCH | SLR_NOTRACK | SLR_NOUPDATE, 1);
-    // The interfaces are released before the last error is read, so each failure only notes
-    // its step and leaves the scope that owns them.
-    const char* failedStep = nullptr;
-    Shortcut shortcut;
-    {
-        platform::ComPtr<IShellLinkW> link;
-        platform::ComPtr<IPersistFile> file;
-        if (platform::win32().CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                               IID_IShellLinkW, link.put()) != S_OK)
-            failedStep = "CreateInstance";
-        else if (platform::win32().ShellLinkQueryInterface(link.get(), IID_IPersistFile,
-                                                           file.put()) != S_OK)
-            failedStep = "QueryInterface";
-        else if (platform::win32().PersistFileLoadU(file.get(), linkFile, STGM_READ) != S_OK)
-            failedStep = "Load";
-        else if (platform::win32().ShellLinkResolve(link.get(), nullptr, quietly) != S_OK)
-            failedStep = "Resolve";
-        else if (platform::win32().ShellLinkGetPathU(link.get(), shortcut.target, 0) != S_OK)
-            failedStep = "GetPath";
-        else if (platform::win32().ShellLinkGetArgumentsU(link.get(), shortcut.arguments) != S_OK)
-            failedStep = "GetArguments";
-    }
-    if (failedStep)
-        throw CouldNotExtractPathFromShourcutException(
-            "Could not extract the path from the link file " + linkFile +
-            ".\nThe function failed when trying to " + failedStep + ".\n" + lastErrorText());
-    return shortcut;
-}

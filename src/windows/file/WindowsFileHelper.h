@@ -28,14 +28,6 @@ public:
     static std::vector<platform::FoundFile> getFirstLevelEntries(const std::string& initialDirectory,
                                                                  const std::string& mask);
 
-    struct Shortcut {
-        std::string target;
-        std::string arguments;
-    };
-    // What a shell link starts, resolved without any window or search; COM must be
-    // initialised on this thread.
-    static Shortcut resolveShortcut(const std::string& linkFile);
-
 private:
     static std::vector<platform::FoundFile> findFiles(const std::string& initialDirectory,
                                               const std::string& mask, DWORD attributes,

@@ -1,3 +1,5 @@
+#include "windows/file/ShortcutReader.h"
+
 #include "windows/file/WindowsFileHelper.h"
 
 #include "support/Files.h"
@@ -21,7 +23,7 @@ protected:
     std::string failureOf(const std::string& file)
     {
         return messageOf<CouldNotExtractPathFromShourcutException>(
-            [&file] { WindowsFileHelper::resolveShortcut(file); });
+            [&file] { ShortcutReader().read(file); });
     }
 };
 
@@ -36,10 +38,19 @@ TEST_F(ShortcutTest, ResolvesQuietlyToTheLongTargetAndItsArguments)
         flags = asked;
         return l->Resolve(owner, asked);
     });
-    const WindowsFileHelper::Shortcut shortcut = WindowsFileHelper::resolveShortcut(link);
+    ShortcutReader reader;
+    const ShortcutReader::Shortcut shortcut = reader.read(link);
     EXPECT_EQ(DWORD(SLR_NO_UI | SLR_NOSEARCH), flags & (SLR_NO_UI | SLR_NOSEARCH)) << "no window, no search";
     EXPECT_EQ(target, shortcut.target);
     EXPECT_EQ("/tray --profile \"a b\"", shortcut.arguments);
+
+    // One reader, one link object for a whole folder: each link is read as itself alone.
+    const std::string plain = dir.file("plain.lnk");
+    createShortcut(plain, dir.file("app.exe"));
+    EXPECT_THROW(reader.read(dir.file("missing.lnk")), CouldNotExtractPathFromShourcutException);
+    const ShortcutReader::Shortcut next = reader.read(plain);
+    EXPECT_EQ(dir.file("app.exe"), next.target);
+    EXPECT_EQ("", next.arguments) << "nothing of the link read before";
 }
 
 TEST_F(ShortcutTest, FilesThatAreNoShortcutsFailAtTheirStep)

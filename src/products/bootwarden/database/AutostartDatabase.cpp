@@ -7,6 +7,7 @@
 #include "util/StringHelper.h"
 #include "util/assertion/Assertion.h"
 #include "util/parser/ArgumentParserHelpers.h"
+#include "windows/file/ShortcutReader.h"
 #include "windows/file/WindowsFileHelper.h"
 #include "windows/process/ProcessHelper.h"
 #include "windows/registry/RegistryHelpers.h"
@@ -32,12 +33,12 @@ bool startsAtSignIn(const platform::FoundFile& file)
 }
 
 // The command line the entry stands for, as the tree shows it.
-std::string commandOf(const std::string& path, const std::string& name)
+std::string commandOf(const std::string& path, const std::string& name, ShortcutReader& shortcuts)
 {
     if (StringHelper::toLower(ArgumentParserHelpers::getExtension(name)) != "lnk")
         return path;
     try {
-        const WindowsFileHelper::Shortcut shortcut = WindowsFileHelper::resolveShortcut(path);
+        const ShortcutReader::Shortcut shortcut = shortcuts.read(path);
         const std::string target =
             shortcut.target.find(' ') == std::string::npos ? shortcut.target : '"' + shortcut.target + '"';
         return shortcut.arguments.empty() ? target : target + " " + shortcut.arguments;
@@ -97,9 +98,10 @@ std::vector<StartupItem> AutostartDatabase::listFolder(const std::string& folder
         throw AutostartDatabaseException("The autostart startup database isn't working. Reason: " +
                                          _reason);
     std::vector<StartupItem> items;
+    ShortcutReader shortcuts;
     for (const platform::FoundFile& file : WindowsFileHelper::getFirstLevelEntries(folder, "*.*"))
         if (startsAtSignIn(file))
-            items.emplace_back(_type, state, file.name, commandOf(folder + file.name, file.name));
+            items.emplace_back(_type, state, file.name, commandOf(folder + file.name, file.name, shortcuts));
     return items;
 }
 
