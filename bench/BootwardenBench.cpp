@@ -65,14 +65,16 @@ int window(const std::string& program, int count)
         const HWND dialog = ::FindWindowA(nullptr, CAPTION);
         const HWND control = dialog ? ::GetDlgItem(dialog, 1000) : nullptr;
         // Walking thousands of items from another process costs more than listing them: the
-        // walk waits until the control holds at least as many items as entries.
+        // walk waits until the control holds at least as many items as entries, and the time
+        // is the moment it did, not the end of the walk that confirms it.
         if (control && ::IsWindowVisible(dialog) &&
             static_cast<int>(::SendMessageA(control, TVM_GETCOUNT, 0, 0)) >= count + 3) {
+            const double populated = since(start);
             const TreeView tree(control);
             // Counted as the window shows it at first: collapsed.
             const HTREEITEM run = tree.find("Registry/Current User/Run", false);
             if (run && static_cast<int>(tree.childCount(run)) >= count) {
-                shown = since(start);
+                shown = populated;
                 ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
                 break;
             }
