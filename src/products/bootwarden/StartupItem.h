@@ -69,9 +69,10 @@ private:
     std::string _value;
     std::string _data;
     bool _changed;
+    // Beside the other flag: a data file of many entries is mostly items, byte for byte.
+    bool _disabledBySystem = false;
     std::uint32_t _valueType;
     std::optional<std::string> _rawData;
-    bool _disabledBySystem = false;
 };
 
 } // namespace products::bootwarden

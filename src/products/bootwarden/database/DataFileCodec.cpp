@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <unordered_set>
 #include <utility>
 
@@ -81,6 +82,17 @@ public:
 private:
     const std::string& _bytes;
     std::size_t _offset = 0;
+};
+
+struct IdentityHash {
+    std::size_t operator()(const StartupItem* item) const
+    {
+        return std::hash<std::string>()(item->getValue()) * 31 + static_cast<std::size_t>(item->getType());
+    }
+};
+
+struct SameIdentity {
+    bool operator()(const StartupItem* a, const StartupItem* b) const { return *a == *b; }
 };
 
 struct Extension {
@@ -195,25 +207,33 @@ DataFileCodec::Contents DataFileCodec::decode(const std::string& bytes)
             contents.complete = false;
         }
     }
-    std::unordered_set<std::string> seen;
-    seen.reserve(records.size() + extras.size());
-    contents.items.reserve(records.size() + extras.size());
     for (StartupItem& extra : extras) {
         records.push_back(std::move(extra));
         valid.push_back(true);
     }
+    // The entries kept are moved to the front in place; a name seen before in its location is
+    // found among them without copying a single name.
+    std::unordered_set<const StartupItem*, IdentityHash, SameIdentity> kept(records.size());
+    std::size_t keptCount = 0;
     for (std::size_t i = 0; i < records.size(); ++i) {
         StartupItem& item = records[i];
         if (i < extension.size() &&
             StartupConstants::recordType(static_cast<int>(extension[i].location)) == item.getType())
             item = StartupItem(static_cast<int>(extension[i].location), item.getState(), item.getValue(),
                                item.getData(), extension[i].valueType, std::move(extension[i].rawData));
-        if (!valid[i] || !seen.insert(item.identity()).second) {
+        if (!valid[i]) {
             contents.complete = false;
             continue;
         }
-        contents.items.push_back(std::move(item));
+        if (keptCount != i)
+            records[keptCount] = std::move(item);
+        if (kept.insert(&records[keptCount]).second)
+            ++keptCount;
+        else
+            contents.complete = false;
     }
+    records.erase(records.begin() + static_cast<std::ptrdiff_t>(keptCount), records.end());
+    contents.items = std::move(records);
     return contents;
 }
 
