@@ -1,10 +1,11 @@
 // Measures how fast Bootwarden.exe shows a tree of many entries, against a baseline that does
-// only the unavoidable work (list the Run key, fill a tree, no icons), and how fast the data
-// file of 100,000 entries is written and read through the program's own classes, against raw
-// file input and output of the same bytes.
+// only the unavoidable work (list the Run key and the Startup folder, fill a tree, no icons),
+// and how fast the data file of 100,000 entries is written and read through the program's own
+// classes, against raw file input and output of the same bytes.
 //
-//   BootwardenBench seed N                    N values in the current user's Run key
-//   BootwardenBench window <program> N        ms from start to a tree that holds all N
+//   BootwardenBench seed N                    N values in the current user's Run key, and
+//                                             2,000 files in the user's Startup folder
+//   BootwardenBench window <program> N        ms from start to a tree that holds them all
 //   BootwardenBench baseline                  the baseline's own window (started by "window")
 //   BootwardenBench datafile <folder>         ms to save and load 100,000 entries, and raw
 #include "io/file/FileHelper.h"
@@ -13,6 +14,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <chrono>
 #include <cstdio>
@@ -25,29 +27,72 @@ namespace {
 
 const wchar_t* const RUN_KEY = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char* const CAPTION = "Bootwarden Center";
+const int FOLDER_FILES = 2000;
+// Most entries start one of a few programs, as on a real machine; some are gone.
+const wchar_t* const PROGRAMS[] = {L"C:\\windows\\system32\\notepad.exe", L"C:\\windows\\regedit.exe",
+                                   L"C:\\windows\\system32\\winecfg.exe", L"C:\\windows\\system32\\cmd.exe",
+                                   L"C:\\windows\\system32\\winver.exe", L"C:\\windows\\system32\\msiexec.exe"};
+
+std::wstring startupFolder()
+{
+    wchar_t path[MAX_PATH] = {};
+    ::SHGetFolderPathW(nullptr, CSIDL_STARTUP, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
 
 double since(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
+// Half of the folder's files are shortcuts to the programs, half are programs of their own. Six
+// shortcuts are made through the shell, the rest are their copies, which keeps seeding quick.
+void seedStartupFolder()
+{
+    const std::wstring folder = startupFolder();
+    ::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+    if (::GetFileAttributesW((folder + L"\\Tool " + std::to_wstring(FOLDER_FILES - 1) + L".exe").c_str()) !=
+        INVALID_FILE_ATTRIBUTES)
+        return;
+    ::CoInitialize(nullptr);
+    for (int program = 0; program < 6; ++program) {
+        IShellLinkW* link = nullptr;
+        IPersistFile* file = nullptr;
+        ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, reinterpret_cast<void**>(&link));
+        link->SetPath(PROGRAMS[program]);
+        link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+        file->Save((folder + L"\\Link " + std::to_wstring(program) + L".lnk").c_str(), TRUE);
+        file->Release();
+        link->Release();
+    }
+    ::CoUninitialize();
+    for (int i = 6; i < FOLDER_FILES; ++i) {
+        const std::wstring name = folder + (i % 2 ? L"\\Tool " : L"\\Link ") + std::to_wstring(i);
+        if (i % 2 == 0) {
+            ::CopyFileW((folder + L"\\Link " + std::to_wstring(i % 6) + L".lnk").c_str(), (name + L".lnk").c_str(), FALSE);
+            continue;
+        }
+        const HANDLE file = ::CreateFileW((name + L".exe").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        ::WriteFile(file, "MZ", 2, &written, nullptr);
+        ::CloseHandle(file);
+    }
+}
+
 int seed(int count)
 {
-    // Most entries start one of a few dozen real programs, as on a real machine; some are gone.
-    const wchar_t* const programs[] = {L"C:\\windows\\system32\\notepad.exe", L"C:\\windows\\regedit.exe",
-                                       L"C:\\windows\\system32\\winecfg.exe", L"C:\\windows\\system32\\cmd.exe",
-                                       L"C:\\windows\\system32\\winver.exe", L"C:\\windows\\system32\\msiexec.exe"};
     ::RegDeleteTreeW(HKEY_CURRENT_USER, RUN_KEY);
     HKEY key = nullptr;
     ::RegCreateKeyExW(HKEY_CURRENT_USER, RUN_KEY, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
     for (int i = 0; i < count; ++i) {
         const std::wstring name = L"Entry " + std::to_wstring(100000 + i);
         const std::wstring data = i % 5 == 4 ? L"C:\\Missing\\tool" + std::to_wstring(i % 40) + L".exe /q"
-                                             : std::wstring(programs[i % 6]) + L" /task" + std::to_wstring(i);
+                                             : std::wstring(PROGRAMS[i % 6]) + L" /task" + std::to_wstring(i);
         ::RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                          static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
     }
     ::RegCloseKey(key);
+    seedStartupFolder();
     return 0;
 }
 
@@ -68,12 +113,14 @@ int window(const std::string& program, int count)
         // walk waits until the control holds at least as many items as entries, and the time
         // is the moment it did, not the end of the walk that confirms it.
         if (control && ::IsWindowVisible(dialog) &&
-            static_cast<int>(::SendMessageA(control, TVM_GETCOUNT, 0, 0)) >= count + 3) {
+            static_cast<int>(::SendMessageA(control, TVM_GETCOUNT, 0, 0)) >= count + FOLDER_FILES + 5) {
             const double populated = since(start);
             const TreeView tree(control);
             // Counted as the window shows it at first: collapsed.
             const HTREEITEM run = tree.find("Registry/Current User/Run", false);
-            if (run && static_cast<int>(tree.childCount(run)) >= count) {
+            const HTREEITEM folder = tree.find("Autostart/Current user", false);
+            if (run && folder && static_cast<int>(tree.childCount(run)) >= count &&
+                static_cast<int>(tree.childCount(folder)) >= FOLDER_FILES) {
                 shown = populated;
                 ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
                 break;
@@ -108,7 +155,7 @@ HTREEITEM insert(HWND tree, HTREEITEM parent, const std::wstring& text)
     return reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
-// A window that lists the current user's Run key into a tree and nothing more.
+// A window that lists the current user's Run key and Startup folder into a tree and nothing more.
 int baseline()
 {
     ::InitCommonControls();
@@ -135,6 +182,17 @@ int baseline()
         ::RegCloseKey(key);
     }
     ::SendMessageW(tree, TVM_SORTCHILDREN, FALSE, reinterpret_cast<LPARAM>(run));
+    const HTREEITEM folder = insert(tree, insert(tree, nullptr, L"Autostart"), L"Current user");
+    WIN32_FIND_DATAW found = {};
+    const HANDLE search = ::FindFirstFileW((startupFolder() + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                insert(tree, folder, found.cFileName);
+        } while (::FindNextFileW(search, &found));
+        ::FindClose(search);
+    }
+    ::SendMessageW(tree, TVM_SORTCHILDREN, FALSE, reinterpret_cast<LPARAM>(folder));
     ::SetWindowTextA(window, CAPTION);
     ::ShowWindow(window, SW_SHOW);
     MSG message;
