@@ -40,6 +40,11 @@ struct ScriptedDatabase : products::bootwarden::database::StartupDatabase {
     bool isWorking() const override { return true; }
     std::string getProblem() const override { return problem; }
     std::string getWhere() const override { return "location " + std::to_string(type); }
+    std::string getCommand(const StartupItem& item) override
+    {
+        record("command", item);
+        return item.getData();
+    }
 
     void record(const std::string& call, const StartupItem& item)
     {

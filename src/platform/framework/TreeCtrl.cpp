@@ -20,8 +20,7 @@ void TreeCtrl::SetImageList(ImageList& list, int which)
     send(TVM_SETIMAGELIST, which, reinterpret_cast<LPARAM>(list.handle()));
 }
 
-HTREEITEM TreeCtrl::InsertItem(const std::string& text, HTREEITEM parent, int image, UINT state, UINT stateMask,
-                               LPARAM data)
+HTREEITEM TreeCtrl::InsertItem(const std::string& text, HTREEITEM parent, int image, UINT state, UINT stateMask)
 {
     std::wstring label;
     if (!Text::toWide(text, label)) {
@@ -35,13 +34,12 @@ HTREEITEM TreeCtrl::InsertItem(const std::string& text, HTREEITEM parent, int im
     TVINSERTSTRUCTW insert = {};
     insert.hParent = parent;
     insert.hInsertAfter = TVI_LAST;
-    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE | TVIF_PARAM;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE;
     insert.item.pszText = &label[0];
     insert.item.iImage = image;
     insert.item.iSelectedImage = image;
     insert.item.state = state;
     insert.item.stateMask = stateMask;
-    insert.item.lParam = data;
     return reinterpret_cast<HTREEITEM>(send(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 

@@ -18,10 +18,9 @@ public:
     HWND GetSafeHwnd() const { return _window; }
 
     void SetImageList(ImageList& list, int which);
-    // Appends an item under parent (null: at the top) with the given state bits and data; null when the
+    // Appends an item under parent (null: at the top) with the given state bits; null when the
     // control refuses. A text longer than the control shows is shortened with "...".
-    HTREEITEM InsertItem(const std::string& text, HTREEITEM parent, int image, UINT state, UINT stateMask,
-                         LPARAM data);
+    HTREEITEM InsertItem(const std::string& text, HTREEITEM parent, int image, UINT state, UINT stateMask);
     HTREEITEM GetSelectedItem() const;
     BOOL SelectItem(HTREEITEM item);
     // The item under a client point, and where on it the point lies (TVHT_ flags).

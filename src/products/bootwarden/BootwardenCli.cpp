@@ -132,7 +132,8 @@ int BootwardenCli::run(const std::vector<std::string>& arguments, std::string& o
 
 BootwardenCli::Row BootwardenCli::rowOf(int type, const StartupItem& item)
 {
-    const std::string program = StartupTree::programPath(item.getData());
+    const std::string command = _locations.startup().getCommand(item);
+    const std::string program = StartupTree::programPath(command);
     bool exists = false;
     if (item.isCommand() && !program.empty()) {
         try {
@@ -140,7 +141,7 @@ BootwardenCli::Row BootwardenCli::rowOf(int type, const StartupItem& item)
         } catch (const exceptions::Exception&) {
         }
     }
-    return {StartupTree::locationName(type), _locations.startup().getWhere(type), item.getValue(), item.getData(),
+    return {StartupTree::locationName(type), _locations.startup().getWhere(type), item.getValue(), command,
             stateOf(item), exists};
 }
 

@@ -99,9 +99,11 @@ bool BootwardenDlg::OnNotify(NMHDR& header, LRESULT& result)
         OnNMRclickTree();
         result = TRUE; // the menu is shown; the control need not ask for another
         return true;
-    case TVN_GETDISPINFOW:
-        _treeView.supplyImage(reinterpret_cast<NMTVDISPINFOW&>(header).item);
+    case TVN_GETDISPINFOW: {
+        TVITEMW& item = reinterpret_cast<NMTVDISPINFOW&>(header).item;
+        _treeView.supplyImage(item, _startupTree.programOf(item.hItem));
         return true;
+    }
     case TVN_KEYDOWN:
         result = OnTvnKeydownTree(reinterpret_cast<const NMTVKEYDOWN&>(header).wVKey);
         return true;

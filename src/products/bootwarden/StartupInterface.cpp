@@ -46,6 +46,12 @@ std::string StartupInterface::getWhere(int type)
     return database ? database->getWhere() : std::string();
 }
 
+std::string StartupInterface::getCommand(const StartupItem& item)
+{
+    database::StartupDatabase* database = find(item.getType(), "_database.find(type) != _database.end()");
+    return database ? database->getCommand(item) : item.getData();
+}
+
 bool StartupInterface::remove(const StartupItem& item)
 {
     return apply(&database::StartupDatabase::remove, item, "deleting");

@@ -27,6 +27,8 @@ public:
     // What went wrong in the type's last listing that still listed entries, or nothing.
     std::string getProblem(int type);
     std::string getWhere(int type);
+    // The entry's command line, as its location reads it.
+    std::string getCommand(const StartupItem& item);
 
     // Each answers whether the change was made; a failure has been reported when it was not.
     bool remove(const StartupItem& item);

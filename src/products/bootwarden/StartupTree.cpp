@@ -139,10 +139,8 @@ void StartupTree::insertEntries(int type)
         for (const StartupItem& item : _startup.getItems(type)) {
             // A key's unnamed value is shown as the registry editor shows it.
             const std::string label = item.getValue().empty() ? "(Default)" : item.getValue();
-            const Node leaf =
-                item.isCommand()
-                    ? _view.insertProgram(label, location, programPath(item.getData()), stateImage(item))
-                    : _view.insert(label, location, StartupTreeView::IMAGE_NO_ICON, stateImage(item));
+            const int image = item.isCommand() ? StartupTreeView::IMAGE_PROGRAM : StartupTreeView::IMAGE_NO_ICON;
+            const Node leaf = _view.insert(label, location, image, stateImage(item));
             _entries.add(leaf, item);
         }
         _view.sortChildren(location);
@@ -195,9 +193,17 @@ std::string StartupTree::commandLine(Node node) const
     if (!isEntry(node))
         return std::string();
     const StartupItem& item = entry(node);
+    const std::string command = _startup.getCommand(item);
     if (item.isDisabledBySystem() && item.getState() == StartupConstants::DISABLED)
-        return item.getData() + "   (switched off in the system's startup settings)";
-    return item.getData();
+        return command + "   (switched off in the system's startup settings)";
+    return command;
+}
+
+std::string StartupTree::programOf(Node node) const
+{
+    if (!isEntry(node) || !entry(node).isCommand())
+        return std::string();
+    return programPath(_startup.getCommand(entry(node)));
 }
 
 std::string StartupTree::information(Node node) const

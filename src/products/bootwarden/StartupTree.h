@@ -43,6 +43,8 @@ public:
     static const char* text(Command command);
     // The entry's command line; empty for a location.
     std::string commandLine(Node node) const;
+    // The program whose icon the entry shows (IMAGE_PROGRAM), empty when it starts none.
+    std::string programOf(Node node) const;
     // The location's description, and the reason when its entries could not be listed.
     std::string information(Node node) const;
 

@@ -36,26 +36,14 @@ void StartupTreeControl::createImageLists()
     }
     _tree.SetImageList(_images, TVSIL_NORMAL);
     _tree.SetImageList(_stateImages, TVSIL_STATE);
-    _programs.clear();
-    _programIndex.clear();
+    _programImages.clear();
 }
 
 StartupTreeView::Node StartupTreeControl::insert(const std::string& text, Node parent, int image,
                                                  int stateImage)
 {
-    return _tree.insertItem(text, item(parent), image, stateImage != STATE_NONE, stateImage);
-}
-
-StartupTreeView::Node StartupTreeControl::insertProgram(const std::string& text, Node parent,
-                                                        const std::string& path, int stateImage)
-{
-    const auto known = _programIndex.emplace(path, _programs.size());
-    if (known.second)
-        _programs.push_back({path, IMAGE_UNKNOWN});
-    const std::size_t program = known.first->second;
-    const int image = _programs[program].image;
-    return _tree.insertItem(text, item(parent), image == IMAGE_UNKNOWN ? I_IMAGECALLBACK : image,
-                            stateImage != STATE_NONE, stateImage, static_cast<LPARAM>(program));
+    return _tree.insertItem(text, item(parent), image == IMAGE_PROGRAM ? I_IMAGECALLBACK : image,
+                            stateImage != STATE_NONE, stateImage);
 }
 
 void StartupTreeControl::sortChildren(Node parent)
@@ -88,16 +76,15 @@ void StartupTreeControl::setBold(Node node, bool bold)
     _tree.setBold(item(node), bold);
 }
 
-void StartupTreeControl::supplyImage(TVITEMW& item)
+void StartupTreeControl::supplyImage(TVITEMW& item, const std::string& programPath)
 {
-    const std::size_t program = static_cast<std::size_t>(item.lParam);
-    if (!(item.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE)) || program >= _programs.size())
+    if (!(item.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE)))
         return;
-    int& image = _programs[program].image;
-    if (image == IMAGE_UNKNOWN)
-        image = extractIcon(_programs[program].path);
-    item.iImage = image;
-    item.iSelectedImage = image;
+    auto known = _programImages.find(programPath);
+    if (known == _programImages.end())
+        known = _programImages.emplace(programPath, extractIcon(programPath)).first;
+    item.iImage = known->second;
+    item.iSelectedImage = known->second;
     // The control keeps the answer and does not ask again for this entry.
     item.mask |= TVIF_DI_SETITEM;
 }

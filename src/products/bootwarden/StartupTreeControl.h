@@ -6,7 +6,6 @@
 
 #include <string>
 #include <unordered_map>
-#include <vector>
 
 namespace products::bootwarden {
 
@@ -28,28 +27,18 @@ public:
     void setImage(Node node, int image) override;
     void setStateImage(Node node, int stateImage) override;
     void setBold(Node node, bool bold) override;
-    Node insertProgram(const std::string& text, Node parent, const std::string& path,
-                       int stateImage) override;
 
-    // Answers the control's question for the image of an entry it is about to show.
-    void supplyImage(TVITEMW& item);
+    // Answers the control's question for the image of an entry it is about to show, one that
+    // starts the program at programPath.
+    void supplyImage(TVITEMW& item, const std::string& programPath);
 
 private:
-    // A program that entries start, and its image once taken (IMAGE_UNKNOWN before).
-    struct Program {
-        std::string path;
-        int image;
-    };
-    static constexpr int IMAGE_UNKNOWN = -2;
-
     int extractIcon(const std::string& path);
 
     TreeControl& _tree;
     platform::ImageList _images;
     platform::ImageList _stateImages;
-    // Indexed by the entries' item data.
-    std::vector<Program> _programs;
-    std::unordered_map<std::string, std::size_t> _programIndex;
+    std::unordered_map<std::string, int> _programImages;
 };
 
 } // namespace products::bootwarden

@@ -14,6 +14,9 @@ public:
     static constexpr int IMAGE_FOLDER = 0;
     static constexpr int IMAGE_NO_ICON = 1;
     static constexpr int IMAGE_FOLDER_WARNING = 2;
+    // The icon of the program an entry starts (or IMAGE_NO_ICON when it has none), taken only
+    // when the entry is first shown: see StartupTree::programOf.
+    static constexpr int IMAGE_PROGRAM = -1;
     // The state images: none, or the entry's check box.
     static constexpr int STATE_NONE = 0;
     static constexpr int STATE_ENABLED = 1;
@@ -24,10 +27,6 @@ public:
 
     // Appends a node under parent; the order is settled by sortChildren.
     virtual Node insert(const std::string& text, Node parent, int image, int stateImage) = 0;
-    // Appends an entry that starts the program at path, shown with the program's icon or, when
-    // it has none, IMAGE_NO_ICON. The view may take the icon only once the entry is shown.
-    virtual Node insertProgram(const std::string& text, Node parent, const std::string& path,
-                               int stateImage) = 0;
     // Sorts the children of parent by their texts, as the control's own sorted insertion would.
     virtual void sortChildren(Node parent) = 0;
     virtual void remove(Node node) = 0;

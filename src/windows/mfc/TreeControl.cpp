@@ -14,10 +14,10 @@ std::string lastErrorText()
 } // namespace
 
 HTREEITEM TreeControl::insertItem(const std::string& text, HTREEITEM parent, int image,
-                                  bool setStateImage, int stateImage, LPARAM data)
+                                  bool setStateImage, int stateImage)
 {
     const HTREEITEM item = InsertItem(text, parent, image, INDEXTOSTATEIMAGEMASK(stateImage),
-                                      setStateImage ? TVIS_STATEIMAGEMASK : 0, data);
+                                      setStateImage ? TVIS_STATEIMAGEMASK : 0);
     if (!item)
         throw TreeControlException("Could not insert item " + text + " into the tree.\n" +
                                    lastErrorText());

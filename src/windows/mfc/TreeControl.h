@@ -15,10 +15,9 @@ public:
 class TreeControl : public platform::TreeCtrl {
 public:
     // Appended under parent (null: at the top); the state image is set only when
-    // setStateImage is true. A text too long for the control is shortened with "...". The
-    // control hands data back with its questions about the item.
+    // setStateImage is true. A text too long for the control is shortened with "...".
     HTREEITEM insertItem(const std::string& text, HTREEITEM parent, int image, bool setStateImage,
-                         int stateImage, LPARAM data = 0);
+                         int stateImage);
     // Sorts the children of parent (null: the top level) by their texts.
     void sortChildren(HTREEITEM parent);
     void deleteItem(HTREEITEM item);

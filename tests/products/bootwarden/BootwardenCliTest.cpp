@@ -113,8 +113,11 @@ TEST_F(BootwardenCliTest, ListsEveryEntryInEachFormat)
     userRun.setString("Say, \"hi\"", "C:\\a\\b.exe \"quoted\"\tTab");
     userRun.setString(chinese, "C:\\" + chinese + "\\" + std::string(90, 'x') + ".exe");
     run({"disable", "--location", USER_RUN, "Tool"});
+    createShortcut(startup + "\\Notes.lnk", "C:\\windows\\system32\\notepad.exe");
 
     const std::string csv = run({"list", "--format", "csv"}).out;
+    EXPECT_NE(std::string::npos, csv.find(",Notes.lnk,C:\\windows\\system32\\notepad.exe,enabled,yes\r\n"))
+        << "a shortcut lists what it starts";
     EXPECT_EQ(0u, csv.find("location,where,name,command,state,program_exists\r\n"));
     EXPECT_NE(std::string::npos, csv.find("Registry/Current User/Run,HKEY_CURRENT_USER\\" + RUN_KEY +
                                           ",\"Say, \"\"hi\"\"\",\"C:\\a\\b.exe \"\"quoted\"\"\tTab\",enabled,no\r\n"));

@@ -55,11 +55,6 @@ public:
     void setImage(Node node, int image) override { item(node)->image = image; }
     void setStateImage(Node node, int stateImage) override { item(node)->state = stateImage; }
     void setBold(Node node, bool bold) override { item(node)->bold = bold; }
-    Node insertProgram(const std::string& text, Node parent, const std::string& path, int stateImage) override
-    {
-        programs.push_back(path);
-        return insert(text, parent, path.find("missing") == std::string::npos ? 7 : IMAGE_NO_ICON, stateImage);
-    }
 
     static Item* item(Node node) { return static_cast<Item*>(node); }
 
@@ -86,8 +81,6 @@ public:
         return texts;
     }
     Item& at(const std::string& path) { return *item(find(path)); }
-
-    std::vector<std::string> programs;
 
 private:
     static std::string lower(std::string text)
@@ -160,20 +153,24 @@ TEST_F(StartupTreeTest, LocationsOfTheServedTypesInTheControlsOrder)
 
 TEST_F(StartupTreeTest, EntriesAreSortedLeavesWithIconAndCheckBox)
 {
-    serve(5, {StartupItem(5, ENABLED, "tool", "\"C:\\Program Files\\T\\Tool.EXE\" /min"),
-              StartupItem(5, DISABLED, "Old", "C:\\missing.exe"), StartupItem(5, ENABLED, "b", ""),
-              StartupItem(5, ENABLED, "", "0x0000002a (42)", 4, std::string("\x2a\0\0\0", 4))});
+    ScriptedDatabase& userRun =
+        serve(5, {StartupItem(5, ENABLED, "tool", "\"C:\\Program Files\\T\\Tool.EXE\" /min"),
+                  StartupItem(5, DISABLED, "Old", "C:\\missing.exe"), StartupItem(5, ENABLED, "b", ""),
+                  StartupItem(5, ENABLED, "", "0x0000002a (42)", 4, std::string("\x2a\0\0\0", 4))});
     tree.build();
+    EXPECT_EQ(std::vector<std::string>{"list "}, userRun.calls) << "commands are read when asked for, not to list";
     EXPECT_EQ((std::vector<std::string>{"(Default)", "b", "Old", "tool"}), view.children(USER_RUN));
     EXPECT_EQ(StartupTreeView::IMAGE_NO_ICON, view.at(USER_RUN + "/(Default)").image);
     EXPECT_EQ((std::vector<Command>{Command::Disable, Command::Delete}), tree.commands(entry("(Default)")))
         << "a number is no command to run";
-    EXPECT_EQ(7, view.at(USER_RUN + "/tool").image);
-    EXPECT_EQ(StartupTreeView::IMAGE_NO_ICON, view.at(USER_RUN + "/Old").image);
+    EXPECT_EQ(StartupTreeView::IMAGE_PROGRAM, view.at(USER_RUN + "/tool").image);
+    EXPECT_EQ(StartupTreeView::IMAGE_PROGRAM, view.at(USER_RUN + "/b").image) << "an icon is a question for later";
     EXPECT_EQ(StartupTreeView::STATE_ENABLED, view.at(USER_RUN + "/tool").state);
     EXPECT_EQ(StartupTreeView::STATE_DISABLED, view.at(USER_RUN + "/Old").state);
     EXPECT_FALSE(view.at(USER_RUN + "/tool").bold);
-    EXPECT_EQ((std::vector<std::string>{"C:\\Program Files\\T\\Tool.EXE", "C:\\missing.exe", ""}), view.programs);
+    EXPECT_EQ("C:\\Program Files\\T\\Tool.EXE", tree.programOf(entry("tool")));
+    EXPECT_EQ("", tree.programOf(entry("b")));
+    EXPECT_EQ("", tree.programOf(entry("(Default)")));
     EXPECT_EQ("\"C:\\Program Files\\T\\Tool.EXE\" /min", tree.commandLine(entry("tool")));
     EXPECT_EQ((std::vector<Command>{Command::Disable, Command::Delete, Command::Run}), tree.commands(entry("tool")));
     EXPECT_EQ((std::vector<Command>{Command::Enable, Command::Delete, Command::Run}), tree.commands(entry("Old")));
@@ -227,7 +224,7 @@ TEST_F(StartupTreeTest, AnEntrySwitchedOffByTheSystemShowsItsOwnBoxAndSaysSo)
     tree.toggle(entry("Off"));
     EXPECT_EQ(StartupTreeView::STATE_ENABLED, view.at(USER_RUN + "/Off").state);
     tree.applyChanges();
-    EXPECT_EQ((std::vector<std::string>{"list ", "enable Off"}), userRun.calls);
+    EXPECT_EQ((std::vector<std::string>{"list ", "command Off", "enable Off"}), userRun.calls);
 }
 
 TEST_F(StartupTreeTest, ChangesWaitForOkInBold)

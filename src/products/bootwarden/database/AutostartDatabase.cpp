@@ -7,7 +7,6 @@
 #include "util/StringHelper.h"
 #include "util/assertion/Assertion.h"
 #include "util/parser/ArgumentParserHelpers.h"
-#include "windows/file/ShortcutReader.h"
 #include "windows/file/WindowsFileHelper.h"
 #include "windows/process/ProcessHelper.h"
 #include "windows/registry/RegistryHelpers.h"
@@ -30,21 +29,6 @@ bool startsAtSignIn(const platform::FoundFile& file)
     const bool hiddenSystemFile = (file.attributes & FILE_ATTRIBUTE_HIDDEN) && (file.attributes & FILE_ATTRIBUTE_SYSTEM);
     return !hiddenSystemFile &&
            EXTENSIONS.count(StringHelper::toLower(ArgumentParserHelpers::getExtension(file.name))) != 0;
-}
-
-// The command line the entry stands for, as the tree shows it.
-std::string commandOf(const std::string& path, const std::string& name, ShortcutReader& shortcuts)
-{
-    if (StringHelper::toLower(ArgumentParserHelpers::getExtension(name)) != "lnk")
-        return path;
-    try {
-        const ShortcutReader::Shortcut shortcut = shortcuts.read(path);
-        const std::string target =
-            shortcut.target.find(' ') == std::string::npos ? shortcut.target : '"' + shortcut.target + '"';
-        return shortcut.arguments.empty() ? target : target + " " + shortcut.arguments;
-    } catch (const windows::file::CouldNotExtractPathFromShourcutException&) {
-        return path; // a shortcut that leads nowhere is still in the folder, and still started
-    }
 }
 
 std::string lower(const std::string& name)
@@ -98,11 +82,24 @@ std::vector<StartupItem> AutostartDatabase::listFolder(const std::string& folder
         throw AutostartDatabaseException("The autostart startup database isn't working. Reason: " +
                                          _reason);
     std::vector<StartupItem> items;
-    ShortcutReader shortcuts;
     for (const platform::FoundFile& file : WindowsFileHelper::getFirstLevelEntries(folder, "*.*"))
         if (startsAtSignIn(file))
-            items.emplace_back(_type, state, file.name, commandOf(folder + file.name, file.name, shortcuts));
+            items.emplace_back(_type, state, file.name, folder + file.name);
     return items;
+}
+
+std::string AutostartDatabase::getCommand(const StartupItem& item)
+{
+    if (lower(ArgumentParserHelpers::getExtension(item.getValue())) != "lnk")
+        return item.getData();
+    try {
+        const ShortcutReader::Shortcut shortcut = _shortcuts.read(item.getData());
+        const std::string target =
+            shortcut.target.find(' ') == std::string::npos ? shortcut.target : '"' + shortcut.target + '"';
+        return shortcut.arguments.empty() ? target : target + " " + shortcut.arguments;
+    } catch (const windows::file::CouldNotExtractPathFromShourcutException&) {
+        return item.getData(); // a shortcut that leads nowhere is still in the folder, and still started
+    }
 }
 
 std::vector<StartupItem> AutostartDatabase::getItems()

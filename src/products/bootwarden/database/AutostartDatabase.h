@@ -2,6 +2,7 @@
 
 #include "exceptions/Exception.h"
 #include "products/bootwarden/database/StartupDatabase.h"
+#include "windows/file/ShortcutReader.h"
 
 #include <windows.h>
 
@@ -33,8 +34,12 @@ public:
     bool isWorking() const override { return _working; }
     std::string getProblem() const override { return _problem; }
     std::string getWhere() const override { return _folder; }
+    // A shortcut's target and arguments, read from the link now: listing a folder of
+    // thousands of shortcuts reads none of them. A link that leads nowhere is its own path.
+    std::string getCommand(const StartupItem& item) override;
 
-    // The files directly in folder that Windows starts at sign-in, each in the given state.
+    // The files directly in folder that Windows starts at sign-in, each in the given state,
+    // with its path as its data.
     virtual std::vector<StartupItem> listFolder(const std::string& folder, int state);
 
 private:
@@ -54,6 +59,7 @@ private:
     std::string _disabledFolder;
     bool _working;
     std::string _problem;
+    ShortcutReader _shortcuts;
 };
 
 } // namespace products::bootwarden::database

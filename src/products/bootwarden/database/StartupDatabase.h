@@ -27,6 +27,9 @@ public:
     virtual std::string getWhere() const = 0;
     // What went wrong in the last listing that still listed entries; empty when nothing did.
     virtual std::string getProblem() const { return std::string(); }
+    // The command line the entry stands for, as people read it. Most locations hold it as the
+    // entry's data; one whose commands are costly to read reads each only when it is asked.
+    virtual std::string getCommand(const StartupItem& item) { return item.getData(); }
 };
 
 } // namespace products::bootwarden::database

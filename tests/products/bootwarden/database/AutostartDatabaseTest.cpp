@@ -54,12 +54,20 @@ TEST_F(AutostartDatabaseTest, ListsEveryFileWindowsStartsByItsRealName)
 
     AutostartDatabase database(USER_STARTUP, cuas);
     EXPECT_TRUE(ScratchDirectory::exists(cuas)) << "the folder of disabled files is made at once";
-    std::vector<std::string> expected{"0 Link.LNK=" + dir.file("tool.exe") + " /tray"};
+    std::vector<std::string> expected{"0 Link.LNK=" + startup + "Link.LNK"};
     for (const std::string& name : started)
         expected.push_back("0 " + name + "=" + startup + name); // a broken shortcut is there all the same
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(expected, describe(database.getItems()));
     EXPECT_EQ(USER_STARTUP, database.getItems()[0].getType());
+
+    // A shortcut's command is read from the link only when it is asked for.
+    const auto command = [&](const std::string& name) {
+        return database.getCommand(StartupItem(USER_STARTUP, 0, name, startup + name));
+    };
+    EXPECT_EQ(dir.file("tool.exe") + " /tray", command("Link.LNK"));
+    EXPECT_EQ(startup + "broken.lnk", command("broken.lnk")) << "a link that leads nowhere is its own path";
+    EXPECT_EQ(startup + "a.com", command("a.com"));
 }
 
 TEST_F(AutostartDatabaseTest, DisableMovesFilesAsideAndEnableBringsThemBackUnchanged)
@@ -71,7 +79,9 @@ TEST_F(AutostartDatabaseTest, DisableMovesFilesAsideAndEnableBringsThemBackUncha
     AutostartDatabase database(USER_STARTUP, ".\\cuas\\");
     for (const StartupItem& item : database.getItems())
         database.disable(item);
-    EXPECT_EQ((std::vector<std::string>{"1 a.lnk=C:\\windows\\system32\\notepad.exe", "1 b.exe=.\\cuas\\b.exe"}), describe(database.getItems()));
+    const std::vector<StartupItem> disabled = database.getItems();
+    EXPECT_EQ((std::vector<std::string>{"1 a.lnk=.\\cuas\\a.lnk", "1 b.exe=.\\cuas\\b.exe"}), describe(disabled));
+    EXPECT_EQ("C:\\windows\\system32\\notepad.exe", database.getCommand(disabled[0].getValue() == "a.lnk" ? disabled[0] : disabled[1]));
     EXPECT_TRUE(ScratchDirectory::exists(cuas + "b.exe"));
 
     for (const StartupItem& item : database.getItems())
