@@ -223,7 +223,9 @@ int datafile(const std::string& folder)
         items.emplace_back(5, 1, "Entry " + std::to_string(i), "C:\\Program Files\\Vendor\\tool" + std::to_string(i) + ".exe /background");
     const std::string path = folder + "\\bench.dat", raw = folder + "\\raw.dat";
     const std::string bytes = DataFileCodec::encode(items);
-    const double save = timed([&] { io::file::FileHelper::saveFile(path, DataFileCodec::encode(items)); });
+    const double save = timed([&] {
+        io::file::FileHelper::saveFile(path, [&](const io::file::FileHelper::Write& write) { DataFileCodec::encode(items, write); });
+    });
     const double rawSave = timed([&] { std::ofstream(raw, std::ios::binary).write(bytes.data(), bytes.size()); });
     std::size_t loaded = 0;
     const double load = timed([&] { loaded = DataFileCodec::decode(io::file::FileHelper::loadFile(path)).items.size(); });

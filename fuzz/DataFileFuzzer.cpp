@@ -35,7 +35,8 @@ bool same(std::vector<StartupItem> a, std::vector<StartupItem> b)
     std::sort(b.begin(), b.end(), byLocationAndName);
     for (std::size_t i = 0; i < a.size(); ++i)
         if (a[i] != b[i] || a[i].getState() != b[i].getState() || a[i].getData() != b[i].getData() ||
-            a[i].getValueType() != b[i].getValueType() || a[i].getRawData() != b[i].getRawData())
+            a[i].getValueType() != b[i].getValueType() || !a[i].getRawData() != !b[i].getRawData() ||
+            (a[i].getRawData() && *a[i].getRawData() != *b[i].getRawData()))
             return false;
     return true;
 }

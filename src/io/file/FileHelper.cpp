@@ -57,9 +57,15 @@ void FileHelper::saveFile(const std::string& name, const std::string& contents,
                 std::to_string(contents.size()) + ". The data cannot be bigger than " +
                 std::to_string(MAX_FILE_SIZE) + " bytes.",
             name, NO_LIBRARY_TEXT));
+    saveFile(name, [&contents](const Write& write) { write(contents); }, flags);
+}
+
+void FileHelper::saveFile(const std::string& name, const std::function<void(const Write&)>& produce,
+                          std::ios::openmode flags)
+{
     const std::string temporary = temporaryFor(name);
     try {
-        writeTemporary(temporary, name, contents, flags);
+        writeTemporary(temporary, name, produce, flags);
     } catch (...) {
         platform::win32().DeleteFileU(temporary);
         throw;
@@ -74,12 +80,12 @@ void FileHelper::saveFile(const std::string& name, const std::string& contents,
 }
 
 void FileHelper::writeTemporary(const std::string& temporary, const std::string& name,
-                                const std::string& contents, std::ios::openmode flags)
+                                const std::function<void(const Write&)>& produce, std::ios::openmode flags)
 {
     std::ofstream stream;
     openForWriting(stream, temporary, name, flags);
     try {
-        platform::win32().writeFileStream(stream, contents);
+        produce([&stream](const std::string& piece) { platform::win32().writeFileStream(stream, piece); });
         stream.close();
     } catch (const std::ios::failure& e) {
         throw CouldNotSaveFileException(

@@ -3,6 +3,7 @@
 #include "exceptions/IOException.h"
 
 #include <fstream>
+#include <functional>
 #include <string>
 
 namespace io::file {
@@ -19,6 +20,11 @@ public:
     // a failure at any point leaves the old file as it was. The flags apply to the new file.
     static void saveFile(const std::string& name, const std::string& contents,
                          std::ios::openmode flags = std::ios::openmode());
+    using Write = std::function<void(const std::string& piece)>;
+    // The same for contents made a piece at a time: produce is handed a function that writes
+    // the next piece.
+    static void saveFile(const std::string& name, const std::function<void(const Write&)>& produce,
+                         std::ios::openmode flags = std::ios::openmode());
 
 private:
     static void openForReading(std::ifstream& stream, const std::string& name);
@@ -29,7 +35,7 @@ private:
     static std::string temporaryFor(const std::string& name);
     static unsigned getFileSize(std::ifstream& stream, const std::string& name);
     static void writeTemporary(const std::string& temporary, const std::string& name,
-                               const std::string& contents, std::ios::openmode flags);
+                               const std::function<void(const Write&)>& produce, std::ios::openmode flags);
     static std::string makeErrorDetails(const std::string& message, const std::string& name,
                                         const std::string& libraryText);
 };

@@ -29,7 +29,8 @@ StartupItem::StartupItem(int type, int state, std::string value, std::string dat
 StartupItem::StartupItem(int type, int state, std::string value, std::string data, std::uint32_t valueType,
                          std::optional<std::string> rawData)
     : _initialState(state), _type(type), _state(state), _value(std::move(value)), _data(std::move(data)),
-      _changed(false), _valueType(valueType), _rawData(std::move(rawData))
+      _changed(false), _valueType(valueType),
+      _rawData(rawData ? std::make_shared<const std::string>(std::move(*rawData)) : nullptr)
 {
 }
 

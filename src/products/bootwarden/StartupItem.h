@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -33,8 +34,8 @@ public:
     const std::string& getValue() const { return _value; }
     const std::string& getData() const { return _data; }
     std::uint32_t getValueType() const { return _valueType; }
-    // The registry's bytes of the value, when they are known (not for records of older files).
-    const std::optional<std::string>& getRawData() const { return _rawData; }
+    // The registry's bytes of the value; null when they are not known (records of older files).
+    const std::string* getRawData() const { return _rawData.get(); }
     // Whether the data is a command line: a text value, or a file of a Startup folder.
     bool isCommand() const;
     // Switched off in the system's own startup settings, though still in its location.
@@ -72,7 +73,9 @@ private:
     // Beside the other flag: a data file of many entries is mostly items, byte for byte.
     bool _disabledBySystem = false;
     std::uint32_t _valueType;
-    std::optional<std::string> _rawData;
+    // Shared by the copies of an item, which never change it; a data file of many entries is
+    // mostly items, so an item stays small.
+    std::shared_ptr<const std::string> _rawData;
 };
 
 } // namespace products::bootwarden

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <memory_resource>
 #include <unordered_set>
 #include <utility>
 
@@ -19,15 +20,61 @@ const std::size_t RECORD_HEADER_SIZE = 8;
 const char MARK[] = "BWX1";
 const std::uint32_t NO_BYTES = 0xFFFFFFFF;
 
-std::uint32_t checksum(const char* bytes, std::size_t size)
+const std::uint32_t CHECKSUM_START = 2166136261u;
+// Writing the bytes in pieces of this size needs no buffer of the file's size: fresh memory
+// of that size costs more than the writing itself.
+const std::size_t PIECE = 65536;
+
+// FNV-1a, continued from hash.
+std::uint32_t checksum(const char* bytes, std::size_t size, std::uint32_t hash = CHECKSUM_START)
 {
-    std::uint32_t hash = 2166136261u;
     for (std::size_t i = 0; i < size; ++i) {
         hash ^= static_cast<unsigned char>(bytes[i]);
         hash *= 16777619u;
     }
     return hash;
 }
+
+// Collects bytes and hands them on a piece at a time, taking the checksum of the block's body
+// on the way.
+class Pieces {
+public:
+    explicit Pieces(const DataFileCodec::Write& write) : _write(write) { _bytes.reserve(2 * PIECE); }
+
+    std::string& bytes() { return _bytes; }
+    void next()
+    {
+        if (_bytes.size() >= PIECE)
+            flush();
+    }
+    void flush()
+    {
+        if (_bytes.empty())
+            return;
+        if (_summing)
+            _sum = checksum(_bytes.data(), _bytes.size(), _sum);
+        _write(_bytes);
+        _bytes.clear();
+    }
+    void startChecksum()
+    {
+        flush();
+        _summing = true;
+        _sum = CHECKSUM_START;
+    }
+    std::uint32_t endChecksum()
+    {
+        flush();
+        _summing = false;
+        return _sum;
+    }
+
+private:
+    const DataFileCodec::Write& _write;
+    std::string _bytes;
+    bool _summing = false;
+    std::uint32_t _sum = CHECKSUM_START;
+};
 
 // Reads the parts of the file one after the other, never past its end.
 class Reader {
@@ -119,10 +166,26 @@ bool readValue(Reader& fields, Extension& entry)
 void appendValue(std::string& body, const StartupItem& item)
 {
     LittleEndian::appendWord(body, item.getValueType());
-    const std::optional<std::string>& raw = item.getRawData();
+    const std::string* raw = item.getRawData();
     LittleEndian::appendWord(body, raw ? static_cast<std::uint32_t>(raw->size()) : NO_BYTES);
     if (raw)
         body += *raw;
+}
+
+// An entry of a location older versions do not know: it has no record of its own.
+bool isExtra(const StartupItem& item)
+{
+    return StartupConstants::recordType(item.getType()) == StartupConstants::NO_RECORD;
+}
+
+// The length of the block's body for these entries, as encode writes it.
+std::size_t bodySize(const std::vector<StartupItem>& items)
+{
+    std::size_t size = 2 * WORD;
+    for (const StartupItem& item : items)
+        size += (isExtra(item) ? item.recordSize() + 2 * WORD : 3 * WORD) +
+                (item.getRawData() ? item.getRawData()->size() : 0);
+    return size;
 }
 
 // The block's entries, one per counted record, and the entries of locations that have no
@@ -213,7 +276,11 @@ DataFileCodec::Contents DataFileCodec::decode(const std::string& bytes)
     }
     // The entries kept are moved to the front in place; a name seen before in its location is
     // found among them without copying a single name.
-    std::unordered_set<const StartupItem*, IdentityHash, SameIdentity> kept(records.size());
+    // Their nodes come from one arena: a heap allocation each costs more than the rest of
+    // reading an entry.
+    std::pmr::monotonic_buffer_resource arena;
+    std::pmr::unordered_set<const StartupItem*, IdentityHash, SameIdentity> kept(records.size(), IdentityHash(),
+                                                                                 SameIdentity(), &arena);
     std::size_t keptCount = 0;
     for (std::size_t i = 0; i < records.size(); ++i) {
         StartupItem& item = records[i];
@@ -237,41 +304,50 @@ DataFileCodec::Contents DataFileCodec::decode(const std::string& bytes)
     return contents;
 }
 
+void DataFileCodec::encode(const std::vector<StartupItem>& items, const Write& write)
+{
+    const std::size_t extras = static_cast<std::size_t>(std::count_if(items.begin(), items.end(), isExtra));
+    Pieces out(write);
+    LittleEndian::appendWord(out.bytes(), static_cast<std::uint32_t>(items.size() - extras));
+    for (const StartupItem& item : items)
+        if (!isExtra(item)) {
+            item.appendRecord(out.bytes());
+            out.next();
+        }
+    const bool plain = extras == 0 && std::all_of(items.begin(), items.end(), [](const StartupItem& item) {
+        return item.getType() < StartupConstants::MAX_TYPES && item.getValueType() == StartupConstants::TEXT_VALUE &&
+               !item.getRawData();
+    });
+    if (plain) {
+        out.flush(); // what older versions wrote, to the byte
+        return;
+    }
+    out.bytes().append(MARK, WORD);
+    LittleEndian::appendWord(out.bytes(), static_cast<std::uint32_t>(bodySize(items)));
+    out.startChecksum();
+    LittleEndian::appendWord(out.bytes(), static_cast<std::uint32_t>(items.size() - extras));
+    for (const StartupItem& item : items)
+        if (!isExtra(item)) {
+            LittleEndian::appendWord(out.bytes(), static_cast<std::uint32_t>(item.getType()));
+            appendValue(out.bytes(), item);
+            out.next();
+        }
+    LittleEndian::appendWord(out.bytes(), static_cast<std::uint32_t>(extras));
+    for (const StartupItem& item : items)
+        if (isExtra(item)) {
+            item.appendRecord(out.bytes());
+            appendValue(out.bytes(), item);
+            out.next();
+        }
+    const std::uint32_t sum = out.endChecksum();
+    LittleEndian::appendWord(out.bytes(), sum);
+    out.flush();
+}
+
 std::string DataFileCodec::encode(const std::vector<StartupItem>& items)
 {
-    std::vector<const StartupItem*> counted, extras;
-    std::size_t size = 4 * WORD;
-    for (const StartupItem& item : items) {
-        (StartupConstants::recordType(item.getType()) == StartupConstants::NO_RECORD ? extras : counted).push_back(&item);
-        size += 2 * (item.recordSize() + 3 * WORD) + (item.getRawData() ? item.getRawData()->size() : 0);
-    }
     std::string bytes;
-    bytes.reserve(size);
-    LittleEndian::appendWord(bytes, static_cast<std::uint32_t>(counted.size()));
-    for (const StartupItem* item : counted)
-        item->appendRecord(bytes);
-    const bool plain = extras.empty() && std::all_of(counted.begin(), counted.end(), [](const StartupItem* item) {
-        return item->getType() < StartupConstants::MAX_TYPES && item->getValueType() == StartupConstants::TEXT_VALUE &&
-               !item->getRawData();
-    });
-    if (plain)
-        return bytes; // what older versions wrote, to the byte
-    std::string body;
-    body.reserve(size - bytes.size());
-    LittleEndian::appendWord(body, static_cast<std::uint32_t>(counted.size()));
-    for (const StartupItem* item : counted) {
-        LittleEndian::appendWord(body, static_cast<std::uint32_t>(item->getType()));
-        appendValue(body, *item);
-    }
-    LittleEndian::appendWord(body, static_cast<std::uint32_t>(extras.size()));
-    for (const StartupItem* item : extras) {
-        item->appendRecord(body);
-        appendValue(body, *item);
-    }
-    bytes.append(MARK, WORD);
-    LittleEndian::appendWord(bytes, static_cast<std::uint32_t>(body.size()));
-    bytes += body;
-    LittleEndian::appendWord(bytes, checksum(body.data(), body.size()));
+    encode(items, [&bytes](const std::string& piece) { bytes += piece; });
     return bytes;
 }
 

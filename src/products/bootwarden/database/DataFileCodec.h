@@ -2,6 +2,7 @@
 
 #include "products/bootwarden/StartupItem.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,7 +35,12 @@ public:
         bool complete = true;
     };
 
+    using Write = std::function<void(const std::string& piece)>;
+
     static Contents decode(const std::string& bytes);
+    // Hands the bytes to write a piece at a time, so that a file of any size is written
+    // without a buffer of its size.
+    static void encode(const std::vector<StartupItem>& items, const Write& write);
     static std::string encode(const std::vector<StartupItem>& items);
 };
 

@@ -54,7 +54,8 @@ void RegistryBackup::save()
 {
     if (_damaged)
         io::file::FileHelper::saveFile(_filename + DAMAGED_SUFFIX, _damagedContents);
-    io::file::FileHelper::saveFile(_filename, DataFileCodec::encode(_entries));
+    io::file::FileHelper::saveFile(
+        _filename, [this](const io::file::FileHelper::Write& write) { DataFileCodec::encode(_entries, write); });
     _saved.clear();
     for (const StartupItem& entry : _entries)
         _saved.insert(entry.identity());
@@ -91,7 +92,7 @@ void RegistryBackup::load()
         if (!StringHelper::isUtf8(item.getValue()) || !StringHelper::isUtf8(item.getData()))
             item = StartupItem(item.getType(), item.getState(), platform::Text::fromAnsiCodePage(item.getValue()),
                                platform::Text::fromAnsiCodePage(item.getData()), item.getValueType(),
-                               item.getRawData());
+                               item.getRawData() ? std::optional<std::string>(*item.getRawData()) : std::nullopt);
     _stored.reserve(_entries.size());
     _saved.reserve(_entries.size());
     for (const StartupItem& entry : _entries) {
