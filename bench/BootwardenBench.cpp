@@ -228,7 +228,11 @@ int datafile(const std::string& folder)
     });
     const double rawSave = timed([&] { std::ofstream(raw, std::ios::binary).write(bytes.data(), bytes.size()); });
     std::size_t loaded = 0;
-    const double load = timed([&] { loaded = DataFileCodec::decode(io::file::FileHelper::loadFile(path)).items.size(); });
+    const double load = timed([&] {
+        io::file::FileHelper::readFile(path, [&loaded](std::istream& in, std::size_t size) {
+            loaded = DataFileCodec::decode(in, size).items.size();
+        });
+    });
     const double rawLoad = timed([&] {
         std::ifstream stream(raw, std::ios::binary);
         const std::string read((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());

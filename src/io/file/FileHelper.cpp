@@ -48,6 +48,22 @@ std::string FileHelper::loadFile(const std::string& name, unsigned count)
     return contents;
 }
 
+void FileHelper::readFile(const std::string& name,
+                          const std::function<void(std::istream& in, std::size_t size)>& consume)
+{
+    std::ifstream stream;
+    openForReading(stream, name);
+    const unsigned size = getFileSize(stream, name);
+    // The end of the file is where reading in pieces stops, not a failure.
+    stream.exceptions(std::ios::badbit);
+    try {
+        consume(stream, size);
+    } catch (const std::ios::failure& e) {
+        throw CouldNotLoadFileException(
+            makeErrorDetails("An error occured while trying to load the file.", name, e.what()));
+    }
+}
+
 void FileHelper::saveFile(const std::string& name, const std::string& contents,
                           std::ios::openmode flags)
 {

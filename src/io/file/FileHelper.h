@@ -16,6 +16,9 @@ public:
 
     // count 0 reads the whole file.
     static std::string loadFile(const std::string& name, unsigned count = 0);
+    // Hands the open file to consume, with its size, to be read a piece at a time; a read that
+    // fails throws as loading does.
+    static void readFile(const std::string& name, const std::function<void(std::istream& in, std::size_t size)>& consume);
     // Writes a temporary file beside the target and then replaces the target in one step, so
     // a failure at any point leaves the old file as it was. The flags apply to the new file.
     static void saveFile(const std::string& name, const std::string& contents,

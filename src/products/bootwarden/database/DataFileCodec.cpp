@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <istream>
+#include <sstream>
 #include <memory_resource>
 #include <unordered_set>
 #include <utility>
@@ -76,28 +78,29 @@ private:
     std::uint32_t _sum = CHECKSUM_START;
 };
 
-// Reads the parts of the file one after the other, never past its end.
+// Reads the parts of the file one after the other, never past its end, from its stream a window
+// at a time: a file of any size needs no buffer of its size.
 class Reader {
 public:
-    explicit Reader(const std::string& bytes) : _bytes(bytes) {}
+    explicit Reader(std::istream& in) : _in(in) {}
 
-    std::size_t left() const { return _bytes.size() - _offset; }
-    bool atMark() const { return left() >= WORD && _bytes.compare(_offset, WORD, MARK) == 0; }
+    bool atEnd() { return !has(1); }
+    bool atMark() { return has(WORD) && _window.compare(_offset, WORD, MARK) == 0; }
 
     bool word(std::uint32_t& value)
     {
-        if (left() < WORD)
+        if (!has(WORD))
             return false;
-        value = LittleEndian::readWord(_bytes.data() + _offset);
+        value = LittleEndian::readWord(_window.data() + _offset);
         _offset += WORD;
         return true;
     }
 
     bool bytes(std::size_t size, std::string& value)
     {
-        if (left() < size)
+        if (!has(size))
             return false;
-        value.assign(_bytes, _offset, size);
+        value.assign(_window, _offset, size);
         _offset += size;
         return true;
     }
@@ -106,28 +109,67 @@ public:
     // (in the block, of any location).
     bool record(StartupItem& item, bool& valid, bool anyLocation = false)
     {
-        if (left() < RECORD_HEADER_SIZE)
+        if (!has(RECORD_HEADER_SIZE))
             return false;
-        const std::size_t valueEnd = _bytes.find('\0', _offset + RECORD_HEADER_SIZE);
+        const std::size_t valueEnd = nul(RECORD_HEADER_SIZE);
         if (valueEnd == std::string::npos)
             return false;
-        const std::size_t dataEnd = _bytes.find('\0', valueEnd + 1);
+        const std::size_t dataEnd = nul(valueEnd + 1);
         if (dataEnd == std::string::npos)
             return false;
-        const auto type = static_cast<std::int32_t>(LittleEndian::readWord(_bytes.data() + _offset));
-        const auto state = static_cast<std::int32_t>(LittleEndian::readWord(_bytes.data() + _offset + WORD));
-        const std::size_t valueStart = _offset + RECORD_HEADER_SIZE;
+        const char* const start = _window.data() + _offset;
+        const auto type = static_cast<std::int32_t>(LittleEndian::readWord(start));
+        const auto state = static_cast<std::int32_t>(LittleEndian::readWord(start + WORD));
         // An empty name is a key's default value, which Windows starts like any other.
         const std::int32_t limit = anyLocation ? StartupConstants::LOCATION_TYPES : StartupConstants::MAX_TYPES;
         valid = type >= 0 && type < limit && state == StartupConstants::DISABLED;
-        item = StartupItem(type, state, _bytes.substr(valueStart, valueEnd - valueStart),
-                           _bytes.substr(valueEnd + 1, dataEnd - valueEnd - 1));
-        _offset = dataEnd + 1;
+        item = StartupItem(type, state, std::string(start + RECORD_HEADER_SIZE, valueEnd - RECORD_HEADER_SIZE),
+                           std::string(start + valueEnd + 1, dataEnd - valueEnd - 1));
+        _offset += dataEnd + 1;
         return true;
     }
 
 private:
-    const std::string& _bytes;
+    // Whether size bytes are there to read.
+    bool has(std::size_t size)
+    {
+        while (_window.size() - _offset < size)
+            if (!more())
+                return false;
+        return true;
+    }
+
+    // Where the first NUL at or after from lies, counted from the reading point; npos when the
+    // file ends first.
+    std::size_t nul(std::size_t from)
+    {
+        for (;;) {
+            const std::size_t found = _window.find('\0', _offset + from);
+            if (found != std::string::npos)
+                return found - _offset;
+            from = _window.size() - _offset;
+            if (!more())
+                return std::string::npos;
+        }
+    }
+
+    // Reads the next piece of the stream behind what is left of the window; false at its end.
+    bool more()
+    {
+        if (!_in)
+            return false;
+        _window.erase(0, _offset);
+        _offset = 0;
+        const std::size_t kept = _window.size();
+        _window.resize(kept + PIECE);
+        _in.read(&_window[kept], static_cast<std::streamsize>(PIECE));
+        const auto read = static_cast<std::size_t>(_in.gcount());
+        _window.resize(kept + read);
+        return read > 0;
+    }
+
+    std::istream& _in;
+    std::string _window;
     std::size_t _offset = 0;
 };
 
@@ -198,7 +240,8 @@ bool readExtension(Reader& reader, std::size_t records, std::vector<Extension>& 
     if (!reader.bytes(WORD, mark) || !reader.word(length) || !reader.bytes(length, body) || !reader.word(sum) ||
         checksum(body.data(), body.size()) != sum)
         return false;
-    Reader fields(body);
+    std::istringstream bodyStream(body);
+    Reader fields(bodyStream);
     std::uint32_t count = 0;
     if (!fields.word(count) || count != records)
         return false;
@@ -222,15 +265,12 @@ bool readExtension(Reader& reader, std::size_t records, std::vector<Extension>& 
         extras.emplace_back(item.getType(), item.getState(), item.getValue(), item.getData(), value.valueType,
                             std::move(value.rawData));
     }
-    return fields.left() == 0;
+    return fields.atEnd();
 }
 
-} // namespace
-
-DataFileCodec::Contents DataFileCodec::decode(const std::string& bytes)
+DataFileCodec::Contents readContents(Reader& reader, std::size_t size)
 {
-    Contents contents;
-    Reader reader(bytes);
+    DataFileCodec::Contents contents;
     std::uint32_t count = 0;
     if (!reader.word(count)) {
         contents.complete = false;
@@ -238,7 +278,7 @@ DataFileCodec::Contents DataFileCodec::decode(const std::string& bytes)
     }
     // Every counted record, valid or not, has its place in the block.
     // A record takes ten bytes at least, whatever a damaged count says.
-    const std::size_t expected = std::min<std::size_t>(count, bytes.size() / 10);
+    const std::size_t expected = std::min<std::size_t>(count, size / 10);
     std::vector<StartupItem> records;
     std::vector<bool> valid;
     records.reserve(expected);
@@ -302,6 +342,20 @@ DataFileCodec::Contents DataFileCodec::decode(const std::string& bytes)
     records.erase(records.begin() + static_cast<std::ptrdiff_t>(keptCount), records.end());
     contents.items = std::move(records);
     return contents;
+}
+
+} // namespace
+
+DataFileCodec::Contents DataFileCodec::decode(const std::string& bytes)
+{
+    std::istringstream in(bytes);
+    return decode(in, bytes.size());
+}
+
+DataFileCodec::Contents DataFileCodec::decode(std::istream& in, std::size_t size)
+{
+    Reader reader(in);
+    return readContents(reader, size);
 }
 
 void DataFileCodec::encode(const std::vector<StartupItem>& items, const Write& write)

@@ -3,6 +3,7 @@
 #include "products/bootwarden/StartupItem.h"
 
 #include <functional>
+#include <istream>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,9 @@ public:
     using Write = std::function<void(const std::string& piece)>;
 
     static Contents decode(const std::string& bytes);
+    // The same, read from a stream of size bytes a piece at a time, so that a file of any size
+    // is read without a buffer of its size.
+    static Contents decode(std::istream& in, std::size_t size);
     // Hands the bytes to write a piece at a time, so that a file of any size is written
     // without a buffer of its size.
     static void encode(const std::vector<StartupItem>& items, const Write& write);

@@ -83,8 +83,10 @@ std::string RegistryBackup::getDamageReport() const
 
 void RegistryBackup::load()
 {
-    const std::string bytes = io::file::FileHelper::loadFile(_filename);
-    DataFileCodec::Contents contents = DataFileCodec::decode(bytes);
+    DataFileCodec::Contents contents;
+    io::file::FileHelper::readFile(_filename, [&contents](std::istream& in, std::size_t size) {
+        contents = DataFileCodec::decode(in, size);
+    });
     _entries = std::move(contents.items);
     // Older versions wrote names and command lines in the system's ANSI code page; such a
     // record is read through that code page once and is UTF-8 from then on.
@@ -101,7 +103,7 @@ void RegistryBackup::load()
     }
     if (!contents.complete) {
         _damaged = true;
-        _damagedContents = bytes;
+        _damagedContents = io::file::FileHelper::loadFile(_filename);
     }
 }
 

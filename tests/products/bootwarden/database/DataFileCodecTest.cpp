@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 using products::bootwarden::StartupItem;
 using products::bootwarden::database::DataFileCodec;
 
@@ -66,6 +68,32 @@ TEST(DataFileCodecTest, EntriesOfLocationsOlderVersionsDoNotKnowLiveInTheBlockAl
     EXPECT_EQ(counted, bytes.substr(0, counted.size())) << "an older reader sees the 32-bit view's entry as Run's";
     EXPECT_EQ((std::vector<std::string>{"5|X||1|none", "11|View|v.exe|1|none", "16|Policy|p.exe|1|none"}),
               fields(DataFileCodec::decode(bytes).items));
+}
+
+// A file is read a piece at a time; records and the block lie across the pieces' edges.
+TEST(DataFileCodecTest, AFileLargerThanAPieceIsReadWhole)
+{
+    std::vector<StartupItem> items;
+    for (int i = 0; i < 3000; ++i)
+        items.emplace_back(i % 3 ? 5 : 16, 1, "Entry " + std::to_string(i), std::string(i % 97, 'c'), 4,
+                           std::string(i % 13, '\x01'));
+    items.emplace_back(5, 1, "Long", std::string(200000, 'l')); // longer than a piece
+    const std::string bytes = DataFileCodec::encode(items);
+    std::istringstream whole(bytes);
+    const DataFileCodec::Contents read = DataFileCodec::decode(whole, bytes.size());
+    EXPECT_TRUE(read.complete);
+    std::vector<StartupItem> counted, extras; // the file holds the counted records first
+    for (const StartupItem& item : items)
+        (item.getType() == 16 ? extras : counted).push_back(item);
+    counted.insert(counted.end(), extras.begin(), extras.end());
+    EXPECT_EQ(fields(counted), fields(read.items));
+
+    const DataFileCodec::Contents half = DataFileCodec::decode(bytes.substr(0, bytes.size() / 2));
+    EXPECT_FALSE(half.complete);
+    ASSERT_FALSE(half.items.empty());
+    for (std::size_t i = 0; i < half.items.size(); ++i)
+        ASSERT_EQ(counted[i].getValue() + "=" + counted[i].getData(), half.items[i].getValue() + "=" + half.items[i].getData())
+            << "what lies before the cut is read as it was written (its block is lost)";
 }
 
 TEST(DataFileCodecTest, DamagedBytesYieldEveryCompleteValidRecord)
