@@ -5,18 +5,13 @@
 #include "platform/Win32Api.h"
 #include "platform/framework/DataExchange.h"
 #include "platform/framework/PopupMenu.h"
+#include "products/bootwarden/Manual.h"
 #include "resources/resource.h"
 #include "util/ApplicationConstants.h"
-#include "windows/file/WindowsFileHelper.h"
-#include "windows/process/ProcessHelper.h"
 
 #include <algorithm>
 
 namespace products::bootwarden {
-
-namespace {
-
-} // namespace
 
 BootwardenDlg::BootwardenDlg(MessageBoxReporter* reporter, HWND parent)
     : Dialog(IDD, parent), _treeView(_tree), _reporter(reporter), _locations(reporter),
@@ -65,7 +60,7 @@ bool BootwardenDlg::OnCommand(WORD id, WORD code)
     if (id == IDOK && !expandSelectedLocation())
         OnBnClickedOk();
     else if (id == IDC_HELP_BUTTON)
-        OnBnClickedHelp();
+        Manual::open(*_reporter);
     else if (id != IDOK)
         return Dialog::OnCommand(id, code);
     return true;
@@ -225,10 +220,8 @@ void BootwardenDlg::refresh()
         !QuestionBox("Question", GetSafeHwnd()).ask("Listing the entries again drops the changes you have not "
                                      "applied with OK. List them again?"))
         return;
-    {
-        const platform::PausedDrawing paused(_tree);
-        _startupTree.rebuild();
-    }
+    const platform::PausedDrawing paused(_tree);
+    _startupTree.rebuild();
     OnTvnSelchangedTree();
 }
 
@@ -245,21 +238,6 @@ void BootwardenDlg::OnBnClickedOk()
     }
     if (std::all_of(outcomes.begin(), outcomes.end(), [](const StartupTree::Outcome& outcome) { return outcome.applied; }))
         OnOK();
-}
-
-void BootwardenDlg::OnBnClickedHelp()
-{
-    try {
-        const std::string address = "file://" + WindowsFileHelper::getCurrentDirectory() + "manual.html";
-        ProcessHelper::shellExecute(address, "open");
-    } catch (const windows::process::CouldNotShellExecuteException& e) {
-        _reporter->showError("Couldn't launch your browser with the help file.\n" + e.getMessage() +
-                             "\nPlease try to open the file (manual.html) manually from explorer.");
-    } catch (const exceptions::Exception& e) {
-        _reporter->showError("An exception was caught when trying to view the help file.\n" +
-                             e.getMessage() +
-                             "\n\nHowever you can browse these files manually from explorer.");
-    }
 }
 
 bool BootwardenDlg::OnSysCommand(UINT id, LPARAM)

@@ -32,7 +32,6 @@ protected:
 
 private:
     void OnBnClickedOk();
-    void OnBnClickedHelp();
     void OnTvnSelchangedTree();
     void OnNMClickTree();
     void OnNMRclickTree();
