@@ -39,6 +39,22 @@ TEST_F(FileHelperTest, LoadsWholeFilesOrTheirFirstBytes)
     EXPECT_EQ("", FileHelper::loadFile(name));
 }
 
+TEST_F(FileHelperTest, ReadsAFileInPiecesToItsEnd)
+{
+    writeFile(name, "abc");
+    std::string read;
+    FileHelper::readFile(name, [&read](std::istream& in, std::size_t size) {
+        char piece[2];
+        while (in.read(piece, sizeof piece) || in.gcount())
+            read.append(piece, static_cast<std::size_t>(in.gcount()));
+        read += "/" + std::to_string(size);
+    });
+    EXPECT_EQ("abc/3", read) << "the end of the file is no failure";
+    EXPECT_EQ(0u, messageOf<CouldNotLoadFileException>([this] {
+                      FileHelper::readFile(name, [](std::istream&, std::size_t) { throw std::ios::failure("bad sector"); });
+                  }).find("An error occured while trying to load the file.\nFilename: '" + name + "'"));
+}
+
 TEST_F(FileHelperTest, MissingFileFailsToOpenWithTheFullDetails)
 {
     const std::string message = messageOf<CouldNotLoadFileException>([this] { FileHelper::loadFile(name); });
