@@ -7,6 +7,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace platform {
@@ -53,8 +54,8 @@ struct Win32Api {
     std::function<void(std::ifstream&, const std::string&, std::ios::openmode)> openInputStream;
     std::function<void(std::ofstream&, const std::string&, std::ios::openmode)> openOutputStream;
     // Writes all bytes to an open stream and flushes them; throws as the stream does.
-    std::function<void(std::ofstream&, const std::string&)> writeFileStream =
-        [](std::ofstream& stream, const std::string& bytes) {
+    std::function<void(std::ofstream&, std::string_view)> writeFileStream =
+        [](std::ofstream& stream, std::string_view bytes) {
             stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
             stream.flush();
         };

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 // 32-bit little-endian words, as the data file stores them on every platform.
 class LittleEndian {
@@ -13,9 +12,11 @@ public:
                std::uint32_t(b[3]) << 24;
     }
 
-    static void appendWord(std::string& out, std::uint32_t word)
+    // Writes the word's four bytes at out; returns their end.
+    static char* writeWord(char* out, std::uint32_t word)
     {
         for (int shift = 0; shift < 32; shift += 8)
-            out += static_cast<char>((word >> shift) & 0xFF);
+            *out++ = static_cast<char>((word >> shift) & 0xFF);
+        return out;
     }
 };

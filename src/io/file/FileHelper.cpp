@@ -101,7 +101,7 @@ void FileHelper::writeTemporary(const std::string& temporary, const std::string&
     std::ofstream stream;
     openForWriting(stream, temporary, name, flags);
     try {
-        produce([&stream](const std::string& piece) { platform::win32().writeFileStream(stream, piece); });
+        produce([&stream](std::string_view piece) { platform::win32().writeFileStream(stream, piece); });
         stream.close();
     } catch (const std::ios::failure& e) {
         throw CouldNotSaveFileException(

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace io::file {
 
@@ -23,7 +24,7 @@ public:
     // a failure at any point leaves the old file as it was. The flags apply to the new file.
     static void saveFile(const std::string& name, const std::string& contents,
                          std::ios::openmode flags = std::ios::openmode());
-    using Write = std::function<void(const std::string& piece)>;
+    using Write = std::function<void(std::string_view piece)>;
     // The same for contents made a piece at a time: produce is handed a function that writes
     // the next piece.
     static void saveFile(const std::string& name, const std::function<void(const Write&)>& produce,

@@ -13,6 +13,25 @@ namespace {
 
 const char* const SOURCE = "products/bootwarden/StartupItem";
 
+// Copies text up to its first NUL and that NUL: whatever a text holds, its record stays readable.
+// Eight bytes go at a time while none of them is NUL; the system's string functions cost more
+// than the copying on the data file's hundred thousand short texts.
+char* writeText(char* out, const std::string& text)
+{
+    const std::uint64_t ones = 0x0101010101010101u, highs = 0x8080808080808080u;
+    const char* in = text.c_str();
+    for (const char* const end = in + text.size(); end - in >= 8; in += 8, out += 8) {
+        std::uint64_t eight;
+        std::memcpy(&eight, in, 8);
+        if (((eight - ones) & ~eight & highs) != 0) // a byte of it is NUL
+            break;
+        std::memcpy(out, &eight, 8);
+    }
+    while ((*out++ = *in++) != '\0') {
+    }
+    return out;
+}
+
 } // namespace
 
 StartupItem::StartupItem()
@@ -86,25 +105,24 @@ std::size_t StartupItem::recordSize() const
 
 std::string StartupItem::serialize() const
 {
-    std::string record;
-    record.reserve(recordSize());
-    appendRecord(record);
+    std::string record(recordSize(), '\0');
+    record.resize(static_cast<std::size_t>(writeRecord(record.data()) - record.data()));
     return record;
 }
 
-void StartupItem::appendRecord(std::string& bytes) const
+char* StartupItem::writeRecord(char* out) const
 {
     // An empty name is a key's default value: a real entry, written as an empty text.
     check(_state == StartupConstants::DISABLED, "_state == StartupConstants::DISABLED", SOURCE, __LINE__);
-    const std::size_t start = bytes.size();
+    char* const start = out;
     // A location older versions do not know is named as itself; such records go where they
     // never look.
     const std::int32_t recordType = StartupConstants::recordType(_type);
-    LittleEndian::appendWord(bytes, static_cast<std::uint32_t>(recordType == StartupConstants::NO_RECORD ? _type : recordType));
-    LittleEndian::appendWord(bytes, static_cast<std::uint32_t>(_state));
-    bytes.append(_value.c_str(), std::strlen(_value.c_str()) + 1);
-    bytes.append(_data.c_str(), std::strlen(_data.c_str()) + 1);
-    check(bytes.size() - start == recordSize(), "mem - start == size", SOURCE, __LINE__);
+    out = LittleEndian::writeWord(out, static_cast<std::uint32_t>(recordType == StartupConstants::NO_RECORD ? _type : recordType));
+    out = LittleEndian::writeWord(out, static_cast<std::uint32_t>(_state));
+    out = writeText(writeText(out, _value), _data);
+    check(static_cast<std::size_t>(out - start) == recordSize(), "mem - start == size", SOURCE, __LINE__);
+    return out;
 }
 
 bool StartupItem::operator==(const StartupItem& other) const

@@ -52,8 +52,8 @@ public:
     // The record of a disabled item: type and state as 32-bit little-endian words, then the
     // value and the data, each followed by one NUL byte.
     std::string serialize() const;
-    // Appends the same record to bytes, without a string of its own.
-    void appendRecord(std::string& bytes) const;
+    // Writes the same record at out, which has room for recordSize() bytes; returns its end.
+    char* writeRecord(char* out) const;
     // The length of this item's record: 10 + value length + data length.
     std::size_t recordSize() const;
 

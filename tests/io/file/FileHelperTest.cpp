@@ -95,7 +95,7 @@ TEST_F(FileHelperTest, AFailedWriteOrReplaceKeepsTheOldFile)
 {
     writeFile(name, "old");
     {
-        platform::ScopedOverride write(&platform::Win32Api::writeFileStream, [](std::ofstream&, const std::string&) {
+        platform::ScopedOverride write(&platform::Win32Api::writeFileStream, [](std::ofstream&, std::string_view) {
             ::SetLastError(ERROR_DISK_FULL);
             throw std::ios::failure("disk full");
         });

@@ -25,11 +25,28 @@ TEST(StartupItemTest, DamagedOrUnfitRecordsAreReported)
     AssertionRecorder assertions;
     const StartupItem read(std::string("\x0c\0\0\0\0\0\0\0\0\0", 10).data());
     EXPECT_EQ(12, read.getType()) << "what was read is kept";
-    StartupItem(0, StartupConstants::DISABLED, std::string("a\0b", 3), "x").serialize();
     EXPECT_EQ((std::vector<std::string>{"_type < StartupConstants::MAX_TYPES",
-                                        "_state == StartupConstants::DISABLED", "_value.size() > 0",
-                                        "mem - start == size"}),
+                                        "_state == StartupConstants::DISABLED", "_value.size() > 0"}),
               assertions.expressions());
+}
+
+// Texts are copied several bytes at a time; wherever a NUL lies, the record ends the text there
+// and stays readable, and the cut is reported.
+TEST(StartupItemTest, ARecordEndsATextAtItsFirstNul)
+{
+    for (std::size_t size = 0; size <= 20; ++size)
+        for (std::size_t nul = 0; nul <= size; ++nul) {
+            std::string text;
+            for (std::size_t i = 0; i < size; ++i)
+                text += static_cast<char>(i == nul ? '\0' : 'a' + i);
+            AssertionRecorder assertions;
+            const std::string record = StartupItem(0, StartupConstants::DISABLED, text, text).serialize();
+            const std::string kept = text.substr(0, nul) + '\0';
+            EXPECT_EQ(std::string("\0\0\0\0\x01\0\0\0", 8) + kept + kept, record) << size << " " << nul;
+            EXPECT_EQ(nul < size ? std::vector<std::string>{"mem - start == size"} : std::vector<std::string>{},
+                      assertions.expressions())
+                << size << " " << nul;
+        }
 }
 
 TEST(StartupItemTest, ChangedFlagComparesWithTheStateRead)

@@ -8,8 +8,9 @@
 #include <cstring>
 #include <functional>
 #include <istream>
-#include <sstream>
 #include <memory_resource>
+#include <sstream>
+#include <string_view>
 #include <unordered_set>
 #include <utility>
 
@@ -23,9 +24,11 @@ const char MARK[] = "BWX1";
 const std::uint32_t NO_BYTES = 0xFFFFFFFF;
 
 const std::uint32_t CHECKSUM_START = 2166136261u;
-// Writing the bytes in pieces of this size needs no buffer of the file's size: fresh memory
-// of that size costs more than the writing itself.
+// Reading and writing the bytes in pieces needs no buffer of the file's size: fresh memory of
+// that size costs more than the reading or writing itself. A written piece costs a call to the
+// system, so those are larger, as long as they still fit in the cache.
 const std::size_t PIECE = 65536;
+const std::size_t WRITTEN_PIECE = 262144;
 
 // FNV-1a, continued from hash.
 std::uint32_t checksum(const char* bytes, std::size_t size, std::uint32_t hash = CHECKSUM_START)
@@ -41,22 +44,30 @@ std::uint32_t checksum(const char* bytes, std::size_t size, std::uint32_t hash =
 // on the way.
 class Pieces {
 public:
-    explicit Pieces(const DataFileCodec::Write& write) : _write(write) { _bytes.reserve(2 * PIECE); }
+    // size: the bytes expected, for a small file's buffer.
+    Pieces(const DataFileCodec::Write& write, std::size_t size) : _write(write), _bytes(std::min(size, WRITTEN_PIECE), '\0') {}
 
-    std::string& bytes() { return _bytes; }
-    void next()
+    // Room for size bytes at the end of the piece, which go on once filled says where they end.
+    char* room(std::size_t size)
     {
-        if (_bytes.size() >= PIECE)
+        if (_used + size > _bytes.size()) {
             flush();
+            if (size > _bytes.size())
+                _bytes.resize(size);
+        }
+        return _bytes.data() + _used;
     }
+    void filled(const char* end) { _used = static_cast<std::size_t>(end - _bytes.data()); }
+    void word(std::uint32_t value) { filled(LittleEndian::writeWord(room(WORD), value)); }
+
     void flush()
     {
-        if (_bytes.empty())
+        if (_used == 0)
             return;
         if (_summing)
-            _sum = checksum(_bytes.data(), _bytes.size(), _sum);
-        _write(_bytes);
-        _bytes.clear();
+            _sum = checksum(_bytes.data(), _used, _sum);
+        _write(std::string_view(_bytes.data(), _used));
+        _used = 0;
     }
     void startChecksum()
     {
@@ -74,6 +85,7 @@ public:
 private:
     const DataFileCodec::Write& _write;
     std::string _bytes;
+    std::size_t _used = 0;
     bool _summing = false;
     std::uint32_t _sum = CHECKSUM_START;
 };
@@ -205,13 +217,13 @@ bool readValue(Reader& fields, Extension& entry)
     return true;
 }
 
-void appendValue(std::string& body, const StartupItem& item)
+void writeValue(Pieces& out, const StartupItem& item)
 {
-    LittleEndian::appendWord(body, item.getValueType());
+    out.word(item.getValueType());
     const std::string* raw = item.getRawData();
-    LittleEndian::appendWord(body, raw ? static_cast<std::uint32_t>(raw->size()) : NO_BYTES);
+    out.word(raw ? static_cast<std::uint32_t>(raw->size()) : NO_BYTES);
     if (raw)
-        body += *raw;
+        out.filled(std::copy(raw->begin(), raw->end(), out.room(raw->size())));
 }
 
 // An entry of a location older versions do not know: it has no record of its own.
@@ -360,48 +372,49 @@ DataFileCodec::Contents DataFileCodec::decode(std::istream& in, std::size_t size
 
 void DataFileCodec::encode(const std::vector<StartupItem>& items, const Write& write)
 {
-    const std::size_t extras = static_cast<std::size_t>(std::count_if(items.begin(), items.end(), isExtra));
-    Pieces out(write);
-    LittleEndian::appendWord(out.bytes(), static_cast<std::uint32_t>(items.size() - extras));
+    // One look at every entry before the first byte: the file starts with the record count, and
+    // the entries are many.
+    std::size_t extras = 0, recordBytes = WORD;
+    bool plain = true;
+    for (const StartupItem& item : items) {
+        extras += isExtra(item) ? 1 : 0;
+        recordBytes += item.recordSize();
+        plain = plain && item.getType() < StartupConstants::MAX_TYPES &&
+                item.getValueType() == StartupConstants::TEXT_VALUE && !item.getRawData();
+    }
+    Pieces out(write, recordBytes);
+    out.word(static_cast<std::uint32_t>(items.size() - extras));
     for (const StartupItem& item : items)
-        if (!isExtra(item)) {
-            item.appendRecord(out.bytes());
-            out.next();
-        }
-    const bool plain = extras == 0 && std::all_of(items.begin(), items.end(), [](const StartupItem& item) {
-        return item.getType() < StartupConstants::MAX_TYPES && item.getValueType() == StartupConstants::TEXT_VALUE &&
-               !item.getRawData();
-    });
+        if (!isExtra(item))
+            out.filled(item.writeRecord(out.room(item.recordSize())));
     if (plain) {
         out.flush(); // what older versions wrote, to the byte
         return;
     }
-    out.bytes().append(MARK, WORD);
-    LittleEndian::appendWord(out.bytes(), static_cast<std::uint32_t>(bodySize(items)));
+    out.filled(std::copy_n(MARK, WORD, out.room(WORD)));
+    out.word(static_cast<std::uint32_t>(bodySize(items)));
     out.startChecksum();
-    LittleEndian::appendWord(out.bytes(), static_cast<std::uint32_t>(items.size() - extras));
+    out.word(static_cast<std::uint32_t>(items.size() - extras));
     for (const StartupItem& item : items)
         if (!isExtra(item)) {
-            LittleEndian::appendWord(out.bytes(), static_cast<std::uint32_t>(item.getType()));
-            appendValue(out.bytes(), item);
-            out.next();
+            out.word(static_cast<std::uint32_t>(item.getType()));
+            writeValue(out, item);
         }
-    LittleEndian::appendWord(out.bytes(), static_cast<std::uint32_t>(extras));
+    out.word(static_cast<std::uint32_t>(extras));
     for (const StartupItem& item : items)
         if (isExtra(item)) {
-            item.appendRecord(out.bytes());
-            appendValue(out.bytes(), item);
-            out.next();
+            out.filled(item.writeRecord(out.room(item.recordSize())));
+            writeValue(out, item);
         }
     const std::uint32_t sum = out.endChecksum();
-    LittleEndian::appendWord(out.bytes(), sum);
+    out.word(sum);
     out.flush();
 }
 
 std::string DataFileCodec::encode(const std::vector<StartupItem>& items)
 {
     std::string bytes;
-    encode(items, [&bytes](const std::string& piece) { bytes += piece; });
+    encode(items, [&bytes](std::string_view piece) { bytes += piece; });
     return bytes;
 }
 

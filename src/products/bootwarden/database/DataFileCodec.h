@@ -5,6 +5,7 @@
 #include <functional>
 #include <istream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace products::bootwarden::database {
@@ -36,7 +37,7 @@ public:
         bool complete = true;
     };
 
-    using Write = std::function<void(const std::string& piece)>;
+    using Write = std::function<void(std::string_view piece)>;
 
     static Contents decode(const std::string& bytes);
     // The same, read from a stream of size bytes a piece at a time, so that a file of any size

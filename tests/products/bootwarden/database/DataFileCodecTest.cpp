@@ -18,8 +18,8 @@ const std::string TWO_RECORDS = std::string("\x02\0\0\0", 4) + TOOL + X;
 
 std::string word(std::uint32_t value)
 {
-    std::string bytes;
-    LittleEndian::appendWord(bytes, value);
+    std::string bytes(4, '\0');
+    LittleEndian::writeWord(bytes.data(), value);
     return bytes;
 }
 
@@ -77,7 +77,7 @@ TEST(DataFileCodecTest, AFileLargerThanAPieceIsReadWhole)
     for (int i = 0; i < 3000; ++i)
         items.emplace_back(i % 3 ? 5 : 16, 1, "Entry " + std::to_string(i), std::string(i % 97, 'c'), 4,
                            std::string(i % 13, '\x01'));
-    items.emplace_back(5, 1, "Long", std::string(200000, 'l')); // longer than a piece
+    items.emplace_back(5, 1, "Long", std::string(300000, 'l')); // longer than a piece
     const std::string bytes = DataFileCodec::encode(items);
     std::istringstream whole(bytes);
     const DataFileCodec::Contents read = DataFileCodec::decode(whole, bytes.size());
