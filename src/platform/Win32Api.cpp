@@ -13,10 +13,14 @@ const DWORD NO_TRANSLATION = ERROR_NO_UNICODE_TRANSLATION;
 // The registry's own limit for a value name, terminator included.
 const DWORD MAX_VALUE_NAME = 16384;
 
-// A UTF-8 text as Windows takes it; valid() is false when it is no UTF-8.
+// A UTF-8 text as Windows takes it; valid() is false when it is no UTF-8, or when it holds a NUL:
+// the system would read it only that far and name another value or file.
 class Wide {
 public:
-    explicit Wide(const std::string& utf8) : _valid(Text::toWide(utf8, _text)) {}
+    explicit Wide(const std::string& utf8)
+        : _valid(utf8.find('\0') == std::string::npos && Text::toWide(utf8, _text))
+    {
+    }
     bool valid() const { return _valid; }
     LPCWSTR get() const { return _text.c_str(); }
     std::wstring& text() { return _text; }

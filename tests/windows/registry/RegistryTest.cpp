@@ -81,6 +81,18 @@ TEST_F(RegistryTest, WritesStringsInUtf16WithTheirNulAndIntsLittleEndian)
     EXPECT_FALSE(reader.valueExists("missing"));
 }
 
+// A name holding a NUL cannot be handed to the system, which would read it only up to the NUL
+// and act on another value.
+TEST_F(RegistryTest, ANameHoldingANulIsRefusedNotCut)
+{
+    scratch.setString("ab", "kept.exe");
+    const std::string name("ab\0c", 4);
+    EXPECT_THROW(writer.deleteValue(name), RegistryException);
+    EXPECT_THROW(writer.writeString(name, "other.exe"), RegistryException);
+    EXPECT_THROW(reader.readString(name), RegistryException);
+    EXPECT_EQ("kept.exe", reader.readString("ab"));
+}
+
 TEST_F(RegistryTest, MissingKeysAndValuesAreTheirOwnExceptions)
 {
     EXPECT_EQ("Error when deleteing the registry value. The value did not exist. Entry: " + VALUE +
