@@ -1,6 +1,7 @@
 #include "platform/Console.h"
 
 #include "platform/Text.h"
+#include "platform/UniqueResource.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -11,13 +12,13 @@ std::vector<std::string> Console::arguments()
 {
     int count = 0;
     LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    const LocalMemory owner(wide);
     std::vector<std::string> arguments;
     for (int i = 1; i < count; ++i) {
         std::string argument;
         Text::toUtf8(wide[i], argument); // what the system hands over is valid UTF-16
         arguments.push_back(argument);
     }
-    ::LocalFree(wide);
     return arguments;
 }
 

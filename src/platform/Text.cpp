@@ -7,6 +7,19 @@
 
 namespace platform {
 
+namespace {
+
+// A registry string's bytes as the UTF-16 units they hold; an odd last byte is no unit.
+std::wstring unitsOf(const char* bytes, std::size_t size)
+{
+    std::wstring wide(size / sizeof(wchar_t), L'\0');
+    if (!wide.empty())
+        std::memcpy(&wide[0], bytes, wide.size() * sizeof(wchar_t));
+    return wide;
+}
+
+} // namespace
+
 bool Text::toWide(const std::string& utf8, std::wstring& wide)
 {
     wide.clear();
@@ -38,18 +51,14 @@ bool Text::toUtf8(const std::wstring& wide, std::string& utf8)
 
 bool Text::fromRegistryString(const char* bytes, std::size_t size, std::string& utf8)
 {
-    std::wstring wide(size / sizeof(wchar_t), L'\0');
-    if (!wide.empty())
-        std::memcpy(&wide[0], bytes, wide.size() * sizeof(wchar_t));
+    std::wstring wide = unitsOf(bytes, size);
     wide.resize(std::min(wide.size(), wide.find(L'\0')));
     return toUtf8(wide, utf8);
 }
 
 bool Text::fromRegistryStrings(const char* bytes, std::size_t size, std::vector<std::string>& strings)
 {
-    std::wstring wide(size / sizeof(wchar_t), L'\0');
-    if (!wide.empty())
-        std::memcpy(&wide[0], bytes, wide.size() * sizeof(wchar_t));
+    const std::wstring wide = unitsOf(bytes, size);
     strings.clear();
     for (std::size_t start = 0; start < wide.size();) {
         const std::size_t end = std::min(wide.size(), wide.find(L'\0', start));

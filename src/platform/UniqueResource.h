@@ -49,6 +49,7 @@ private:
 
 inline BOOL closeFind(HANDLE handle) { return win32().FindClose(handle); }
 inline BOOL closeHandle(HANDLE handle) { return win32().CloseHandle(handle); }
+inline HLOCAL freeLocal(HLOCAL block) { return win32().LocalFree(block); }
 inline BOOL destroyIcon(HICON icon) { return win32().DestroyIcon(icon); }
 inline BOOL deleteBitmap(HBITMAP bitmap) { return win32().DeleteObject(bitmap); }
 inline HANDLE invalidHandle() { return INVALID_HANDLE_VALUE; }
@@ -57,6 +58,8 @@ Handle null() { return nullptr; }
 
 using UniqueFindHandle = UniqueResource<HANDLE, closeFind, invalidHandle>;
 using UniqueHandle = UniqueResource<HANDLE, closeHandle, null<HANDLE>>;
+// A block the system allocated for the caller (FormatMessage, CommandLineToArgvW).
+using LocalMemory = UniqueResource<HLOCAL, freeLocal, null<HLOCAL>>;
 using UniqueIcon = UniqueResource<HICON, destroyIcon, null<HICON>>;
 using UniqueBitmap = UniqueResource<HBITMAP, deleteBitmap, null<HBITMAP>>;
 

@@ -1,6 +1,7 @@
 #include "platform/Win32Api.h"
 
 #include "platform/Text.h"
+#include "platform/UniqueResource.h"
 
 #include <filesystem>
 #include <vector>
@@ -232,9 +233,9 @@ Win32Api::Win32Api()
         const DWORD length = ::FormatMessageW(
             FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM, nullptr,
             code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
-        const bool converted = length != 0 && buffer && Text::toUtf8(std::wstring(buffer, length), text);
-        ::LocalFree(buffer);
-        return converted ? static_cast<DWORD>(text.size()) : DWORD(0);
+        const LocalMemory owner(buffer);
+        return length != 0 && buffer && Text::toUtf8(std::wstring(buffer, length), text) ? static_cast<DWORD>(text.size())
+                                                                                         : DWORD(0);
     };
 
     MessageBoxU = [](HWND owner, const std::string& text, const std::string& title, UINT flags) {

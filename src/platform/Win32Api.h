@@ -82,6 +82,7 @@ struct Win32Api {
     std::function<BOOL(HANDLE, PBOOL)> IsWow64Process = ::IsWow64Process;
     // The system's text for an error code; 0 when it has none.
     std::function<DWORD(DWORD, std::string&)> FormatMessageU;
+    std::function<HLOCAL(HLOCAL)> LocalFree = ::LocalFree;
     std::function<DWORD()> GetLastError = ::GetLastError;
     // The code page older versions of the program wrote their data file in.
     std::function<UINT()> GetACP = ::GetACP;

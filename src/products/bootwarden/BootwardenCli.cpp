@@ -225,9 +225,8 @@ int BootwardenCli::change(const std::string& command, const std::string& locatio
         out += name + " in " + where + " is " + stateOf(item) + " already.\n";
         return DONE;
     }
-    const std::string doing = command == "disable" ? "disable" : command == "enable" ? "enable" : "delete";
     if (dryRun) {
-        out += "Would " + doing + " " + name + " in " + where + ".\n";
+        out += "Would " + command + " " + name + " in " + where + ".\n";
         return DONE;
     }
     bool applied = false;
@@ -247,7 +246,7 @@ int BootwardenCli::change(const std::string& command, const std::string& locatio
         err += _reporter.text();
         return FAILED;
     }
-    out += (doing == "delete" ? "Deleted " : doing == "disable" ? "Disabled " : "Enabled ") + name + " in " + where + ".\n";
+    out += (command == "delete" ? "Deleted " : command == "disable" ? "Disabled " : "Enabled ") + name + " in " + where + ".\n";
     return DONE;
 }
 

@@ -3,7 +3,6 @@
 #include "platform/Win32Api.h"
 #include "platform/errorresources/SystemErrors.h"
 
-
 namespace {
 
 std::string lastErrorText()

@@ -5,7 +5,6 @@
 #include "platform/errorresources/SystemErrors.h"
 #include "windows/file/WindowsFileHelper.h"
 
-
 using namespace windows::process;
 
 void ProcessHelper::shellExecute(const std::string& command, const std::string& operation)

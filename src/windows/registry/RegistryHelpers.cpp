@@ -35,6 +35,11 @@ std::string RegistryHelpers::getRootKeyName(HKEY root)
     return "DUMMY_TO_AVOID_WARNING";
 }
 
+std::string RegistryHelpers::getKeyPath(HKEY root, const std::string& subKey, REGSAM access)
+{
+    return getRootKeyName(root) + "\\" + subKey + ((access & KEY_WOW64_32KEY) ? " (32-bit view)" : "");
+}
+
 std::string RegistryHelpers::expandEnvironmentStrings(const std::string& text)
 {
     std::string expanded;

@@ -10,6 +10,9 @@ class RegistryHelpers {
 public:
     // "HKEY_CURRENT_USER" and the like; other handles are reported.
     static std::string getRootKeyName(HKEY root);
+    // A key as people read it: "HKEY_LOCAL_MACHINE\Software\... (32-bit view)" when access
+    // asks for the 32-bit view.
+    static std::string getKeyPath(HKEY root, const std::string& subKey, REGSAM access);
     // Replaces %NAME% references with the environment's values.
     static std::string expandEnvironmentStrings(const std::string& text);
 };

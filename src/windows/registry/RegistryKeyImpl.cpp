@@ -29,8 +29,7 @@ const char* const SOURCE = "windows/registry/RegistryKeyImpl";
 RegistryKeyImpl::RegistryKeyImpl(HKEY root, const std::string& subKey, REGSAM securityAccess,
                                  int mode)
     : _key(nullptr), _root(root), _subKey(subKey),
-      _path(RegistryHelpers::getRootKeyName(root) + "\\" + subKey +
-            ((securityAccess & KEY_WOW64_32KEY) ? " (32-bit view)" : ""))
+      _path(RegistryHelpers::getKeyPath(root, subKey, securityAccess))
 {
     if (mode == OPEN) {
         open(securityAccess);

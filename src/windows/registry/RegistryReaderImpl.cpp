@@ -10,7 +10,6 @@
 
 #include <cstdio>
 
-
 namespace windows::registry {
 
 namespace {

@@ -15,7 +15,7 @@ void RegistryWriterImpl::writeString(const std::string& name, const std::string&
     if (!platform::Text::toRegistryString(text, bytes))
         throw RegistryException("Error when setting a registry value, its text is no valid Unicode. Value: " +
                                 _key.getPath() + "\\" + name + "\n\n" + SystemErrors::map(ERROR_NO_UNICODE_TRANSLATION));
-    setValue(name, REG_SZ, reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
+    writeValue(name, REG_SZ, bytes);
 }
 
 void RegistryWriterImpl::writeInt(const std::string& name, int value, DWORD type)

@@ -31,11 +31,6 @@ bool startsAtSignIn(const platform::FoundFile& file)
            EXTENSIONS.count(StringHelper::toLower(ArgumentParserHelpers::getExtension(file.name))) != 0;
 }
 
-std::string lower(const std::string& name)
-{
-    return StringHelper::toLower(name);
-}
-
 } // namespace
 
 AutostartDatabase::AutostartDatabase(int type, const std::string& disabledFolder)
@@ -90,7 +85,7 @@ std::vector<StartupItem> AutostartDatabase::listFolder(const std::string& folder
 
 std::string AutostartDatabase::getCommand(const StartupItem& item)
 {
-    if (lower(ArgumentParserHelpers::getExtension(item.getValue())) != "lnk")
+    if (StringHelper::toLower(ArgumentParserHelpers::getExtension(item.getValue())) != "lnk")
         return item.getData();
     try {
         const ShortcutReader::Shortcut shortcut = _shortcuts.read(item.getData());
@@ -106,10 +101,7 @@ std::vector<StartupItem> AutostartDatabase::getItems()
 {
     _problem.clear();
     std::vector<StartupItem> items = listFolder(_folder, StartupConstants::ENABLED);
-    const std::set<std::string> switchedOff = StartupApproval(_type).switchedOff();
-    for (StartupItem& item : items)
-        if (switchedOff.count(item.getValue()))
-            item.markDisabledBySystem();
+    StartupApproval(_type).markSwitchedOff(items);
     std::vector<StartupItem> disabled;
     try {
         disabled = listFolder(_disabledFolder, StartupConstants::DISABLED);
@@ -120,11 +112,11 @@ std::vector<StartupItem> AutostartDatabase::getItems()
     }
     std::set<std::string> active;
     for (const StartupItem& item : items)
-        active.insert(lower(item.getValue()));
+        active.insert(StringHelper::toLower(item.getValue()));
     for (StartupItem& item : disabled) {
         // A copy that is active again with the same bytes adds nothing; one that differs is
         // kept and shown, so nothing is lost.
-        if (active.count(lower(item.getValue())) && sameBytes(item.getValue()))
+        if (active.count(StringHelper::toLower(item.getValue())) && sameBytes(item.getValue()))
             continue;
         items.push_back(std::move(item));
     }

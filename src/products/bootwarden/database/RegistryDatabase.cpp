@@ -12,8 +12,6 @@
 #include "windows/registry/RegistryReaderImpl.h"
 #include "windows/registry/RegistryWriterImpl.h"
 
-#include <set>
-
 namespace products::bootwarden::database {
 
 using windows::registry::RegistryKeyImpl;
@@ -101,20 +99,16 @@ RegistryDatabase::KeyLocation RegistryDatabase::getKeyLocation(int type)
 std::string RegistryDatabase::getWhere() const
 {
     const KeyLocation location = getKeyLocation(_type);
-    return windows::registry::RegistryHelpers::getRootKeyName(location.root) + "\\" + location.subKey +
-           (location.view == KEY_WOW64_32KEY ? " (32-bit view)" : "");
+    return windows::registry::RegistryHelpers::getKeyPath(location.root, location.subKey, location.view);
 }
 
 std::vector<StartupItem> RegistryDatabase::getItems()
 {
     std::vector<StartupItem> items;
-    const std::set<std::string> switchedOff = StartupApproval(_type).switchedOff();
-    for (RegistryReaderImpl::Value& value : valuesOf(_type)) {
+    for (RegistryReaderImpl::Value& value : valuesOf(_type))
         items.emplace_back(_type, StartupConstants::ENABLED, std::move(value.name), std::move(value.text), value.type,
                            std::move(value.bytes));
-        if (switchedOff.count(items.back().getValue()))
-            items.back().markDisabledBySystem();
-    }
+    StartupApproval(_type).markSwitchedOff(items);
     // A name that is back in the key wins over a stored disabled copy.
     for (const StartupItem& item : items)
         if (_backup->contains(item))

@@ -54,6 +54,14 @@ std::set<std::string> StartupApproval::switchedOff() const
     return names;
 }
 
+void StartupApproval::markSwitchedOff(std::vector<StartupItem>& items) const
+{
+    const std::set<std::string> names = switchedOff();
+    for (StartupItem& item : items)
+        if (names.count(item.getValue()))
+            item.markDisabledBySystem();
+}
+
 void StartupApproval::switchOn(const std::string& name) const
 {
     windows::registry::RegistryKeyImpl key(_root, _subKey, KEY_READ | KEY_WRITE | KEY_WOW64_64KEY,

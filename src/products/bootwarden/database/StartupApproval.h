@@ -2,8 +2,11 @@
 
 #include <windows.h>
 
+#include "products/bootwarden/StartupItem.h"
+
 #include <set>
 #include <string>
+#include <vector>
 
 namespace products::bootwarden::database {
 
@@ -17,12 +20,14 @@ public:
     // The switches of an item type; a type the system has none for has none.
     explicit StartupApproval(int type);
 
-    // The names switched off; none when the key is missing.
-    std::set<std::string> switchedOff() const;
+    // Marks the entries whose switches are off; none when the key is missing.
+    void markSwitchedOff(std::vector<StartupItem>& items) const;
     // Switches the entry back on the way the system does: 02 and eleven zero bytes.
     void switchOn(const std::string& name) const;
 
 private:
+    std::set<std::string> switchedOff() const;
+
     HKEY _root = nullptr;
     std::string _subKey;
 };
