@@ -21,5 +21,10 @@ public:
     using IOException::IOException;
 };
 
+class FileLockedException : public IOException {
+public:
+    using IOException::IOException;
+};
+
 } // namespace file
 } // namespace io

@@ -15,9 +15,8 @@ std::vector<std::string> Console::arguments()
     const LocalMemory owner(wide);
     std::vector<std::string> arguments;
     for (int i = 1; i < count; ++i) {
-        std::string argument;
-        Text::toUtf8(wide[i], argument); // what the system hands over is valid UTF-16
-        arguments.push_back(argument);
+        // Exact, even where it is no valid text: the caller decides what to do with it.
+        arguments.push_back(Text::toUtf8(wide[i]));
     }
     return arguments;
 }

@@ -1,6 +1,7 @@
 #include "platform/Text.h"
 
 #include "platform/Win32Api.h"
+#include "util/Utf8.h"
 
 #include <algorithm>
 #include <cstring>
@@ -23,54 +24,56 @@ std::wstring unitsOf(const char* bytes, std::size_t size)
 bool Text::toWide(const std::string& utf8, std::wstring& wide)
 {
     wide.clear();
-    if (utf8.empty())
-        return true;
-    const int size = static_cast<int>(utf8.size());
-    const int length = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, nullptr, 0);
-    if (length == 0)
+    if (!Utf8::isValid(utf8, true))
         return false;
-    wide.resize(length);
-    ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, &wide[0], length);
+    wide.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const char32_t c = Utf8::next(utf8, i);
+        if (c < 0x10000) {
+            wide += static_cast<wchar_t>(c);
+        } else {
+            wide += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+            wide += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        }
+    }
     return true;
 }
 
-bool Text::toUtf8(const std::wstring& wide, std::string& utf8)
+std::string Text::toUtf8(const std::wstring& wide)
 {
-    utf8.clear();
-    if (wide.empty())
-        return true;
-    const int size = static_cast<int>(wide.size());
-    const int length =
-        ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide.data(), size, nullptr, 0, nullptr, nullptr);
-    if (length == 0)
-        return false;
-    utf8.resize(length);
-    ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide.data(), size, &utf8[0], length, nullptr, nullptr);
-    return true;
+    std::string utf8;
+    utf8.reserve(wide.size());
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+        const char32_t unit = wide[i];
+        const bool paired = unit >= 0xD800 && unit <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
+                            wide[i + 1] <= 0xDFFF;
+        if (paired)
+            Utf8::append(utf8, 0x10000 + ((unit - 0xD800) << 10) + (static_cast<char32_t>(wide[++i]) - 0xDC00));
+        else
+            Utf8::append(utf8, unit); // a lone half keeps its own number
+    }
+    return utf8;
 }
 
-bool Text::fromRegistryString(const char* bytes, std::size_t size, std::string& utf8)
+std::string Text::fromRegistryString(const char* bytes, std::size_t size)
 {
     std::wstring wide = unitsOf(bytes, size);
     wide.resize(std::min(wide.size(), wide.find(L'\0')));
-    return toUtf8(wide, utf8);
+    return toUtf8(wide);
 }
 
-bool Text::fromRegistryStrings(const char* bytes, std::size_t size, std::vector<std::string>& strings)
+std::vector<std::string> Text::fromRegistryStrings(const char* bytes, std::size_t size)
 {
     const std::wstring wide = unitsOf(bytes, size);
-    strings.clear();
+    std::vector<std::string> strings;
     for (std::size_t start = 0; start < wide.size();) {
         const std::size_t end = std::min(wide.size(), wide.find(L'\0', start));
         if (end == start)
             break;
-        std::string utf8;
-        if (!toUtf8(wide.substr(start, end - start), utf8))
-            return false;
-        strings.push_back(utf8);
+        strings.push_back(toUtf8(wide.substr(start, end - start)));
         start = end + 1;
     }
-    return true;
+    return strings;
 }
 
 bool Text::toRegistryString(const std::string& utf8, std::string& bytes)
@@ -90,9 +93,7 @@ std::string Text::fromAnsiCodePage(const std::string& bytes)
     const int size = static_cast<int>(bytes.size());
     std::wstring wide(::MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0), L'\0');
     ::MultiByteToWideChar(codePage, 0, bytes.data(), size, &wide[0], static_cast<int>(wide.size()));
-    std::string utf8;
-    toUtf8(wide, utf8); // a code page never yields a lone surrogate
-    return utf8;
+    return toUtf8(wide);
 }
 
 } // namespace platform

@@ -58,6 +58,8 @@ Handle null() { return nullptr; }
 
 using UniqueFindHandle = UniqueResource<HANDLE, closeFind, invalidHandle>;
 using UniqueHandle = UniqueResource<HANDLE, closeHandle, null<HANDLE>>;
+// What CreateFile opens: its failure is INVALID_HANDLE_VALUE, not null.
+using UniqueFileHandle = UniqueResource<HANDLE, closeHandle, invalidHandle>;
 // A block the system allocated for the caller (FormatMessage, CommandLineToArgvW).
 using LocalMemory = UniqueResource<HLOCAL, freeLocal, null<HLOCAL>>;
 using UniqueIcon = UniqueResource<HICON, destroyIcon, null<HICON>>;

@@ -39,14 +39,6 @@ Result untranslatable(Result failure)
     return failure;
 }
 
-bool toUtf8(const wchar_t* text, std::size_t length, std::string& utf8)
-{
-    if (Text::toUtf8(std::wstring(text, length), utf8))
-        return true;
-    ::SetLastError(NO_TRANSLATION);
-    return false;
-}
-
 // Calls fill with a growing buffer until the text it reports fits; its length, or 0.
 template <class Fill>
 DWORD growingText(std::string& utf8, Fill fill)
@@ -56,18 +48,17 @@ DWORD growingText(std::string& utf8, Fill fill)
         const DWORD length = fill(buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length == 0)
             return 0;
-        if (length < buffer.size())
-            return toUtf8(buffer.data(), length, utf8) ? static_cast<DWORD>(utf8.size()) : 0;
+        if (length < buffer.size()) {
+            utf8 = Text::toUtf8(std::wstring(buffer.data(), length));
+            return static_cast<DWORD>(utf8.size());
+        }
         buffer.resize(std::max<std::size_t>(length + 1, buffer.size() * 2));
     }
 }
 
-FoundFile found(const WIN32_FIND_DATAW& data, bool& ok)
+FoundFile found(const WIN32_FIND_DATAW& data)
 {
-    FoundFile file;
-    file.attributes = data.dwFileAttributes;
-    ok = toUtf8(data.cFileName, wcslen(data.cFileName), file.name);
-    return file;
+    return {Text::toUtf8(data.cFileName), data.dwFileAttributes};
 }
 
 } // namespace
@@ -94,7 +85,8 @@ Win32Api::Win32Api()
         const LONG result = ::RegEnumValueW(key, index, name.data(), &length, nullptr, type, data, size);
         if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA)
             return result;
-        return Text::toUtf8(std::wstring(name.data(), length), value) ? result : LONG(NO_TRANSLATION);
+        value = Text::toUtf8(std::wstring(name.data(), length));
+        return result;
     };
     RegSetValueExU = [](HKEY key, const std::string& value, DWORD type, const BYTE* data, DWORD size) {
         const Wide name(value);
@@ -149,28 +141,27 @@ Win32Api::Win32Api()
         return source.valid() && target.valid() ? ::MoveFileExW(source.get(), target.get(), flags)
                                                 : untranslatable(FALSE);
     };
+    CreateFileU = [](const std::string& path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
+        const Wide name(path);
+        return name.valid() ? ::CreateFileW(name.get(), access, share, nullptr, disposition, flags, nullptr)
+                            : untranslatable(INVALID_HANDLE_VALUE);
+    };
     FindFirstFileU = [](const std::string& pattern, FoundFile& file) {
         const Wide name(pattern);
         if (!name.valid())
             return untranslatable(INVALID_HANDLE_VALUE);
         WIN32_FIND_DATAW data = {};
         const HANDLE find = ::FindFirstFileW(name.get(), &data);
-        bool ok = true;
         if (find != INVALID_HANDLE_VALUE)
-            file = found(data, ok);
-        if (!ok) {
-            ::FindClose(find);
-            return untranslatable(INVALID_HANDLE_VALUE);
-        }
+            file = found(data);
         return find;
     };
     FindNextFileU = [](HANDLE find, FoundFile& file) {
         WIN32_FIND_DATAW data = {};
         if (!::FindNextFileW(find, &data))
             return FALSE;
-        bool ok = true;
-        file = found(data, ok);
-        return ok ? TRUE : FALSE;
+        file = found(data);
+        return TRUE;
     };
     // The streams take a path, which is wide on Windows; a name that is no UTF-8 opens nothing.
     openInputStream = [](std::ifstream& stream, const std::string& name, std::ios::openmode mode) {
@@ -193,14 +184,16 @@ Win32Api::Win32Api()
         const HRESULT result = link->GetPath(buffer.data(), static_cast<int>(buffer.size()), nullptr, flags);
         if (result != S_OK)
             return result;
-        return Text::toUtf8(buffer.data(), path) ? S_OK : HRESULT_FROM_WIN32(NO_TRANSLATION);
+        path = Text::toUtf8(buffer.data());
+        return S_OK;
     };
     ShellLinkGetArgumentsU = [](IShellLinkW* link, std::string& arguments) {
         std::vector<wchar_t> buffer(32768);
         const HRESULT result = link->GetArguments(buffer.data(), static_cast<int>(buffer.size()));
         if (result != S_OK)
             return result;
-        return Text::toUtf8(buffer.data(), arguments) ? S_OK : HRESULT_FROM_WIN32(NO_TRANSLATION);
+        arguments = Text::toUtf8(buffer.data());
+        return S_OK;
     };
     ShellExecuteU = [](HWND owner, const std::string& verb, const std::string& file) {
         const Wide operation(verb), name(file);
@@ -234,8 +227,10 @@ Win32Api::Win32Api()
             FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM, nullptr,
             code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
         const LocalMemory owner(buffer);
-        return length != 0 && buffer && Text::toUtf8(std::wstring(buffer, length), text) ? static_cast<DWORD>(text.size())
-                                                                                         : DWORD(0);
+        if (length == 0 || !buffer)
+            return DWORD(0);
+        text = Text::toUtf8(std::wstring(buffer, length));
+        return static_cast<DWORD>(text.size());
     };
 
     MessageBoxU = [](HWND owner, const std::string& text, const std::string& title, UINT flags) {
@@ -250,7 +245,7 @@ Win32Api::Win32Api()
     GetWindowTextU = [](HWND window, std::string& text) {
         std::vector<wchar_t> buffer(::GetWindowTextLengthW(window) + 1);
         const int length = ::GetWindowTextW(window, buffer.data(), static_cast<int>(buffer.size()));
-        Text::toUtf8(std::wstring(buffer.data(), length > 0 ? length : 0), text);
+        text = Text::toUtf8(std::wstring(buffer.data(), length > 0 ? length : 0));
     };
     AppendMenuU = [](HMENU menu, UINT flags, UINT_PTR id, const std::string& text) {
         const Wide wide(text);

@@ -50,6 +50,9 @@ struct Win32Api {
     std::function<HANDLE(const std::string&, FoundFile&)> FindFirstFileU;
     std::function<BOOL(HANDLE, FoundFile&)> FindNextFileU;
     std::function<BOOL(HANDLE)> FindClose = ::FindClose;
+    // INVALID_HANDLE_VALUE when it fails.
+    std::function<HANDLE(const std::string&, DWORD access, DWORD share, DWORD disposition, DWORD flags)> CreateFileU;
+    std::function<void(DWORD)> Sleep = ::Sleep;
     // Opens a file stream by its UTF-8 name; the stream's own failure is its flags or exception.
     std::function<void(std::ifstream&, const std::string&, std::ios::openmode)> openInputStream;
     std::function<void(std::ofstream&, const std::string&, std::ios::openmode)> openOutputStream;

@@ -13,7 +13,4 @@ public:
                        const std::string& replaceWith);
     static std::string changeCase(const std::string& src, int mode);
     static std::string toLower(const std::string& src);
-    // Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or values past
-    // U+10FFFF).
-    static bool isUtf8(const std::string& text);
 };

@@ -34,6 +34,8 @@ struct ScriptedDatabase : products::bootwarden::database::StartupDatabase {
     }
     void enable(const StartupItem& item) override { record("enable", item); }
     void disable(const StartupItem& item) override { record("disable", item); }
+    void stageDisable(const StartupItem& item) override { calls.push_back("stage " + item.getValue()); }
+    void commit() override { record("commit", StartupItem()); }
     void remove(const StartupItem& item) override { record("remove", item); }
     void run(const StartupItem& item) override { record("run", item); }
     int getType() const override { return type; }

@@ -26,21 +26,6 @@ TEST(StringHelperTest, ChangeCaseMapsLettersOnlyAndReportsUnknownModes)
     EXPECT_EQ(std::vector<std::string>{"false"}, assertions.expressions());
 }
 
-TEST(StringHelperTest, TellsWellFormedUtf8)
-{
-    const std::pair<std::string, bool> texts[] = {
-        {"", true}, {"App \xD0\x9F\xD1\x80\xD0\xB8", true}, {"\xE5\x90\xAF\xE5\x8A\xA8", true},
-        {"\xF0\x9F\x9A\x80", true}, {std::string("a\0b", 3), true},
-        {"\xCF\xF0\xE8", false},         // Cyrillic in code page 1251
-        {"\xC0\xAF", false},              // overlong
-        {"\xED\xA0\x80", false},         // a surrogate
-        {"\xF4\x90\x80\x80", false},     // past U+10FFFF
-        {"\xE5\x90", false},              // cut short
-    };
-    for (const auto& text : texts)
-        EXPECT_EQ(text.second, StringHelper::isUtf8(text.first)) << text.first;
-}
-
 TEST(HelpersTest, FormatsNumbersWithinTheBuffer)
 {
     EXPECT_EQ("0", Helpers::toString(0));

@@ -4,7 +4,7 @@
 #include "products/bootwarden/StartupLocations.h"
 #include "products/bootwarden/StartupTree.h"
 #include "util/ApplicationConstants.h"
-#include "util/StringHelper.h"
+#include "util/Utf8.h"
 #include "windows/file/WindowsFileHelper.h"
 #include "windows/registry/RegistryHelpers.h"
 
@@ -68,32 +68,65 @@ std::string csvField(const std::string& text)
     return quoted + "\"";
 }
 
+std::string hexEscape(const char* format, char32_t c)
+{
+    char escaped[12];
+    std::snprintf(escaped, sizeof escaped, format, static_cast<unsigned>(c));
+    return escaped;
+}
+
+// JSON can say every unit exactly, a lone surrogate too (as \udc80, say).
 std::string jsonString(const std::string& text)
 {
     std::string json = "\"";
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t start = i;
+        const char32_t c = Utf8::next(text, i);
         if (c == '"' || c == '\\')
-            json += std::string("\\") + c;
-        else if (byte < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-            json += escaped;
-        } else
-            json += c;
+            json += std::string("\\") + static_cast<char>(c);
+        else if (c < 0x20 || (c >= 0xD800 && c <= 0xDFFF))
+            json += hexEscape("\\u%04x", c);
+        else
+            json.append(text, start, i - start);
     }
     return json + "\"";
 }
 
-bool sameName(const std::string& a, const std::string& b)
+// A terminal obeys control characters: a name holding a carriage return or an escape sequence
+// could rewrite its own row. The table shows them as escapes.
+std::string visible(const std::string& text)
 {
-    return StringHelper::toLower(a) == StringHelper::toLower(b);
+    std::string shown;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t start = i;
+        const char32_t c = Utf8::next(text, i);
+        if (c == '\r')
+            shown += "\\r";
+        else if (c == '\n')
+            shown += "\\n";
+        else if (c == '\t')
+            shown += "\\t";
+        else if (c < 0x20 || c == 0x7F)
+            shown += hexEscape("\\x%02x", c);
+        else if (c >= 0x80 && c <= 0x9F)
+            shown += hexEscape("\\u%04x", c);
+        else
+            shown.append(text, start, i - start);
+    }
+    return shown;
 }
 
 } // namespace
 
 int BootwardenCli::run(const std::vector<std::string>& arguments, std::string& out, std::string& err)
 {
+    // A name the system would read differently from what was typed must never be acted on.
+    for (const std::string& argument : arguments)
+        if (!Utf8::isValid(argument, false)) {
+            err += "An argument is not valid text (it holds half of a UTF-16 pair): " + Utf8::displayable(argument) +
+                   "\nNothing was changed.\n";
+            return USAGE;
+        }
     if (arguments.size() == 1 && arguments[0] == "--help") {
         out += USAGE_TEXT;
         return DONE;
@@ -177,14 +210,20 @@ int BootwardenCli::list(const std::string& format, std::string& out, std::string
         out += rows.empty() ? "]\n" : "\n]\n";
     } else {
         for (int type : listed) {
-            out += fitted(StartupTree::locationName(type) + "  " + _locations.startup().getWhere(type), TABLE_WIDTH) + "\n";
+            out += fitted(StartupTree::locationName(type) + "  " + visible(_locations.startup().getWhere(type)),
+                          TABLE_WIDTH) + "\n";
             for (const Row& row : rows)
                 if (row.location == StartupTree::locationName(type))
-                    out += fitted("  " + padded(row.state, 13) + padded(row.name, 24) +
-                                      padded(row.programExists ? "yes" : "no", 4) + row.command,
+                    out += fitted("  " + padded(row.state, 13) + padded(visible(row.name), 24) +
+                                      padded(row.programExists ? "yes" : "no", 4) + visible(row.command),
                                   TABLE_WIDTH) +
                            "\n";
         }
+    }
+    const std::string damage = _locations.registryBackup().getDamageReport();
+    if (!damage.empty()) {
+        err += damage + "\n";
+        result = FAILED;
     }
     return result;
 }
@@ -196,7 +235,7 @@ int BootwardenCli::change(const std::string& command, const std::string& locatio
     const std::vector<int> types = startup.getTypes();
     int type = -1;
     for (int candidate : types)
-        if (sameName(StartupTree::locationName(candidate), location))
+        if (Utf8::sameName(StartupTree::locationName(candidate), location))
             type = candidate;
     if (type < 0) {
         err += "There is no location " + location + ". The locations are:\n";
@@ -212,42 +251,71 @@ int BootwardenCli::change(const std::string& command, const std::string& locatio
         err += e.getMessage() + "\n";
         return FAILED;
     }
-    auto found = std::find_if(items.begin(), items.end(), [&name](const StartupItem& item) { return item.getValue() == name; });
-    if (found == items.end()) {
+    const std::vector<const StartupItem*> named = entriesNamed(items, name, command);
+    if (named.size() > 1) {
+        err += "There are several entries named " + name + " in " + where + ":\n";
+        for (const StartupItem* candidate : named)
+            err += "  " + candidate->getValue() + " (" + stateOf(*candidate) + "): " + candidate->getData() + "\n";
+        err += "Name one exactly as it is written.\n";
+        return USAGE;
+    }
+    if (named.empty()) {
         err += "There is no entry " + name + " in " + where + ". Its entries are:\n";
         for (const StartupItem& item : items)
             err += "  " + item.getValue() + "\n";
         return USAGE;
     }
-    StartupItem item = *found;
+    StartupItem item = *named.front();
     const bool enabled = item.getState() == StartupConstants::ENABLED;
     if ((command == "disable" && !enabled) || (command == "enable" && enabled)) {
-        out += name + " in " + where + " is " + stateOf(item) + " already.\n";
+        out += item.getValue() + " in " + where + " is " + stateOf(item) + " already.\n";
         return DONE;
     }
     if (dryRun) {
-        out += "Would " + command + " " + name + " in " + where + ".\n";
+        out += "Would " + command + " " + item.getValue() + " in " + where + ".\n";
         return DONE;
     }
+    const std::string damage = _locations.registryBackup().getDamageReport();
+    if (!damage.empty())
+        err += damage + "\n";
     bool applied = false;
     if (command == "delete") {
         applied = startup.remove(item);
     } else {
         item.setState(enabled ? StartupConstants::DISABLED : StartupConstants::ENABLED);
-        applied = enabled ? startup.disable(item) : startup.enable(item);
-    }
-    try {
-        _locations.registryBackup().save();
-    } catch (const exceptions::Exception& e) {
-        err += _reporter.text() + "The disabled entries could not be saved.\n\n" + e.getMessage() + "\n";
-        return FAILED;
+        std::vector<bool> done;
+        applied = startup.applyChanges({item}, done);
     }
     if (!applied) {
         err += _reporter.text();
         return FAILED;
     }
-    out += (command == "delete" ? "Deleted " : command == "disable" ? "Disabled " : "Enabled ") + name + " in " + where + ".\n";
+    out += (command == "delete" ? "Deleted " : command == "disable" ? "Disabled " : "Enabled ") + item.getValue() +
+           " in " + where + ".\n";
     return DONE;
+}
+
+std::vector<const StartupItem*> BootwardenCli::entriesNamed(const std::vector<StartupItem>& items,
+                                                            const std::string& name, const std::string& command)
+{
+    // Names match as Windows matches them, in any case. A disabled copy and a value may share
+    // a name: the command says which one it means, and the exact spelling settles the rest.
+    std::vector<const StartupItem*> named;
+    for (const StartupItem& item : items)
+        if (Utf8::sameName(item.getValue(), name))
+            named.push_back(&item);
+    const auto keep = [&named](auto wanted) {
+        std::vector<const StartupItem*> kept;
+        std::copy_if(named.begin(), named.end(), std::back_inserter(kept), wanted);
+        if (!kept.empty())
+            named = kept;
+    };
+    if (command != "delete")
+        keep([&command](const StartupItem* item) {
+            return (item->getState() == StartupConstants::ENABLED) == (command == "disable");
+        });
+    keep([&name](const StartupItem* item) { return item->getValue() == name; });
+    return named;
 }
 
 } // namespace products::bootwarden

@@ -50,6 +50,10 @@ private:
     int change(const std::string& command, const std::string& location, const std::string& name, bool dryRun,
                std::string& out, std::string& err);
     Row rowOf(int type, const StartupItem& item);
+    // The entries the console's name may mean for command: one when it is clear, several when
+    // the user must spell it exactly.
+    static std::vector<const StartupItem*> entriesNamed(const std::vector<StartupItem>& items, const std::string& name,
+                                                        const std::string& command);
 
     StartupLocations& _locations;
     const CollectingReporter& _reporter;

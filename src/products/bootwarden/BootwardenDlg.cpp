@@ -9,8 +9,6 @@
 #include "resources/resource.h"
 #include "util/ApplicationConstants.h"
 
-#include <algorithm>
-
 namespace products::bootwarden {
 
 BootwardenDlg::BootwardenDlg(MessageBoxReporter* reporter, HWND parent)
@@ -221,6 +219,11 @@ void BootwardenDlg::refresh()
                                      "applied with OK. List them again?"))
         return;
     const platform::PausedDrawing paused(_tree);
+    try {
+        _locations.registryBackup().reload(); // another Bootwarden may have changed it
+    } catch (const exceptions::Exception& e) {
+        _reporter->showError(e.getMessage());
+    }
     _startupTree.rebuild();
     OnTvnSelchangedTree();
 }
@@ -229,14 +232,7 @@ void BootwardenDlg::OnBnClickedOk()
 {
     // What failed has been reported and stays pending: the user can mend the cause and press
     // OK again, or Cancel.
-    const std::vector<StartupTree::Outcome> outcomes = _startupTree.applyChanges();
-    try {
-        _locations.registryBackup().save();
-    } catch (const exceptions::Exception& e) {
-        _reporter->showError("The disabled entries could not be saved.\n\n" + e.getMessage());
-        return;
-    }
-    if (std::all_of(outcomes.begin(), outcomes.end(), [](const StartupTree::Outcome& outcome) { return outcome.applied; }))
+    if (_startupTree.applyChanges())
         OnOK();
 }
 

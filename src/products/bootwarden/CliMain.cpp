@@ -1,6 +1,7 @@
 #include "platform/Console.h"
 #include "products/bootwarden/BootwardenCli.h"
 #include "products/bootwarden/StartupLocations.h"
+#include "util/Utf8.h"
 #include "util/parser/ArgumentParserHelpers.h"
 #include "windows/com/ComApartment.h"
 #include "windows/file/WindowsFileHelper.h"
@@ -22,7 +23,8 @@ int main()
     } catch (const exceptions::Exception& e) {
         err += e.getMessage() + "\n";
     }
-    platform::Console::write(out, false);
-    platform::Console::write(err, true);
+    // A lone UTF-16 unit is shown as U+FFFD; JSON has said it exactly already.
+    platform::Console::write(Utf8::displayable(out), false);
+    platform::Console::write(Utf8::displayable(err), true);
     return result;
 }

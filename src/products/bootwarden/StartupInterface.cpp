@@ -2,8 +2,11 @@
 
 #include "exceptions/ErrorReporter.h"
 #include "exceptions/Exception.h"
+#include "products/bootwarden/StartupConstants.h"
 #include "products/bootwarden/database/StartupDatabase.h"
 #include "util/assertion/Assertion.h"
+
+#include <algorithm>
 
 namespace products::bootwarden {
 
@@ -62,10 +65,27 @@ bool StartupInterface::enable(const StartupItem& item)
     return apply(&database::StartupDatabase::enable, item, "enabling");
 }
 
-void StartupInterface::stageDisable(const StartupItem& item)
+bool StartupInterface::applyChanges(const std::vector<StartupItem>& items, std::vector<bool>& applied)
 {
-    if (database::StartupDatabase* database = find(item.getType(), "_database.find(item.getType()) != _database.end()"))
-        database->stageDisable(item);
+    const auto disabling = [](const StartupItem& item) { return item.getState() == StartupConstants::DISABLED; };
+    for (const StartupItem& item : items)
+        if (item.isChanged() && disabling(item))
+            if (database::StartupDatabase* database = find(item.getType(), "_database.find(item.getType()) != _database.end()"))
+                database->stageDisable(item);
+    applied.assign(items.size(), true);
+    // Every disable first, so the data file is written once for all of them.
+    for (const bool disable : {true, false})
+        for (std::size_t i = 0; i < items.size(); ++i)
+            if (items[i].isChanged() && disabling(items[i]) == disable)
+                applied[i] = disable ? this->disable(items[i]) : enable(items[i]);
+    try {
+        for (const auto& entry : _database)
+            entry.second->commit();
+    } catch (const exceptions::Exception& e) {
+        _reporter->showError("The disabled entries could not be saved.\n\n" + e.getMessage());
+        return false;
+    }
+    return std::all_of(applied.begin(), applied.end(), [](bool done) { return done; });
 }
 
 bool StartupInterface::run(const StartupItem& item)

@@ -35,8 +35,12 @@ public:
     bool enable(const StartupItem& item);
     bool disable(const StartupItem& item);
     bool run(const StartupItem& item);
-    // Tells the item's location it is about to be disabled; nothing is changed yet.
-    void stageDisable(const StartupItem& item);
+    // Applies each item's pending change, for the window's OK and the console alike: the
+    // entries to disable are staged and written to the data file before the first one leaves
+    // its location, then each is disabled or enabled, then what that changed is written again.
+    // applied says item by item whether its change was made; the answer is false when anything
+    // failed, which has been reported.
+    bool applyChanges(const std::vector<StartupItem>& items, std::vector<bool>& applied);
 
 private:
     using Operation = void (database::StartupDatabase::*)(const StartupItem&);

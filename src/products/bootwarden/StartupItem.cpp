@@ -2,6 +2,7 @@
 
 #include "products/bootwarden/StartupConstants.h"
 #include "util/LittleEndian.h"
+#include "util/Utf8.h"
 #include "util/assertion/Assertion.h"
 
 #include <cstring>
@@ -127,7 +128,21 @@ char* StartupItem::writeRecord(char* out) const
 
 bool StartupItem::operator==(const StartupItem& other) const
 {
-    return _type == other._type && _value == other._value;
+    return _type == other._type && (_value == other._value || Utf8::sameName(_value, other._value));
+}
+
+std::string StartupItem::identity() const
+{
+    return std::to_string(_type) + '\0' + Utf8::foldCase(_value);
+}
+
+bool StartupItem::sameContents(const StartupItem& other) const
+{
+    if (_valueType != other._valueType)
+        return false;
+    if (_rawData && other._rawData)
+        return *_rawData == *other._rawData;
+    return _data == other._data;
 }
 
 } // namespace products::bootwarden

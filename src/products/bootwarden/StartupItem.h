@@ -57,11 +57,17 @@ public:
     // The length of this item's record: 10 + value length + data length.
     std::size_t recordSize() const;
 
-    // Same type and byte-identical value; state and data take no part.
+    // Same location and a name Windows takes for the same (registry value names and file names
+    // match without regard to case); state and data take no part.
     bool operator==(const StartupItem& other) const;
     bool operator!=(const StartupItem& other) const { return !(*this == other); }
+    // Same location and byte-identical name.
+    bool sameExactName(const StartupItem& other) const { return _type == other._type && _value == other._value; }
     // What equality compares, as one string to index entries by.
-    std::string identity() const { return std::to_string(_type) + '\0' + _value; }
+    std::string identity() const;
+    // The same value type and the same bytes (the command line where older records know no bytes):
+    // one entry, not two that share a name.
+    bool sameContents(const StartupItem& other) const;
 
 private:
     std::int32_t _initialState;

@@ -4,6 +4,7 @@
 #include "products/bootwarden/StartupConstants.h"
 #include "products/bootwarden/StartupInterface.h"
 #include "util/StringHelper.h"
+#include "util/Utf8.h"
 #include "util/assertion/Assertion.h"
 
 #include <algorithm>
@@ -86,6 +87,15 @@ const Location LOCATIONS[] = {
 
 const std::size_t LOCATION_COUNT = sizeof LOCATIONS / sizeof LOCATIONS[0];
 
+// A name as people can read it: a lone UTF-16 unit, which no font shows, as U+FFFD, and the
+// name marked, since what is shown is then not all there is.
+std::string nameShown(const std::string& name)
+{
+    if (!Utf8::hasLoneSurrogate(name))
+        return name;
+    return Utf8::displayable(name) + "   (the name holds half of a UTF-16 pair)";
+}
+
 } // namespace
 
 StartupTree::StartupTree(StartupInterface& startup, StartupTreeView& view)
@@ -138,7 +148,7 @@ void StartupTree::insertEntries(int type)
     try {
         for (const StartupItem& item : _startup.getItems(type)) {
             // A key's unnamed value is shown as the registry editor shows it.
-            const std::string label = item.getValue().empty() ? "(Default)" : item.getValue();
+            const std::string label = item.getValue().empty() ? "(Default)" : nameShown(item.getValue());
             const int image = item.isCommand() ? StartupTreeView::IMAGE_PROGRAM : StartupTreeView::IMAGE_NO_ICON;
             const Node leaf = _view.insert(label, location, image, stateImage(item));
             _entries.add(leaf, item);
@@ -193,7 +203,7 @@ std::string StartupTree::commandLine(Node node) const
     if (!isEntry(node))
         return std::string();
     const StartupItem& item = entry(node);
-    const std::string command = _startup.getCommand(item);
+    const std::string command = Utf8::displayable(_startup.getCommand(item));
     if (item.isDisabledBySystem() && item.getState() == StartupConstants::DISABLED)
         return command + "   (switched off in the system's startup settings)";
     return command;
@@ -242,27 +252,24 @@ bool StartupTree::remove(Node node)
     return true;
 }
 
-std::vector<StartupTree::Outcome> StartupTree::applyChanges()
+bool StartupTree::applyChanges()
 {
-    // Every entry to disable is staged first, so the data file is written once for all of them
-    // before the first value goes.
+    std::vector<Node> nodes;
+    std::vector<StartupItem> items;
     for (const auto& leaf : _entries)
-        if (leaf.second.isChanged() && leaf.second.getState() == StartupConstants::DISABLED)
-            _startup.stageDisable(leaf.second);
-    std::vector<Outcome> outcomes;
-    for (auto& leaf : _entries) {
-        StartupItem& item = leaf.second;
-        if (!item.isChanged())
-            continue;
-        const bool applied = item.getState() == StartupConstants::DISABLED ? _startup.disable(item)
-                                                                           : _startup.enable(item);
-        outcomes.push_back({item, applied});
-        if (applied) {
-            item.markApplied();
-            show(leaf.first, item);
+        if (leaf.second.isChanged()) {
+            nodes.push_back(leaf.first);
+            items.push_back(leaf.second);
         }
-    }
-    return outcomes;
+    std::vector<bool> applied;
+    const bool done = _startup.applyChanges(items, applied);
+    for (std::size_t i = 0; i < nodes.size(); ++i)
+        if (applied[i]) {
+            StartupItem& item = _entries.get(nodes[i]);
+            item.markApplied();
+            show(nodes[i], item);
+        }
+    return done;
 }
 
 std::string StartupTree::locationName(int type)

@@ -20,11 +20,6 @@ public:
 
     enum class Command { Disable = 100, Enable, Delete, Run, Info };
 
-    struct Outcome {
-        StartupItem item;
-        bool applied;
-    };
-
     StartupTree(StartupInterface& startup, StartupTreeView& view);
 
     // Inserts the locations the facade serves and their entries. A location whose entries
@@ -55,8 +50,9 @@ public:
     // Deletes the entry from its location; its leaf goes only when that worked.
     bool remove(Node node);
     // Applies every pending change through the facade. An applied change is no longer
-    // pending; a failed one stays pending (the facade has reported it).
-    std::vector<Outcome> applyChanges();
+    // pending; a failed one stays pending (the facade has reported it). False when anything
+    // failed.
+    bool applyChanges();
 
     // The program a command line starts, as far as its icon is concerned: the text up to and
     // including ".exe" (quotes dropped), or the whole text when it names no ".exe".

@@ -18,19 +18,10 @@ const char* const SOURCE = "windows/registry/RegistryReaderImpl";
 const DWORD READ_BUFFER_SIZE = 2048;
 const DWORD ENUM_BUFFER_SIZE = 256;
 
-RegistryException untranslatable(const std::string& entry)
-{
-    return RegistryException("Error when reading a registry key, its text is no valid Unicode. Entry: " + entry +
-                             "\n\n" + SystemErrors::map(ERROR_NO_UNICODE_TRANSLATION));
-}
-
 // The text of a string value up to its first NUL.
-std::string textUpToNul(const std::vector<char>& buffer, DWORD size, const std::string& entry)
+std::string textUpToNul(const std::vector<char>& buffer, DWORD size)
 {
-    std::string text;
-    if (!platform::Text::fromRegistryString(buffer.data(), size, text))
-        throw untranslatable(entry);
-    return text;
+    return platform::Text::fromRegistryString(buffer.data(), size);
 }
 
 std::string hexadecimal(const std::vector<char>& buffer, DWORD size)
@@ -55,26 +46,23 @@ std::string number(const std::vector<char>& buffer, DWORD size)
 }
 
 // The strings of a multi-string, one after the other.
-std::string strings(const std::vector<char>& buffer, DWORD size, const std::string& entry)
+std::string strings(const std::vector<char>& buffer, DWORD size)
 {
-    std::vector<std::string> parts;
-    if (!platform::Text::fromRegistryStrings(buffer.data(), size, parts))
-        throw untranslatable(entry);
     std::string text;
-    for (const std::string& part : parts)
+    for (const std::string& part : platform::Text::fromRegistryStrings(buffer.data(), size))
         text += (text.empty() ? "" : " ") + part;
     return text;
 }
 
-std::string dataText(DWORD type, const std::vector<char>& buffer, DWORD size, const std::string& entry)
+std::string dataText(DWORD type, const std::vector<char>& buffer, DWORD size)
 {
     switch (type) {
     case REG_SZ:
-        return textUpToNul(buffer, size, entry);
+        return textUpToNul(buffer, size);
     case REG_EXPAND_SZ:
-        return RegistryHelpers::expandEnvironmentStrings(textUpToNul(buffer, size, entry));
+        return RegistryHelpers::expandEnvironmentStrings(textUpToNul(buffer, size));
     case REG_MULTI_SZ:
-        return strings(buffer, size, entry);
+        return strings(buffer, size);
     case REG_DWORD:
     case REG_QWORD:
         if (size == 4 || size == 8)
@@ -94,7 +82,7 @@ std::string RegistryReaderImpl::readString(const std::string& name)
     const DWORD type = queryValue(name, buffer, size);
     check(type == REG_SZ || type == REG_MULTI_SZ || type == REG_EXPAND_SZ,
           "type == REG_SZ || type == REG_MULTI_SZ || type == REG_EXPAND_SZ", SOURCE, 54);
-    const std::string text = textUpToNul(buffer, size, _key.getPath() + "\\" + name);
+    const std::string text = textUpToNul(buffer, size);
     return type == REG_EXPAND_SZ ? RegistryHelpers::expandEnvironmentStrings(text) : text;
 }
 
@@ -110,6 +98,14 @@ int RegistryReaderImpl::readInt(const std::string& name)
     for (DWORD i = 0; i < size && i < sizeof(int); ++i)
         value |= static_cast<unsigned>(static_cast<unsigned char>(buffer[i])) << (8 * i);
     return static_cast<int>(value);
+}
+
+RegistryReaderImpl::Value RegistryReaderImpl::readValue(const std::string& name)
+{
+    std::vector<char> buffer(READ_BUFFER_SIZE);
+    DWORD size = 0;
+    const DWORD type = queryValue(name, buffer, size);
+    return {name, type, std::string(buffer.data(), size), dataText(type, buffer, size)};
 }
 
 bool RegistryReaderImpl::valueExists(const std::string& name)
@@ -164,7 +160,7 @@ RegistryReaderImpl::Values RegistryReaderImpl::getValues()
         if (result == ERROR_NO_MORE_ITEMS)
             return values;
         if (result == ERROR_SUCCESS) {
-            const std::string text = dataText(type, data, dataSize, _key.getPath() + "\\" + name);
+            const std::string text = dataText(type, data, dataSize);
             values.push_back({name, type, std::string(data.data(), dataSize), text});
             ++index;
             continue;

@@ -37,6 +37,8 @@ public:
     std::string readString(const std::string& name) override;
     int readInt(const std::string& name) override;
     bool valueExists(const std::string& name) override;
+    // One value, named as the caller names it (the registry matches names in any case).
+    Value readValue(const std::string& name);
     // Every value in the registry's order.
     virtual Values getValues();
 

@@ -297,10 +297,11 @@ TEST_F(BootwardenDlgTest, OkAppliesTheChangesAndStaysWhileOneFailsCancelDropsThe
         press(dialog, IDOK); // the cause is gone: OK finishes the job
     }));
 
-    ASSERT_EQ(3u, boxes.boxes().size()) << "A refused, then A and the data file unsaved";
-    EXPECT_EQ(0u, boxes.boxes()[0].text.find("Error while disabling an entry.\n\nType: 5\nState: 1\nValue: A\n"));
-    EXPECT_EQ(0u, boxes.boxes()[2].text.find("The disabled entries could not be saved.\n\nAn error occured when trying "
-                                             "to replace the file with its new contents.\nFilename: 'bootwarden.dat'"));
+    ASSERT_EQ(2u, boxes.boxes().size()) << "A refused, then A unsaved";
+    for (const MessageBoxRecorder::Box& box : boxes.boxes())
+        EXPECT_EQ(0u, box.text.find("Error while disabling an entry.\n\nType: 5\nState: 1\nValue: A\n"));
+    EXPECT_NE(std::string::npos, boxes.boxes()[1].text.find("An error occured when trying to replace the file with its "
+                                                             "new contents.\nFilename: 'bootwarden.dat'"));
     for (const MessageBoxRecorder::Box& box : boxes.boxes())
         EXPECT_NE(nullptr, box.owner) << "owned by the window, which is disabled while it is open";
     EXPECT_FALSE(userRun.has("A"));

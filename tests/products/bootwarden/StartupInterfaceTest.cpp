@@ -56,6 +56,24 @@ TEST(StartupInterfaceTest, EachFailingChangeIsReportedWithItsItem)
               reporter.texts);
 }
 
+TEST(StartupInterfaceTest, ADataFileThatCannotBeWrittenAfterTheChangesIsReported)
+{
+    RecordingReporter reporter;
+    StartupInterface facade(&reporter);
+    ScriptedDatabase five(5);
+    facade.addDatabase(&five);
+    StartupItem item(5, 0, "A", "B");
+    item.setState(1);
+    five.failure = [](const StartupItem& item) {
+        if (item.getValue().empty())
+            throw exceptions::Exception("M");
+    };
+    std::vector<bool> applied;
+    EXPECT_FALSE(facade.applyChanges({item}, applied));
+    EXPECT_EQ(std::vector<bool>{true}, applied) << "the entry itself changed";
+    EXPECT_EQ(std::vector<std::string>{"The disabled entries could not be saved.\n\nM"}, reporter.texts);
+}
+
 TEST(StartupInterfaceTest, UnservedTypeIsReportedAndNothingHappens)
 {
     AssertionRecorder assertions;

@@ -59,10 +59,16 @@ TEST(StartupItemTest, ChangedFlagComparesWithTheStateRead)
     EXPECT_TRUE(copy.isChanged()) << "a copy keeps the initial state and the flag";
 }
 
-TEST(StartupItemTest, EqualityIsTypeAndExactValue)
+TEST(StartupItemTest, EqualityIsTypeAndTheNameInAnyCaseContentsAreBytes)
 {
     const StartupItem item(0, StartupConstants::ENABLED, "Tool", "a");
     EXPECT_EQ(item, StartupItem(0, StartupConstants::DISABLED, "Tool", "b"));
-    EXPECT_NE(item, StartupItem(0, StartupConstants::ENABLED, "tool", "a"));
+    EXPECT_EQ(item, StartupItem(0, StartupConstants::ENABLED, "TOOL", "a"));
+    EXPECT_FALSE(item.sameExactName(StartupItem(0, StartupConstants::ENABLED, "TOOL", "a")));
     EXPECT_NE(item, StartupItem(5, StartupConstants::ENABLED, "Tool", "a"));
+
+    const StartupItem raw(0, 1, "Tool", "a", StartupConstants::TEXT_VALUE, std::string("a\0\0\0", 4));
+    EXPECT_TRUE(raw.sameContents(item)) << "an older record knows the command only";
+    EXPECT_FALSE(raw.sameContents(StartupItem(0, 1, "Tool", "a", StartupConstants::EXPANDABLE_TEXT_VALUE, std::nullopt)));
+    EXPECT_FALSE(raw.sameContents(StartupItem(0, 1, "Tool", "a", StartupConstants::TEXT_VALUE, std::string("a\0b\0", 4))));
 }

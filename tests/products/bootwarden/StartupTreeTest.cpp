@@ -224,7 +224,7 @@ TEST_F(StartupTreeTest, AnEntrySwitchedOffByTheSystemShowsItsOwnBoxAndSaysSo)
     tree.toggle(entry("Off"));
     EXPECT_EQ(StartupTreeView::STATE_ENABLED, view.at(USER_RUN + "/Off").state);
     tree.applyChanges();
-    EXPECT_EQ((std::vector<std::string>{"list ", "command Off", "enable Off"}), userRun.calls);
+    EXPECT_EQ((std::vector<std::string>{"list ", "command Off", "enable Off", "commit "}), userRun.calls);
 }
 
 TEST_F(StartupTreeTest, ChangesWaitForOkInBold)
@@ -256,18 +256,18 @@ TEST_F(StartupTreeTest, OkAppliesEachChangeAndKeepsTheFailedOnesPending)
     tree.build();
     for (const char* name : {"A", "B", "C"})
         tree.toggle(entry(name));
-    const std::vector<StartupTree::Outcome> outcomes = tree.applyChanges();
-    ASSERT_EQ(3u, outcomes.size());
-    EXPECT_TRUE(outcomes[0].applied);
-    EXPECT_FALSE(outcomes[1].applied);
-    EXPECT_EQ("B", outcomes[1].item.getValue());
-    EXPECT_EQ((std::vector<std::string>{"list ", "disable A", "enable C"}), userRun.calls);
+    EXPECT_FALSE(tree.applyChanges());
+    EXPECT_EQ((std::vector<std::string>{"list ", "stage A", "stage B", "disable A", "enable C", "commit "}),
+              userRun.calls)
+        << "every disable staged and done before the enables, then one commit";
     EXPECT_EQ(1u, reporter.texts.size());
     EXPECT_FALSE(view.at(USER_RUN + "/A").bold);
     EXPECT_TRUE(view.at(USER_RUN + "/B").bold);
     EXPECT_TRUE(tree.hasPendingChanges());
     userRun.failure = nullptr;
-    EXPECT_EQ(1u, tree.applyChanges().size()) << "only what is still pending";
+    userRun.calls.clear();
+    EXPECT_TRUE(tree.applyChanges());
+    EXPECT_EQ((std::vector<std::string>{"stage B", "disable B", "commit "}), userRun.calls) << "only what is still pending";
     EXPECT_FALSE(tree.hasPendingChanges());
 }
 

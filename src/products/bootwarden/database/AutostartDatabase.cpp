@@ -5,6 +5,7 @@
 #include "products/bootwarden/StartupConstants.h"
 #include "products/bootwarden/database/StartupApproval.h"
 #include "util/StringHelper.h"
+#include "util/Utf8.h"
 #include "util/assertion/Assertion.h"
 #include "util/parser/ArgumentParserHelpers.h"
 #include "windows/file/WindowsFileHelper.h"
@@ -112,11 +113,11 @@ std::vector<StartupItem> AutostartDatabase::getItems()
     }
     std::set<std::string> active;
     for (const StartupItem& item : items)
-        active.insert(StringHelper::toLower(item.getValue()));
+        active.insert(Utf8::foldCase(item.getValue()));
     for (StartupItem& item : disabled) {
         // A copy that is active again with the same bytes adds nothing; one that differs is
         // kept and shown, so nothing is lost.
-        if (active.count(StringHelper::toLower(item.getValue())) && sameBytes(item.getValue()))
+        if (active.count(Utf8::foldCase(item.getValue())) && sameBytes(item.getValue()))
             continue;
         items.push_back(std::move(item));
     }
@@ -147,7 +148,16 @@ void AutostartDatabase::enable(const StartupItem& item)
 
 void AutostartDatabase::disable(const StartupItem& item)
 {
-    WindowsFileHelper::moveFile(_folder + item.getValue(), _disabledFolder + item.getValue());
+    const std::string& name = item.getValue();
+    if (WindowsFileHelper::exists(_disabledFolder + name)) {
+        // A copy with the same bytes was never shown and adds nothing; another one is an entry.
+        if (!sameBytes(name))
+            throw AutostartDatabaseException("The folder of disabled files already holds another file named " + name +
+                                             ", so the entry is left where it is. Rename or delete one of them "
+                                             "first.\nFolder: " + _disabledFolder);
+        WindowsFileHelper::deleteFile(_disabledFolder + name);
+    }
+    WindowsFileHelper::moveFile(_folder + name, _disabledFolder + name);
 }
 
 void AutostartDatabase::run(const StartupItem& item)

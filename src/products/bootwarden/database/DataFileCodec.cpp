@@ -193,7 +193,8 @@ struct IdentityHash {
 };
 
 struct SameIdentity {
-    bool operator()(const StartupItem* a, const StartupItem* b) const { return *a == *b; }
+    // Exact: older versions stored names that differ in case only as entries of their own.
+    bool operator()(const StartupItem* a, const StartupItem* b) const { return a->sameExactName(*b); }
 };
 
 struct Extension {

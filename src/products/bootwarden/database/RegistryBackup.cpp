@@ -1,66 +1,88 @@
 #include "products/bootwarden/database/RegistryBackup.h"
 
 #include "io/file/FileHelper.h"
+#include "io/file/FileLock.h"
 #include "platform/Text.h"
+#include "products/bootwarden/StartupConstants.h"
 #include "products/bootwarden/database/DataFileCodec.h"
-#include "util/StringHelper.h"
-#include "util/assertion/Assertion.h"
+#include "util/Utf8.h"
 #include "windows/file/WindowsFileHelper.h"
 
 #include <algorithm>
+#include <set>
+#include <unordered_map>
+#include <utility>
 
 namespace products::bootwarden::database {
 
 namespace {
-const char* const SOURCE = "products/bootwarden/database/RegistryBackup";
+
 const char* const DAMAGED_SUFFIX = ".damaged";
+
+// The entry as the file keeps it: disabled, nothing pending.
+StartupItem storedForm(const StartupItem& item)
+{
+    const std::string* raw = item.getRawData();
+    return StartupItem(item.getType(), StartupConstants::DISABLED, item.getValue(), item.getData(),
+                       item.getValueType(), raw ? std::optional<std::string>(*raw) : std::nullopt);
 }
+
+} // namespace
 
 RegistryBackup::RegistryBackup(const std::string& filename) : _filename(filename)
 {
-    // Only a file that is really not there means "no disabled entries yet": one that is there
-    // but cannot be read must fail here, not be overwritten by the next save.
-    if (WindowsFileHelper::exists(_filename))
-        load();
+    load();
 }
 
-void RegistryBackup::add(const StartupItem& item)
+void RegistryBackup::put(const StartupItem& item)
 {
-    check(!contains(item), "i == _entries.end()", SOURCE, 89);
-    _entries.push_back(item);
-    _stored.insert(item.identity());
+    _staged.push_back({storedForm(item), true});
 }
 
-void RegistryBackup::remove(const StartupItem& item)
+void RegistryBackup::drop(const StartupItem& item)
 {
-    const auto stored = _stored.find(item.identity());
-    if (!check(stored != _stored.end(), "i != _entries.end()", SOURCE, 98))
+    _staged.push_back({item, false});
+}
+
+void RegistryBackup::unstage(const StartupItem& item)
+{
+    _staged.erase(std::remove_if(_staged.begin(), _staged.end(),
+                                 [&item](const Change& change) { return change.item.sameExactName(item); }),
+                  _staged.end());
+}
+
+bool RegistryBackup::holds(const StartupItem& item) const
+{
+    // The last staged change of that name decides; without one, the file does.
+    for (auto change = _staged.rbegin(); change != _staged.rend(); ++change)
+        if (change->item == item)
+            return change->store && change->item.sameExactName(item) && change->item.sameContents(item);
+    return std::any_of(_entries.begin(), _entries.end(), [&item](const StartupItem& entry) {
+        return entry.sameExactName(item) && entry.sameContents(item);
+    });
+}
+
+void RegistryBackup::commit()
+{
+    if (_staged.empty())
         return;
-    _stored.erase(stored);
-    _entries.erase(std::find(_entries.begin(), _entries.end(), item));
-}
-
-bool RegistryBackup::contains(const StartupItem& item) const
-{
-    return _stored.count(item.identity()) != 0;
-}
-
-bool RegistryBackup::isSaved(const StartupItem& item) const
-{
-    return _saved.count(item.identity()) != 0;
-}
-
-void RegistryBackup::save()
-{
+    const io::file::FileLock lock(_filename);
+    load();
+    std::vector<StartupItem> changed = _entries;
+    apply(_staged, changed);
     if (_damaged)
         io::file::FileHelper::saveFile(_filename + DAMAGED_SUFFIX, _damagedContents);
     io::file::FileHelper::saveFile(
-        _filename, [this](const io::file::FileHelper::Write& write) { DataFileCodec::encode(_entries, write); });
-    _saved.clear();
-    for (const StartupItem& entry : _entries)
-        _saved.insert(entry.identity());
+        _filename, [&changed](const io::file::FileHelper::Write& write) { DataFileCodec::encode(changed, write); });
+    _entries = std::move(changed);
+    _staged.clear();
     _damaged = false;
     _damagedContents.clear();
+}
+
+void RegistryBackup::reload()
+{
+    load();
 }
 
 std::vector<StartupItem> RegistryBackup::getEntries(int type) const
@@ -68,6 +90,10 @@ std::vector<StartupItem> RegistryBackup::getEntries(int type) const
     std::vector<StartupItem> entries;
     std::copy_if(_entries.begin(), _entries.end(), std::back_inserter(entries),
                  [type](const StartupItem& item) { return item.getType() == type; });
+    std::vector<Change> changes;
+    std::copy_if(_staged.begin(), _staged.end(), std::back_inserter(changes),
+                 [type](const Change& change) { return change.item.getType() == type; });
+    apply(changes, entries);
     return entries;
 }
 
@@ -83,28 +109,60 @@ std::string RegistryBackup::getDamageReport() const
 
 void RegistryBackup::load()
 {
+    // Only a file that is really not there means "no disabled entries yet": one that is there
+    // but cannot be read must fail here, not be overwritten by the next save. A failure keeps
+    // what was read before.
     DataFileCodec::Contents contents;
-    io::file::FileHelper::readFile(_filename, [&contents](std::istream& in, std::size_t size) {
-        contents = DataFileCodec::decode(in, size);
-    });
-    _entries = std::move(contents.items);
+    std::string damagedContents;
+    if (WindowsFileHelper::exists(_filename)) {
+        io::file::FileHelper::readFile(_filename, [&contents](std::istream& in, std::size_t size) {
+            contents = DataFileCodec::decode(in, size);
+        });
+        if (!contents.complete)
+            damagedContents = io::file::FileHelper::loadFile(_filename);
+    }
     // Older versions wrote names and command lines in the system's ANSI code page; such a
     // record is read through that code page once and is UTF-8 from then on.
-    for (StartupItem& item : _entries)
-        if (!StringHelper::isUtf8(item.getValue()) || !StringHelper::isUtf8(item.getData()))
+    for (StartupItem& item : contents.items)
+        if (!Utf8::isValid(item.getValue(), true) || !Utf8::isValid(item.getData(), true))
             item = StartupItem(item.getType(), item.getState(), platform::Text::fromAnsiCodePage(item.getValue()),
                                platform::Text::fromAnsiCodePage(item.getData()), item.getValueType(),
                                item.getRawData() ? std::optional<std::string>(*item.getRawData()) : std::nullopt);
-    _stored.reserve(_entries.size());
-    _saved.reserve(_entries.size());
-    for (const StartupItem& entry : _entries) {
-        _stored.insert(entry.identity());
-        _saved.insert(entry.identity());
+    _entries = std::move(contents.items);
+    _damaged = !contents.complete;
+    _damagedContents = std::move(damagedContents);
+}
+
+void RegistryBackup::apply(const std::vector<Change>& changes, std::vector<StartupItem>& entries)
+{
+    if (changes.empty())
+        return;
+    // Folding a name keeps its length, so only entries of a changed location and length can
+    // share a changed name: the thousands of others are never folded.
+    std::set<std::pair<int, std::size_t>> shapes;
+    for (const Change& change : changes)
+        shapes.insert({change.item.getType(), change.item.getValue().size()});
+    std::unordered_multimap<std::string, std::size_t> named;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (shapes.count({entries[i].getType(), entries[i].getValue().size()}))
+            named.emplace(entries[i].identity(), i);
+    std::vector<bool> gone(entries.size(), false);
+    for (const Change& change : changes) {
+        const auto range = named.equal_range(change.item.identity());
+        for (auto i = range.first; i != range.second; ++i)
+            if (change.store || entries[i->second].sameExactName(change.item))
+                gone[i->second] = true;
+        if (!change.store)
+            continue;
+        named.emplace(change.item.identity(), entries.size());
+        entries.push_back(change.item);
+        gone.push_back(false);
     }
-    if (!contents.complete) {
-        _damaged = true;
-        _damagedContents = io::file::FileHelper::loadFile(_filename);
-    }
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (!gone[i] && kept++ != i)
+            entries[kept - 1] = std::move(entries[i]);
+    entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(kept), entries.end());
 }
 
 } // namespace products::bootwarden::database

@@ -3,40 +3,54 @@
 #include "products/bootwarden/StartupItem.h"
 
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 namespace products::bootwarden::database {
 
 // The disabled registry entries: their values are gone from the registry, so their names and
-// command lines live here, in memory and in the data file.
+// command lines live here, in the data file. Other Bootwardens (a window, the console) change
+// the same file, so changes are staged here and applied to the file as it is on disk when
+// they are committed, one process at a time; nothing read earlier is ever written back.
 class RegistryBackup {
 public:
     // Loads the data file when it exists; one that exists but cannot be read throws.
     explicit RegistryBackup(const std::string& filename);
 
-    void add(const StartupItem& item);
-    void remove(const StartupItem& item);
-    bool contains(const StartupItem& item) const;
-    // Whether the data file held the entry when it was last saved (or loaded).
-    bool isSaved(const StartupItem& item) const;
-    // Writes every stored entry to the data file, replacing it whole.
-    void save();
+    // Stores item, a disabled entry as it is now, in place of every stored entry of its
+    // location that has its name (in any case).
+    void put(const StartupItem& item);
+    // Forgets the stored entry of the item's location with exactly the item's name.
+    void drop(const StartupItem& item);
+    // Takes back what is staged for the item's exact name.
+    void unstage(const StartupItem& item);
+    // Whether a stored entry, staged changes counted, has the item's exact name and contents.
+    bool holds(const StartupItem& item) const;
+    // Writes what is staged into the data file as it is on disk now, under the lock every
+    // Bootwarden takes; then this store holds what the file holds. Nothing staged writes
+    // nothing. A failure keeps what is staged.
+    void commit();
+    // Reads the data file again, for what other Bootwardens changed; staged changes stay.
+    void reload();
+    // The stored entries of a location in file order, staged changes applied.
     std::vector<StartupItem> getEntries(int type) const;
 
-    // Empty unless the data file was damaged when it was loaded; then what the user should
+    // Empty unless the data file was damaged when it was last read; then what the user should
     // be told about it.
     std::string getDamageReport() const;
 
 private:
+    struct Change {
+        StartupItem item;
+        bool store; // put, or else drop
+    };
+
     void load();
+    static void apply(const std::vector<Change>& changes, std::vector<StartupItem>& entries);
 
     std::string _filename;
-    // In the order of the data file; indexed by their identities, so matching thousands of
-    // values against them costs one lookup each.
+    // In the order of the data file, as it was last read or written.
     std::vector<StartupItem> _entries;
-    std::unordered_multiset<std::string> _stored;
-    std::unordered_set<std::string> _saved;
+    std::vector<Change> _staged;
     // The bytes of a damaged data file, kept beside it before it is first overwritten.
     std::string _damagedContents;
     bool _damaged = false;

@@ -12,6 +12,9 @@
 #include "windows/registry/RegistryReaderImpl.h"
 #include "windows/registry/RegistryWriterImpl.h"
 
+#include <optional>
+#include <unordered_map>
+
 namespace products::bootwarden::database {
 
 using windows::registry::RegistryKeyImpl;
@@ -37,6 +40,18 @@ RegistryReaderImpl::Values valuesOf(int type)
         return RegistryReaderImpl(key).getValues();
     } catch (const windows::registry::RegistryKeyNotFoundException&) {
         return {};
+    }
+}
+
+// The value of the item's name in the key, as an entry of this location; none when it is not there.
+std::optional<StartupItem> valueNamed(RegistryKeyImpl& key, const StartupItem& item)
+{
+    try {
+        RegistryReaderImpl::Value value = RegistryReaderImpl(key).readValue(item.getValue());
+        return StartupItem(item.getType(), item.getState(), item.getValue(), std::move(value.text), value.type,
+                           std::move(value.bytes));
+    } catch (const RegistryValueNotFoundException&) {
+        return std::nullopt;
     }
 }
 
@@ -109,12 +124,19 @@ std::vector<StartupItem> RegistryDatabase::getItems()
         items.emplace_back(_type, StartupConstants::ENABLED, std::move(value.name), std::move(value.text), value.type,
                            std::move(value.bytes));
     StartupApproval(_type).markSwitchedOff(items);
-    // A name that is back in the key wins over a stored disabled copy.
-    for (const StartupItem& item : items)
-        if (_backup->contains(item))
-            _backup->remove(item);
-    for (const StartupItem& stored : _backup->getEntries(_type))
-        items.push_back(stored);
+    const std::vector<StartupItem> stored = _backup->getEntries(_type);
+    if (stored.empty())
+        return items;
+    std::unordered_map<std::string, std::size_t> live;
+    for (std::size_t i = 0; i < items.size(); ++i)
+        live.emplace(items[i].identity(), i);
+    // A stored copy of a value that is back as it was adds nothing; one that differs (an
+    // updater that put itself back, an installer's value of the same name) is listed too.
+    for (const StartupItem& entry : stored) {
+        const auto same = live.find(entry.identity());
+        if (same == live.end() || !items[same->second].sameContents(entry))
+            items.push_back(entry);
+    }
     return items;
 }
 
@@ -125,36 +147,47 @@ void RegistryDatabase::enable(const StartupItem& item)
         return;
     }
     // The key may have gone since the entry was disabled; Windows reads it again once it exists.
-    RegistryKeyImpl key = openKey(item.getType(), KEY_WRITE, RegistryKeyImpl::CREATE);
-    if (item.getRawData())
+    RegistryKeyImpl key = openKey(item.getType(), KEY_READ | KEY_WRITE, RegistryKeyImpl::CREATE);
+    if (const std::optional<StartupItem> live = valueNamed(key, item)) {
+        if (!live->sameContents(item))
+            throw RegistryDatabaseException("The key already holds a value named " + live->getValue() +
+                                            " with another command, so the disabled entry is left as it is. "
+                                            "Delete or disable one of them first.\nKey: " + getWhere() +
+                                            "\nIn the key: " + live->getData() + "\nDisabled: " + item.getData());
+    } else if (item.getRawData()) {
         RegistryWriterImpl(key).writeValue(item.getValue(), item.getValueType(), *item.getRawData());
-    else
+    } else {
         RegistryWriterImpl(key).writeString(item.getValue(), item.getData());
-    _backup->remove(item);
+    }
+    _backup->drop(item);
 }
 
 void RegistryDatabase::stageDisable(const StartupItem& item)
 {
-    if (!_backup->contains(item))
-        _backup->add(item);
+    if (!_backup->holds(item))
+        _backup->put(item);
 }
 
 void RegistryDatabase::disable(const StartupItem& item)
 {
-    RegistryKeyImpl key = openKey(item.getType(), KEY_WRITE);
-    stageDisable(item);
+    RegistryKeyImpl key = openKey(item.getType(), KEY_READ | KEY_WRITE);
+    // The value as it is now, which may have changed since it was listed.
+    const StartupItem current = valueNamed(key, item).value_or(item);
+    if (!_backup->holds(current)) {
+        _backup->unstage(item);
+        _backup->put(current);
+    }
     try {
-        if (!_backup->isSaved(item))
-            _backup->save();
+        _backup->commit();
     } catch (...) {
-        _backup->remove(item);
+        _backup->unstage(current);
         throw;
     }
     try {
-        deleteValueIfPresent(key, item.getValue());
+        deleteValueIfPresent(key, current.getValue());
     } catch (...) {
         // The value is still in its key; the stored copy would only duplicate it.
-        _backup->remove(item);
+        _backup->drop(current);
         throw;
     }
 }
@@ -166,12 +199,22 @@ void RegistryDatabase::run(const StartupItem& item)
 
 void RegistryDatabase::remove(const StartupItem& item)
 {
-    RegistryKeyImpl key = openKey(item.getType(), KEY_WRITE);
-    deleteValueIfPresent(key, item.getValue());
-    if (_backup->contains(item)) {
-        _backup->remove(item);
-        _backup->save();
+    if (item.getInitialState() == StartupConstants::DISABLED && !item.isDisabledBySystem()) {
+        _backup->drop(item); // a stored entry: its key need not even exist
+    } else {
+        RegistryKeyImpl key = openKey(item.getType(), KEY_WRITE);
+        deleteValueIfPresent(key, item.getValue());
+        // A stored copy just like the value was listed as the value; it would come back.
+        for (const StartupItem& stored : _backup->getEntries(_type))
+            if (stored == item && stored.sameContents(item))
+                _backup->drop(stored);
     }
+    _backup->commit();
+}
+
+void RegistryDatabase::commit()
+{
+    _backup->commit();
 }
 
 } // namespace products::bootwarden::database

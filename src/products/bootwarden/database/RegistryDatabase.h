@@ -1,5 +1,6 @@
 #pragma once
 
+#include "exceptions/Exception.h"
 #include "products/bootwarden/database/StartupDatabase.h"
 
 #include <windows.h>
@@ -9,6 +10,11 @@
 namespace products::bootwarden::database {
 
 class RegistryBackup;
+
+class RegistryDatabaseException : public exceptions::Exception {
+public:
+    using Exception::Exception;
+};
 
 // One Run-family key. Enabled entries are its values; disabled ones are deleted from it and
 // kept by the shared RegistryBackup.
@@ -23,19 +29,23 @@ public:
 
     RegistryDatabase(int type, RegistryBackup& backup);
 
-    // The key's values as enabled items, then the stored disabled items of this type. A key
-    // that does not exist has no values.
+    // The key's values as enabled items, then the stored disabled items of this type that are
+    // not in the key just as they are. A key that does not exist has no values.
     std::vector<StartupItem> getItems() override;
     // Writes the value back with its type and exact bytes (an entry of an older data file as
-    // REG_SZ), creating the key if it is gone, and forgets the stored copy.
+    // REG_SZ), creating the key if it is gone, and stages forgetting the stored copy. A value of
+    // that name already there is never overwritten: the same one makes the stored copy go, another
+    // one is refused.
     void enable(const StartupItem& item) override;
-    // The data file holds the entry before its value is deleted; if the file cannot be
-    // written, the value stays and the failure is thrown.
+    // Stores the value as it is now and writes the data file before the value is deleted; if
+    // the file cannot be written, the value stays and the failure is thrown.
     void disable(const StartupItem& item) override;
-    // Puts the entry in the store; the first disable of a walk then saves every staged entry.
+    // Stages storing the entry; the first disable of a walk then writes every staged entry.
     void stageDisable(const StartupItem& item) override;
-    // Deletes the value and any stored copy; a stored copy is dropped from the data file at once.
+    // A stored entry leaves the data file; a value leaves its key, and with it a stored copy
+    // just like it. Written at once.
     void remove(const StartupItem& item) override;
+    void commit() override;
     // The command line, its environment variables expanded, as a new process; a document or
     // an address through the shell.
     void run(const StartupItem& item) override;

@@ -18,6 +18,8 @@ public:
     // Says that item is about to be disabled, so that what disabling must write first can be
     // written once for every entry of a walk.
     virtual void stageDisable(const StartupItem&) {}
+    // Writes what enabling and disabling staged; nothing when nothing is staged.
+    virtual void commit() {}
     virtual void remove(const StartupItem& item) = 0;
     // Starts the entry now, as Windows starts it at sign-in.
     virtual void run(const StartupItem& item) = 0;

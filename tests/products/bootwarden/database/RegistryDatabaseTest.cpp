@@ -35,16 +35,18 @@ protected:
     RegistryDatabase database{USER_RUN, backup};
 };
 
-TEST_F(RegistryDatabaseTest, ListsValuesThenStoredEntriesAndDropsCopiesThatAreBack)
+TEST_F(RegistryDatabaseTest, ListsValuesThenStoredEntriesThatAreNotBackAsTheyWere)
 {
     run.setString("A", "a.exe");
     run.setString("B", "b.exe");
-    backup.add(StartupItem(USER_RUN, 1, "A", "old a.exe"));
-    backup.add(StartupItem(USER_RUN, 1, "C", "c.exe"));
-    backup.add(StartupItem(0, 1, "D", "d.exe"));
-    EXPECT_EQ((std::vector<std::string>{"0 A=a.exe", "0 B=b.exe", "1 C=c.exe"}), describe(database.getItems()));
-    EXPECT_FALSE(backup.contains(StartupItem(USER_RUN, 0, "A", "")));
-    EXPECT_EQ(1u, backup.getEntries(0).size());
+    backup.put(StartupItem(USER_RUN, 1, "a", "old a.exe"));
+    backup.put(StartupItem(USER_RUN, 1, "b", "b.exe"));
+    backup.put(StartupItem(USER_RUN, 1, "C", "c.exe"));
+    backup.put(StartupItem(0, 1, "D", "d.exe"));
+    EXPECT_EQ((std::vector<std::string>{"0 A=a.exe", "0 B=b.exe", "1 C=c.exe", "1 a=old a.exe"}),
+              describe(database.getItems()))
+        << "a copy like the value adds nothing; one that differs is listed beside it";
+    EXPECT_EQ(3u, backup.getEntries(USER_RUN).size()) << "listing changes nothing";
 }
 
 TEST_F(RegistryDatabaseTest, DisableAndEnableRoundTripAcrossARestart)
@@ -61,7 +63,7 @@ TEST_F(RegistryDatabaseTest, DisableAndEnableRoundTripAcrossARestart)
     const std::vector<StartupItem> items = again.getItems();
     EXPECT_EQ(std::vector<std::string>{"1 Tool=" + longCommand}, describe(items));
     again.enable(items.at(0));
-    restarted.save();
+    restarted.commit();
     DWORD type = 0;
     EXPECT_EQ(longCommand, run.get("Tool", &type).substr(0, longCommand.size()));
     EXPECT_EQ(DWORD(REG_SZ), type);
@@ -77,22 +79,70 @@ TEST_F(RegistryDatabaseTest, AValueStaysWhenItsDisablingCannotBeCompleted)
         EXPECT_THROW(database.disable(item), io::file::CouldNotSaveFileException);
     }
     EXPECT_TRUE(run.has("Keep"));
-    EXPECT_FALSE(backup.contains(item));
+    EXPECT_FALSE(backup.holds(item));
     EXPECT_FALSE(ScratchDirectory::exists(file));
 
     platform::ScopedOverride refuse(&platform::Win32Api::RegDeleteValueU, [](HKEY, const std::string&) { return LONG(ERROR_ACCESS_DENIED); });
     EXPECT_THROW(database.disable(item), windows::registry::RegistryAccessDeniedException);
     EXPECT_TRUE(run.has("Keep"));
-    EXPECT_FALSE(backup.contains(item));
+    EXPECT_FALSE(backup.holds(item));
 }
 
-TEST_F(RegistryDatabaseTest, AValueBackMeanwhileGivesWayToTheStoredOne)
+// Names as Windows compares them: a stored entry and a value of the same name in any case.
+TEST_F(RegistryDatabaseTest, AStoredEntryAndAValueOfItsNameNeverOverwriteEachOther)
 {
-    database.disable(StartupItem(USER_RUN, 1, "Gone", "g.exe"));
-    EXPECT_TRUE(backup.contains(StartupItem(USER_RUN, 1, "Gone", "")));
-    run.setString("Gone", "newer.exe");
-    database.enable(StartupItem(USER_RUN, 0, "Gone", "g.exe"));
-    EXPECT_EQ("g.exe", run.get("Gone")) << "the stored data wins";
+    struct Case {
+        const char* what;
+        const char* live;        // the value in the key (named "APP"), or null
+        const char* command;     // "enable", "disable" (the value) or "delete" (the stored entry)
+        std::vector<std::string> key;    // the key afterwards, "name=data"
+        std::vector<std::string> stored; // the data file afterwards
+        bool refused;
+    };
+    const Case cases[] = {
+        {"same command: the copy goes", "a.exe", "enable", {"APP=a.exe"}, {}, false},
+        {"another command: refused, both stay", "b.exe", "enable", {"APP=b.exe"}, {"App=a.exe"}, true},
+        {"no value: written back", nullptr, "enable", {"App=a.exe"}, {}, false},
+        {"disabling stores the command as it is now", "b.exe", "disable", {}, {"APP=b.exe"}, false},
+        {"deleting the stored one leaves the value", "b.exe", "delete", {"APP=b.exe"}, {}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ::DeleteFileA(file.c_str());
+        RegistryScratch fresh{HKEY_CURRENT_USER, RUN_KEY};
+        RegistryBackup store(file);
+        RegistryDatabase location(USER_RUN, store);
+        store.put(StartupItem(USER_RUN, 1, "App", "a.exe"));
+        store.commit();
+        if (c.live)
+            fresh.setString("APP", c.live);
+        // The stored entry as the window listed it before the value came (back).
+        const StartupItem storedApp(USER_RUN, 1, "App", "a.exe");
+        bool refused = false;
+        try {
+            if (c.command == std::string("delete"))
+                location.remove(storedApp);
+            else if (c.command == std::string("enable"))
+                location.enable(storedApp);
+            else
+                location.disable(disabled(location.getItems().at(0)));
+            store.commit();
+        } catch (const products::bootwarden::database::RegistryDatabaseException& e) {
+            refused = true;
+            EXPECT_EQ("The key already holds a value named App with another command, so the disabled entry is left as it "
+                      "is. Delete or disable one of them first.\nKey: HKEY_CURRENT_USER\\" + RUN_KEY +
+                          "\nIn the key: b.exe\nDisabled: a.exe",
+                      e.getMessage());
+        }
+        EXPECT_EQ(c.refused, refused);
+        std::vector<std::string> key, stored;
+        for (const StartupItem& i : location.getItems())
+            (i.getState() == 0 ? key : stored).push_back(i.getValue() + "=" + i.getData());
+        EXPECT_EQ(c.key, key);
+        EXPECT_EQ(c.stored, stored);
+        RegistryBackup onDisk(file);
+        EXPECT_EQ(c.stored.size(), onDisk.getEntries(USER_RUN).size()) << "the data file says the same";
+    }
 }
 
 // Every value, whatever its type and language, comes back from disable, a restart and enable
@@ -142,7 +192,7 @@ TEST_F(RegistryDatabaseTest, EveryValueRoundTripsByteForByteInItsOwnName)
             RegistryBackup restarted(file);
             RegistryDatabase afterRestart(USER_RUN, restarted);
             afterRestart.enable(restarted.getEntries(USER_RUN).at(0));
-            restarted.save();
+            restarted.commit();
             for (std::size_t i = 0; i < std::size(values); ++i) {
                 DWORD type = 0;
                 EXPECT_EQ(stored[i], fresh.bytes(values[i].name, &type)) << values[i].name;
@@ -227,8 +277,10 @@ TEST_F(RegistryDatabaseTest, DeletingIsFinalForEnabledAndDisabledEntries)
 TEST_F(RegistryDatabaseTest, AMissingKeyListsItsStoredEntriesAndIsMadeAgainToEnableThem)
 {
     database.disable(StartupItem(USER_RUN, 1, "Kept", "k.exe"));
+    database.disable(StartupItem(USER_RUN, 1, "Dropped", "d.exe"));
     ::RegDeleteTreeA(HKEY_CURRENT_USER, RUN_KEY.c_str());
-    EXPECT_EQ(std::vector<std::string>{"1 Kept=k.exe"}, describe(database.getItems()));
+    EXPECT_EQ((std::vector<std::string>{"1 Dropped=d.exe", "1 Kept=k.exe"}), describe(database.getItems()));
+    database.remove(StartupItem(USER_RUN, 1, "Dropped", "d.exe"));
     database.enable(StartupItem(USER_RUN, 1, "Kept", "k.exe"));
     EXPECT_EQ("k.exe", run.get("Kept").substr(0, 5));
 
