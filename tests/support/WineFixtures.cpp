@@ -44,8 +44,12 @@ RegistryScratch::~RegistryScratch()
 
 void RegistryScratch::set(const std::string& name, DWORD type, const std::string& bytes) const
 {
-    ::RegSetKeyValueW(_root, wide(_subKey).c_str(), wide(name).c_str(), type, bytes.data(),
-                      static_cast<DWORD>(bytes.size()));
+    set(wide(name), type, bytes);
+}
+
+void RegistryScratch::set(const std::wstring& name, DWORD type, const std::string& bytes) const
+{
+    ::RegSetKeyValueW(_root, wide(_subKey).c_str(), name.c_str(), type, bytes.data(), static_cast<DWORD>(bytes.size()));
 }
 
 void RegistryScratch::setString(const std::string& name, const std::string& text, DWORD type) const
@@ -53,23 +57,28 @@ void RegistryScratch::setString(const std::string& name, const std::string& text
     set(name, type, utf16(text + '\0'));
 }
 
-bool RegistryScratch::query(const std::string& name, DWORD& type, std::string& data) const
+bool RegistryScratch::query(const std::wstring& name, DWORD& type, std::string& data) const
 {
     // The stored bytes exactly: RegGetValue would add a missing terminator.
     HKEY key = nullptr;
     if (::RegOpenKeyExW(_root, wide(_subKey).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
         return false;
     DWORD size = 0;
-    bool found = ::RegQueryValueExW(key, wide(name).c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
+    bool found = ::RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
     data.resize(size);
     if (found && size)
-        found = ::RegQueryValueExW(key, wide(name).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data[0]),
+        found = ::RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data[0]),
                                    &size) == ERROR_SUCCESS;
     ::RegCloseKey(key);
     return found;
 }
 
 std::string RegistryScratch::bytes(const std::string& name, DWORD* type) const
+{
+    return bytes(wide(name), type);
+}
+
+std::string RegistryScratch::bytes(const std::wstring& name, DWORD* type) const
 {
     DWORD found = 0;
     std::string data;
@@ -93,6 +102,11 @@ std::string RegistryScratch::get(const std::string& name, DWORD* type) const
 }
 
 bool RegistryScratch::has(const std::string& name) const
+{
+    return has(wide(name));
+}
+
+bool RegistryScratch::has(const std::wstring& name) const
 {
     DWORD type = 0;
     std::string data;

@@ -22,19 +22,23 @@ public:
     RegistryScratch& operator=(const RegistryScratch&) = delete;
 
     void set(const std::string& name, DWORD type, const std::string& bytes) const;
+    // Names of any UTF-16, valid text or not.
+    void set(const std::wstring& name, DWORD type, const std::string& bytes) const;
     // A string value, in UTF-16 with its terminator as Windows writes it.
     void setString(const std::string& name, const std::string& text, DWORD type = REG_SZ) const;
     // The stored bytes and type of a value; type 0 when it is missing.
     std::string bytes(const std::string& name, DWORD* type = nullptr) const;
+    std::string bytes(const std::wstring& name, DWORD* type = nullptr) const;
     // A string value's text (up to its first NUL) as UTF-8, any other value's bytes.
     std::string get(const std::string& name, DWORD* type = nullptr) const;
     bool has(const std::string& name) const;
+    bool has(const std::wstring& name) const;
 
     HKEY root() const { return _root; }
     const std::string& subKey() const { return _subKey; }
 
 private:
-    bool query(const std::string& name, DWORD& type, std::string& data) const;
+    bool query(const std::wstring& name, DWORD& type, std::string& data) const;
 
     HKEY _root;
     std::string _subKey;

@@ -1,5 +1,7 @@
 #include "products/bootwarden/BootwardenCli.h"
 
+#include "io/file/FileLock.h"
+
 #include "products/bootwarden/LocationConstants.h"
 #include "products/bootwarden/StartupLocations.h"
 #include "support/Files.h"
@@ -138,6 +140,38 @@ TEST_F(BootwardenCliTest, ListsEveryEntryInEachFormat)
         const std::string line = table.substr(start, end - start);
         EXPECT_LE(utf8ToCharacters(line), 80u) << line;
     }
+}
+
+// Names as Windows compares them, text that is not quite text, a damaged or busy data file.
+TEST_F(BootwardenCliTest, OddNamesAndFilesAreToldNotGuessed)
+{
+    EXPECT_EQ("Disabled Tool in Registry/Current User/Run.\n", run({"disable", "--location", USER_RUN, "TOOL"}).out)
+        << "a name matches in any case, as the registry matches it";
+
+    const Result refused = run({"delete", "--location", USER_RUN, "x\xED\xA0\x80"});
+    EXPECT_EQ(BootwardenCli::USAGE, refused.code);
+    EXPECT_EQ("An argument is not valid text (it holds half of a UTF-16 pair): x\xEF\xBF\xBD\nNothing was changed.\n",
+              refused.err);
+
+    userRun.setString("Row\r\x1b[2Kdisabled", "c.exe\a");
+    const std::string table = run({"list"}).out;
+    EXPECT_NE(std::string::npos, table.find("  enabled      Row\\r\\x1b[2Kdisabled    no  c.exe\\x07\n")) << table;
+    EXPECT_NE(std::string::npos, run({"list", "--format", "csv"}).out.find(",\"Row\r\x1b[2Kdisabled\",c.exe\a,"))
+        << "CSV stays exact";
+
+    const std::string data = dir.file("bootwarden.dat");
+    writeFile(data, "\x02" + readFile(data).substr(1)); // counts a record that is not there
+    const Result damaged = run({"list"});
+    EXPECT_EQ(BootwardenCli::FAILED, damaged.code);
+    EXPECT_NE(std::string::npos, damaged.out.find("Tool")) << "what is whole is listed";
+    EXPECT_EQ(0u, damaged.err.find("The data file bootwarden.dat is damaged."));
+
+    const io::file::FileLock otherBootwarden("bootwarden.dat");
+    platform::ScopedOverride noWait(&platform::Win32Api::Sleep, [](DWORD) {});
+    const Result busy = run({"enable", "--location", USER_RUN, "tool"});
+    EXPECT_EQ(BootwardenCli::FAILED, busy.code);
+    EXPECT_NE(std::string::npos, busy.err.find("Another Bootwarden is changing the disabled entries, so nothing was changed."));
+    EXPECT_NE(std::string::npos, readFile(data).find("Tool")) << "still stored";
 }
 
 } // namespace

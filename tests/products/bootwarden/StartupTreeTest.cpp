@@ -156,10 +156,13 @@ TEST_F(StartupTreeTest, EntriesAreSortedLeavesWithIconAndCheckBox)
     ScriptedDatabase& userRun =
         serve(5, {StartupItem(5, ENABLED, "tool", "\"C:\\Program Files\\T\\Tool.EXE\" /min"),
                   StartupItem(5, DISABLED, "Old", "C:\\missing.exe"), StartupItem(5, ENABLED, "b", ""),
-                  StartupItem(5, ENABLED, "", "0x0000002a (42)", 4, std::string("\x2a\0\0\0", 4))});
+                  StartupItem(5, ENABLED, "", "0x0000002a (42)", 4, std::string("\x2a\0\0\0", 4)),
+                  StartupItem(5, ENABLED, "z\xED\xA0\x80", "z\xED\xB0\x80.exe")});
     tree.build();
     EXPECT_EQ(std::vector<std::string>{"list "}, userRun.calls) << "commands are read when asked for, not to list";
-    EXPECT_EQ((std::vector<std::string>{"(Default)", "b", "Old", "tool"}), view.children(USER_RUN));
+    const std::string odd = "z\xEF\xBF\xBD   (the name holds half of a UTF-16 pair)";
+    EXPECT_EQ((std::vector<std::string>{"(Default)", "b", "Old", "tool", odd}), view.children(USER_RUN));
+    EXPECT_EQ("z\xEF\xBF\xBD.exe", tree.commandLine(entry(odd)));
     EXPECT_EQ(StartupTreeView::IMAGE_NO_ICON, view.at(USER_RUN + "/(Default)").image);
     EXPECT_EQ((std::vector<Command>{Command::Disable, Command::Delete}), tree.commands(entry("(Default)")))
         << "a number is no command to run";

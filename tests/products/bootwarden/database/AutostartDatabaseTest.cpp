@@ -134,6 +134,17 @@ TEST_F(AutostartDatabaseTest, AFileBackUnderItsNameNeverCostsTheDisabledCopy)
     EXPECT_THROW(database.enable(StartupItem(USER_STARTUP, 1, "newer.exe", "")), AutostartDatabaseException)
         << "the name is taken";
     EXPECT_EQ("version 2", readFile(startup + "Newer.exe"));
+    EXPECT_EQ("The folder of disabled files already holds another file named Newer.exe, so the entry is left where it "
+              "is. Rename or delete one of them first.\nFolder: " + cuas,
+              messageOf<AutostartDatabaseException>(
+                  [&database] { database.disable(StartupItem(USER_STARTUP, 0, "Newer.exe", "")); }));
+    EXPECT_EQ("version 1", readFile(cuas + "newer.exe"));
+
+    writeFile(startup + "twin.exe", "twin");
+    writeFile(cuas + "TWIN.exe", "twin");
+    database.disable(StartupItem(USER_STARTUP, 0, "twin.exe", ""));
+    EXPECT_EQ("twin", readFile(cuas + "twin.exe")) << "a hidden identical copy never blocks disabling";
+    EXPECT_FALSE(ScratchDirectory::exists(startup + "twin.exe"));
 
     database.remove(StartupItem(USER_STARTUP, 0, "same.exe", ""));
     EXPECT_FALSE(ScratchDirectory::exists(startup + "same.exe"));

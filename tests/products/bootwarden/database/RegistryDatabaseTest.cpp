@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 using products::bootwarden::StartupItem;
 using products::bootwarden::database::RegistryBackup;
 using products::bootwarden::database::RegistryDatabase;
@@ -201,6 +203,37 @@ TEST_F(RegistryDatabaseTest, EveryValueRoundTripsByteForByteInItsOwnName)
         }
         ::DeleteFileA(file.c_str());
     }
+}
+
+// Any program can write a name or a command that is no valid text; it hides nothing and is
+// acted on by its exact units.
+TEST_F(RegistryDatabaseTest, HalfAUtf16PairIsListedBesideTheOthersAndActedOnExactly)
+{
+    const std::wstring oddName = L"Odd\xD800";
+    const std::wstring oddCommand = std::wstring(L"C:\\odd\xDC00.exe") + L'\0';
+    const std::string oddBytes(reinterpret_cast<const char*>(oddCommand.data()), oddCommand.size() * 2);
+    run.setString("Plain", "p.exe");
+    run.set(oddName, REG_SZ, oddBytes);
+    run.set(L"Data", REG_SZ, oddBytes);
+    EXPECT_EQ((std::vector<std::string>{"0 Data=C:\\odd\xED\xB0\x80.exe", "0 Odd\xED\xA0\x80=C:\\odd\xED\xB0\x80.exe",
+                                        "0 Plain=p.exe"}),
+              describe(database.getItems()));
+
+    const auto odd = [this] {
+        for (const StartupItem& item : database.getItems())
+            if (item.getValue() == "Odd\xED\xA0\x80")
+                return item;
+        throw std::runtime_error("not listed");
+    };
+    database.disable(disabled(odd()));
+    EXPECT_FALSE(run.has(oddName));
+    RegistryBackup restarted(file);
+    RegistryDatabase(USER_RUN, restarted).enable(restarted.getEntries(USER_RUN).at(0));
+    EXPECT_EQ(oddBytes, run.bytes(oddName));
+    database.remove(odd());
+    EXPECT_FALSE(run.has(oddName));
+    EXPECT_TRUE(run.has("Plain"));
+    EXPECT_TRUE(run.has("Data"));
 }
 
 TEST_F(RegistryDatabaseTest, EachRegistryViewKeepsItsOwnEntries)
