@@ -238,8 +238,8 @@ int datafile(const std::string& folder)
             ::MoveFileExA((replaced + ".tmp").c_str(), replaced.c_str(), MOVEFILE_REPLACE_EXISTING);
         }));
         load = std::min(load, timed([&] {
-            io::file::FileHelper::readFile(path, [&loaded](std::istream& in, std::size_t size) {
-                loaded = DataFileCodec::decode(in, size).items.size();
+            io::file::FileHelper::readFile(path, [&loaded](const io::file::FileHelper::Read& read, std::size_t size) {
+                loaded = DataFileCodec::decode(read, size).items.size();
             });
         }));
         rawLoad = std::min(rawLoad, timed([&] {

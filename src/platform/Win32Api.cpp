@@ -3,7 +3,6 @@
 #include "platform/Text.h"
 #include "platform/UniqueResource.h"
 
-#include <filesystem>
 #include <vector>
 
 namespace platform {
@@ -163,16 +162,6 @@ Win32Api::Win32Api()
         file = found(data);
         return TRUE;
     };
-    // The streams take a path, which is wide on Windows; a name that is no UTF-8 opens nothing.
-    openInputStream = [](std::ifstream& stream, const std::string& name, std::ios::openmode mode) {
-        Wide path(name);
-        stream.open(std::filesystem::path(path.valid() ? path.text() : std::wstring()), mode);
-    };
-    openOutputStream = [](std::ofstream& stream, const std::string& name, std::ios::openmode mode) {
-        Wide path(name);
-        stream.open(std::filesystem::path(path.valid() ? path.text() : std::wstring()), mode);
-    };
-
     PersistFileLoadU = [](IPersistFile* file, const std::string& path, DWORD mode) {
         const Wide name(path);
         return name.valid() ? file->Load(name.get(), mode) : HRESULT_FROM_WIN32(NO_TRANSLATION);

@@ -4,7 +4,6 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
-#include <fstream>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -18,7 +17,7 @@ struct FoundFile {
     DWORD attributes = 0;
 };
 
-// Every call the program makes into Windows, COM and the file streams, one slot each. The
+// Every call the program makes into Windows and COM, one slot each. The
 // slots start as the real functions; a test replaces one for a scope (ScopedOverride) to make
 // it fail, while everything else stays real.
 //
@@ -53,15 +52,16 @@ struct Win32Api {
     // INVALID_HANDLE_VALUE when it fails.
     std::function<HANDLE(const std::string&, DWORD access, DWORD share, DWORD disposition, DWORD flags)> CreateFileU;
     std::function<void(DWORD)> Sleep = ::Sleep;
-    // Opens a file stream by its UTF-8 name; the stream's own failure is its flags or exception.
-    std::function<void(std::ifstream&, const std::string&, std::ios::openmode)> openInputStream;
-    std::function<void(std::ofstream&, const std::string&, std::ios::openmode)> openOutputStream;
-    // Writes all bytes to an open stream and flushes them; throws as the stream does.
-    std::function<void(std::ofstream&, std::string_view)> writeFileStream =
-        [](std::ofstream& stream, std::string_view bytes) {
-            stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-            stream.flush();
+    // An open file's bytes and size.
+    std::function<BOOL(HANDLE, void*, DWORD, LPDWORD)> ReadFile = [](HANDLE file, void* into, DWORD size, LPDWORD read) {
+        return ::ReadFile(file, into, size, read, nullptr);
+    };
+    std::function<BOOL(HANDLE, const void*, DWORD, LPDWORD)> WriteFile =
+        [](HANDLE file, const void* bytes, DWORD size, LPDWORD written) {
+            return ::WriteFile(file, bytes, size, written, nullptr);
         };
+    std::function<BOOL(HANDLE)> FlushFileBuffers = ::FlushFileBuffers;
+    std::function<BOOL(HANDLE, PLARGE_INTEGER)> GetFileSizeEx = ::GetFileSizeEx;
 
     // Shell and COM
     std::function<HRESULT(LPVOID)> CoInitialize = ::CoInitialize;

@@ -1,6 +1,7 @@
 #include "products/bootwarden/BootwardenCli.h"
 
 #include "io/file/FileLock.h"
+#include "products/bootwarden/database/RegistryBackup.h"
 
 #include "products/bootwarden/LocationConstants.h"
 #include "products/bootwarden/StartupLocations.h"
@@ -10,6 +11,8 @@
 #include "windows/com/ComApartment.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using products::bootwarden::BootwardenCli;
 using products::bootwarden::CollectingReporter;
@@ -172,6 +175,51 @@ TEST_F(BootwardenCliTest, OddNamesAndFilesAreToldNotGuessed)
     EXPECT_EQ(BootwardenCli::FAILED, busy.code);
     EXPECT_NE(std::string::npos, busy.err.find("Another Bootwarden is changing the disabled entries, so nothing was changed."));
     EXPECT_NE(std::string::npos, readFile(data).find("Tool")) << "still stored";
+}
+
+// Real processes, as scripts start them: six console programs at once, five times over, each
+// disabling its own value. Every value ends in the data file, once.
+TEST_F(BootwardenCliTest, SixConsolesAtOnceLoseNothing)
+{
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring program = self;
+    program = program.substr(0, program.rfind(L'\\', program.rfind(L'\\') - 1)) + L"\\bootwarden-cli.exe";
+    const std::wstring copy = wide(dir.file("bootwarden-cli.exe"));
+    ASSERT_TRUE(::CopyFileW(program.c_str(), copy.c_str(), FALSE)) << utf8(program);
+    std::vector<std::string> names;
+    for (int i = 0; i < 30; ++i) {
+        names.push_back("Value" + std::to_string(i));
+        userRun.setString(names.back(), "v" + std::to_string(i) + ".exe");
+    }
+    for (int round = 0; round < 5; ++round) {
+        std::vector<PROCESS_INFORMATION> processes(6);
+        for (int i = 0; i < 6; ++i) {
+            std::wstring commandLine = L"\"" + copy + L"\" disable --location \"" + wide(USER_RUN) + L"\" " +
+                                       wide(names[round * 6 + i]);
+            STARTUPINFOW startupInfo = {};
+            startupInfo.cb = sizeof startupInfo;
+            ASSERT_TRUE(::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                                         nullptr, &startupInfo, &processes[i]));
+        }
+        for (PROCESS_INFORMATION& process : processes) {
+            ::WaitForSingleObject(process.hProcess, 60000);
+            DWORD code = 99;
+            ::GetExitCodeProcess(process.hProcess, &code);
+            EXPECT_EQ(0u, code);
+            ::CloseHandle(process.hProcess);
+            ::CloseHandle(process.hThread);
+        }
+    }
+    products::bootwarden::database::RegistryBackup stored(dir.file("bootwarden.dat"));
+    std::vector<std::string> kept;
+    for (const products::bootwarden::StartupItem& item : stored.getEntries(5))
+        kept.push_back(item.getValue());
+    std::sort(kept.begin(), kept.end());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, kept);
+    for (const std::string& name : names)
+        EXPECT_FALSE(userRun.has(name)) << name;
 }
 
 } // namespace

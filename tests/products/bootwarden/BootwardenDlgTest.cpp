@@ -6,6 +6,7 @@
 #include "products/bootwarden/LocationConstants.h"
 #include "products/bootwarden/StartupConstants.h"
 #include "products/bootwarden/database/DataFileCodec.h"
+#include "products/bootwarden/database/RegistryBackup.h"
 #include "support/DialogDriver.h"
 #include "support/Files.h"
 #include "treeview/TreeView.h"
@@ -325,6 +326,29 @@ TEST_F(BootwardenDlgTest, OkAppliesTheChangesAndStaysWhileOneFailsCancelDropsThe
     EXPECT_FALSE(userRun.has("C"));
     EXPECT_FALSE(userRun.has("D"));
     EXPECT_TRUE(userRun.has("A") && userRun.has("B"));
+}
+
+// The console (or a second window) changes the data file while the window is open.
+TEST_F(BootwardenDlgTest, WhatAnotherBootwardenStoredMeanwhileIsKeptAndListedAgain)
+{
+    EXPECT_EQ(IDOK, run([this](HWND dialog, const TreeView& tree) {
+        products::bootwarden::database::RegistryBackup console("bootwarden.dat");
+        console.put(StartupItem(5, 1, "Console", "c.exe"));
+        console.commit();
+        key(tree, VK_F5);
+        EXPECT_NE(nullptr, tree.find(USER_RUN + "Console")) << "F5 reads the data file again";
+        console.put(StartupItem(5, 1, "Later", "l.exe"));
+        console.commit();
+        MessageBoxRecorder yes(IDYES);
+        menuOf(dialog, tree, tree.find(USER_RUN + "Old"), 102);
+        press(dialog, IDOK);
+    }));
+    products::bootwarden::database::RegistryBackup onDisk("bootwarden.dat");
+    std::vector<std::string> stored;
+    for (const StartupItem& item : onDisk.getEntries(5))
+        stored.push_back(item.getValue());
+    EXPECT_EQ((std::vector<std::string>{"Console", "Later"}), stored)
+        << "the window's delete went into what was on disk; its OK had nothing to write";
 }
 
 TEST_F(BootwardenDlgTest, AnUnreadableLocationAndADamagedDataFileAreReported)

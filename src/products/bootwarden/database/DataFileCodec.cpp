@@ -7,9 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
-#include <istream>
 #include <memory_resource>
-#include <sstream>
 #include <string_view>
 #include <unordered_set>
 #include <utility>
@@ -90,11 +88,11 @@ private:
     std::uint32_t _sum = CHECKSUM_START;
 };
 
-// Reads the parts of the file one after the other, never past its end, from its stream a window
-// at a time: a file of any size needs no buffer of its size.
+// Reads the parts of the file one after the other, never past its end, a window at a time: a
+// file of any size needs no buffer of its size.
 class Reader {
 public:
-    explicit Reader(std::istream& in) : _in(in) {}
+    explicit Reader(const DataFileCodec::Read& read) : _read(read) {}
 
     bool atEnd() { return !has(1); }
     bool atMark() { return has(WORD) && _window.compare(_offset, WORD, MARK) == 0; }
@@ -165,25 +163,37 @@ private:
         }
     }
 
-    // Reads the next piece of the stream behind what is left of the window; false at its end.
+    // Reads the next piece behind what is left of the window; false at the end.
     bool more()
     {
-        if (!_in)
+        if (_ended)
             return false;
         _window.erase(0, _offset);
         _offset = 0;
         const std::size_t kept = _window.size();
         _window.resize(kept + PIECE);
-        _in.read(&_window[kept], static_cast<std::streamsize>(PIECE));
-        const auto read = static_cast<std::size_t>(_in.gcount());
+        const std::size_t read = _read(&_window[kept], PIECE);
         _window.resize(kept + read);
-        return read > 0;
+        _ended = read == 0;
+        return !_ended;
     }
 
-    std::istream& _in;
+    const DataFileCodec::Read& _read;
+    bool _ended = false;
     std::string _window;
     std::size_t _offset = 0;
 };
+
+// Reads bytes that are in memory already.
+DataFileCodec::Read reading(const std::string& bytes)
+{
+    return [&bytes, offset = std::size_t(0)](char* into, std::size_t most) mutable {
+        const std::size_t size = std::min(most, bytes.size() - offset);
+        std::copy_n(bytes.data() + offset, size, into);
+        offset += size;
+        return size;
+    };
+}
 
 struct IdentityHash {
     std::size_t operator()(const StartupItem* item) const
@@ -253,8 +263,8 @@ bool readExtension(Reader& reader, std::size_t records, std::vector<Extension>& 
     if (!reader.bytes(WORD, mark) || !reader.word(length) || !reader.bytes(length, body) || !reader.word(sum) ||
         checksum(body.data(), body.size()) != sum)
         return false;
-    std::istringstream bodyStream(body);
-    Reader fields(bodyStream);
+    const DataFileCodec::Read readBody = reading(body);
+    Reader fields(readBody);
     std::uint32_t count = 0;
     if (!fields.word(count) || count != records)
         return false;
@@ -361,13 +371,12 @@ DataFileCodec::Contents readContents(Reader& reader, std::size_t size)
 
 DataFileCodec::Contents DataFileCodec::decode(const std::string& bytes)
 {
-    std::istringstream in(bytes);
-    return decode(in, bytes.size());
+    return decode(reading(bytes), bytes.size());
 }
 
-DataFileCodec::Contents DataFileCodec::decode(std::istream& in, std::size_t size)
+DataFileCodec::Contents DataFileCodec::decode(const Read& read, std::size_t size)
 {
-    Reader reader(in);
+    Reader reader(read);
     return readContents(reader, size);
 }
 

@@ -3,7 +3,6 @@
 #include "products/bootwarden/StartupItem.h"
 
 #include <functional>
-#include <istream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,11 +37,13 @@ public:
     };
 
     using Write = std::function<void(std::string_view piece)>;
+    // Hands the next bytes, at most `most`, to `into`; 0 at their end.
+    using Read = std::function<std::size_t(char* into, std::size_t most)>;
 
     static Contents decode(const std::string& bytes);
-    // The same, read from a stream of size bytes a piece at a time, so that a file of any size
-    // is read without a buffer of its size.
-    static Contents decode(std::istream& in, std::size_t size);
+    // The same, read from size bytes a piece at a time, so that a file of any size is read
+    // without a buffer of its size.
+    static Contents decode(const Read& read, std::size_t size);
     // Hands the bytes to write a piece at a time, so that a file of any size is written
     // without a buffer of its size.
     static void encode(const std::vector<StartupItem>& items, const Write& write);

@@ -115,8 +115,8 @@ void RegistryBackup::load()
     DataFileCodec::Contents contents;
     std::string damagedContents;
     if (WindowsFileHelper::exists(_filename)) {
-        io::file::FileHelper::readFile(_filename, [&contents](std::istream& in, std::size_t size) {
-            contents = DataFileCodec::decode(in, size);
+        io::file::FileHelper::readFile(_filename, [&contents](const io::file::FileHelper::Read& read, std::size_t size) {
+            contents = DataFileCodec::decode(read, size);
         });
         if (!contents.complete)
             damagedContents = io::file::FileHelper::loadFile(_filename);

@@ -154,10 +154,7 @@ TEST_F(AutostartDatabaseTest, AFileBackUnderItsNameNeverCostsTheDisabledCopy)
     EXPECT_EQ("version 2", readFile(startup + "Newer.exe")) << "the active file is another entry";
 
     writeFile(startup + "locked.exe", "x");
-    platform::ScopedOverride unreadable(&platform::Win32Api::openInputStream,
-                                        [](std::ifstream& stream, const std::string&, std::ios::openmode) {
-                                            stream.setstate(std::ios::failbit);
-                                        });
+    platform::ScopedOverride unreadable(&platform::Win32Api::ReadFile, failing(FALSE, ERROR_LOCK_VIOLATION));
     database.remove(StartupItem(USER_STARTUP, 0, "locked.exe", ""));
     EXPECT_FALSE(ScratchDirectory::exists(startup + "locked.exe")) << "a file that cannot be read is there all the same";
 }

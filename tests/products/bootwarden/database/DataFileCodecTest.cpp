@@ -79,8 +79,17 @@ TEST(DataFileCodecTest, AFileLargerThanAPieceIsReadWhole)
                            std::string(i % 13, '\x01'));
     items.emplace_back(5, 1, "Long", std::string(300000, 'l')); // longer than a piece
     const std::string bytes = DataFileCodec::encode(items);
-    std::istringstream whole(bytes);
-    const DataFileCodec::Contents read = DataFileCodec::decode(whole, bytes.size());
+    std::size_t offset = 0, calls = 0;
+    const DataFileCodec::Contents read = DataFileCodec::decode(
+        [&](char* into, std::size_t most) {
+            ++calls;
+            const std::size_t size = std::min(most, bytes.size() - offset);
+            std::copy_n(bytes.data() + offset, size, into);
+            offset += size;
+            return size;
+        },
+        bytes.size());
+    EXPECT_GT(calls, 2u) << "a piece at a time";
     EXPECT_TRUE(read.complete);
     std::vector<StartupItem> counted, extras; // the file holds the counted records first
     for (const StartupItem& item : items)

@@ -174,7 +174,7 @@ TEST_F(RegistryBackupTest, FilesThatCannotBeReadOrWrittenFailLoudly)
     writeFile(file, ONE_RECORD);
     RegistryBackup backup(file);
     backup.put(StartupItem(0, 1, "new", "n.exe"));
-    platform::ScopedOverride move(&platform::Win32Api::MoveFileExU, failing(FALSE, ERROR_ACCESS_DENIED));
+    platform::ScopedOverride move(&platform::Win32Api::MoveFileExU, failing(FALSE, ERROR_DISK_FULL));
     EXPECT_THROW(backup.commit(), io::file::CouldNotSaveFileException);
     EXPECT_EQ(ONE_RECORD, readFile(file));
     EXPECT_EQ(1u, backup.getEntries(0).size());
