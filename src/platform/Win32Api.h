@@ -34,6 +34,11 @@ struct Win32Api {
     std::function<LONG(HKEY, DWORD, std::string&, LPDWORD, LPBYTE, LPDWORD)> RegEnumValueU;
     std::function<LONG(HKEY, const std::string&, DWORD, const BYTE*, DWORD)> RegSetValueExU;
     std::function<LONG(HKEY, const std::string&)> RegDeleteValueU;
+    // RegQueryInfoKeyW for the time the key last changed, a value added, changed or deleted.
+    std::function<LONG(HKEY, PFILETIME)> RegQueryInfoKey = [](HKEY key, PFILETIME written) {
+        return ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                  nullptr, written);
+    };
     // 0 when it fails, otherwise the length of the expanded text.
     std::function<DWORD(const std::string&, std::string&)> ExpandEnvironmentStringsU;
 

@@ -17,7 +17,7 @@ std::size_t sequenceLength(unsigned char lead)
 }
 
 // The character at text[i] when it is well-formed (a surrogate counts), with its length.
-bool decode(const std::string& text, std::size_t i, char32_t& code, std::size_t& length)
+bool decode(std::string_view text, std::size_t i, char32_t& code, std::size_t& length)
 {
     const auto lead = static_cast<unsigned char>(text[i]);
     length = sequenceLength(lead);
@@ -74,7 +74,7 @@ char32_t upper(char32_t c)
 
 } // namespace
 
-bool Utf8::isValid(const std::string& text, bool surrogatesAllowed)
+bool Utf8::isValid(std::string_view text, bool surrogatesAllowed)
 {
     bool afterLead = false;
     for (std::size_t i = 0; i < text.size();) {
@@ -89,16 +89,16 @@ bool Utf8::isValid(const std::string& text, bool surrogatesAllowed)
     return true;
 }
 
-bool Utf8::hasLoneSurrogate(const std::string& text)
+bool Utf8::hasLoneSurrogate(std::string_view text)
 {
     // ED A0 to ED BF is the only way a surrogate is written.
-    for (std::size_t i = text.find('\xED'); i != std::string::npos; i = text.find('\xED', i + 1))
+    for (std::size_t i = text.find('\xED'); i != std::string_view::npos; i = text.find('\xED', i + 1))
         if (i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0xA0)
             return true;
     return false;
 }
 
-char32_t Utf8::next(const std::string& text, std::size_t& i)
+char32_t Utf8::next(std::string_view text, std::size_t& i)
 {
     char32_t code = 0;
     std::size_t length = 0;
@@ -129,10 +129,10 @@ void Utf8::append(std::string& text, char32_t c)
     }
 }
 
-std::string Utf8::displayable(const std::string& text)
+std::string Utf8::displayable(std::string_view text)
 {
     if (!hasLoneSurrogate(text))
-        return text;
+        return std::string(text);
     std::string shown;
     for (std::size_t i = 0; i < text.size();) {
         const char32_t c = next(text, i);

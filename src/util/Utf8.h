@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // The program's text: UTF-8, stretched so that it holds any UTF-16 the system has, valid or not.
 // A UTF-16 unit that is half of no pair is written as the three bytes UTF-8 would give its
@@ -10,11 +11,11 @@ class Utf8 {
 public:
     // Well-formed: no overlong forms, nothing past U+10FFFF; a surrogate only when allowed, and
     // never a lead written before a trail (that pair is one character).
-    static bool isValid(const std::string& text, bool surrogatesAllowed);
+    static bool isValid(std::string_view text, bool surrogatesAllowed);
     // Whether the text holds a unit that is half of no pair.
-    static bool hasLoneSurrogate(const std::string& text);
+    static bool hasLoneSurrogate(std::string_view text);
     // For people to read: each lone unit as U+FFFD, the replacement character.
-    static std::string displayable(const std::string& text);
+    static std::string displayable(std::string_view text);
     // The form names are compared in, as Windows compares registry value names and file names:
     // letters in upper case (the cased scripts of Latin, Greek, Cyrillic and Armenian, and the
     // full-width Latin letters).
@@ -22,6 +23,6 @@ public:
     static bool sameName(const std::string& a, const std::string& b) { return foldCase(a) == foldCase(b); }
 
     // The next character at text[i], which must be well-formed; i moves past it.
-    static char32_t next(const std::string& text, std::size_t& i);
+    static char32_t next(std::string_view text, std::size_t& i);
     static void append(std::string& text, char32_t character);
 };

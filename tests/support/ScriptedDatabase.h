@@ -13,7 +13,7 @@ inline std::vector<std::string> describe(const std::vector<products::bootwarden:
 {
     std::vector<std::string> lines;
     for (const auto& item : items)
-        lines.push_back(std::to_string(item.getState()) + " " + item.getValue() + "=" + item.getData());
+        lines.push_back(std::to_string(item.getState()) + " " + item.getValue() + "=" + std::string(item.getData()));
     std::sort(lines.begin(), lines.end());
     return lines;
 }
@@ -45,7 +45,7 @@ struct ScriptedDatabase : products::bootwarden::database::StartupDatabase {
     std::string getCommand(const StartupItem& item) override
     {
         record("command", item);
-        return item.getData();
+        return std::string(item.getData());
     }
 
     void record(const std::string& call, const StartupItem& item)

@@ -255,7 +255,7 @@ int BootwardenCli::change(const std::string& command, const std::string& locatio
     if (named.size() > 1) {
         err += "There are several entries named " + name + " in " + where + ":\n";
         for (const StartupItem* candidate : named)
-            err += "  " + candidate->getValue() + " (" + stateOf(*candidate) + "): " + candidate->getData() + "\n";
+            err += "  " + candidate->getValue() + " (" + stateOf(*candidate) + "): " + std::string(candidate->getData()) + "\n";
         err += "Name one exactly as it is written.\n";
         return USAGE;
     }

@@ -52,7 +52,7 @@ std::string StartupInterface::getWhere(int type)
 std::string StartupInterface::getCommand(const StartupItem& item)
 {
     database::StartupDatabase* database = find(item.getType(), "_database.find(type) != _database.end()");
-    return database ? database->getCommand(item) : item.getData();
+    return database ? database->getCommand(item) : std::string(item.getData());
 }
 
 bool StartupInterface::remove(const StartupItem& item)

@@ -17,20 +17,31 @@ const char* const SOURCE = "products/bootwarden/StartupItem";
 // Copies text up to its first NUL and that NUL: whatever a text holds, its record stays readable.
 // Eight bytes go at a time while none of them is NUL; the system's string functions cost more
 // than the copying on the data file's hundred thousand short texts.
-char* writeText(char* out, const std::string& text)
+char* writeText(char* out, std::string_view text)
 {
     const std::uint64_t ones = 0x0101010101010101u, highs = 0x8080808080808080u;
-    const char* in = text.c_str();
-    for (const char* const end = in + text.size(); end - in >= 8; in += 8, out += 8) {
+    const char* in = text.data();
+    const char* const end = in + text.size();
+    for (; end - in >= 8; in += 8, out += 8) {
         std::uint64_t eight;
         std::memcpy(&eight, in, 8);
         if (((eight - ones) & ~eight & highs) != 0) // a byte of it is NUL
             break;
         std::memcpy(out, &eight, 8);
     }
-    while ((*out++ = *in++) != '\0') {
-    }
+    while (in != end && *in != '\0')
+        *out++ = *in++;
+    *out++ = '\0';
     return out;
+}
+
+StartupItem::SharedText owned(std::string text)
+{
+    if (text.empty())
+        return {};
+    auto block = std::make_shared<const std::string>(std::move(text));
+    const std::string_view view(*block);
+    return {std::move(block), view};
 }
 
 } // namespace
@@ -48,8 +59,14 @@ StartupItem::StartupItem(int type, int state, std::string value, std::string dat
 
 StartupItem::StartupItem(int type, int state, std::string value, std::string data, std::uint32_t valueType,
                          std::optional<std::string> rawData)
-    : _initialState(state), _type(type), _state(state), _value(std::move(value)), _data(std::move(data)),
-      _changed(false), _valueType(valueType),
+    : StartupItem(type, state, std::move(value), owned(std::move(data)), valueType, std::move(rawData))
+{
+}
+
+StartupItem::StartupItem(int type, int state, std::string value, SharedText data, std::uint32_t valueType,
+                         std::optional<std::string> rawData)
+    : _initialState(state), _type(type), _state(state), _value(std::move(value)), _dataBlock(std::move(data.block)),
+      _data(data.text), _changed(false), _valueType(valueType),
       _rawData(rawData ? std::make_shared<const std::string>(std::move(*rawData)) : nullptr)
 {
 }
@@ -69,7 +86,9 @@ StartupItem::StartupItem(const char* rawdata) : StartupItem()
     check(_state == StartupConstants::DISABLED, "_state == StartupConstants::DISABLED", SOURCE, __LINE__);
     _value = rawdata + 8;
     check(_value.size() > 0, "_value.size() > 0", SOURCE, __LINE__);
-    _data = rawdata + 8 + _value.size() + 1;
+    const SharedText data = owned(rawdata + 8 + _value.size() + 1);
+    _dataBlock = data.block;
+    _data = data.text;
     _initialState = _state;
     _changed = false;
 }
@@ -96,7 +115,7 @@ void StartupItem::markApplied()
 std::string StartupItem::toString() const
 {
     return "Type: " + std::to_string(_type) + "\nState: " + std::to_string(_state) +
-           "\nValue: " + _value + "\nData: " + _data;
+           "\nValue: " + _value + "\nData: " + std::string(_data);
 }
 
 std::size_t StartupItem::recordSize() const

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace products::bootwarden {
 
@@ -11,15 +12,23 @@ namespace products::bootwarden {
 // The state may differ from the state it was read with while the user has a pending change.
 class StartupItem {
 public:
+    // Text that lies in a block many items share: the entries read from one piece of the data
+    // file keep their command lines where they were read, instead of one allocation each.
+    struct SharedText {
+        std::shared_ptr<const std::string> block;
+        std::string_view text; // within *block
+    };
+
     StartupItem();
     StartupItem(int type, int state, std::string value, std::string data);
     // A registry entry as the registry holds it: its value type (REG_SZ and the others) and
     // its exact bytes, which enabling writes back; data is what the user is shown.
     StartupItem(int type, int state, std::string value, std::string data, std::uint32_t valueType,
                 std::optional<std::string> rawData);
+    StartupItem(int type, int state, std::string value, SharedText data, std::uint32_t valueType,
+                std::optional<std::string> rawData);
     // Reads an item record (see serialize); the whole record must lie in the caller's buffer.
     explicit StartupItem(const char* rawdata);
-    virtual ~StartupItem() = default;
 
     StartupItem(const StartupItem&) = default;
     StartupItem& operator=(const StartupItem&) = default;
@@ -32,7 +41,8 @@ public:
     int getInitialState() const { return _initialState; }
     bool isChanged() const { return _changed; }
     const std::string& getValue() const { return _value; }
-    const std::string& getData() const { return _data; }
+    std::string_view getData() const { return _data; }
+    SharedText getSharedData() const { return {_dataBlock, _data}; }
     std::uint32_t getValueType() const { return _valueType; }
     // The registry's bytes of the value; null when they are not known (records of older files).
     const std::string* getRawData() const { return _rawData.get(); }
@@ -74,7 +84,8 @@ private:
     std::int32_t _type;
     std::int32_t _state;
     std::string _value;
-    std::string _data;
+    std::shared_ptr<const std::string> _dataBlock; // holds what _data views
+    std::string_view _data;
     bool _changed;
     // Beside the other flag: a data file of many entries is mostly items, byte for byte.
     bool _disabledBySystem = false;

@@ -17,6 +17,7 @@ namespace {
 const char* const SOURCE = "windows/registry/RegistryReaderImpl";
 const DWORD READ_BUFFER_SIZE = 2048;
 const DWORD ENUM_BUFFER_SIZE = 256;
+const int ENUMERATION_ATTEMPTS = 20;
 
 // The text of a string value up to its first NUL.
 std::string textUpToNul(const std::vector<char>& buffer, DWORD size)
@@ -147,6 +148,22 @@ DWORD RegistryReaderImpl::queryValue(const std::string& name, std::vector<char>&
 }
 
 RegistryReaderImpl::Values RegistryReaderImpl::getValues()
+{
+    // Values are read by their place in the key: one that another program deletes meanwhile
+    // moves the rest up, and one of them would be missed. The key's time of change says when
+    // to read it again.
+    for (int attempt = 1;; ++attempt) {
+        FILETIME before = {}, after = {};
+        const bool timed = platform::win32().RegQueryInfoKey(_key.getKey(), &before) == ERROR_SUCCESS;
+        Values values = enumerateValues();
+        if (!timed || attempt == ENUMERATION_ATTEMPTS ||
+            (platform::win32().RegQueryInfoKey(_key.getKey(), &after) == ERROR_SUCCESS &&
+             ::CompareFileTime(&before, &after) == 0))
+            return values;
+    }
+}
+
+RegistryReaderImpl::Values RegistryReaderImpl::enumerateValues()
 {
     Values values;
     std::vector<char> data(ENUM_BUFFER_SIZE);

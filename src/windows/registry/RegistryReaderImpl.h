@@ -39,10 +39,11 @@ public:
     bool valueExists(const std::string& name) override;
     // One value, named as the caller names it (the registry matches names in any case).
     Value readValue(const std::string& name);
-    // Every value in the registry's order.
+    // Every value in the registry's order, as the key held them at one moment.
     virtual Values getValues();
 
 private:
+    Values enumerateValues();
     // Reads the value into buffer, growing it until the value fits; returns the value type
     // and leaves the data size in size.
     DWORD queryValue(const std::string& name, std::vector<char>& buffer, DWORD& size);

@@ -93,6 +93,30 @@ TEST_F(RegistryTest, ANameHoldingANulIsRefusedNotCut)
     EXPECT_EQ("kept.exe", reader.readString("ab"));
 }
 
+// Another program deletes a value while the key is listed: the others move up a place, and the
+// listing would skip one of them.
+TEST_F(RegistryTest, AValueDeletedWhileListingHidesNoOther)
+{
+    for (const char* name : {"a", "b", "c"})
+        scratch.setString(name, "x.exe");
+    bool deleted = false;
+    platform::ScopedOverride meanwhile(
+        &platform::Win32Api::RegEnumValueU,
+        [&, real = platform::win32().RegEnumValueU](HKEY key, DWORD index, std::string& name, LPDWORD type, LPBYTE data,
+                                                    LPDWORD size) {
+            const LONG result = real(key, index, name, type, data, size);
+            if (index == 0 && !deleted) {
+                deleted = true;
+                ::RegDeleteKeyValueA(HKEY_CURRENT_USER, SUB_KEY.c_str(), "a");
+            }
+            return result;
+        });
+    std::vector<std::string> names;
+    for (const RegistryReaderImpl::Value& value : reader.getValues())
+        names.push_back(value.name);
+    EXPECT_EQ((std::vector<std::string>{"b", "c"}), names);
+}
+
 TEST_F(RegistryTest, MissingKeysAndValuesAreTheirOwnExceptions)
 {
     EXPECT_EQ("Error when deleteing the registry value. The value did not exist. Entry: " + VALUE +

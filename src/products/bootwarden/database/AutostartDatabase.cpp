@@ -87,14 +87,14 @@ std::vector<StartupItem> AutostartDatabase::listFolder(const std::string& folder
 std::string AutostartDatabase::getCommand(const StartupItem& item)
 {
     if (StringHelper::toLower(ArgumentParserHelpers::getExtension(item.getValue())) != "lnk")
-        return item.getData();
+        return std::string(item.getData());
     try {
-        const ShortcutReader::Shortcut shortcut = _shortcuts.read(item.getData());
+        const ShortcutReader::Shortcut shortcut = _shortcuts.read(std::string(item.getData()));
         const std::string target =
             shortcut.target.find(' ') == std::string::npos ? shortcut.target : '"' + shortcut.target + '"';
         return shortcut.arguments.empty() ? target : target + " " + shortcut.arguments;
     } catch (const windows::file::CouldNotExtractPathFromShourcutException&) {
-        return item.getData(); // a shortcut that leads nowhere is still in the folder, and still started
+        return std::string(item.getData()); // a shortcut that leads nowhere is still in the folder, and still started
     }
 }
 

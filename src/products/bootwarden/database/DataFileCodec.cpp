@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
-#include <memory_resource>
+#include <memory>
+#include <optional>
 #include <string_view>
-#include <unordered_set>
 #include <utility>
 
 namespace products::bootwarden::database {
@@ -88,20 +88,38 @@ private:
     std::uint32_t _sum = CHECKSUM_START;
 };
 
+// The first NUL in [from, end), or null. Eight bytes at a time: the system's own search costs
+// more than the rest of reading the data file's hundred thousand short texts.
+const char* firstNul(const char* from, const char* end)
+{
+    const std::uint64_t ones = 0x0101010101010101u, highs = 0x8080808080808080u;
+    for (; end - from >= 8; from += 8) {
+        std::uint64_t eight;
+        std::memcpy(&eight, from, 8);
+        if (((eight - ones) & ~eight & highs) != 0) // a byte of it is NUL
+            break;
+    }
+    for (; from != end; ++from)
+        if (*from == '\0')
+            return from;
+    return nullptr;
+}
+
 // Reads the parts of the file one after the other, never past its end, a window at a time: a
-// file of any size needs no buffer of its size.
+// file of any size needs no buffer of its size. Each window is a block of its own that the
+// entries read from it share for their command lines.
 class Reader {
 public:
-    explicit Reader(const DataFileCodec::Read& read) : _read(read) {}
+    explicit Reader(const DataFileCodec::Read& read) : _read(read), _window(std::make_shared<std::string>()) {}
 
     bool atEnd() { return !has(1); }
-    bool atMark() { return has(WORD) && _window.compare(_offset, WORD, MARK) == 0; }
+    bool atMark() { return has(WORD) && _window->compare(_offset, WORD, MARK) == 0; }
 
     bool word(std::uint32_t& value)
     {
         if (!has(WORD))
             return false;
-        value = LittleEndian::readWord(_window.data() + _offset);
+        value = LittleEndian::readWord(_window->data() + _offset);
         _offset += WORD;
         return true;
     }
@@ -110,14 +128,15 @@ public:
     {
         if (!has(size))
             return false;
-        value.assign(_window, _offset, size);
+        value.assign(*_window, _offset, size);
         _offset += size;
         return true;
     }
 
-    // The next record, when it is whole; valid when it is a disabled entry of a known location
-    // (in the block, of any location).
-    bool record(StartupItem& item, bool& valid, bool anyLocation = false)
+    // Appends the next record to items, when it is whole; valid when it is a disabled entry of
+    // a known location (in the block, of any location). Made where it stays: moving a hundred
+    // thousand entries once more costs as much as reading them.
+    bool record(std::vector<StartupItem>& items, bool& valid, bool anyLocation = false)
     {
         if (!has(RECORD_HEADER_SIZE))
             return false;
@@ -127,14 +146,15 @@ public:
         const std::size_t dataEnd = nul(valueEnd + 1);
         if (dataEnd == std::string::npos)
             return false;
-        const char* const start = _window.data() + _offset;
+        const char* const start = _window->data() + _offset;
         const auto type = static_cast<std::int32_t>(LittleEndian::readWord(start));
         const auto state = static_cast<std::int32_t>(LittleEndian::readWord(start + WORD));
         // An empty name is a key's default value, which Windows starts like any other.
         const std::int32_t limit = anyLocation ? StartupConstants::LOCATION_TYPES : StartupConstants::MAX_TYPES;
         valid = type >= 0 && type < limit && state == StartupConstants::DISABLED;
-        item = StartupItem(type, state, std::string(start + RECORD_HEADER_SIZE, valueEnd - RECORD_HEADER_SIZE),
-                           std::string(start + valueEnd + 1, dataEnd - valueEnd - 1));
+        items.emplace_back(type, state, std::string(start + RECORD_HEADER_SIZE, valueEnd - RECORD_HEADER_SIZE),
+                           StartupItem::SharedText{_window, std::string_view(start + valueEnd + 1, dataEnd - valueEnd - 1)},
+                           StartupConstants::TEXT_VALUE, std::nullopt);
         _offset += dataEnd + 1;
         return true;
     }
@@ -143,7 +163,7 @@ private:
     // Whether size bytes are there to read.
     bool has(std::size_t size)
     {
-        while (_window.size() - _offset < size)
+        while (_window->size() - _offset < size)
             if (!more())
                 return false;
         return true;
@@ -154,33 +174,37 @@ private:
     std::size_t nul(std::size_t from)
     {
         for (;;) {
-            const std::size_t found = _window.find('\0', _offset + from);
-            if (found != std::string::npos)
-                return found - _offset;
-            from = _window.size() - _offset;
+            const char* const begin = _window->data();
+            const char* const found = firstNul(begin + _offset + from, begin + _window->size());
+            if (found)
+                return static_cast<std::size_t>(found - begin) - _offset;
+            from = _window->size() - _offset;
             if (!more())
                 return std::string::npos;
         }
     }
 
-    // Reads the next piece behind what is left of the window; false at the end.
+    // Reads the next piece into a new window that starts with what is left of this one (the
+    // entries read so far keep this one); false at the end.
     bool more()
     {
         if (_ended)
             return false;
-        _window.erase(0, _offset);
+        auto next = std::make_shared<std::string>();
+        const std::size_t kept = _window->size() - _offset;
+        next->resize(kept + PIECE);
+        std::copy(_window->begin() + static_cast<std::ptrdiff_t>(_offset), _window->end(), next->begin());
+        const std::size_t read = _read(&(*next)[kept], PIECE);
+        next->resize(kept + read);
+        _window = std::move(next);
         _offset = 0;
-        const std::size_t kept = _window.size();
-        _window.resize(kept + PIECE);
-        const std::size_t read = _read(&_window[kept], PIECE);
-        _window.resize(kept + read);
         _ended = read == 0;
         return !_ended;
     }
 
     const DataFileCodec::Read& _read;
     bool _ended = false;
-    std::string _window;
+    std::shared_ptr<std::string> _window;
     std::size_t _offset = 0;
 };
 
@@ -195,16 +219,44 @@ DataFileCodec::Read reading(const std::string& bytes)
     };
 }
 
-struct IdentityHash {
-    std::size_t operator()(const StartupItem* item) const
+// The entries kept so far, to find a name seen before in its location (exactly: older versions
+// stored names that differ in case only as entries of their own). One flat table of hashes and
+// places: a look at one slot per entry, where a table of nodes costs three.
+class SeenNames {
+public:
+    SeenNames(const std::vector<StartupItem>& items, std::size_t count) : _items(items)
     {
-        return std::hash<std::string>()(item->getValue()) * 31 + static_cast<std::size_t>(item->getType());
+        std::size_t size = 16;
+        while (size < 2 * count)
+            size *= 2;
+        _slots.resize(size);
     }
-};
 
-struct SameIdentity {
-    // Exact: older versions stored names that differ in case only as entries of their own.
-    bool operator()(const StartupItem* a, const StartupItem* b) const { return a->sameExactName(*b); }
+    // Whether an entry like items[index] was added before; adds it when not.
+    bool seenBefore(std::size_t index)
+    {
+        const StartupItem& item = _items[index];
+        const auto hash = static_cast<std::uint32_t>(std::hash<std::string>()(item.getValue()) * 31 +
+                                                     static_cast<std::size_t>(item.getType())) | 1u;
+        for (std::size_t slot = hash & (_slots.size() - 1);; slot = (slot + 1) & (_slots.size() - 1)) {
+            Slot& seen = _slots[slot];
+            if (seen.hash == 0) {
+                seen = {hash, static_cast<std::uint32_t>(index)};
+                return false;
+            }
+            if (seen.hash == hash && _items[seen.index].sameExactName(item))
+                return true;
+        }
+    }
+
+private:
+    struct Slot {
+        std::uint32_t hash; // 0: empty; never 0 otherwise
+        std::uint32_t index;
+    };
+
+    const std::vector<StartupItem>& _items;
+    std::vector<Slot> _slots;
 };
 
 struct Extension {
@@ -279,13 +331,14 @@ bool readExtension(Reader& reader, std::size_t records, std::vector<Extension>& 
     if (!fields.word(extraCount))
         return false;
     for (std::uint32_t i = 0; i < extraCount; ++i) {
-        StartupItem item;
+        std::vector<StartupItem> read;
         bool ok = false;
         Extension value{};
-        if (!fields.record(item, ok, true) || !readValue(fields, value) || !ok ||
-            StartupConstants::recordType(item.getType()) != StartupConstants::NO_RECORD)
+        if (!fields.record(read, ok, true) || !readValue(fields, value) || !ok ||
+            StartupConstants::recordType(read.back().getType()) != StartupConstants::NO_RECORD)
             return false;
-        extras.emplace_back(item.getType(), item.getState(), item.getValue(), item.getData(), value.valueType,
+        const StartupItem& item = read.back();
+        extras.emplace_back(item.getType(), item.getState(), item.getValue(), item.getSharedData(), value.valueType,
                             std::move(value.rawData));
     }
     return fields.atEnd();
@@ -307,13 +360,11 @@ DataFileCodec::Contents readContents(Reader& reader, std::size_t size)
     records.reserve(expected);
     valid.reserve(expected);
     for (std::uint32_t i = 0; i < count; ++i) {
-        StartupItem item;
         bool ok = false;
-        if (!reader.record(item, ok)) {
+        if (!reader.record(records, ok)) {
             contents.complete = false;
             break;
         }
-        records.push_back(std::move(item));
         valid.push_back(ok);
     }
     std::vector<Extension> extension;
@@ -325,10 +376,8 @@ DataFileCodec::Contents readContents(Reader& reader, std::size_t size)
     }
     // Records an older version wrote past its count are entries too.
     if (contents.complete && extension.empty()) {
-        StartupItem item;
         bool ok = false;
-        while (!reader.atMark() && reader.record(item, ok)) {
-            records.push_back(std::move(item));
+        while (!reader.atMark() && reader.record(records, ok)) {
             valid.push_back(ok);
             contents.complete = false;
         }
@@ -339,25 +388,21 @@ DataFileCodec::Contents readContents(Reader& reader, std::size_t size)
     }
     // The entries kept are moved to the front in place; a name seen before in its location is
     // found among them without copying a single name.
-    // Their nodes come from one arena: a heap allocation each costs more than the rest of
-    // reading an entry.
-    std::pmr::monotonic_buffer_resource arena;
-    std::pmr::unordered_set<const StartupItem*, IdentityHash, SameIdentity> kept(records.size(), IdentityHash(),
-                                                                                 SameIdentity(), &arena);
+    SeenNames kept(records, records.size());
     std::size_t keptCount = 0;
     for (std::size_t i = 0; i < records.size(); ++i) {
         StartupItem& item = records[i];
         if (i < extension.size() &&
             StartupConstants::recordType(static_cast<int>(extension[i].location)) == item.getType())
             item = StartupItem(static_cast<int>(extension[i].location), item.getState(), item.getValue(),
-                               item.getData(), extension[i].valueType, std::move(extension[i].rawData));
+                               item.getSharedData(), extension[i].valueType, std::move(extension[i].rawData));
         if (!valid[i]) {
             contents.complete = false;
             continue;
         }
         if (keptCount != i)
             records[keptCount] = std::move(item);
-        if (kept.insert(&records[keptCount]).second)
+        if (!kept.seenBefore(keptCount))
             ++keptCount;
         else
             contents.complete = false;

@@ -23,7 +23,7 @@ const char* const DAMAGED_SUFFIX = ".damaged";
 StartupItem storedForm(const StartupItem& item)
 {
     const std::string* raw = item.getRawData();
-    return StartupItem(item.getType(), StartupConstants::DISABLED, item.getValue(), item.getData(),
+    return StartupItem(item.getType(), StartupConstants::DISABLED, item.getValue(), item.getSharedData(),
                        item.getValueType(), raw ? std::optional<std::string>(*raw) : std::nullopt);
 }
 
@@ -126,7 +126,7 @@ void RegistryBackup::load()
     for (StartupItem& item : contents.items)
         if (!Utf8::isValid(item.getValue(), true) || !Utf8::isValid(item.getData(), true))
             item = StartupItem(item.getType(), item.getState(), platform::Text::fromAnsiCodePage(item.getValue()),
-                               platform::Text::fromAnsiCodePage(item.getData()), item.getValueType(),
+                               platform::Text::fromAnsiCodePage(std::string(item.getData())), item.getValueType(),
                                item.getRawData() ? std::optional<std::string>(*item.getRawData()) : std::nullopt);
     _entries = std::move(contents.items);
     _damaged = !contents.complete;

@@ -153,11 +153,12 @@ void RegistryDatabase::enable(const StartupItem& item)
             throw RegistryDatabaseException("The key already holds a value named " + live->getValue() +
                                             " with another command, so the disabled entry is left as it is. "
                                             "Delete or disable one of them first.\nKey: " + getWhere() +
-                                            "\nIn the key: " + live->getData() + "\nDisabled: " + item.getData());
+                                            "\nIn the key: " + std::string(live->getData()) +
+                                            "\nDisabled: " + std::string(item.getData()));
     } else if (item.getRawData()) {
         RegistryWriterImpl(key).writeValue(item.getValue(), item.getValueType(), *item.getRawData());
     } else {
-        RegistryWriterImpl(key).writeString(item.getValue(), item.getData());
+        RegistryWriterImpl(key).writeString(item.getValue(), std::string(item.getData()));
     }
     _backup->drop(item);
 }
@@ -194,7 +195,7 @@ void RegistryDatabase::disable(const StartupItem& item)
 
 void RegistryDatabase::run(const StartupItem& item)
 {
-    ProcessHelper::start(windows::registry::RegistryHelpers::expandEnvironmentStrings(item.getData()));
+    ProcessHelper::start(windows::registry::RegistryHelpers::expandEnvironmentStrings(std::string(item.getData())));
 }
 
 void RegistryDatabase::remove(const StartupItem& item)

@@ -31,7 +31,7 @@ public:
     virtual std::string getProblem() const { return std::string(); }
     // The command line the entry stands for, as people read it. Most locations hold it as the
     // entry's data; one whose commands are costly to read reads each only when it is asked.
-    virtual std::string getCommand(const StartupItem& item) { return item.getData(); }
+    virtual std::string getCommand(const StartupItem& item) { return std::string(item.getData()); }
 };
 
 } // namespace products::bootwarden::database

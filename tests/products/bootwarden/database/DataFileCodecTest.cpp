@@ -28,7 +28,7 @@ std::vector<std::string> fields(const std::vector<StartupItem>& items)
 {
     std::vector<std::string> lines;
     for (const StartupItem& item : items)
-        lines.push_back(std::to_string(item.getType()) + "|" + item.getValue() + "|" + item.getData() + "|" +
+        lines.push_back(std::to_string(item.getType()) + "|" + item.getValue() + "|" + std::string(item.getData()) + "|" +
                         std::to_string(item.getValueType()) + "|" + (item.getRawData() ? *item.getRawData() : "none"));
     return lines;
 }
@@ -101,7 +101,8 @@ TEST(DataFileCodecTest, AFileLargerThanAPieceIsReadWhole)
     EXPECT_FALSE(half.complete);
     ASSERT_FALSE(half.items.empty());
     for (std::size_t i = 0; i < half.items.size(); ++i)
-        ASSERT_EQ(counted[i].getValue() + "=" + counted[i].getData(), half.items[i].getValue() + "=" + half.items[i].getData())
+        ASSERT_EQ(counted[i].getValue() + "=" + std::string(counted[i].getData()),
+                  half.items[i].getValue() + "=" + std::string(half.items[i].getData()))
             << "what lies before the cut is read as it was written (its block is lost)";
 }
 

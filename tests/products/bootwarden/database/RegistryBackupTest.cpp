@@ -30,7 +30,7 @@ std::vector<std::string> names(const RegistryBackup& backup, int type)
 {
     std::vector<std::string> names;
     for (const StartupItem& item : backup.getEntries(type))
-        names.push_back(item.getValue() + "=" + item.getData());
+        names.push_back(item.getValue() + "=" + std::string(item.getData()));
     return names;
 }
 

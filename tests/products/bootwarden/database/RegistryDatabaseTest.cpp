@@ -139,7 +139,7 @@ TEST_F(RegistryDatabaseTest, AStoredEntryAndAValueOfItsNameNeverOverwriteEachOth
         EXPECT_EQ(c.refused, refused);
         std::vector<std::string> key, stored;
         for (const StartupItem& i : location.getItems())
-            (i.getState() == 0 ? key : stored).push_back(i.getValue() + "=" + i.getData());
+            (i.getState() == 0 ? key : stored).push_back(i.getValue() + "=" + std::string(i.getData()));
         EXPECT_EQ(c.key, key);
         EXPECT_EQ(c.stored, stored);
         RegistryBackup onDisk(file);
