@@ -226,7 +226,7 @@ int datafile(const std::string& folder)
     // writing back of earlier files slows whatever comes at that moment); each counts its best.
     double save = 1e30, rawSave = 1e30, rawReplace = 1e30, load = 1e30, rawLoad = 1e30;
     std::size_t loaded = 0;
-    for (int round = 0; round < 7; ++round) {
+    for (int round = 0; round < 15; ++round) {
         save = std::min(save, timed([&] {
             io::file::FileHelper::saveFile(path, [&](const io::file::FileHelper::Write& write) { DataFileCodec::encode(items, write); });
         }));

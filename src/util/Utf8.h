@@ -18,9 +18,13 @@ public:
     static std::string displayable(std::string_view text);
     // The form names are compared in, as Windows compares registry value names and file names:
     // letters in upper case (the cased scripts of Latin, Greek, Cyrillic and Armenian, and the
-    // full-width Latin letters).
+    // full-width Latin letters). A letter and its upper case take as many bytes, so the folded
+    // text is as long as the text: names of other lengths never need folding.
     static std::string foldCase(const std::string& text);
-    static bool sameName(const std::string& a, const std::string& b) { return foldCase(a) == foldCase(b); }
+    static bool sameName(const std::string& a, const std::string& b)
+    {
+        return a.size() == b.size() && (a == b || foldCase(a) == foldCase(b));
+    }
 
     // The next character at text[i], which must be well-formed; i moves past it.
     static char32_t next(std::string_view text, std::size_t& i);

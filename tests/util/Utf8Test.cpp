@@ -57,6 +57,11 @@ TEST(Utf8Test, FoldsCaseAsWindowsComparesNames)
     EXPECT_FALSE(Utf8::sameName("\xEF\xBC\xA1pp", "App")) << "full-width A is another letter";
     EXPECT_FALSE(Utf8::sameName(LONE_LEAD, LONE_TRAIL));
     EXPECT_EQ("A\xCF\xF0", Utf8::foldCase("a\xCF\xF0")) << "bytes that are no text stay";
+    for (char32_t c = 0; c < 0x20000; ++c) {
+        std::string letter;
+        Utf8::append(letter, c);
+        ASSERT_EQ(letter.size(), Utf8::foldCase(letter).size()) << static_cast<unsigned>(c) << ": lengths decide";
+    }
 }
 
 } // namespace

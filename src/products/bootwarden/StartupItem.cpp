@@ -39,16 +39,15 @@ StartupItem::SharedText owned(std::string text)
 {
     if (text.empty())
         return {};
-    auto block = std::make_shared<const std::string>(std::move(text));
-    const std::string_view view(*block);
-    return {std::move(block), view};
+    const auto owner = std::make_shared<const std::string>(std::move(text));
+    return {std::shared_ptr<const char>(owner, owner->data()), *owner};
 }
 
 } // namespace
 
 StartupItem::StartupItem()
     : _initialState(StartupConstants::ENABLED), _type(0), _state(StartupConstants::ENABLED),
-      _changed(false), _valueType(StartupConstants::TEXT_VALUE)
+      _valueType(StartupConstants::TEXT_VALUE), _changed(false)
 {
 }
 
@@ -65,9 +64,9 @@ StartupItem::StartupItem(int type, int state, std::string value, std::string dat
 
 StartupItem::StartupItem(int type, int state, std::string value, SharedText data, std::uint32_t valueType,
                          std::optional<std::string> rawData)
-    : _initialState(state), _type(type), _state(state), _value(std::move(value)), _dataBlock(std::move(data.block)),
-      _data(data.text), _changed(false), _valueType(valueType),
-      _rawData(rawData ? std::make_shared<const std::string>(std::move(*rawData)) : nullptr)
+    : _initialState(state), _type(type), _state(state), _valueType(valueType), _value(std::move(value)),
+      _data(std::move(data.block), data.text.data()), _dataSize(static_cast<std::uint32_t>(data.text.size())),
+      _changed(false), _rawData(rawData ? std::make_shared<const std::string>(std::move(*rawData)) : nullptr)
 {
 }
 
@@ -87,8 +86,8 @@ StartupItem::StartupItem(const char* rawdata) : StartupItem()
     _value = rawdata + 8;
     check(_value.size() > 0, "_value.size() > 0", SOURCE, __LINE__);
     const SharedText data = owned(rawdata + 8 + _value.size() + 1);
-    _dataBlock = data.block;
-    _data = data.text;
+    _data = std::shared_ptr<const char>(data.block, data.text.data());
+    _dataSize = static_cast<std::uint32_t>(data.text.size());
     _initialState = _state;
     _changed = false;
 }
@@ -115,12 +114,12 @@ void StartupItem::markApplied()
 std::string StartupItem::toString() const
 {
     return "Type: " + std::to_string(_type) + "\nState: " + std::to_string(_state) +
-           "\nValue: " + _value + "\nData: " + std::string(_data);
+           "\nValue: " + _value + "\nData: " + std::string(getData());
 }
 
 std::size_t StartupItem::recordSize() const
 {
-    return _value.size() + _data.size() + 10;
+    return _value.size() + _dataSize + 10;
 }
 
 std::string StartupItem::serialize() const
@@ -140,14 +139,14 @@ char* StartupItem::writeRecord(char* out) const
     const std::int32_t recordType = StartupConstants::recordType(_type);
     out = LittleEndian::writeWord(out, static_cast<std::uint32_t>(recordType == StartupConstants::NO_RECORD ? _type : recordType));
     out = LittleEndian::writeWord(out, static_cast<std::uint32_t>(_state));
-    out = writeText(writeText(out, _value), _data);
+    out = writeText(writeText(out, _value), getData());
     check(static_cast<std::size_t>(out - start) == recordSize(), "mem - start == size", SOURCE, __LINE__);
     return out;
 }
 
 bool StartupItem::operator==(const StartupItem& other) const
 {
-    return _type == other._type && (_value == other._value || Utf8::sameName(_value, other._value));
+    return _type == other._type && Utf8::sameName(_value, other._value);
 }
 
 std::string StartupItem::identity() const
@@ -161,7 +160,7 @@ bool StartupItem::sameContents(const StartupItem& other) const
         return false;
     if (_rawData && other._rawData)
         return *_rawData == *other._rawData;
-    return _data == other._data;
+    return getData() == other.getData();
 }
 
 } // namespace products::bootwarden

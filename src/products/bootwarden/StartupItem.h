@@ -15,8 +15,8 @@ public:
     // Text that lies in a block many items share: the entries read from one piece of the data
     // file keep their command lines where they were read, instead of one allocation each.
     struct SharedText {
-        std::shared_ptr<const std::string> block;
-        std::string_view text; // within *block
+        std::shared_ptr<const char> block;
+        std::string_view text; // within block
     };
 
     StartupItem();
@@ -41,8 +41,8 @@ public:
     int getInitialState() const { return _initialState; }
     bool isChanged() const { return _changed; }
     const std::string& getValue() const { return _value; }
-    std::string_view getData() const { return _data; }
-    SharedText getSharedData() const { return {_dataBlock, _data}; }
+    std::string_view getData() const { return std::string_view(_data.get(), _dataSize); }
+    SharedText getSharedData() const { return {_data, getData()}; }
     std::uint32_t getValueType() const { return _valueType; }
     // The registry's bytes of the value; null when they are not known (records of older files).
     const std::string* getRawData() const { return _rawData.get(); }
@@ -80,18 +80,19 @@ public:
     bool sameContents(const StartupItem& other) const;
 
 private:
+    // A data file of many entries is mostly items, byte for byte, and fresh memory costs more
+    // than reading them: the fields are packed without gaps.
     std::int32_t _initialState;
     std::int32_t _type;
     std::int32_t _state;
-    std::string _value;
-    std::shared_ptr<const std::string> _dataBlock; // holds what _data views
-    std::string_view _data;
-    bool _changed;
-    // Beside the other flag: a data file of many entries is mostly items, byte for byte.
-    bool _disabledBySystem = false;
     std::uint32_t _valueType;
-    // Shared by the copies of an item, which never change it; a data file of many entries is
-    // mostly items, so an item stays small.
+    std::string _value;
+    // Points at the data, and keeps the block that holds it.
+    std::shared_ptr<const char> _data;
+    std::uint32_t _dataSize = 0;
+    bool _changed;
+    bool _disabledBySystem = false;
+    // Shared by the copies of an item, which never change it.
     std::shared_ptr<const std::string> _rawData;
 };
 

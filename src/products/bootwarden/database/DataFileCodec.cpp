@@ -110,16 +110,16 @@ const char* firstNul(const char* from, const char* end)
 // entries read from it share for their command lines.
 class Reader {
 public:
-    explicit Reader(const DataFileCodec::Read& read) : _read(read), _window(std::make_shared<std::string>()) {}
+    explicit Reader(const DataFileCodec::Read& read) : _read(read) {}
 
     bool atEnd() { return !has(1); }
-    bool atMark() { return has(WORD) && _window->compare(_offset, WORD, MARK) == 0; }
+    bool atMark() { return has(WORD) && std::memcmp(here(), MARK, WORD) == 0; }
 
     bool word(std::uint32_t& value)
     {
         if (!has(WORD))
             return false;
-        value = LittleEndian::readWord(_window->data() + _offset);
+        value = LittleEndian::readWord(here());
         _offset += WORD;
         return true;
     }
@@ -128,7 +128,7 @@ public:
     {
         if (!has(size))
             return false;
-        value.assign(*_window, _offset, size);
+        value.assign(here(), size);
         _offset += size;
         return true;
     }
@@ -141,12 +141,12 @@ public:
         if (!has(RECORD_HEADER_SIZE))
             return false;
         const std::size_t valueEnd = nul(RECORD_HEADER_SIZE);
-        if (valueEnd == std::string::npos)
+        if (valueEnd == NONE)
             return false;
         const std::size_t dataEnd = nul(valueEnd + 1);
-        if (dataEnd == std::string::npos)
+        if (dataEnd == NONE)
             return false;
-        const char* const start = _window->data() + _offset;
+        const char* const start = here();
         const auto type = static_cast<std::int32_t>(LittleEndian::readWord(start));
         const auto state = static_cast<std::int32_t>(LittleEndian::readWord(start + WORD));
         // An empty name is a key's default value, which Windows starts like any other.
@@ -160,43 +160,46 @@ public:
     }
 
 private:
+    static constexpr std::size_t NONE = ~std::size_t(0);
+
+    const char* here() const { return _window.get() + _offset; }
+
     // Whether size bytes are there to read.
     bool has(std::size_t size)
     {
-        while (_window->size() - _offset < size)
+        while (_size - _offset < size)
             if (!more())
                 return false;
         return true;
     }
 
-    // Where the first NUL at or after from lies, counted from the reading point; npos when the
+    // Where the first NUL at or after from lies, counted from the reading point; NONE when the
     // file ends first.
     std::size_t nul(std::size_t from)
     {
         for (;;) {
-            const char* const begin = _window->data();
-            const char* const found = firstNul(begin + _offset + from, begin + _window->size());
+            const char* const found = firstNul(here() + from, _window.get() + _size);
             if (found)
-                return static_cast<std::size_t>(found - begin) - _offset;
-            from = _window->size() - _offset;
+                return static_cast<std::size_t>(found - here());
+            from = _size - _offset;
             if (!more())
-                return std::string::npos;
+                return NONE;
         }
     }
 
     // Reads the next piece into a new window that starts with what is left of this one (the
-    // entries read so far keep this one); false at the end.
+    // entries read so far keep this one); false at the end. A window is filled, never cleared
+    // first: the file's bytes are all it holds.
     bool more()
     {
         if (_ended)
             return false;
-        auto next = std::make_shared<std::string>();
-        const std::size_t kept = _window->size() - _offset;
-        next->resize(kept + PIECE);
-        std::copy(_window->begin() + static_cast<std::ptrdiff_t>(_offset), _window->end(), next->begin());
-        const std::size_t read = _read(&(*next)[kept], PIECE);
-        next->resize(kept + read);
+        const std::size_t kept = _size - _offset;
+        std::shared_ptr<char> next(new char[kept + PIECE], std::default_delete<char[]>());
+        std::copy_n(here(), kept, next.get());
+        const std::size_t read = _read(next.get() + kept, PIECE);
         _window = std::move(next);
+        _size = kept + read;
         _offset = 0;
         _ended = read == 0;
         return !_ended;
@@ -204,7 +207,8 @@ private:
 
     const DataFileCodec::Read& _read;
     bool _ended = false;
-    std::shared_ptr<std::string> _window;
+    std::shared_ptr<char> _window;
+    std::size_t _size = 0;
     std::size_t _offset = 0;
 };
 
@@ -226,8 +230,9 @@ class SeenNames {
 public:
     SeenNames(const std::vector<StartupItem>& items, std::size_t count) : _items(items)
     {
+        // At most four slots in five taken: probes stay short, and the table small.
         std::size_t size = 16;
-        while (size < 2 * count)
+        while (size < count + count / 4)
             size *= 2;
         _slots.resize(size);
     }

@@ -96,7 +96,7 @@ TEST_F(RegistryDatabaseTest, AStoredEntryAndAValueOfItsNameNeverOverwriteEachOth
     struct Case {
         const char* what;
         const char* live;        // the value in the key (named "APP"), or null
-        const char* command;     // "enable", "disable" (the value) or "delete" (the stored entry)
+        const char* command;     // "enable", "delete" (the stored entry), "disable" or "delete value"
         std::vector<std::string> key;    // the key afterwards, "name=data"
         std::vector<std::string> stored; // the data file afterwards
         bool refused;
@@ -107,6 +107,8 @@ TEST_F(RegistryDatabaseTest, AStoredEntryAndAValueOfItsNameNeverOverwriteEachOth
         {"no value: written back", nullptr, "enable", {"App=a.exe"}, {}, false},
         {"disabling stores the command as it is now", "b.exe", "disable", {}, {"APP=b.exe"}, false},
         {"deleting the stored one leaves the value", "b.exe", "delete", {"APP=b.exe"}, {}, false},
+        {"deleting the value leaves a stored one that differs", "b.exe", "delete value", {}, {"App=a.exe"}, false},
+        {"deleting the value takes its hidden copy", "a.exe", "delete value", {}, {}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -124,6 +126,8 @@ TEST_F(RegistryDatabaseTest, AStoredEntryAndAValueOfItsNameNeverOverwriteEachOth
         try {
             if (c.command == std::string("delete"))
                 location.remove(storedApp);
+            else if (c.command == std::string("delete value"))
+                location.remove(location.getItems().at(0));
             else if (c.command == std::string("enable"))
                 location.enable(storedApp);
             else
