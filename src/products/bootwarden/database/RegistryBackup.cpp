@@ -36,6 +36,8 @@ RegistryBackup::RegistryBackup(const std::string& filename) : _filename(filename
 
 void RegistryBackup::put(const StartupItem& item)
 {
+    if (_staged.empty())
+        _written.clear(); // a new round of changes trusts nothing written before it
     _staged.push_back({storedForm(item), true});
 }
 
@@ -53,13 +55,14 @@ void RegistryBackup::unstage(const StartupItem& item)
 
 bool RegistryBackup::holds(const StartupItem& item) const
 {
-    // The last staged change of that name decides; without one, the file does.
+    const auto same = [&item](const StartupItem& other) {
+        return other.sameExactName(item) && other.sameContents(item);
+    };
+    // The last staged change of that name decides; without one, what this store wrote last.
     for (auto change = _staged.rbegin(); change != _staged.rend(); ++change)
         if (change->item == item)
-            return change->store && change->item.sameExactName(item) && change->item.sameContents(item);
-    return std::any_of(_entries.begin(), _entries.end(), [&item](const StartupItem& entry) {
-        return entry.sameExactName(item) && entry.sameContents(item);
-    });
+            return change->store && same(change->item);
+    return std::any_of(_written.begin(), _written.end(), same);
 }
 
 void RegistryBackup::commit()
@@ -75,6 +78,12 @@ void RegistryBackup::commit()
     io::file::FileHelper::saveFile(
         _filename, [&changed](const io::file::FileHelper::Write& write) { DataFileCodec::encode(changed, write); });
     _entries = std::move(changed);
+    _written.clear();
+    for (auto change = _staged.begin(); change != _staged.end(); ++change)
+        if (change->store && std::none_of(change + 1, _staged.end(), [&change](const Change& later) {
+                return later.item == change->item;
+            }))
+            _written.push_back(change->item);
     _staged.clear();
     _damaged = false;
     _damagedContents.clear();

@@ -23,7 +23,9 @@ public:
     void drop(const StartupItem& item);
     // Takes back what is staged for the item's exact name.
     void unstage(const StartupItem& item);
-    // Whether a stored entry, staged changes counted, has the item's exact name and contents.
+    // Whether the item, its exact name and contents, is staged to be stored or was stored by
+    // the commit of this round of changes (one that started with put when nothing was staged).
+    // What was read earlier does not count: another Bootwarden may have taken it out since.
     bool holds(const StartupItem& item) const;
     // Writes what is staged into the data file as it is on disk now, under the lock every
     // Bootwarden takes; then this store holds what the file holds. Nothing staged writes
@@ -51,6 +53,8 @@ private:
     // In the order of the data file, as it was last read or written.
     std::vector<StartupItem> _entries;
     std::vector<Change> _staged;
+    // The entries this round's commit stored.
+    std::vector<StartupItem> _written;
     // The bytes of a damaged data file, kept beside it before it is first overwritten.
     std::string _damagedContents;
     bool _damaged = false;

@@ -165,8 +165,9 @@ void RegistryDatabase::enable(const StartupItem& item)
 
 void RegistryDatabase::stageDisable(const StartupItem& item)
 {
-    if (!_backup->holds(item))
-        _backup->put(item);
+    // Stored again even when it was stored when the file was read: another Bootwarden may have
+    // enabled it since.
+    _backup->put(item);
 }
 
 void RegistryDatabase::disable(const StartupItem& item)

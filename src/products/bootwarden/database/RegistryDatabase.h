@@ -38,7 +38,8 @@ public:
     // one is refused.
     void enable(const StartupItem& item) override;
     // Stores the value as it is now and writes the data file before the value is deleted; if
-    // the file cannot be written, the value stays and the failure is thrown.
+    // the file cannot be written, the value stays and the failure is thrown. Every entry of a
+    // walk is staged first (stageDisable), so the first disable writes them all.
     void disable(const StartupItem& item) override;
     // Stages storing the entry; the first disable of a walk then writes every staged entry.
     void stageDisable(const StartupItem& item) override;

@@ -209,6 +209,27 @@ TEST_F(RegistryDatabaseTest, EveryValueRoundTripsByteForByteInItsOwnName)
     }
 }
 
+// The console enables an entry while the window, which read the data file before, still has it
+// stored; the window's user then disables it again.
+TEST_F(RegistryDatabaseTest, DisablingStoresTheEntryWhateverWasReadBefore)
+{
+    run.setString("App", "a.exe");
+    database.stageDisable(disabled(database.getItems().at(0)));
+    database.disable(disabled(database.getItems().at(0)));
+    {
+        RegistryBackup console(file);
+        RegistryDatabase consoleRun(USER_RUN, console);
+        consoleRun.enable(console.getEntries(USER_RUN).at(0));
+        console.commit();
+    }
+    ASSERT_TRUE(run.has("App"));
+    const StartupItem live = disabled(database.getItems().at(0));
+    database.stageDisable(live);
+    database.disable(live);
+    EXPECT_FALSE(run.has("App"));
+    EXPECT_EQ(1u, RegistryBackup(file).getEntries(USER_RUN).size()) << "in the file, not only in what was read";
+}
+
 // Any program can write a name or a command that is no valid text; it hides nothing and is
 // acted on by its exact units.
 TEST_F(RegistryDatabaseTest, HalfAUtf16PairIsListedBesideTheOthersAndActedOnExactly)
