@@ -58,16 +58,34 @@ StartupItem::StartupItem(int type, int state, std::string value, std::string dat
 
 StartupItem::StartupItem(int type, int state, std::string value, std::string data, std::uint32_t valueType,
                          std::optional<std::string> rawData)
-    : StartupItem(type, state, std::move(value), owned(std::move(data)), valueType, std::move(rawData))
+    : StartupItem(type, state, std::move(value), owned(std::move(data)), valueType,
+                  rawData ? std::optional<SharedText>(owned(std::move(*rawData))) : std::nullopt)
 {
 }
 
 StartupItem::StartupItem(int type, int state, std::string value, SharedText data, std::uint32_t valueType,
-                         std::optional<std::string> rawData)
+                         std::optional<SharedText> rawData)
     : _initialState(state), _type(type), _state(state), _valueType(valueType), _value(std::move(value)),
-      _data(std::move(data.block), data.text.data()), _dataSize(static_cast<std::uint32_t>(data.text.size())),
-      _changed(false), _rawData(rawData ? std::make_shared<const std::string>(std::move(*rawData)) : nullptr)
+      _data(std::move(data.block), data.text.data()),
+      _raw(rawData ? std::shared_ptr<const char>(std::move(rawData->block), rawData->text.data()) : nullptr),
+      _dataSize(static_cast<std::uint32_t>(data.text.size())),
+      _rawSize(rawData ? static_cast<std::uint32_t>(rawData->text.size()) : 0), _changed(false),
+      _rawKnown(rawData.has_value())
 {
+}
+
+std::optional<std::string_view> StartupItem::getRawData() const
+{
+    if (!_rawKnown)
+        return std::nullopt;
+    return std::string_view(_raw.get(), _rawSize);
+}
+
+std::optional<StartupItem::SharedText> StartupItem::getSharedRawData() const
+{
+    if (!_rawKnown)
+        return std::nullopt;
+    return SharedText{_raw, std::string_view(_raw.get(), _rawSize)};
 }
 
 bool StartupItem::isCommand() const
@@ -158,8 +176,8 @@ bool StartupItem::sameContents(const StartupItem& other) const
 {
     if (_valueType != other._valueType)
         return false;
-    if (_rawData && other._rawData)
-        return *_rawData == *other._rawData;
+    if (_rawKnown && other._rawKnown)
+        return getRawData() == other.getRawData();
     return getData() == other.getData();
 }
 

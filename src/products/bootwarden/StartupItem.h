@@ -26,7 +26,7 @@ public:
     StartupItem(int type, int state, std::string value, std::string data, std::uint32_t valueType,
                 std::optional<std::string> rawData);
     StartupItem(int type, int state, std::string value, SharedText data, std::uint32_t valueType,
-                std::optional<std::string> rawData);
+                std::optional<SharedText> rawData);
     // Reads an item record (see serialize); the whole record must lie in the caller's buffer.
     explicit StartupItem(const char* rawdata);
 
@@ -44,8 +44,9 @@ public:
     std::string_view getData() const { return std::string_view(_data.get(), _dataSize); }
     SharedText getSharedData() const { return {_data, getData()}; }
     std::uint32_t getValueType() const { return _valueType; }
-    // The registry's bytes of the value; null when they are not known (records of older files).
-    const std::string* getRawData() const { return _rawData.get(); }
+    // The registry's bytes of the value; none when they are not known (records of older files).
+    std::optional<std::string_view> getRawData() const;
+    std::optional<SharedText> getSharedRawData() const;
     // Whether the data is a command line: a text value, or a file of a Startup folder.
     bool isCommand() const;
     // Switched off in the system's own startup settings, though still in its location.
@@ -87,13 +88,15 @@ private:
     std::int32_t _state;
     std::uint32_t _valueType;
     std::string _value;
-    // Points at the data, and keeps the block that holds it.
+    // Each points at its bytes and keeps the block that holds them, which the copies of an item
+    // and the entries read with it share.
     std::shared_ptr<const char> _data;
+    std::shared_ptr<const char> _raw;
     std::uint32_t _dataSize = 0;
+    std::uint32_t _rawSize = 0;
     bool _changed;
     bool _disabledBySystem = false;
-    // Shared by the copies of an item, which never change it.
-    std::shared_ptr<const std::string> _rawData;
+    bool _rawKnown = false;
 };
 
 } // namespace products::bootwarden

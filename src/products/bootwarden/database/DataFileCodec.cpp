@@ -110,7 +110,13 @@ const char* firstNul(const char* from, const char* end)
 // entries read from it share for their command lines.
 class Reader {
 public:
-    explicit Reader(const DataFileCodec::Read& read) : _read(read) {}
+    // size: the bytes there are to read, as far as is known.
+    Reader(const DataFileCodec::Read& read, std::size_t size) : _read(read), _unread(size) {}
+    // Reads bytes that another reader has read already, where they lie.
+    explicit Reader(const StartupItem::SharedText& bytes)
+        : _read(NOTHING_MORE), _window(bytes.block, bytes.text.data()), _size(bytes.text.size())
+    {
+    }
 
     bool atEnd() { return !has(1); }
     bool atMark() { return has(WORD) && std::memcmp(here(), MARK, WORD) == 0; }
@@ -129,6 +135,16 @@ public:
         if (!has(size))
             return false;
         value.assign(here(), size);
+        _offset += size;
+        return true;
+    }
+
+    // The same bytes where they were read, in the block the entries read with them share.
+    bool shared(std::size_t size, StartupItem::SharedText& value)
+    {
+        if (!has(size))
+            return false;
+        value = {_window, std::string_view(here(), size)};
         _offset += size;
         return true;
     }
@@ -161,6 +177,7 @@ public:
 
 private:
     static constexpr std::size_t NONE = ~std::size_t(0);
+    static const DataFileCodec::Read NOTHING_MORE;
 
     const char* here() const { return _window.get() + _offset; }
 
@@ -168,7 +185,7 @@ private:
     bool has(std::size_t size)
     {
         while (_size - _offset < size)
-            if (!more())
+            if (!more(size))
                 return false;
         return true;
     }
@@ -187,30 +204,39 @@ private:
         }
     }
 
-    // Reads the next piece into a new window that starts with what is left of this one (the
-    // entries read so far keep this one); false at the end. A window is filled, never cleared
-    // first: the file's bytes are all it holds.
-    bool more()
+    // Reads the next piece, and at least what makes wanted bytes, into a new window that starts
+    // with what is left of this one (the entries read so far keep this one): a part of any
+    // size is copied once. False at the end. A window is filled, never cleared first: the
+    // file's bytes are all it holds.
+    bool more(std::size_t wanted = 0)
     {
         if (_ended)
             return false;
+        // A damaged length asks for more than there is; the room never exceeds what is left.
         const std::size_t kept = _size - _offset;
-        std::shared_ptr<char> next(new char[kept + PIECE], std::default_delete<char[]>());
+        const std::size_t room = kept + std::max(PIECE, std::min(wanted > kept ? wanted - kept : 0, _unread));
+        std::shared_ptr<char> next(new char[room], std::default_delete<char[]>());
         std::copy_n(here(), kept, next.get());
-        const std::size_t read = _read(next.get() + kept, PIECE);
+        std::size_t filled = kept;
+        for (std::size_t read = 1; read != 0 && filled < std::max(kept + 1, wanted);)
+            filled += read = _read(next.get() + filled, room - filled);
         _window = std::move(next);
-        _size = kept + read;
+        _unread -= std::min(_unread, filled - kept);
+        _ended = filled == kept;
+        _size = filled;
         _offset = 0;
-        _ended = read == 0;
         return !_ended;
     }
 
     const DataFileCodec::Read& _read;
+    std::size_t _unread = 0;
     bool _ended = false;
-    std::shared_ptr<char> _window;
+    std::shared_ptr<const char> _window;
     std::size_t _size = 0;
     std::size_t _offset = 0;
 };
+
+const DataFileCodec::Read Reader::NOTHING_MORE = [](char*, std::size_t) { return std::size_t(0); };
 
 // Reads bytes that are in memory already.
 DataFileCodec::Read reading(const std::string& bytes)
@@ -267,7 +293,7 @@ private:
 struct Extension {
     std::uint32_t location;
     std::uint32_t valueType;
-    std::optional<std::string> rawData;
+    std::optional<StartupItem::SharedText> rawData;
 };
 
 // The value type and registry bytes that follow a location or an entry in the block.
@@ -278,8 +304,8 @@ bool readValue(Reader& fields, Extension& entry)
         return false;
     if (size == NO_BYTES)
         return true;
-    std::string raw;
-    if (!fields.bytes(size, raw))
+    StartupItem::SharedText raw;
+    if (!fields.shared(size, raw))
         return false;
     entry.rawData = std::move(raw);
     return true;
@@ -288,7 +314,7 @@ bool readValue(Reader& fields, Extension& entry)
 void writeValue(Pieces& out, const StartupItem& item)
 {
     out.word(item.getValueType());
-    const std::string* raw = item.getRawData();
+    const std::optional<std::string_view> raw = item.getRawData();
     out.word(raw ? static_cast<std::uint32_t>(raw->size()) : NO_BYTES);
     if (raw)
         out.filled(std::copy(raw->begin(), raw->end(), out.room(raw->size())));
@@ -315,13 +341,14 @@ std::size_t bodySize(const std::vector<StartupItem>& items)
 bool readExtension(Reader& reader, std::size_t records, std::vector<Extension>& entries,
                    std::vector<StartupItem>& extras)
 {
-    std::string mark, body;
+    std::string mark;
+    StartupItem::SharedText body;
     std::uint32_t length = 0, sum = 0;
-    if (!reader.bytes(WORD, mark) || !reader.word(length) || !reader.bytes(length, body) || !reader.word(sum) ||
-        checksum(body.data(), body.size()) != sum)
+    if (!reader.bytes(WORD, mark) || !reader.word(length) || !reader.shared(length, body) || !reader.word(sum) ||
+        checksum(body.text.data(), body.text.size()) != sum)
         return false;
-    const DataFileCodec::Read readBody = reading(body);
-    Reader fields(readBody);
+    // The registry bytes of the entries stay where they were read.
+    Reader fields(body);
     std::uint32_t count = 0;
     if (!fields.word(count) || count != records)
         return false;
@@ -426,7 +453,7 @@ DataFileCodec::Contents DataFileCodec::decode(const std::string& bytes)
 
 DataFileCodec::Contents DataFileCodec::decode(const Read& read, std::size_t size)
 {
-    Reader reader(read);
+    Reader reader(read, size);
     return readContents(reader, size);
 }
 

@@ -22,9 +22,8 @@ const char* const DAMAGED_SUFFIX = ".damaged";
 // The entry as the file keeps it: disabled, nothing pending.
 StartupItem storedForm(const StartupItem& item)
 {
-    const std::string* raw = item.getRawData();
     return StartupItem(item.getType(), StartupConstants::DISABLED, item.getValue(), item.getSharedData(),
-                       item.getValueType(), raw ? std::optional<std::string>(*raw) : std::nullopt);
+                       item.getValueType(), item.getSharedRawData());
 }
 
 } // namespace

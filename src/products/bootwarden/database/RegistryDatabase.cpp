@@ -155,8 +155,8 @@ void RegistryDatabase::enable(const StartupItem& item)
                                             "Delete or disable one of them first.\nKey: " + getWhere() +
                                             "\nIn the key: " + std::string(live->getData()) +
                                             "\nDisabled: " + std::string(item.getData()));
-    } else if (item.getRawData()) {
-        RegistryWriterImpl(key).writeValue(item.getValue(), item.getValueType(), *item.getRawData());
+    } else if (const std::optional<std::string_view> raw = item.getRawData()) {
+        RegistryWriterImpl(key).writeValue(item.getValue(), item.getValueType(), std::string(*raw));
     } else {
         RegistryWriterImpl(key).writeString(item.getValue(), std::string(item.getData()));
     }

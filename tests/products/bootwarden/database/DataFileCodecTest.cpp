@@ -29,7 +29,7 @@ std::vector<std::string> fields(const std::vector<StartupItem>& items)
     std::vector<std::string> lines;
     for (const StartupItem& item : items)
         lines.push_back(std::to_string(item.getType()) + "|" + item.getValue() + "|" + std::string(item.getData()) + "|" +
-                        std::to_string(item.getValueType()) + "|" + (item.getRawData() ? *item.getRawData() : "none"));
+                        std::to_string(item.getValueType()) + "|" + (item.getRawData() ? std::string(*item.getRawData()) : "none"));
     return lines;
 }
 
