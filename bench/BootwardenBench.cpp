@@ -212,14 +212,22 @@ double timed(const std::function<void()>& work)
     return since(start);
 }
 
-int datafile(const std::string& folder)
+// registryBytes: the entries as this version disables them, with their registry bytes in the
+// file's block; otherwise as older versions wrote them, records alone.
+int datafile(const std::string& folder, bool registryBytes)
 {
     using products::bootwarden::StartupItem;
     using products::bootwarden::database::DataFileCodec;
     std::vector<StartupItem> items;
     items.reserve(100000);
-    for (int i = 0; i < 100000; ++i)
-        items.emplace_back(5, 1, "Entry " + std::to_string(i), "C:\\Program Files\\Vendor\\tool" + std::to_string(i) + ".exe /background");
+    for (int i = 0; i < 100000; ++i) {
+        const std::string command = "C:\\Program Files\\Vendor\\tool" + std::to_string(i) + ".exe /background";
+        std::string utf16;
+        for (const char c : command + '\0')
+            utf16 += std::string{c, '\0'};
+        items.emplace_back(5, 1, "Entry " + std::to_string(i), command, REG_SZ,
+                           registryBytes ? std::optional<std::string>(utf16) : std::nullopt);
+    }
     const std::string path = folder + "\\bench.dat", raw = folder + "\\raw.dat", replaced = folder + "\\replaced.dat";
     const std::string bytes = DataFileCodec::encode(items);
     // The program and the raw copy take turns, so that both meet the same file system (whose
@@ -267,7 +275,7 @@ int main(int argc, char** argv)
     if (mode == "baseline")
         return baseline();
     if (mode == "datafile" && argc > 2)
-        return datafile(argv[2]);
-    std::fprintf(stderr, "usage: BootwardenBench seed N | window <program> N | baseline | datafile <folder>\n");
+        return datafile(argv[2], argc > 3 && std::string(argv[3]) == "registry");
+    std::fprintf(stderr, "usage: BootwardenBench seed N | window <program> N | baseline | datafile <folder> [registry]\n");
     return 2;
 }
