@@ -337,10 +337,12 @@ TEST_F(BootwardenDlgTest, WhatAnotherBootwardenStoredMeanwhileIsKeptAndListedAga
         console.commit();
         key(tree, VK_F5);
         EXPECT_NE(nullptr, tree.find(USER_RUN + "Console")) << "F5 reads the data file again";
+        {
+            MessageBoxRecorder yes(IDYES);
+            menuOf(dialog, tree, tree.find(USER_RUN + "Old"), 102);
+        }
         console.put(StartupItem(5, 1, "Later", "l.exe"));
         console.commit();
-        MessageBoxRecorder yes(IDYES);
-        menuOf(dialog, tree, tree.find(USER_RUN + "Old"), 102);
         press(dialog, IDOK);
     }));
     products::bootwarden::database::RegistryBackup onDisk("bootwarden.dat");
