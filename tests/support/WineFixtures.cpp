@@ -26,12 +26,21 @@ std::string utf16(const std::string& utf8)
     return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
 }
 
+namespace {
+
+// The view a scratch key is made in: the 64-bit one, whatever the test program's build, as its
+// name says. The 32-bit view's keys are named by their path there (Software\Wow6432Node\...),
+// so a 32-bit test writes exactly where it means and not through the system's redirection.
+const REGSAM VIEW = KEY_WOW64_64KEY;
+
+} // namespace
+
 RegistryScratch::RegistryScratch(HKEY root, const std::string& subKey)
     : _root(root), _subKey(subKey)
 {
-    ::RegDeleteTreeW(_root, wide(_subKey).c_str());
+    deleteKey();
     HKEY key = nullptr;
-    if (::RegCreateKeyExW(_root, wide(_subKey).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+    if (::RegCreateKeyExW(_root, wide(_subKey).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | VIEW, nullptr, &key,
                           nullptr) != ERROR_SUCCESS)
         throw std::runtime_error("cannot create test key " + subKey);
     ::RegCloseKey(key);
@@ -39,7 +48,17 @@ RegistryScratch::RegistryScratch(HKEY root, const std::string& subKey)
 
 RegistryScratch::~RegistryScratch()
 {
-    ::RegDeleteTreeW(_root, wide(_subKey).c_str());
+    deleteKey();
+}
+
+void RegistryScratch::deleteKey() const
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(_root, wide(_subKey).c_str(), 0, KEY_ALL_ACCESS | VIEW, &key) != ERROR_SUCCESS)
+        return;
+    ::RegDeleteTreeW(key, nullptr);
+    ::RegCloseKey(key);
+    ::RegDeleteKeyExW(_root, wide(_subKey).c_str(), VIEW, 0);
 }
 
 void RegistryScratch::set(const std::string& name, DWORD type, const std::string& bytes) const
@@ -49,7 +68,13 @@ void RegistryScratch::set(const std::string& name, DWORD type, const std::string
 
 void RegistryScratch::set(const std::wstring& name, DWORD type, const std::string& bytes) const
 {
-    ::RegSetKeyValueW(_root, wide(_subKey).c_str(), name.c_str(), type, bytes.data(), static_cast<DWORD>(bytes.size()));
+    HKEY key = nullptr;
+    if (::RegCreateKeyExW(_root, wide(_subKey).c_str(), 0, nullptr, 0, KEY_SET_VALUE | VIEW, nullptr, &key,
+                          nullptr) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot write to test key " + _subKey);
+    ::RegSetValueExW(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                     static_cast<DWORD>(bytes.size()));
+    ::RegCloseKey(key);
 }
 
 void RegistryScratch::setString(const std::string& name, const std::string& text, DWORD type) const
@@ -61,7 +86,7 @@ bool RegistryScratch::query(const std::wstring& name, DWORD& type, std::string& 
 {
     // The stored bytes exactly: RegGetValue would add a missing terminator.
     HKEY key = nullptr;
-    if (::RegOpenKeyExW(_root, wide(_subKey).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (::RegOpenKeyExW(_root, wide(_subKey).c_str(), 0, KEY_READ | VIEW, &key) != ERROR_SUCCESS)
         return false;
     DWORD size = 0;
     bool found = ::RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS;

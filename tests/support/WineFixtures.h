@@ -11,7 +11,8 @@ std::string utf8(const std::wstring& wide);
 std::string utf16(const std::string& utf8);
 
 // Real keys and values in the test prefix, made with the system's own wide calls so the code
-// under test meets them as it would on a user's machine. Names are UTF-8.
+// under test meets them as it would on a user's machine. Names are UTF-8. Keys are made in the
+// 64-bit registry view, whichever build runs the test.
 class RegistryScratch {
 public:
     // Deletes and re-creates root\subKey; deletes it again at the end of the scope.
@@ -39,13 +40,15 @@ public:
 
 private:
     bool query(const std::wstring& name, DWORD& type, std::string& data) const;
+    void deleteKey() const;
 
     HKEY _root;
     std::string _subKey;
 };
 
 // Gives one existing value a new REG_SZ text, or deletes it when text is null, and puts the
-// old value back at the end of the scope.
+// old value back at the end of the scope. It works in the test program's own view, where the
+// code under test reads its settings (the folders of the shell, say).
 class ScopedRegistryValue {
 public:
     ScopedRegistryValue(HKEY root, const std::string& subKey, const std::string& name,

@@ -30,8 +30,9 @@ TEST(Utf8Test, TellsWellFormedTextWithAndWithoutLoneUnits)
     for (const Case& c : cases) {
         EXPECT_EQ(c.valid, Utf8::isValid(c.text, false)) << c.text;
         EXPECT_EQ(c.held, Utf8::isValid(c.text, true)) << c.text;
-        if (c.held)
+        if (c.held) {
             EXPECT_EQ(!c.valid, Utf8::hasLoneSurrogate(c.text)) << c.text;
+        }
     }
 }
 
