@@ -33,6 +33,21 @@ void expect(bool condition, const std::string& what)
         ++failures;
 }
 
+std::wstring wideText(const std::string& utf8)
+{
+    std::wstring text(::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &text[0], static_cast<int>(text.size()));
+    return text;
+}
+
+std::string utf8Text(const wchar_t* wide)
+{
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    std::string text(size > 0 ? size - 1 : 0, '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, &text[0], size, nullptr, nullptr);
+    return text;
+}
+
 std::string windowsPath(std::string path)
 {
     if (!path.empty() && path[0] == '/') {
@@ -228,11 +243,11 @@ int seed()
 // selected; the ready file says when. The program goes on until the Wine session ends.
 int show(const std::string& program, const std::string& readyFile)
 {
-    STARTUPINFOA startup = {};
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    std::string commandLine = "\"" + program + "\"";
-    if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    std::wstring commandLine = L"\"" + wideText(program) + L"\"";
+    if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
         std::fprintf(stderr, "show: cannot start %s\n", program.c_str());
         return 1;
     }
@@ -258,8 +273,18 @@ int show(const std::string& program, const std::string& readyFile)
 
 } // namespace
 
-int main(int argc, char** argv)
+int main()
 {
+    // The arguments as the system holds them: a folder may have a name in any language.
+    int argc = 0;
+    LPWSTR* wideArguments = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+    std::vector<std::string> arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.push_back(utf8Text(wideArguments[i]));
+    ::LocalFree(wideArguments);
+    std::vector<const char*> argv;
+    for (const std::string& argument : arguments)
+        argv.push_back(argument.c_str());
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "seed")
         return seed();
