@@ -109,7 +109,11 @@ struct Win32Api {
     std::function<void(HWND, std::string&)> GetWindowTextU;
     std::function<HICON(HINSTANCE, LPCSTR)> LoadIconA = ::LoadIconA;
     std::function<BOOL(HICON)> DestroyIcon = ::DestroyIcon;
-    std::function<HBITMAP(HINSTANCE, LPCSTR)> LoadBitmapA = ::LoadBitmapA;
+    // A bitmap of the resources drawn at the size asked for.
+    std::function<HANDLE(HINSTANCE, LPCSTR, UINT, int, int, UINT)> LoadImageA = ::LoadImageA;
+    std::function<HDC(HWND)> GetDC = ::GetDC;
+    std::function<int(HWND, HDC)> ReleaseDC = ::ReleaseDC;
+    std::function<int(HDC, int)> GetDeviceCaps = ::GetDeviceCaps;
     std::function<BOOL(HGDIOBJ)> DeleteObject = ::DeleteObject;
     std::function<HIMAGELIST(int, int, UINT, int, int)> ImageList_Create = ::ImageList_Create;
     std::function<int(HIMAGELIST, HBITMAP, COLORREF)> ImageList_AddMasked = ::ImageList_AddMasked;
@@ -130,6 +134,9 @@ struct Win32Api {
     std::function<HDC(HWND, LPPAINTSTRUCT)> BeginPaint = ::BeginPaint;
     std::function<BOOL(HWND, const PAINTSTRUCT*)> EndPaint = ::EndPaint;
     std::function<BOOL(HWND, LPRECT)> GetClientRect = ::GetClientRect;
+    std::function<BOOL(HWND, LPRECT)> GetWindowRect = ::GetWindowRect;
+    std::function<int(HWND, HWND, LPPOINT, UINT)> MapWindowPoints = ::MapWindowPoints;
+    std::function<BOOL(HWND, HWND, int, int, int, int, UINT)> SetWindowPos = ::SetWindowPos;
     std::function<int(int)> GetSystemMetrics = ::GetSystemMetrics;
     std::function<BOOL(HDC, int, int, HICON)> DrawIcon = ::DrawIcon;
 

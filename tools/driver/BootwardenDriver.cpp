@@ -240,7 +240,7 @@ int seed()
 }
 
 // Shows the demo for a picture: the program started, its tree listed, expanded and an entry
-// selected; the ready file says when. The program goes on until the Wine session ends.
+// selected, the window maximized; the ready file says when. The program goes on until the Wine session ends.
 int show(const std::string& program, const std::string& readyFile)
 {
     STARTUPINFOW startup = {};
@@ -265,6 +265,8 @@ int show(const std::string& program, const std::string& readyFile)
     }
     tree.expandAll();
     ::SendMessageA(tree.handle(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(selected));
+    // As large as the screen lets it be: the tree and the command line take the room.
+    ::ShowWindow(dialog, SW_MAXIMIZE);
     ::Sleep(500); // one paint
     writeFile(readyFile, "ready\n");
     ::WaitForSingleObject(process.hProcess, INFINITE);

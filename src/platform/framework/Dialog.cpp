@@ -78,6 +78,15 @@ bool Dialog::OnSysCommand(UINT, LPARAM)
     return false;
 }
 
+void Dialog::OnSize(int, int)
+{
+}
+
+bool Dialog::OnGetMinMaxInfo(MINMAXINFO&)
+{
+    return false;
+}
+
 bool Dialog::OnContextMenu(HWND, POINT)
 {
     return false;
@@ -162,6 +171,11 @@ INT_PTR Dialog::route(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CONTEXTMENU:
         return OnContextMenu(reinterpret_cast<HWND>(wParam),
                              POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+    case WM_SIZE:
+        OnSize(LOWORD(lParam), HIWORD(lParam));
+        return TRUE;
+    case WM_GETMINMAXINFO:
+        return OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
     case WM_PAINT:
         return OnPaint();
     case WM_QUERYDRAGICON:

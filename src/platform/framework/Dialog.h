@@ -44,6 +44,10 @@ protected:
     virtual bool OnSysCommand(UINT id, LPARAM param);
     // screen is (-1, -1) when the menu was asked for from the keyboard.
     virtual bool OnContextMenu(HWND window, POINT screen);
+    // The client area's new size.
+    virtual void OnSize(int width, int height);
+    // The sizes the window may take; true when info was changed.
+    virtual bool OnGetMinMaxInfo(MINMAXINFO& info);
     // Draws the window's icon while it is minimized.
     virtual bool OnPaint();
     virtual HICON OnQueryDragIcon();

@@ -41,6 +41,15 @@ BOOL BootwardenDlg::OnInitDialog()
     // A shared icon of the program's resources: the system owns it.
     SetIcon(platform::win32().LoadIconA(platform::win32().GetModuleHandleA(nullptr),
                                         MAKEINTRESOURCEA(IDR_MAINFRAME)));
+    // The tree takes the room a larger window gives; the buttons stay along its bottom edge.
+    using Layout = platform::ControlLayout;
+    _layout.start(GetSafeHwnd());
+    _layout.anchor(IDC_TREE_FRAME, Layout::LEFT | Layout::TOP | Layout::RIGHT | Layout::BOTTOM);
+    _layout.anchor(IDC_TREE, Layout::LEFT | Layout::TOP | Layout::RIGHT | Layout::BOTTOM);
+    _layout.anchor(IDC_COMMAND_LABEL, Layout::LEFT | Layout::BOTTOM);
+    _layout.anchor(IDC_COMMAND_LINE, Layout::LEFT | Layout::RIGHT | Layout::BOTTOM);
+    for (const int button : {IDC_HELP_BUTTON, IDCANCEL, IDOK})
+        _layout.anchor(button, Layout::RIGHT | Layout::BOTTOM);
     _treeView.createImageLists();
     _startupTree.build();
     SetWindowText(APPLICATION_NAME);
@@ -234,6 +243,16 @@ void BootwardenDlg::OnBnClickedOk()
     // OK again, or Cancel.
     if (_startupTree.applyChanges())
         OnOK();
+}
+
+void BootwardenDlg::OnSize(int width, int height)
+{
+    _layout.arrange(width, height);
+}
+
+bool BootwardenDlg::OnGetMinMaxInfo(MINMAXINFO& info)
+{
+    return _layout.limit(info);
 }
 
 bool BootwardenDlg::OnSysCommand(UINT id, LPARAM)

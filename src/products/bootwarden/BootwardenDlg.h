@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/framework/ControlLayout.h"
 #include "platform/framework/Dialog.h"
 #include "products/bootwarden/StartupLocations.h"
 #include "products/bootwarden/StartupTree.h"
@@ -29,6 +30,8 @@ protected:
     bool OnNotify(NMHDR& header, LRESULT& result) override;
     bool OnSysCommand(UINT id, LPARAM param) override;
     bool OnContextMenu(HWND window, POINT screen) override;
+    void OnSize(int width, int height) override;
+    bool OnGetMinMaxInfo(MINMAXINFO& info) override;
 
 private:
     void OnBnClickedOk();
@@ -44,6 +47,7 @@ private:
     void refresh();
     HTREEITEM itemUnderCursor(POINT& screen, UINT& flags) const;
 
+    platform::ControlLayout _layout;
     TreeControl _tree;
     StartupTreeControl _treeView;
     MessageBoxReporter* _reporter;

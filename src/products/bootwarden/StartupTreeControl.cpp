@@ -16,21 +16,32 @@ HTREEITEM item(StartupTreeView::Node node)
     return static_cast<HTREEITEM>(node);
 }
 
+// The side of an image in the tree: 16 pixels at 96 DPI, as many more as the screen has.
+int imageSide(HWND window)
+{
+    const HDC screen = platform::win32().GetDC(window);
+    const int dpi = screen ? platform::win32().GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen)
+        platform::win32().ReleaseDC(window, screen);
+    return dpi > 96 ? ::MulDiv(16, dpi, 96) : 16;
+}
+
 } // namespace
 
 void StartupTreeControl::createImageLists()
 {
     const HINSTANCE resources = platform::win32().GetModuleHandleA(nullptr);
+    const int side = imageSide(_tree.GetSafeHwnd());
     const std::pair<platform::ImageList*, std::vector<int>> lists[] = {
         {&_images, {IDB_FOLDER, IDB_CROSS, IDB_FOLDER_WARNING}},
         {&_stateImages, {IDB_CROSS, IDB_CHECKED, IDB_UNCHECKED, IDB_UNCHECKED_SYSTEM}},
     };
     for (const auto& list : lists) {
         // Program icons arrive one at a time; growing by one would copy the list each time.
-        list.first->Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 64);
+        list.first->Create(side, side, ILC_COLOR32 | ILC_MASK, 0, 64);
         for (int bitmapId : list.second) {
-            const platform::UniqueBitmap bitmap(
-                platform::win32().LoadBitmapA(resources, MAKEINTRESOURCEA(bitmapId)));
+            const platform::UniqueBitmap bitmap(static_cast<HBITMAP>(
+                platform::win32().LoadImageA(resources, MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP, side, side, 0)));
             list.first->Add(bitmap.get(), RGB(255, 255, 255));
         }
     }

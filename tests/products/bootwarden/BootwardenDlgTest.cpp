@@ -7,6 +7,7 @@
 #include "products/bootwarden/StartupConstants.h"
 #include "products/bootwarden/database/DataFileCodec.h"
 #include "products/bootwarden/database/RegistryBackup.h"
+#include "resources/resource.h"
 #include "support/DialogDriver.h"
 #include "support/Files.h"
 #include "treeview/TreeView.h"
@@ -16,6 +17,8 @@
 #include "util/ApplicationConstants.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 using products::bootwarden::BootwardenDlg;
 using products::bootwarden::StartupItem;
@@ -326,6 +329,69 @@ TEST_F(BootwardenDlgTest, OkAppliesTheChangesAndStaysWhileOneFailsCancelDropsThe
     EXPECT_FALSE(userRun.has("C"));
     EXPECT_FALSE(userRun.has("D"));
     EXPECT_TRUE(userRun.has("A") && userRun.has("B"));
+}
+
+RECT placeOf(HWND dialog, int id)
+{
+    RECT rect = {};
+    ::GetWindowRect(::GetDlgItem(dialog, id), &rect);
+    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+// A window for today's screens: the tree and the command line take the room of a larger
+// window, the buttons stay along its bottom edge with OK and Cancel at the right, and the
+// window never gets smaller than its design. It runs at 96 DPI and again at 144.
+TEST_F(BootwardenDlgTest, TheTreeTakesTheRoomOfALargerWindow)
+{
+    run([](HWND dialog, const TreeView& control) {
+        const HDC screen = ::GetDC(dialog);
+        const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+        ::ReleaseDC(dialog, screen);
+        if (const char* meant = std::getenv("BOOTWARDEN_TEST_DPI")) {
+            EXPECT_EQ(std::atoi(meant), dpi);
+        }
+        for (const int list : {TVSIL_NORMAL, TVSIL_STATE}) {
+            int width = 0, height = 0;
+            ImageList_GetIconSize(reinterpret_cast<HIMAGELIST>(::SendMessageW(control.handle(), TVM_GETIMAGELIST, list, 0)),
+                                  &width, &height);
+            EXPECT_EQ(std::max(16, ::MulDiv(16, dpi, 96)), width) << "icons and check boxes grow with the screen's DPI";
+        }
+        RECT window = {}, client = {};
+        ::GetWindowRect(dialog, &window);
+        ::GetClientRect(dialog, &client);
+        const RECT tree = placeOf(dialog, IDC_TREE), line = placeOf(dialog, IDC_COMMAND_LINE);
+        const RECT ok = placeOf(dialog, IDOK);
+        MINMAXINFO limits = {};
+        ::SendMessageW(dialog, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+        EXPECT_EQ(window.right - window.left, limits.ptMinTrackSize.x);
+        EXPECT_EQ(window.bottom - window.top, limits.ptMinTrackSize.y);
+
+        // Within the test session's desktop of 1280 x 1024, at 144 DPI as well.
+        ::SetWindowPos(dialog, nullptr, 0, 0, window.right - window.left + 300, window.bottom - window.top + 200,
+                       SWP_NOZORDER);
+        RECT grown = {};
+        ::GetClientRect(dialog, &grown);
+        const RECT bigTree = placeOf(dialog, IDC_TREE), wideLine = placeOf(dialog, IDC_COMMAND_LINE);
+        EXPECT_EQ(tree.right - tree.left + 300, bigTree.right - bigTree.left);
+        EXPECT_EQ(tree.bottom - tree.top + 200, bigTree.bottom - bigTree.top);
+        EXPECT_EQ(line.right - line.left + 300, wideLine.right - wideLine.left);
+        EXPECT_EQ(line.top + 200, wideLine.top) << "the command line stays below the tree";
+        const RECT help = placeOf(dialog, IDC_HELP_BUTTON), cancel = placeOf(dialog, IDCANCEL),
+                   bigOk = placeOf(dialog, IDOK);
+        for (const RECT& button : {help, cancel, bigOk}) {
+            EXPECT_GE(button.top, wideLine.bottom);
+            EXPECT_LE(button.bottom, grown.bottom) << "inside the window";
+        }
+        EXPECT_LE(help.right, cancel.left);
+        EXPECT_LE(cancel.right, bigOk.left);
+        EXPECT_EQ(client.right - ok.right, grown.right - bigOk.right) << "OK keeps to the right edge";
+        EXPECT_EQ(client.bottom - ok.bottom, grown.bottom - bigOk.bottom) << "and to the bottom edge";
+
+        ::ShowWindow(dialog, SW_MAXIMIZE);
+        EXPECT_GT(placeOf(dialog, IDC_TREE).right, bigTree.right) << "maximized, it grows again";
+        press(dialog, IDCANCEL);
+    });
 }
 
 // The console (or a second window) changes the data file while the window is open.
