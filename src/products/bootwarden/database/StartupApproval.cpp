@@ -1,6 +1,7 @@
 #include "products/bootwarden/database/StartupApproval.h"
 
 #include "products/bootwarden/StartupConstants.h"
+#include "util/Utf8.h"
 #include "windows/registry/RegistryException.h"
 #include "windows/registry/RegistryKeyImpl.h"
 #include "windows/registry/RegistryReaderImpl.h"
@@ -48,7 +49,7 @@ std::set<std::string> StartupApproval::switchedOff() const
                                                windows::registry::RegistryKeyImpl::OPEN);
         for (const auto& value : windows::registry::RegistryReaderImpl(key).getValues())
             if (value.bytes.size() >= SWITCH_SIZE && (value.bytes[0] & 1))
-                names.insert(value.name);
+                names.insert(Utf8::foldCase(value.name));
     } catch (const windows::registry::RegistryKeyNotFoundException&) {
     }
     return names;
@@ -58,7 +59,7 @@ void StartupApproval::markSwitchedOff(std::vector<StartupItem>& items) const
 {
     const std::set<std::string> names = switchedOff();
     for (StartupItem& item : items)
-        if (names.count(item.getValue()))
+        if (names.count(Utf8::foldCase(item.getValue())))
             item.markDisabledBySystem();
 }
 

@@ -303,7 +303,7 @@ TEST_F(RegistryDatabaseTest, EntriesSwitchedOffBySystemSettingsAreDisabledAndSwi
         run.setString(name, std::string(name) + ".exe");
     const std::string off = std::string("\x03\0\0\0", 4) + std::string("\xd4\x0d\x43\x8d\xc8\x3b\xd9\x01", 8);
     const std::string on = std::string("\x02", 1) + std::string(11, '\0');
-    approved.set("Flagged", REG_BINARY, off);
+    approved.set("FLAGGED", REG_BINARY, off); // the switch's name in any case, as the registry matches it
     approved.set("On", REG_BINARY, on);
     approved.set("Short", REG_BINARY, std::string("\x03\0", 2));
     const std::vector<StartupItem> items = database.getItems();
