@@ -28,9 +28,7 @@ public:
 private:
     StartupInterface _startupInterface;
     database::RegistryBackup _registryBackup;
-    std::vector<std::unique_ptr<database::RegistryDatabase>> _registryKeys;
-    database::AutostartDatabase _commonStartup;
-    database::AutostartDatabase _userStartup;
+    std::vector<std::unique_ptr<database::StartupDatabase>> _databases;
 };
 
 } // namespace products::bootwarden

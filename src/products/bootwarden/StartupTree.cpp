@@ -2,12 +2,14 @@
 
 #include "exceptions/Exception.h"
 #include "products/bootwarden/StartupConstants.h"
+#include "products/bootwarden/LocationTable.h"
 #include "products/bootwarden/StartupInterface.h"
 #include "util/StringHelper.h"
 #include "util/Utf8.h"
 #include "util/assertion/Assertion.h"
 
 #include <algorithm>
+#include <map>
 
 namespace products::bootwarden {
 
@@ -15,8 +17,6 @@ namespace {
 
 // Reports of the tree building keep naming the window they have always named.
 const char* const SOURCE = "products/bootwarden/BootwardenDlg";
-const int NO_TYPE = -1;
-const int TOP = -1;
 
 const char* const REGISTRY_TEXT =
     "Entries under this key will be executed from the registry everytime the computer starts up.";
@@ -26,66 +26,17 @@ const char* const REGISTRY_ALL_USERS_TEXT =
     "Entries under this key will be executed for all users everytime the computer starts up.";
 const char* const REGISTRY_CURRENT_USER_TEXT = "Entries under this key will be executed for the "
                                                "current user everytime the computer starts up.";
-const char* const RUN_TEXT =
-    "Each time the system boots, it executes all commands stored under this key. You might find "
-    "command lines for applications that are started every time the computer reboots. Examples "
-    "of programs are Anti-Virus programs, Volume Control and ICQ.";
-const char* const RUN_ONCE_TEXT =
-    "Each time the system boots, it executes all commands stored under this key, then removes "
-    "them. Typical candidates are setup programs that require that you reboot your system to "
-    "continue the installation.";
-const char* const POLICY_RUN_TEXT =
-    "Each time a user signs in, the system executes all commands stored under this key, which "
-    "the system's policies fill. Administrators place programs here, and so do programs that want "
-    "to be hard to find.";
-const char* const AUTOSTART_ALL_USERS_TEXT = "Each time the system boots, it runs all executables "
-                                             "stored under this directory. These are executed for "
-                                             "all users.";
-const char* const AUTOSTART_CURRENT_USER_TEXT =
-    "Each time the system boots, it runs all executables stored under this directory. These are "
-    "executed for the current user only.";
-const char* const RUN_SERVICES_TEXT =
-    "Run Services is run in the background when the logon dialog box first appears or at this "
-    "stage of the boot process if there is no logon. These keys are for background services such "
-    "as remote registry service and are run only once per boot.";
-const char* const RUN_SERVICES_ONCE_TEXT =
-    "Run Services Once is run in the background when the logon dialog box first appears or at "
-    "this stage of the boot process if there is no logon. These keys are for background services "
-    "such as remote registry service and are run only once per boot. This key is removed after "
-    "execution.";
-
-// One node of the tree's fixed part. A node with a type is a location, shown when the facade
-// serves that type; the others group locations.
-struct Location {
-    const char* text;
-    int parent; // the index of the parent in LOCATIONS, or TOP
-    int type;
+// The nodes that group the locations, parents first; each location's row says which group
+// holds it.
+const struct {
+    const char* path;
     const char* description;
+} GROUPS[] = {
+    {"Registry", REGISTRY_TEXT},
+    {"Autostart", AUTOSTART_TEXT},
+    {"Registry/All users", REGISTRY_ALL_USERS_TEXT},
+    {"Registry/Current User", REGISTRY_CURRENT_USER_TEXT},
 };
-
-const Location LOCATIONS[] = {
-    {"Registry", TOP, NO_TYPE, REGISTRY_TEXT},
-    {"Autostart", TOP, NO_TYPE, AUTOSTART_TEXT},
-    {"All users", 0, NO_TYPE, REGISTRY_ALL_USERS_TEXT},
-    {"Current User", 0, NO_TYPE, REGISTRY_CURRENT_USER_TEXT},
-    {"Run", 2, StartupConstants::LOCAL_MACHINE_RUN, RUN_TEXT},
-    {"Run Once", 2, StartupConstants::LOCAL_MACHINE_RUN_ONCE, RUN_ONCE_TEXT},
-    {"Run Once Ex", 2, StartupConstants::LOCAL_MACHINE_RUN_ONCE_EX, RUN_ONCE_TEXT},
-    {"Run Services", 2, StartupConstants::LOCAL_MACHINE_RUN_SERVICES, RUN_SERVICES_TEXT},
-    {"Run Services Once", 2, StartupConstants::LOCAL_MACHINE_RUN_SERVICES_ONCE, RUN_SERVICES_ONCE_TEXT},
-    {"Run (32-bit)", 2, StartupConstants::LOCAL_MACHINE_RUN_32, RUN_TEXT},
-    {"Run Once (32-bit)", 2, StartupConstants::LOCAL_MACHINE_RUN_ONCE_32, RUN_ONCE_TEXT},
-    {"Run Once Ex (32-bit)", 2, StartupConstants::LOCAL_MACHINE_RUN_ONCE_EX_32, RUN_ONCE_TEXT},
-    {"Policies Run", 2, StartupConstants::LOCAL_MACHINE_POLICY_RUN, POLICY_RUN_TEXT},
-    {"Policies Run (32-bit)", 2, StartupConstants::LOCAL_MACHINE_POLICY_RUN_32, POLICY_RUN_TEXT},
-    {"Run", 3, StartupConstants::CURRENT_USER_RUN, RUN_TEXT},
-    {"Run Once", 3, StartupConstants::CURRENT_USER_RUN_ONCE, RUN_ONCE_TEXT},
-    {"Policies Run", 3, StartupConstants::CURRENT_USER_POLICY_RUN, POLICY_RUN_TEXT},
-    {"All users", 1, StartupConstants::COMMON_STARTUP, AUTOSTART_ALL_USERS_TEXT},
-    {"Current user", 1, StartupConstants::USER_STARTUP, AUTOSTART_CURRENT_USER_TEXT},
-};
-
-const std::size_t LOCATION_COUNT = sizeof LOCATIONS / sizeof LOCATIONS[0];
 
 // A name as people can read it: a lone UTF-16 unit, which no font shows, as U+FFFD, and the
 // name marked, since what is shown is then not all there is.
@@ -122,24 +73,28 @@ void StartupTree::rebuild()
 
 void StartupTree::insertLocations()
 {
-    const std::vector<int> served = _startup.getTypes();
-    Node nodes[LOCATION_COUNT] = {};
-    for (std::size_t i = 0; i < LOCATION_COUNT; ++i) {
-        const Location& location = LOCATIONS[i];
-        if (location.type != NO_TYPE &&
-            std::find(served.begin(), served.end(), location.type) == served.end())
+    std::map<std::string, Node> groups;
+    for (const auto& group : GROUPS) {
+        const std::string path = group.path;
+        const std::size_t slash = path.rfind('/');
+        const Node parent = slash == std::string::npos ? nullptr : groups.at(path.substr(0, slash));
+        const Node node = _view.insert(path.substr(slash + 1), parent, StartupTreeView::IMAGE_FOLDER,
+                                       StartupTreeView::STATE_NONE);
+        _descriptions.add(node, group.description);
+        groups[path] = node;
+    }
+    for (int type : _startup.getTypes()) {
+        const Location* location = LocationTable::find(type);
+        if (!check(location && location->label, "location && location->label", SOURCE, __LINE__))
             continue;
-        const Node parent = location.parent == TOP ? nullptr : nodes[location.parent];
-        nodes[i] = _view.insert(location.text, parent, StartupTreeView::IMAGE_FOLDER,
-                                StartupTreeView::STATE_NONE);
-        _descriptions.add(nodes[i], location.description);
-        if (location.type != NO_TYPE)
-            _locations.add(location.type, nodes[i]);
+        const Node node = _view.insert(location->label, groups.at(location->group), StartupTreeView::IMAGE_FOLDER,
+                                       StartupTreeView::STATE_NONE);
+        _descriptions.add(node, location->description);
+        _locations.add(type, node);
     }
     _view.sortChildren(nullptr);
-    for (Node node : nodes)
-        if (node)
-            _view.sortChildren(node);
+    for (const auto& group : groups)
+        _view.sortChildren(group.second);
 }
 
 void StartupTree::insertEntries(int type)
@@ -274,15 +229,7 @@ bool StartupTree::applyChanges()
 
 std::string StartupTree::locationName(int type)
 {
-    for (std::size_t i = 0; i < LOCATION_COUNT; ++i) {
-        if (LOCATIONS[i].type != type)
-            continue;
-        std::string name = LOCATIONS[i].text;
-        for (int parent = LOCATIONS[i].parent; parent != TOP; parent = LOCATIONS[parent].parent)
-            name = std::string(LOCATIONS[parent].text) + "/" + name;
-        return name;
-    }
-    return std::string();
+    return LocationTable::treePath(type);
 }
 
 std::string StartupTree::programPath(const std::string& commandLine)

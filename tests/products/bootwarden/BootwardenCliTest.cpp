@@ -3,7 +3,7 @@
 #include "io/file/FileLock.h"
 #include "products/bootwarden/database/RegistryBackup.h"
 
-#include "products/bootwarden/LocationConstants.h"
+#include "support/Locations.h"
 #include "products/bootwarden/StartupLocations.h"
 #include "support/Files.h"
 #include "support/Win32Fakes.h"

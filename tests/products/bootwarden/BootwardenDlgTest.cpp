@@ -3,7 +3,7 @@
 #include "exceptions/IOException.h"
 #include "exceptions/MessageBoxReporter.h"
 #include "platform/errorresources/SystemErrors.h"
-#include "products/bootwarden/LocationConstants.h"
+#include "support/Locations.h"
 #include "products/bootwarden/StartupConstants.h"
 #include "products/bootwarden/database/DataFileCodec.h"
 #include "products/bootwarden/database/RegistryBackup.h"

@@ -1,7 +1,7 @@
 #include "products/bootwarden/database/AutostartDatabase.h"
 
 #include "io/file/FileHelper.h"
-#include "products/bootwarden/LocationConstants.h"
+#include "products/bootwarden/LocationTable.h"
 #include "products/bootwarden/StartupConstants.h"
 #include "products/bootwarden/database/StartupApproval.h"
 #include "util/StringHelper.h"
@@ -56,20 +56,12 @@ AutostartDatabase::AutostartDatabase(int type, const std::string& disabledFolder
 
 AutostartDatabase::FolderLocation AutostartDatabase::getFolderLocation(int type)
 {
-    check(type < StartupConstants::MAX_TYPES, "type < StartupConstants::MAX_TYPES", SOURCE, 175);
-    switch (type) {
-    case StartupConstants::COMMON_STARTUP:
-        return {HKEY_LOCAL_MACHINE, SHELL_FOLDERS_KEY, COMMON_STARTUP_VALUE};
-    case StartupConstants::COMMON_STARTUP_USER_SHELL:
-        return {HKEY_LOCAL_MACHINE, USER_SHELL_FOLDERS_KEY, COMMON_STARTUP_VALUE};
-    case StartupConstants::USER_STARTUP:
-        return {HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, STARTUP_VALUE};
-    case StartupConstants::USER_STARTUP_USER_SHELL:
-        return {HKEY_CURRENT_USER, USER_SHELL_FOLDERS_KEY, STARTUP_VALUE};
-    default:
-        reportAssertion("false", SOURCE, 198);
+    const Location* location = LocationTable::find(type);
+    if (!check(location && location->kind == Location::Kind::StartupFolder,
+               "location && location->kind == Location::Kind::StartupFolder", SOURCE, __LINE__))
         return {HKEY_CURRENT_USER, std::string(), std::string()};
-    }
+    return {location->root == Location::Root::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, location->key,
+            location->folderValue};
 }
 
 std::vector<StartupItem> AutostartDatabase::listFolder(const std::string& folder, int state)

@@ -1,6 +1,6 @@
 #include "products/bootwarden/database/RegistryDatabase.h"
 
-#include "products/bootwarden/LocationConstants.h"
+#include "products/bootwarden/LocationTable.h"
 #include "products/bootwarden/StartupConstants.h"
 #include "products/bootwarden/database/RegistryBackup.h"
 #include "products/bootwarden/database/StartupApproval.h"
@@ -73,42 +73,14 @@ RegistryDatabase::RegistryDatabase(int type, RegistryBackup& backup)
 
 RegistryDatabase::KeyLocation RegistryDatabase::getKeyLocation(int type)
 {
-    check(type < StartupConstants::LOCATION_TYPES, "type < StartupConstants::LOCATION_TYPES", SOURCE, 182);
-    // The machine's keys exist once per registry view on 64-bit Windows, whichever build asks
-    // (a 32-bit process would see only the 32-bit view); 32-bit Windows ignores the view.
-    const REGSAM machine = KEY_WOW64_64KEY;
-    const REGSAM machine32 = KEY_WOW64_32KEY;
-    switch (type) {
-    case StartupConstants::LOCAL_MACHINE_RUN:
-        return {HKEY_LOCAL_MACHINE, RUN_KEY, machine};
-    case StartupConstants::LOCAL_MACHINE_RUN_ONCE:
-        return {HKEY_LOCAL_MACHINE, RUN_ONCE_KEY, machine};
-    case StartupConstants::LOCAL_MACHINE_RUN_ONCE_EX:
-        return {HKEY_LOCAL_MACHINE, RUN_ONCE_EX_KEY, machine};
-    case StartupConstants::LOCAL_MACHINE_RUN_SERVICES:
-        return {HKEY_LOCAL_MACHINE, RUN_SERVICES_KEY, 0};
-    case StartupConstants::LOCAL_MACHINE_RUN_SERVICES_ONCE:
-        return {HKEY_LOCAL_MACHINE, RUN_SERVICES_ONCE_KEY, 0};
-    case StartupConstants::CURRENT_USER_RUN:
-        return {HKEY_CURRENT_USER, RUN_KEY, 0};
-    case StartupConstants::CURRENT_USER_RUN_ONCE:
-        return {HKEY_CURRENT_USER, RUN_ONCE_KEY, 0};
-    case StartupConstants::LOCAL_MACHINE_RUN_32:
-        return {HKEY_LOCAL_MACHINE, RUN_KEY, machine32};
-    case StartupConstants::LOCAL_MACHINE_RUN_ONCE_32:
-        return {HKEY_LOCAL_MACHINE, RUN_ONCE_KEY, machine32};
-    case StartupConstants::LOCAL_MACHINE_RUN_ONCE_EX_32:
-        return {HKEY_LOCAL_MACHINE, RUN_ONCE_EX_KEY, machine32};
-    case StartupConstants::LOCAL_MACHINE_POLICY_RUN:
-        return {HKEY_LOCAL_MACHINE, POLICY_RUN_KEY, machine};
-    case StartupConstants::LOCAL_MACHINE_POLICY_RUN_32:
-        return {HKEY_LOCAL_MACHINE, POLICY_RUN_KEY, machine32};
-    case StartupConstants::CURRENT_USER_POLICY_RUN:
-        return {HKEY_CURRENT_USER, POLICY_RUN_KEY, 0};
-    default:
-        reportAssertion("false", SOURCE, 220);
+    const Location* location = LocationTable::find(type);
+    if (!check(location && location->kind == Location::Kind::RegistryKey,
+               "location && location->kind == Location::Kind::RegistryKey", SOURCE, __LINE__))
         return {HKEY_CURRENT_USER, std::string(), 0};
-    }
+    // 32-bit Windows ignores the view.
+    const REGSAM views[] = {0, KEY_WOW64_64KEY, KEY_WOW64_32KEY};
+    return {location->root == Location::Root::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, location->key,
+            views[static_cast<int>(location->view)]};
 }
 
 std::string RegistryDatabase::getWhere() const

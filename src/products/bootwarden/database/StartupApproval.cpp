@@ -1,6 +1,6 @@
 #include "products/bootwarden/database/StartupApproval.h"
 
-#include "products/bootwarden/StartupConstants.h"
+#include "products/bootwarden/LocationTable.h"
 #include "util/Utf8.h"
 #include "windows/registry/RegistryException.h"
 #include "windows/registry/RegistryKeyImpl.h"
@@ -18,25 +18,11 @@ const std::size_t SWITCH_SIZE = 12;
 
 StartupApproval::StartupApproval(int type)
 {
-    switch (type) {
-    case StartupConstants::LOCAL_MACHINE_RUN:
-        _root = HKEY_LOCAL_MACHINE, _subKey = APPROVED + "Run";
-        break;
-    case StartupConstants::LOCAL_MACHINE_RUN_32:
-        _root = HKEY_LOCAL_MACHINE, _subKey = APPROVED + "Run32";
-        break;
-    case StartupConstants::CURRENT_USER_RUN:
-        _root = HKEY_CURRENT_USER, _subKey = APPROVED + "Run";
-        break;
-    case StartupConstants::COMMON_STARTUP:
-        _root = HKEY_LOCAL_MACHINE, _subKey = APPROVED + "StartupFolder";
-        break;
-    case StartupConstants::USER_STARTUP:
-        _root = HKEY_CURRENT_USER, _subKey = APPROVED + "StartupFolder";
-        break;
-    default:
-        break;
-    }
+    const Location* location = LocationTable::find(type);
+    if (!location || !location->switches)
+        return;
+    _root = location->root == Location::Root::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    _subKey = APPROVED + location->switches;
 }
 
 std::set<std::string> StartupApproval::switchedOff() const

@@ -1,7 +1,7 @@
 #include "products/bootwarden/database/AutostartDatabase.h"
 
 #include "platform/errorresources/SystemErrors.h"
-#include "products/bootwarden/LocationConstants.h"
+#include "support/Locations.h"
 #include "support/Files.h"
 #include "support/ScriptedDatabase.h"
 #include "support/MessageOf.h"

@@ -1,7 +1,7 @@
 #include "products/bootwarden/database/RegistryDatabase.h"
 
 #include "exceptions/IOException.h"
-#include "products/bootwarden/LocationConstants.h"
+#include "support/Locations.h"
 #include "products/bootwarden/database/RegistryBackup.h"
 #include "support/Files.h"
 #include "support/ScriptedDatabase.h"

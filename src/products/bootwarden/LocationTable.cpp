@@ -1,0 +1,119 @@
+#include "products/bootwarden/LocationTable.h"
+
+#include "products/bootwarden/StartupConstants.h"
+
+namespace products::bootwarden {
+
+namespace {
+
+const char* const RUN = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char* const RUN_ONCE = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+const char* const RUN_ONCE_EX = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx";
+const char* const RUN_SERVICES = "Software\\Microsoft\\Windows\\CurrentVersion\\RunServices";
+const char* const RUN_SERVICES_ONCE = "Software\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnce";
+const char* const POLICY_RUN = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run";
+const char* const SHELL_FOLDERS = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char* const USER_SHELL_FOLDERS = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+
+const char* const ALL_USERS = "Registry/All users";
+const char* const CURRENT_USER = "Registry/Current User";
+const char* const AUTOSTART = "Autostart";
+
+const char* const RUN_TEXT =
+    "Each time the system boots, it executes all commands stored under this key. You might find "
+    "command lines for applications that are started every time the computer reboots. Examples "
+    "of programs are Anti-Virus programs, Volume Control and ICQ.";
+const char* const RUN_ONCE_TEXT =
+    "Each time the system boots, it executes all commands stored under this key, then removes "
+    "them. Typical candidates are setup programs that require that you reboot your system to "
+    "continue the installation.";
+const char* const POLICY_RUN_TEXT =
+    "Each time a user signs in, the system executes all commands stored under this key, which "
+    "the system's policies fill. Administrators place programs here, and so do programs that want "
+    "to be hard to find.";
+const char* const RUN_SERVICES_TEXT =
+    "Run Services is run in the background when the logon dialog box first appears or at this "
+    "stage of the boot process if there is no logon. These keys are for background services such "
+    "as remote registry service and are run only once per boot.";
+const char* const RUN_SERVICES_ONCE_TEXT =
+    "Run Services Once is run in the background when the logon dialog box first appears or at "
+    "this stage of the boot process if there is no logon. These keys are for background services "
+    "such as remote registry service and are run only once per boot. This key is removed after "
+    "execution.";
+const char* const AUTOSTART_ALL_USERS_TEXT = "Each time the system boots, it runs all executables "
+                                             "stored under this directory. These are executed for "
+                                             "all users.";
+const char* const AUTOSTART_CURRENT_USER_TEXT =
+    "Each time the system boots, it runs all executables stored under this directory. These are "
+    "executed for the current user only.";
+
+using C = StartupConstants;
+using L = Location;
+const L::Kind KEY = L::Kind::RegistryKey;
+const L::Kind FOLDER = L::Kind::StartupFolder;
+const L::Root MACHINE = L::Root::LocalMachine;
+const L::Root USER = L::Root::CurrentUser;
+
+const std::vector<Location> LOCATIONS = {
+    // type, kind, root, key, view, systems, group, label, description, folder value, disabled folder, switches
+    {C::LOCAL_MACHINE_RUN, KEY, MACHINE, RUN, L::View::Native, L::Systems::All, ALL_USERS, "Run", RUN_TEXT,
+     nullptr, nullptr, "Run"},
+    {C::LOCAL_MACHINE_RUN_ONCE, KEY, MACHINE, RUN_ONCE, L::View::Native, L::Systems::All, ALL_USERS, "Run Once",
+     RUN_ONCE_TEXT, nullptr, nullptr, nullptr},
+    {C::LOCAL_MACHINE_RUN_ONCE_EX, KEY, MACHINE, RUN_ONCE_EX, L::View::Native, L::Systems::All, ALL_USERS,
+     "Run Once Ex", RUN_ONCE_TEXT, nullptr, nullptr, nullptr},
+    {C::LOCAL_MACHINE_RUN_SERVICES, KEY, MACHINE, RUN_SERVICES, L::View::Shared, L::Systems::OutsideNt, ALL_USERS,
+     "Run Services", RUN_SERVICES_TEXT, nullptr, nullptr, nullptr},
+    {C::LOCAL_MACHINE_RUN_SERVICES_ONCE, KEY, MACHINE, RUN_SERVICES_ONCE, L::View::Shared, L::Systems::OutsideNt,
+     ALL_USERS, "Run Services Once", RUN_SERVICES_ONCE_TEXT, nullptr, nullptr, nullptr},
+    {C::CURRENT_USER_RUN, KEY, USER, RUN, L::View::Shared, L::Systems::All, CURRENT_USER, "Run", RUN_TEXT, nullptr,
+     nullptr, "Run"},
+    {C::CURRENT_USER_RUN_ONCE, KEY, USER, RUN_ONCE, L::View::Shared, L::Systems::All, CURRENT_USER, "Run Once",
+     RUN_ONCE_TEXT, nullptr, nullptr, nullptr},
+    {C::COMMON_STARTUP, FOLDER, MACHINE, SHELL_FOLDERS, L::View::Shared, L::Systems::All, AUTOSTART, "All users",
+     AUTOSTART_ALL_USERS_TEXT, "Common Startup", ".\\lmas\\", "StartupFolder"},
+    // The same folders as the shell's own settings name them; the tree shows them by the rows above.
+    {C::COMMON_STARTUP_USER_SHELL, FOLDER, MACHINE, USER_SHELL_FOLDERS, L::View::Shared, L::Systems::None, nullptr,
+     nullptr, nullptr, "Common Startup", ".\\lmas\\", nullptr},
+    {C::USER_STARTUP, FOLDER, USER, SHELL_FOLDERS, L::View::Shared, L::Systems::All, AUTOSTART, "Current user",
+     AUTOSTART_CURRENT_USER_TEXT, "Startup", ".\\cuas\\", "StartupFolder"},
+    {C::USER_STARTUP_USER_SHELL, FOLDER, USER, USER_SHELL_FOLDERS, L::View::Shared, L::Systems::None, nullptr,
+     nullptr, nullptr, "Startup", ".\\cuas\\", nullptr},
+    {C::LOCAL_MACHINE_RUN_32, KEY, MACHINE, RUN, L::View::Redirected32, L::Systems::On64BitWindows, ALL_USERS,
+     "Run (32-bit)", RUN_TEXT, nullptr, nullptr, "Run32"},
+    {C::LOCAL_MACHINE_RUN_ONCE_32, KEY, MACHINE, RUN_ONCE, L::View::Redirected32, L::Systems::On64BitWindows,
+     ALL_USERS, "Run Once (32-bit)", RUN_ONCE_TEXT, nullptr, nullptr, nullptr},
+    {C::LOCAL_MACHINE_RUN_ONCE_EX_32, KEY, MACHINE, RUN_ONCE_EX, L::View::Redirected32, L::Systems::On64BitWindows,
+     ALL_USERS, "Run Once Ex (32-bit)", RUN_ONCE_TEXT, nullptr, nullptr, nullptr},
+    {C::LOCAL_MACHINE_POLICY_RUN, KEY, MACHINE, POLICY_RUN, L::View::Native, L::Systems::All, ALL_USERS,
+     "Policies Run", POLICY_RUN_TEXT, nullptr, nullptr, nullptr},
+    {C::LOCAL_MACHINE_POLICY_RUN_32, KEY, MACHINE, POLICY_RUN, L::View::Redirected32, L::Systems::On64BitWindows,
+     ALL_USERS, "Policies Run (32-bit)", POLICY_RUN_TEXT, nullptr, nullptr, nullptr},
+    {C::CURRENT_USER_POLICY_RUN, KEY, USER, POLICY_RUN, L::View::Shared, L::Systems::All, CURRENT_USER,
+     "Policies Run", POLICY_RUN_TEXT, nullptr, nullptr, nullptr},
+};
+
+} // namespace
+
+const std::vector<Location>& LocationTable::all()
+{
+    return LOCATIONS;
+}
+
+const Location* LocationTable::find(int type)
+{
+    for (const Location& location : LOCATIONS)
+        if (location.type == type)
+            return &location;
+    return nullptr;
+}
+
+std::string LocationTable::treePath(int type)
+{
+    const Location* location = find(type);
+    if (!location || !location->label)
+        return std::string();
+    return std::string(location->group) + "/" + location->label;
+}
+
+} // namespace products::bootwarden

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace products::bootwarden {
+
+// One place Windows starts programs from, all this program knows of it: one row of the
+// location table. A new registry location is one row; a new kind of location, one row and a
+// database class.
+struct Location {
+    enum class Kind { RegistryKey, StartupFolder };
+    enum class Root { LocalMachine, CurrentUser };
+    // The registry view a key is read in: the machine's keys exist once per view on 64-bit
+    // Windows, whichever build asks; a user's keys are shared.
+    enum class View { Shared, Native, Redirected32 };
+    // The systems that start programs from it.
+    enum class Systems { All, OutsideNt, On64BitWindows, None };
+
+    int type; // a StartupConstants type
+    Kind kind;
+    Root root;
+    // The Run-family key; for a Startup folder, the key whose value names the folder.
+    const char* key;
+    View view;
+    Systems systems;
+    // Where the window's tree shows it: the path of its group and its own label.
+    const char* group;
+    const char* label;
+    const char* description;
+    // A Startup folder's: the value that names it, and the folder of its disabled files.
+    const char* folderValue;
+    const char* disabledFolder;
+    // The key of the system's own startup switches under Explorer\StartupApproved; null when
+    // the system keeps none.
+    const char* switches;
+};
+
+class LocationTable {
+public:
+    static const std::vector<Location>& all();
+    // The row of a type; null for a type that has none.
+    static const Location* find(int type);
+    // "Registry/Current User/Run": where the tree shows the type; empty when it shows none.
+    static std::string treePath(int type);
+};
+
+} // namespace products::bootwarden
