@@ -12,6 +12,8 @@
 //                                             over it; to read them raw
 
 #include "io/file/FileHelper.h"
+#include "products/bootwarden/LocationTable.h"
+#include "products/bootwarden/StartupConstants.h"
 #include "products/bootwarden/database/DataFileCodec.h"
 #include "treeview/TreeView.h"
 
@@ -28,7 +30,11 @@
 
 namespace {
 
-const wchar_t* const RUN_KEY = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+// The current user's Run key, as the program's location table names it (its text is ASCII).
+const std::string RUN_KEY_TEXT = products::bootwarden::LocationTable::find(
+    products::bootwarden::StartupConstants::CURRENT_USER_RUN)->key;
+const std::wstring RUN_KEY_WIDE(RUN_KEY_TEXT.begin(), RUN_KEY_TEXT.end());
+const wchar_t* const RUN_KEY = RUN_KEY_WIDE.c_str();
 const char* const CAPTION = "Bootwarden Center";
 const int FOLDER_FILES = 2000;
 // Most entries start one of a few programs, as on a real machine; some are gone.

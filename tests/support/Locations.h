@@ -15,6 +15,12 @@ inline std::string folderValueOf(int type)
     return products::bootwarden::LocationTable::find(type)->folderValue;
 }
 
+// Where the 32-bit view keeps a machine's key, as the 64-bit view names it.
+inline std::string thirtyTwoBitKey(const std::string& key)
+{
+    return "Software\\Wow6432Node\\" + key.substr(key.find('\\') + 1);
+}
+
 using products::bootwarden::StartupConstants;
 inline const std::string RUN_KEY = keyOf(StartupConstants::CURRENT_USER_RUN);
 inline const std::string RUN_ONCE_KEY = keyOf(StartupConstants::CURRENT_USER_RUN_ONCE);

@@ -7,6 +7,8 @@
 //                                          expands it and then writes ready-file
 //   BootwardenDriver e2e <Bootwarden.exe>  disables an entry and presses OK, then re-enables
 //                                          it and presses Cancel, checking registry and data file
+#include "products/bootwarden/LocationTable.h"
+#include "products/bootwarden/StartupConstants.h"
 #include "support/Files.h"
 #include "treeview/TreeView.h"
 
@@ -21,7 +23,8 @@
 
 namespace {
 
-const char* const RUN_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char* const RUN_KEY =
+    products::bootwarden::LocationTable::find(products::bootwarden::StartupConstants::CURRENT_USER_RUN)->key;
 const char* const CAPTION = "Bootwarden Center";
 
 int failures = 0;

@@ -29,8 +29,7 @@ namespace {
 const std::string USER_RUN = "Registry/Current User/Run/";
 const std::string CHINESE = "\xe5\x90\xaf\xe5\x8a\xa8\xe5\x99\xa8";
 const std::string CYRILLIC_PATH = "C:\\Users\\\xd0\x9f\xd1\x91\xd1\x82\xd1\x80\\app.exe /min";
-// Where the 32-bit view keeps the machine's keys, as a 64-bit program sees them.
-const std::string VIEW_32 = "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\";
+
 
 void press(HWND dialog, int button)
 {
@@ -64,9 +63,9 @@ protected:
     RegistryScratch machineRunOnceEx{HKEY_LOCAL_MACHINE, RUN_ONCE_EX_KEY};
     RegistryScratch userRun{HKEY_CURRENT_USER, RUN_KEY};
     RegistryScratch userRunOnce{HKEY_CURRENT_USER, RUN_ONCE_KEY};
-    RegistryScratch machineRun32{HKEY_LOCAL_MACHINE, VIEW_32 + "Run"};
-    RegistryScratch machineRunOnce32{HKEY_LOCAL_MACHINE, VIEW_32 + "RunOnce"};
-    RegistryScratch machineRunOnceEx32{HKEY_LOCAL_MACHINE, VIEW_32 + "RunOnceEx"};
+    RegistryScratch machineRun32{HKEY_LOCAL_MACHINE, thirtyTwoBitKey(RUN_KEY)};
+    RegistryScratch machineRunOnce32{HKEY_LOCAL_MACHINE, thirtyTwoBitKey(RUN_ONCE_KEY)};
+    RegistryScratch machineRunOnceEx32{HKEY_LOCAL_MACHINE, thirtyTwoBitKey(RUN_ONCE_EX_KEY)};
     const std::string startup = dir.file("Startup");
     const std::string common = dir.file("Common");
     ScopedRegistryValue userFolder{HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, STARTUP_VALUE, startup.c_str()};

@@ -19,7 +19,7 @@ using products::bootwarden::database::RegistryDatabase;
 
 namespace {
 
-const int USER_RUN = 5;
+const int USER_RUN = StartupConstants::CURRENT_USER_RUN;
 
 StartupItem disabled(StartupItem item)
 {
@@ -264,10 +264,11 @@ TEST_F(RegistryDatabaseTest, HalfAUtf16PairIsListedBesideTheOthersAndActedOnExac
 TEST_F(RegistryDatabaseTest, EachRegistryViewKeepsItsOwnEntries)
 {
     RegistryScratch machine64{HKEY_LOCAL_MACHINE, RUN_KEY};
-    RegistryScratch machine32{HKEY_LOCAL_MACHINE, "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run"};
+    RegistryScratch machine32{HKEY_LOCAL_MACHINE, thirtyTwoBitKey(RUN_KEY)};
     machine64.setString("Same", "64.exe");
     machine32.setString("Same", "32.exe");
-    RegistryDatabase view64(0, backup), view32(11, backup);
+    const int run64 = StartupConstants::LOCAL_MACHINE_RUN, run32 = StartupConstants::LOCAL_MACHINE_RUN_32;
+    RegistryDatabase view64(run64, backup), view32(run32, backup);
     EXPECT_EQ(std::vector<std::string>{"0 Same=64.exe"}, describe(view64.getItems()));
     EXPECT_EQ(std::vector<std::string>{"0 Same=32.exe"}, describe(view32.getItems()));
 
@@ -275,9 +276,9 @@ TEST_F(RegistryDatabaseTest, EachRegistryViewKeepsItsOwnEntries)
     EXPECT_TRUE(machine64.has("Same"));
     EXPECT_FALSE(machine32.has("Same"));
     RegistryBackup restarted(file);
-    EXPECT_EQ(1u, restarted.getEntries(11).size()) << "the view survives the data file";
-    EXPECT_TRUE(restarted.getEntries(0).empty());
-    RegistryDatabase(11, restarted).enable(restarted.getEntries(11).at(0));
+    EXPECT_EQ(1u, restarted.getEntries(run32).size()) << "the view survives the data file";
+    EXPECT_TRUE(restarted.getEntries(run64).empty());
+    RegistryDatabase(run32, restarted).enable(restarted.getEntries(run32).at(0));
     EXPECT_EQ("32.exe", machine32.get("Same"));
     EXPECT_EQ("64.exe", machine64.get("Same"));
 }
@@ -286,12 +287,13 @@ TEST_F(RegistryDatabaseTest, PolicyEntriesAreStoredWhereOlderVersionsNeverLook)
 {
     RegistryScratch policy{HKEY_CURRENT_USER, POLICY_RUN_KEY};
     policy.setString("Agent", "agent.exe");
-    RegistryDatabase database(16, backup);
+    const int policyRun = StartupConstants::CURRENT_USER_POLICY_RUN;
+    RegistryDatabase database(policyRun, backup);
     database.disable(disabled(database.getItems().at(0)));
     EXPECT_FALSE(policy.has("Agent"));
     EXPECT_EQ(std::string(4, '\0'), readFile(file).substr(0, 4)) << "no record an older version would misplace";
     RegistryBackup restarted(file);
-    RegistryDatabase(16, restarted).enable(restarted.getEntries(16).at(0));
+    RegistryDatabase(policyRun, restarted).enable(restarted.getEntries(policyRun).at(0));
     EXPECT_EQ("agent.exe", policy.get("Agent"));
 }
 
