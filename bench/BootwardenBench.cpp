@@ -15,7 +15,7 @@
 #include "products/bootwarden/LocationTable.h"
 #include "products/bootwarden/StartupConstants.h"
 #include "products/bootwarden/database/DataFileCodec.h"
-#include "treeview/TreeView.h"
+#include "treereader/TreeReader.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -124,7 +124,7 @@ int window(const std::string& program, int count)
         if (control && ::IsWindowVisible(dialog) &&
             static_cast<int>(::SendMessageA(control, TVM_GETCOUNT, 0, 0)) >= count + FOLDER_FILES + 5) {
             const double populated = since(start);
-            const TreeView tree(control);
+            const TreeReader tree(control);
             // Counted as the window shows it at first: collapsed.
             const HTREEITEM run = tree.find("Registry/Current User/Run", false);
             const HTREEITEM folder = tree.find("Autostart/Current user", false);

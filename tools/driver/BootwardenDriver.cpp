@@ -10,7 +10,7 @@
 #include "products/bootwarden/LocationTable.h"
 #include "products/bootwarden/StartupConstants.h"
 #include "support/Files.h"
-#include "treeview/TreeView.h"
+#include "treereader/TreeReader.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -109,7 +109,7 @@ void clickAt(POINT screen)
 }
 
 // Starts the program, lets act work its window, and waits for the program to end.
-bool session(const std::string& program, const std::function<void(HWND, const TreeView&)>& act)
+bool session(const std::string& program, const std::function<void(HWND, const TreeReader&)>& act)
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -124,7 +124,7 @@ bool session(const std::string& program, const std::function<void(HWND, const Tr
     expect(dialog != nullptr, "the window \"Bootwarden Center\" appears");
     if (dialog) {
         ::SetForegroundWindow(dialog);
-        const TreeView tree(::GetDlgItem(dialog, 1000));
+        const TreeReader tree(::GetDlgItem(dialog, 1000));
         act(dialog, tree);
     }
     const bool ended = ::WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0;
@@ -164,7 +164,7 @@ int endToEnd(const std::string& program)
     setValue(HKEY_CURRENT_USER, RUN_KEY, name, command);
     const std::string path = "Registry/Current User/Run/" + name;
 
-    session(program, [&](HWND dialog, const TreeView& tree) {
+    session(program, [&](HWND dialog, const TreeReader& tree) {
         const HTREEITEM item = tree.find(path);
         expect(item != nullptr, "the entry is listed under " + path);
         expect(tree.stateImage(item) == 1, "it shows the ticked box");
@@ -178,7 +178,7 @@ int endToEnd(const std::string& program)
            "the data file holds exactly the disabled entry, as older versions read it");
     const std::string afterOk = readFile(dataFile);
 
-    session(program, [&](HWND dialog, const TreeView& tree) {
+    session(program, [&](HWND dialog, const TreeReader& tree) {
         const HTREEITEM item = tree.find(path);
         expect(item != nullptr && tree.stateImage(item) == 2, "the entry is listed as disabled");
         expect(clickUntil(tree.pointOn(item, TVHT_ONITEMSTATEICON), [&] { return tree.stateImage(item) == 1; }),
@@ -260,7 +260,7 @@ int show(const std::string& program, const std::string& readyFile)
         std::fprintf(stderr, "show: the window never appeared\n");
         return 1;
     }
-    const TreeView tree(::GetDlgItem(dialog, 1000));
+    const TreeReader tree(::GetDlgItem(dialog, 1000));
     HTREEITEM selected = nullptr;
     if (!eventually([&] { return (selected = tree.find("Registry/Current User/Run/Sync Helper")) != nullptr; })) {
         std::fprintf(stderr, "show: the tree was never listed\n");

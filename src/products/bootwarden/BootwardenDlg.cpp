@@ -12,8 +12,8 @@
 namespace products::bootwarden {
 
 BootwardenDlg::BootwardenDlg(MessageBoxReporter* reporter, HWND parent)
-    : Dialog(IDD, parent), _treeView(_tree), _reporter(reporter), _locations(reporter),
-      _startupTree(_locations.startup(), _treeView)
+    : Dialog(IDD, parent), _treeWidget(_tree), _reporter(reporter), _locations(reporter),
+      _startupTree(_locations.startup(), _treeWidget)
 {
 }
 
@@ -50,7 +50,7 @@ BOOL BootwardenDlg::OnInitDialog()
     _layout.anchor(IDC_COMMAND_LINE, Layout::LEFT | Layout::RIGHT | Layout::BOTTOM);
     for (const int button : {IDC_HELP_BUTTON, IDCANCEL, IDOK})
         _layout.anchor(button, Layout::RIGHT | Layout::BOTTOM);
-    _treeView.createImageLists();
+    _treeWidget.createImageLists();
     _startupTree.build();
     SetWindowText(APPLICATION_NAME);
     const std::string damage = _locations.registryBackup().getDamageReport();
@@ -103,7 +103,7 @@ bool BootwardenDlg::OnNotify(NMHDR& header, LRESULT& result)
         return true;
     case TVN_GETDISPINFOW: {
         TVITEMW& item = reinterpret_cast<NMTVDISPINFOW&>(header).item;
-        _treeView.supplyImage(item, _startupTree.programOf(item.hItem));
+        _treeWidget.supplyImage(item, _startupTree.programOf(item.hItem));
         return true;
     }
     case TVN_KEYDOWN:

@@ -4,7 +4,7 @@
 #include "platform/framework/Dialog.h"
 #include "products/bootwarden/StartupLocations.h"
 #include "products/bootwarden/StartupTree.h"
-#include "products/bootwarden/StartupTreeControl.h"
+#include "products/bootwarden/Win32StartupTreeWidget.h"
 #include "windows/mfc/TreeControl.h"
 
 #include <string>
@@ -49,7 +49,7 @@ private:
 
     platform::ControlLayout _layout;
     TreeControl _tree;
-    StartupTreeControl _treeView;
+    Win32StartupTreeWidget _treeWidget;
     MessageBoxReporter* _reporter;
     StartupLocations _locations;
     StartupTree _startupTree;

@@ -49,7 +49,7 @@ std::string nameShown(const std::string& name)
 
 } // namespace
 
-StartupTree::StartupTree(StartupInterface& startup, StartupTreeView& view)
+StartupTree::StartupTree(StartupInterface& startup, StartupTreeWidget& view)
     : _startup(startup), _view(view)
 {
 }
@@ -78,8 +78,8 @@ void StartupTree::insertLocations()
         const std::string path = group.path;
         const std::size_t slash = path.rfind('/');
         const Node parent = slash == std::string::npos ? nullptr : groups.at(path.substr(0, slash));
-        const Node node = _view.insert(path.substr(slash + 1), parent, StartupTreeView::IMAGE_FOLDER,
-                                       StartupTreeView::STATE_NONE);
+        const Node node = _view.insert(path.substr(slash + 1), parent, StartupTreeWidget::IMAGE_FOLDER,
+                                       StartupTreeWidget::STATE_NONE);
         _descriptions.add(node, group.description);
         groups[path] = node;
     }
@@ -87,8 +87,8 @@ void StartupTree::insertLocations()
         const Location* location = LocationTable::find(type);
         if (!check(location && location->label, "location && location->label", SOURCE, __LINE__))
             continue;
-        const Node node = _view.insert(location->label, groups.at(location->group), StartupTreeView::IMAGE_FOLDER,
-                                       StartupTreeView::STATE_NONE);
+        const Node node = _view.insert(location->label, groups.at(location->group), StartupTreeWidget::IMAGE_FOLDER,
+                                       StartupTreeWidget::STATE_NONE);
         _descriptions.add(node, location->description);
         _locations.add(type, node);
     }
@@ -104,7 +104,7 @@ void StartupTree::insertEntries(int type)
         for (const StartupItem& item : _startup.getItems(type)) {
             // A key's unnamed value is shown as the registry editor shows it.
             const std::string label = item.getValue().empty() ? "(Default)" : nameShown(item.getValue());
-            const int image = item.isCommand() ? StartupTreeView::IMAGE_PROGRAM : StartupTreeView::IMAGE_NO_ICON;
+            const int image = item.isCommand() ? StartupTreeWidget::IMAGE_PROGRAM : StartupTreeWidget::IMAGE_NO_ICON;
             const Node leaf = _view.insert(label, location, image, stateImage(item));
             _entries.add(leaf, item);
         }
@@ -120,7 +120,7 @@ void StartupTree::insertEntries(int type)
                     "An unexpected exception occured when inserting leafts. Please contact Quillmere.");
         reportAssertion("false", SOURCE, 324);
     }
-    _view.setImage(location, StartupTreeView::IMAGE_FOLDER_WARNING);
+    _view.setImage(location, StartupTreeWidget::IMAGE_FOLDER_WARNING);
 }
 
 const StartupItem& StartupTree::entry(Node node) const
@@ -251,8 +251,8 @@ void StartupTree::show(Node node, const StartupItem& item)
 int StartupTree::stateImage(const StartupItem& item)
 {
     if (item.getState() == StartupConstants::ENABLED)
-        return StartupTreeView::STATE_ENABLED;
-    return item.isDisabledBySystem() ? StartupTreeView::STATE_DISABLED_BY_SYSTEM : StartupTreeView::STATE_DISABLED;
+        return StartupTreeWidget::STATE_ENABLED;
+    return item.isDisabledBySystem() ? StartupTreeWidget::STATE_DISABLED_BY_SYSTEM : StartupTreeWidget::STATE_DISABLED;
 }
 
 } // namespace products::bootwarden

@@ -2,7 +2,7 @@
 
 #include "products/bootwarden/Mapper.h"
 #include "products/bootwarden/StartupItem.h"
-#include "products/bootwarden/StartupTreeView.h"
+#include "products/bootwarden/StartupTreeWidget.h"
 
 #include <string>
 #include <vector>
@@ -16,11 +16,11 @@ class StartupInterface;
 // offers, and the walk that applies the changes.
 class StartupTree {
 public:
-    using Node = StartupTreeView::Node;
+    using Node = StartupTreeWidget::Node;
 
     enum class Command { Disable = 100, Enable, Delete, Run, Info };
 
-    StartupTree(StartupInterface& startup, StartupTreeView& view);
+    StartupTree(StartupInterface& startup, StartupTreeWidget& view);
 
     // Inserts the locations the facade serves and their entries. A location whose entries
     // cannot be listed shows the warning folder and keeps the reason for Info.
@@ -68,7 +68,7 @@ private:
     static int stateImage(const StartupItem& item);
 
     StartupInterface& _startup;
-    StartupTreeView& _view;
+    StartupTreeWidget& _view;
     Mapper<Node, StartupItem> _entries;
     Mapper<Node, std::string> _descriptions;
     Mapper<Node, std::string> _errors;

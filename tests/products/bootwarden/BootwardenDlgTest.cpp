@@ -10,7 +10,7 @@
 #include "resources/resource.h"
 #include "support/DialogDriver.h"
 #include "support/Files.h"
-#include "treeview/TreeView.h"
+#include "treereader/TreeReader.h"
 #include "support/Win32Fakes.h"
 #include "support/WineFixtures.h"
 #include "windows/com/ComApartment.h"
@@ -37,7 +37,7 @@ void press(HWND dialog, int button)
                    reinterpret_cast<LPARAM>(::GetDlgItem(dialog, button)));
 }
 
-void key(const TreeView& tree, WORD virtualKey)
+void key(const TreeReader& tree, WORD virtualKey)
 {
     ::SendMessageA(tree.handle(), WM_KEYDOWN, virtualKey, 0);
 }
@@ -53,7 +53,7 @@ std::string windowText(HWND window)
 // program's folder in a scratch directory that is also the current one.
 class BootwardenDlgTest : public testing::Test {
 protected:
-    using Script = std::function<void(HWND dialog, const TreeView& tree)>;
+    using Script = std::function<void(HWND dialog, const TreeReader& tree)>;
 
     const windows::com::ComApartment com;
     ScratchDirectory dir{"dialog"};
@@ -86,7 +86,7 @@ protected:
     INT_PTR run(const Script& script)
     {
         BootwardenDlg dialog(&reporter);
-        DialogDriver driver([&script](HWND window) { script(window, TreeView(::GetDlgItem(window, 1000))); });
+        DialogDriver driver([&script](HWND window) { script(window, TreeReader(::GetDlgItem(window, 1000))); });
         const INT_PTR result = dialog.DoModal();
         EXPECT_TRUE(driver.ran()) << "the dialog's window was never made";
         return result;
@@ -97,14 +97,14 @@ protected:
         writeFile(dir.file("bootwarden.dat"), DataFileCodec::encode(items));
     }
 
-    void click(HWND dialog, const TreeView& tree, HTREEITEM item, UINT part, UINT code)
+    void click(HWND dialog, const TreeReader& tree, HTREEITEM item, UINT part, UINT code)
     {
         CursorAt cursor(tree.pointOn(item, part));
         notifyFromTree(dialog, code);
     }
 
     // Right-clicks the item's label and answers the menu with command; the menu's entries.
-    std::vector<std::vector<std::string>> menuOf(HWND dialog, const TreeView& tree, HTREEITEM item, UINT command = 0)
+    std::vector<std::vector<std::string>> menuOf(HWND dialog, const TreeReader& tree, HTREEITEM item, UINT command = 0)
     {
         MenuRecorder menu(command);
         click(dialog, tree, item, TVHT_ONITEMLABEL, NM_RCLICK);
@@ -125,7 +125,7 @@ TEST_F(BootwardenDlgTest, StartsCollapsedWithEveryLocationAndEntry)
                                        extracted.push_back(path);
                                        return real(instance, path, index);
                                    });
-    run([&extracted](HWND dialog, const TreeView& tree) {
+    run([&extracted](HWND dialog, const TreeReader& tree) {
         EXPECT_TRUE(extracted.empty()) << "no icon is taken before its entry is shown";
         EXPECT_EQ("Bootwarden Center", windowText(dialog));
         EXPECT_EQ((std::vector<std::string>{"Autostart", "Registry"}), tree.children(nullptr));
@@ -179,7 +179,7 @@ TEST_F(BootwardenDlgTest, ClicksKeysAndMenusWorkTheEntries)
                                        return reinterpret_cast<HINSTANCE>(file.rfind("file://", 0) == 0 ? 42 : SE_ERR_FNF);
                                    });
     platform::ScopedOverride create(&platform::Win32Api::CreateProcessU, failing(FALSE, ERROR_FILE_NOT_FOUND));
-    const INT_PTR result = run([this](HWND dialog, const TreeView& tree) {
+    const INT_PTR result = run([this](HWND dialog, const TreeReader& tree) {
         const HTREEITEM tool = tree.find(USER_RUN + "Tool");
         click(dialog, tree, tool, TVHT_ONITEMLABEL, NM_CLICK);
         EXPECT_EQ(1, tree.stateImage(tool)) << "a click on the label changes nothing";
@@ -266,7 +266,7 @@ TEST_F(BootwardenDlgTest, OkAppliesTheChangesAndStaysWhileOneFailsCancelDropsThe
 {
     for (const char* name : {"A", "B"})
         userRun.setString(name, std::string(name) + ".exe");
-    run([this](HWND dialog, const TreeView& tree) {
+    run([this](HWND dialog, const TreeReader& tree) {
         click(dialog, tree, tree.find(USER_RUN + "A"), TVHT_ONITEMSTATEICON, NM_CLICK);
         MessageBoxRecorder yes(IDYES);
         menuOf(dialog, tree, tree.find(USER_RUN + "Tool"), 102);
@@ -279,7 +279,7 @@ TEST_F(BootwardenDlgTest, OkAppliesTheChangesAndStaysWhileOneFailsCancelDropsThe
 
     userRun.setString("C", "C.exe");
     userRun.setString("D", "D.exe");
-    EXPECT_EQ(IDOK, run([this](HWND dialog, const TreeView& tree) {
+    EXPECT_EQ(IDOK, run([this](HWND dialog, const TreeReader& tree) {
         for (const char* name : {"A", "B"})
             click(dialog, tree, tree.find(USER_RUN + name), TVHT_ONITEMSTATEICON, NM_CLICK);
         {
@@ -319,7 +319,7 @@ TEST_F(BootwardenDlgTest, OkAppliesTheChangesAndStaysWhileOneFailsCancelDropsThe
                                        ++writes;
                                        return real(from, to, flags);
                                    });
-    run([this](HWND dialog, const TreeView& tree) {
+    run([this](HWND dialog, const TreeReader& tree) {
         for (const char* name : {"A", "B", "C", "D"})
             click(dialog, tree, tree.find(USER_RUN + name), TVHT_ONITEMSTATEICON, NM_CLICK);
         press(dialog, IDOK);
@@ -343,7 +343,7 @@ RECT placeOf(HWND dialog, int id)
 // window never gets smaller than its design. It runs at 96 DPI and again at 144.
 TEST_F(BootwardenDlgTest, TheTreeTakesTheRoomOfALargerWindow)
 {
-    run([](HWND dialog, const TreeView& control) {
+    run([](HWND dialog, const TreeReader& control) {
         const HDC screen = ::GetDC(dialog);
         const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
         ::ReleaseDC(dialog, screen);
@@ -396,7 +396,7 @@ TEST_F(BootwardenDlgTest, TheTreeTakesTheRoomOfALargerWindow)
 // The console (or a second window) changes the data file while the window is open.
 TEST_F(BootwardenDlgTest, WhatAnotherBootwardenStoredMeanwhileIsKeptAndListedAgain)
 {
-    EXPECT_EQ(IDOK, run([this](HWND dialog, const TreeView& tree) {
+    EXPECT_EQ(IDOK, run([this](HWND dialog, const TreeReader& tree) {
         products::bootwarden::database::RegistryBackup console("bootwarden.dat");
         console.put(StartupItem(5, 1, "Console", "c.exe"));
         console.commit();
@@ -428,7 +428,7 @@ TEST_F(BootwardenDlgTest, AnUnreadableLocationAndADamagedDataFileAreReported)
                                     });
     const std::string whole = DataFileCodec::encode({StartupItem(5, 1, "Kept", "k.exe")});
     writeFile(dir.file("bootwarden.dat"), std::string("\x02", 1) + whole.substr(1) + std::string("\x05\0\0\0", 4));
-    run([this](HWND dialog, const TreeView& tree) {
+    run([this](HWND dialog, const TreeReader& tree) {
         EXPECT_EQ((std::vector<std::string>{"Empty", "Kept", "Tool"}), tree.children(tree.find(USER_RUN)));
         const HTREEITEM broken = tree.find("Registry/All users/Run Once Ex");
         EXPECT_EQ(2, tree.image(broken));

@@ -16,14 +16,14 @@ using products::bootwarden::StartupConstants;
 using products::bootwarden::StartupInterface;
 using products::bootwarden::StartupItem;
 using products::bootwarden::StartupTree;
-using products::bootwarden::StartupTreeView;
+using products::bootwarden::StartupTreeWidget;
 using Command = StartupTree::Command;
 using Node = StartupTree::Node;
 
 namespace {
 
 // The tree control in memory: nodes, their images and marks, in the order the control keeps.
-class MemoryTreeView : public StartupTreeView {
+class MemoryTreeWidget : public StartupTreeWidget {
 public:
     struct Item {
         std::string text;
@@ -103,7 +103,7 @@ class StartupTreeTest : public testing::Test {
 protected:
     RecordingReporter reporter;
     StartupInterface startup{&reporter};
-    MemoryTreeView view;
+    MemoryTreeWidget view;
     StartupTree tree{startup, view};
     std::list<ScriptedDatabase> databases;
 
@@ -129,8 +129,8 @@ TEST_F(StartupTreeTest, LocationsOfTheServedTypesInTheControlsOrder)
     EXPECT_EQ((std::vector<std::string>{"Run", "Run Once", "Run Once Ex"}), view.children("Registry/All users"));
     EXPECT_EQ((std::vector<std::string>{"Run", "Run Once"}), view.children("Registry/Current User"));
     EXPECT_EQ((std::vector<std::string>{"All users", "Current user"}), view.children("Autostart"));
-    EXPECT_EQ(StartupTreeView::IMAGE_FOLDER, view.at(USER_RUN).image);
-    EXPECT_EQ(StartupTreeView::STATE_NONE, view.at(USER_RUN).state);
+    EXPECT_EQ(StartupTreeWidget::IMAGE_FOLDER, view.at(USER_RUN).image);
+    EXPECT_EQ(StartupTreeWidget::STATE_NONE, view.at(USER_RUN).state);
     EXPECT_EQ(std::vector<Command>{Command::Info}, tree.commands(view.find(USER_RUN)));
     EXPECT_EQ(std::vector<Command>{}, tree.commands(nullptr));
     EXPECT_EQ("", tree.commandLine(view.find(USER_RUN)));
@@ -141,7 +141,7 @@ TEST_F(StartupTreeTest, LocationsOfTheServedTypesInTheControlsOrder)
 
     // Where the facade serves the RunServices keys, they are locations too.
     StartupInterface older(&reporter);
-    MemoryTreeView olderView;
+    MemoryTreeWidget olderView;
     ScriptedDatabase services(3), servicesOnce(4);
     older.addDatabase(&services);
     older.addDatabase(&servicesOnce);
@@ -163,13 +163,13 @@ TEST_F(StartupTreeTest, EntriesAreSortedLeavesWithIconAndCheckBox)
     const std::string odd = "z\xEF\xBF\xBD   (the name holds half of a UTF-16 pair)";
     EXPECT_EQ((std::vector<std::string>{"(Default)", "b", "Old", "tool", odd}), view.children(USER_RUN));
     EXPECT_EQ("z\xEF\xBF\xBD.exe", tree.commandLine(entry(odd)));
-    EXPECT_EQ(StartupTreeView::IMAGE_NO_ICON, view.at(USER_RUN + "/(Default)").image);
+    EXPECT_EQ(StartupTreeWidget::IMAGE_NO_ICON, view.at(USER_RUN + "/(Default)").image);
     EXPECT_EQ((std::vector<Command>{Command::Disable, Command::Delete}), tree.commands(entry("(Default)")))
         << "a number is no command to run";
-    EXPECT_EQ(StartupTreeView::IMAGE_PROGRAM, view.at(USER_RUN + "/tool").image);
-    EXPECT_EQ(StartupTreeView::IMAGE_PROGRAM, view.at(USER_RUN + "/b").image) << "an icon is a question for later";
-    EXPECT_EQ(StartupTreeView::STATE_ENABLED, view.at(USER_RUN + "/tool").state);
-    EXPECT_EQ(StartupTreeView::STATE_DISABLED, view.at(USER_RUN + "/Old").state);
+    EXPECT_EQ(StartupTreeWidget::IMAGE_PROGRAM, view.at(USER_RUN + "/tool").image);
+    EXPECT_EQ(StartupTreeWidget::IMAGE_PROGRAM, view.at(USER_RUN + "/b").image) << "an icon is a question for later";
+    EXPECT_EQ(StartupTreeWidget::STATE_ENABLED, view.at(USER_RUN + "/tool").state);
+    EXPECT_EQ(StartupTreeWidget::STATE_DISABLED, view.at(USER_RUN + "/Old").state);
     EXPECT_FALSE(view.at(USER_RUN + "/tool").bold);
     EXPECT_EQ("C:\\Program Files\\T\\Tool.EXE", tree.programOf(entry("tool")));
     EXPECT_EQ("", tree.programOf(entry("b")));
@@ -201,11 +201,11 @@ TEST_F(StartupTreeTest, AnUnlistableLocationShowsTheWarningAndKeepsItsReason)
     AssertionRecorder assertions;
     tree.build();
     EXPECT_EQ(std::vector<std::string>{"b.exe"}, view.children("Autostart/Current user")) << "listed all the same";
-    EXPECT_EQ(StartupTreeView::IMAGE_FOLDER_WARNING, view.at("Autostart/Current user").image);
+    EXPECT_EQ(StartupTreeWidget::IMAGE_FOLDER_WARNING, view.at("Autostart/Current user").image);
     EXPECT_NE(std::string::npos, tree.information(view.find("Autostart/Current user")).find("disabled side unknown"));
     const Node machineRun = view.find("Registry/All users/Run");
-    EXPECT_EQ(StartupTreeView::IMAGE_FOLDER_WARNING, view.at("Registry/All users/Run").image);
-    EXPECT_EQ(StartupTreeView::IMAGE_FOLDER, view.at("Registry/All users/Run Once").image);
+    EXPECT_EQ(StartupTreeWidget::IMAGE_FOLDER_WARNING, view.at("Registry/All users/Run").image);
+    EXPECT_EQ(StartupTreeWidget::IMAGE_FOLDER, view.at("Registry/All users/Run Once").image);
     const std::string information = tree.information(machineRun);
     EXPECT_NE(std::string::npos,
               information.find("\n\nError description:\nno key\n\nIf you have questions about this key, please "
@@ -222,10 +222,10 @@ TEST_F(StartupTreeTest, AnEntrySwitchedOffByTheSystemShowsItsOwnBoxAndSaysSo)
     switchedOff.markDisabledBySystem();
     ScriptedDatabase& userRun = serve(5, {switchedOff});
     tree.build();
-    EXPECT_EQ(StartupTreeView::STATE_DISABLED_BY_SYSTEM, view.at(USER_RUN + "/Off").state);
+    EXPECT_EQ(StartupTreeWidget::STATE_DISABLED_BY_SYSTEM, view.at(USER_RUN + "/Off").state);
     EXPECT_EQ("o.exe   (switched off in the system's startup settings)", tree.commandLine(entry("Off")));
     tree.toggle(entry("Off"));
-    EXPECT_EQ(StartupTreeView::STATE_ENABLED, view.at(USER_RUN + "/Off").state);
+    EXPECT_EQ(StartupTreeWidget::STATE_ENABLED, view.at(USER_RUN + "/Off").state);
     tree.applyChanges();
     EXPECT_EQ((std::vector<std::string>{"list ", "command Off", "enable Off", "commit "}), userRun.calls);
 }
@@ -236,7 +236,7 @@ TEST_F(StartupTreeTest, ChangesWaitForOkInBold)
     tree.build();
     EXPECT_FALSE(tree.hasPendingChanges());
     tree.toggle(entry("Tool"));
-    EXPECT_EQ(StartupTreeView::STATE_DISABLED, view.at(USER_RUN + "/Tool").state);
+    EXPECT_EQ(StartupTreeWidget::STATE_DISABLED, view.at(USER_RUN + "/Tool").state);
     EXPECT_TRUE(view.at(USER_RUN + "/Tool").bold);
     EXPECT_TRUE(tree.hasPendingChanges());
     EXPECT_EQ(Command::Enable, tree.commands(entry("Tool"))[0]);
@@ -244,7 +244,7 @@ TEST_F(StartupTreeTest, ChangesWaitForOkInBold)
     EXPECT_FALSE(view.at(USER_RUN + "/Tool").bold) << "back to the state it was read with";
     EXPECT_FALSE(tree.hasPendingChanges());
     tree.setEnabled(entry("Old"), true);
-    EXPECT_EQ(StartupTreeView::STATE_ENABLED, view.at(USER_RUN + "/Old").state);
+    EXPECT_EQ(StartupTreeWidget::STATE_ENABLED, view.at(USER_RUN + "/Old").state);
     EXPECT_TRUE(view.at(USER_RUN + "/Old").bold);
 }
 
@@ -298,7 +298,7 @@ TEST_F(StartupTreeTest, ListingAgainDropsPendingChanges)
     EXPECT_FALSE(tree.hasPendingChanges());
     EXPECT_EQ((std::vector<std::string>{"A", "New"}), view.children(USER_RUN));
     EXPECT_EQ((std::vector<std::string>{"Autostart", "Registry"}), view.children(""));
-    EXPECT_EQ(StartupTreeView::STATE_ENABLED, view.at(USER_RUN + "/A").state);
+    EXPECT_EQ(StartupTreeWidget::STATE_ENABLED, view.at(USER_RUN + "/A").state);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "products/bootwarden/StartupTreeControl.h"
+#include "products/bootwarden/Win32StartupTreeWidget.h"
 
 #include "platform/UniqueResource.h"
 #include "platform/Win32Api.h"
@@ -11,7 +11,7 @@ namespace products::bootwarden {
 
 namespace {
 
-HTREEITEM item(StartupTreeView::Node node)
+HTREEITEM item(StartupTreeWidget::Node node)
 {
     return static_cast<HTREEITEM>(node);
 }
@@ -28,7 +28,7 @@ int imageSide(HWND window)
 
 } // namespace
 
-void StartupTreeControl::createImageLists()
+void Win32StartupTreeWidget::createImageLists()
 {
     const HINSTANCE resources = platform::win32().GetModuleHandleA(nullptr);
     const int side = imageSide(_tree.GetSafeHwnd());
@@ -50,44 +50,44 @@ void StartupTreeControl::createImageLists()
     _programImages.clear();
 }
 
-StartupTreeView::Node StartupTreeControl::insert(const std::string& text, Node parent, int image,
+StartupTreeWidget::Node Win32StartupTreeWidget::insert(const std::string& text, Node parent, int image,
                                                  int stateImage)
 {
     return _tree.insertItem(text, item(parent), image == IMAGE_PROGRAM ? I_IMAGECALLBACK : image,
                             stateImage != STATE_NONE, stateImage);
 }
 
-void StartupTreeControl::sortChildren(Node parent)
+void Win32StartupTreeWidget::sortChildren(Node parent)
 {
     _tree.sortChildren(item(parent));
 }
 
-void StartupTreeControl::remove(Node node)
+void Win32StartupTreeWidget::remove(Node node)
 {
     _tree.deleteItem(item(node));
 }
 
-void StartupTreeControl::removeAll()
+void Win32StartupTreeWidget::removeAll()
 {
     _tree.deleteAllItems();
 }
 
-void StartupTreeControl::setImage(Node node, int image)
+void Win32StartupTreeWidget::setImage(Node node, int image)
 {
     _tree.setItemImage(item(node), image, image);
 }
 
-void StartupTreeControl::setStateImage(Node node, int stateImage)
+void Win32StartupTreeWidget::setStateImage(Node node, int stateImage)
 {
     _tree.setImageState(item(node), stateImage);
 }
 
-void StartupTreeControl::setBold(Node node, bool bold)
+void Win32StartupTreeWidget::setBold(Node node, bool bold)
 {
     _tree.setBold(item(node), bold);
 }
 
-void StartupTreeControl::supplyImage(TVITEMW& item, const std::string& programPath)
+void Win32StartupTreeWidget::supplyImage(TVITEMW& item, const std::string& programPath)
 {
     if (!(item.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE)))
         return;
@@ -100,7 +100,7 @@ void StartupTreeControl::supplyImage(TVITEMW& item, const std::string& programPa
     item.mask |= TVIF_DI_SETITEM;
 }
 
-int StartupTreeControl::extractIcon(const std::string& path)
+int Win32StartupTreeWidget::extractIcon(const std::string& path)
 {
     if (path.empty())
         return IMAGE_NO_ICON;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/framework/ImageList.h"
-#include "products/bootwarden/StartupTreeView.h"
+#include "products/bootwarden/StartupTreeWidget.h"
 #include "windows/mfc/TreeControl.h"
 
 #include <string>
@@ -13,9 +13,9 @@ namespace products::bootwarden {
 // program's icon is taken from its file once, when the first entry that starts it is shown,
 // and shared by every entry that starts it: a tree of thousands opens at the cost of its
 // listing, not of reading thousands of program files.
-class StartupTreeControl : public StartupTreeView {
+class Win32StartupTreeWidget : public StartupTreeWidget {
 public:
-    explicit StartupTreeControl(TreeControl& tree) : _tree(tree) {}
+    explicit Win32StartupTreeWidget(TreeControl& tree) : _tree(tree) {}
 
     // Gives the control its images; the control must exist.
     void createImageLists();

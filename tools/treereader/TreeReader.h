@@ -9,13 +9,13 @@
 // The tree view of a Bootwarden window, read and worked as a user would: from the test's own
 // process or from another one. The messages that carry a pointer go through memory of the
 // window's process, which is the same thing when the window is the caller's own.
-class TreeView {
+class TreeReader {
 public:
-    explicit TreeView(HWND tree);
-    ~TreeView();
+    explicit TreeReader(HWND tree);
+    ~TreeReader();
 
-    TreeView(const TreeView&) = delete;
-    TreeView& operator=(const TreeView&) = delete;
+    TreeReader(const TreeReader&) = delete;
+    TreeReader& operator=(const TreeReader&) = delete;
 
     HWND handle() const { return _tree; }
     // Texts are UTF-8. Follows a path of texts from the top, "Registry/Current User/Run",

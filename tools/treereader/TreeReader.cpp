@@ -1,4 +1,4 @@
-#include "treeview/TreeView.h"
+#include "treereader/TreeReader.h"
 
 #include <cstring>
 #include <sstream>
@@ -10,7 +10,7 @@ const int TEXT_SIZE = 1024;
 
 } // namespace
 
-TreeView::TreeView(HWND tree) : _tree(tree)
+TreeReader::TreeReader(HWND tree) : _tree(tree)
 {
     DWORD id = 0;
     ::GetWindowThreadProcessId(tree, &id);
@@ -18,26 +18,26 @@ TreeView::TreeView(HWND tree) : _tree(tree)
     _memory = static_cast<char*>(::VirtualAllocEx(_process, nullptr, MEMORY_SIZE, MEM_COMMIT, PAGE_READWRITE));
 }
 
-TreeView::~TreeView()
+TreeReader::~TreeReader()
 {
     ::VirtualFreeEx(_process, _memory, 0, MEM_RELEASE);
     ::CloseHandle(_process);
 }
 
-void TreeView::exchange(UINT message, WPARAM wParam, void* data, SIZE_T size, SIZE_T extra) const
+void TreeReader::exchange(UINT message, WPARAM wParam, void* data, SIZE_T size, SIZE_T extra) const
 {
     ::WriteProcessMemory(_process, _memory, data, size, nullptr);
     ::SendMessageA(_tree, message, wParam, reinterpret_cast<LPARAM>(_memory));
     ::ReadProcessMemory(_process, _memory, data, size + extra, nullptr);
 }
 
-HTREEITEM TreeView::next(HTREEITEM item, UINT relation) const
+HTREEITEM TreeReader::next(HTREEITEM item, UINT relation) const
 {
     return reinterpret_cast<HTREEITEM>(
         ::SendMessageA(_tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
 }
 
-HTREEITEM TreeView::find(const std::string& path, bool expand) const
+HTREEITEM TreeReader::find(const std::string& path, bool expand) const
 {
     std::istringstream parts(path);
     HTREEITEM item = nullptr;
@@ -55,7 +55,7 @@ HTREEITEM TreeView::find(const std::string& path, bool expand) const
     return item;
 }
 
-std::vector<std::string> TreeView::children(HTREEITEM parent) const
+std::vector<std::string> TreeReader::children(HTREEITEM parent) const
 {
     std::vector<std::string> texts;
     for (HTREEITEM item = next(parent, parent ? TVGN_CHILD : TVGN_ROOT); item; item = next(item, TVGN_NEXT))
@@ -63,7 +63,7 @@ std::vector<std::string> TreeView::children(HTREEITEM parent) const
     return texts;
 }
 
-std::size_t TreeView::childCount(HTREEITEM parent) const
+std::size_t TreeReader::childCount(HTREEITEM parent) const
 {
     std::size_t count = 0;
     for (HTREEITEM item = next(parent, TVGN_CHILD); item; item = next(item, TVGN_NEXT))
@@ -71,7 +71,7 @@ std::size_t TreeView::childCount(HTREEITEM parent) const
     return count;
 }
 
-std::string TreeView::text(HTREEITEM item) const
+std::string TreeReader::text(HTREEITEM item) const
 {
     // The text lands right behind the item's fields in the window's memory.
     struct {
@@ -89,7 +89,7 @@ std::string TreeView::text(HTREEITEM item) const
     return utf8;
 }
 
-int TreeView::image(HTREEITEM item) const
+int TreeReader::image(HTREEITEM item) const
 {
     TVITEMW fields = {};
     fields.hItem = item;
@@ -98,27 +98,27 @@ int TreeView::image(HTREEITEM item) const
     return fields.iImage;
 }
 
-UINT TreeView::state(HTREEITEM item, UINT mask) const
+UINT TreeReader::state(HTREEITEM item, UINT mask) const
 {
     return static_cast<UINT>(::SendMessageA(_tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), mask));
 }
 
-int TreeView::stateImage(HTREEITEM item) const
+int TreeReader::stateImage(HTREEITEM item) const
 {
     return static_cast<int>((state(item, TVIS_STATEIMAGEMASK) & TVIS_STATEIMAGEMASK) >> 12);
 }
 
-bool TreeView::bold(HTREEITEM item) const
+bool TreeReader::bold(HTREEITEM item) const
 {
     return (state(item, TVIS_BOLD) & TVIS_BOLD) != 0;
 }
 
-bool TreeView::expanded(HTREEITEM item) const
+bool TreeReader::expanded(HTREEITEM item) const
 {
     return (state(item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
 }
 
-void TreeView::expandAll() const
+void TreeReader::expandAll() const
 {
     std::vector<HTREEITEM> pending{next(nullptr, TVGN_ROOT)};
     while (!pending.empty()) {
@@ -131,7 +131,7 @@ void TreeView::expandAll() const
     }
 }
 
-POINT TreeView::pointOn(HTREEITEM item, UINT part) const
+POINT TreeReader::pointOn(HTREEITEM item, UINT part) const
 {
     RECT rect = {};
     std::memcpy(&rect, &item, sizeof item); // the control takes the item from the rectangle

@@ -6,7 +6,7 @@ namespace products::bootwarden {
 
 // The tree control as the startup tree drives it. A node is the control's own handle, opaque
 // here; null stands for the top of the tree.
-class StartupTreeView {
+class StartupTreeWidget {
 public:
     using Node = void*;
 
@@ -23,7 +23,7 @@ public:
     static constexpr int STATE_DISABLED = 2;
     static constexpr int STATE_DISABLED_BY_SYSTEM = 3;
 
-    virtual ~StartupTreeView() = default;
+    virtual ~StartupTreeWidget() = default;
 
     // Appends a node under parent; the order is settled by sortChildren.
     virtual Node insert(const std::string& text, Node parent, int image, int stateImage) = 0;
