@@ -1,6 +1,7 @@
 #include "products/bootwarden/StartupItem.h"
 
 #include "products/bootwarden/StartupConstants.h"
+#include "util/Bytes.h"
 #include "util/LittleEndian.h"
 #include "util/Utf8.h"
 #include "util/assertion/Assertion.h"
@@ -15,17 +16,15 @@ namespace {
 const char* const SOURCE = "products/bootwarden/StartupItem";
 
 // Copies text up to its first NUL and that NUL: whatever a text holds, its record stays readable.
-// Eight bytes go at a time while none of them is NUL; the system's string functions cost more
-// than the copying on the data file's hundred thousand short texts.
+// Eight bytes go at a time while none of them is NUL.
 char* writeText(char* out, std::string_view text)
 {
-    const std::uint64_t ones = 0x0101010101010101u, highs = 0x8080808080808080u;
     const char* in = text.data();
     const char* const end = in + text.size();
     for (; end - in >= 8; in += 8, out += 8) {
         std::uint64_t eight;
         std::memcpy(&eight, in, 8);
-        if (((eight - ones) & ~eight & highs) != 0) // a byte of it is NUL
+        if (Bytes::hasNul(eight))
             break;
         std::memcpy(out, &eight, 8);
     }

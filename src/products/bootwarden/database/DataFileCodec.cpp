@@ -1,6 +1,7 @@
 #include "products/bootwarden/database/DataFileCodec.h"
 
 #include "products/bootwarden/StartupConstants.h"
+#include "util/Bytes.h"
 #include "util/LittleEndian.h"
 
 #include <algorithm>
@@ -87,23 +88,6 @@ private:
     bool _summing = false;
     std::uint32_t _sum = CHECKSUM_START;
 };
-
-// The first NUL in [from, end), or null. Eight bytes at a time: the system's own search costs
-// more than the rest of reading the data file's hundred thousand short texts.
-const char* firstNul(const char* from, const char* end)
-{
-    const std::uint64_t ones = 0x0101010101010101u, highs = 0x8080808080808080u;
-    for (; end - from >= 8; from += 8) {
-        std::uint64_t eight;
-        std::memcpy(&eight, from, 8);
-        if (((eight - ones) & ~eight & highs) != 0) // a byte of it is NUL
-            break;
-    }
-    for (; from != end; ++from)
-        if (*from == '\0')
-            return from;
-    return nullptr;
-}
 
 // Reads the parts of the file one after the other, never past its end, a window at a time: a
 // file of any size needs no buffer of its size. Each window is a block of its own that the
@@ -195,7 +179,7 @@ private:
     std::size_t nul(std::size_t from)
     {
         for (;;) {
-            const char* const found = firstNul(here() + from, _window.get() + _size);
+            const char* const found = Bytes::firstNul(here() + from, _window.get() + _size);
             if (found)
                 return static_cast<std::size_t>(found - here());
             from = _size - _offset;

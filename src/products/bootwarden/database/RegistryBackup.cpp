@@ -30,7 +30,7 @@ StartupItem storedForm(const StartupItem& item)
 
 RegistryBackup::RegistryBackup(const std::string& filename) : _filename(filename)
 {
-    load();
+    reload();
 }
 
 void RegistryBackup::put(const StartupItem& item)
@@ -69,7 +69,7 @@ void RegistryBackup::commit()
     if (_staged.empty())
         return;
     const io::file::FileLock lock(_filename);
-    load();
+    reload();
     std::vector<StartupItem> changed = _entries;
     apply(_staged, changed);
     if (_damaged)
@@ -86,11 +86,6 @@ void RegistryBackup::commit()
     _staged.clear();
     _damaged = false;
     _damagedContents.clear();
-}
-
-void RegistryBackup::reload()
-{
-    load();
 }
 
 std::vector<StartupItem> RegistryBackup::getEntries(int type) const
@@ -115,7 +110,7 @@ std::string RegistryBackup::getDamageReport() const
            _filename + DAMAGED_SUFFIX + " when the disabled entries are next saved.";
 }
 
-void RegistryBackup::load()
+void RegistryBackup::reload()
 {
     // Only a file that is really not there means "no disabled entries yet": one that is there
     // but cannot be read must fail here, not be overwritten by the next save. A failure keeps

@@ -46,7 +46,6 @@ private:
         bool store; // put, or else drop
     };
 
-    void load();
     static void apply(const std::vector<Change>& changes, std::vector<StartupItem>& entries);
 
     std::string _filename;
