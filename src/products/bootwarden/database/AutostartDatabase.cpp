@@ -2,6 +2,7 @@
 
 #include "io/file/FileHelper.h"
 #include "products/bootwarden/LocationTable.h"
+#include "products/bootwarden/database/RegistryRoot.h"
 #include "products/bootwarden/StartupConstants.h"
 #include "products/bootwarden/database/StartupApproval.h"
 #include "util/StringHelper.h"
@@ -60,7 +61,7 @@ AutostartDatabase::FolderLocation AutostartDatabase::getFolderLocation(int type)
     if (!check(location && location->kind == Location::Kind::StartupFolder,
                "location && location->kind == Location::Kind::StartupFolder", SOURCE, __LINE__))
         return {HKEY_CURRENT_USER, std::string(), std::string()};
-    return {location->root == Location::Root::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, location->key,
+    return {registryRoot(*location), location->key,
             location->folderValue};
 }
 

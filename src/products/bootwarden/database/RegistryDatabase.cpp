@@ -1,6 +1,7 @@
 #include "products/bootwarden/database/RegistryDatabase.h"
 
 #include "products/bootwarden/LocationTable.h"
+#include "products/bootwarden/database/RegistryRoot.h"
 #include "products/bootwarden/StartupConstants.h"
 #include "products/bootwarden/database/RegistryBackup.h"
 #include "products/bootwarden/database/StartupApproval.h"
@@ -79,8 +80,7 @@ RegistryDatabase::KeyLocation RegistryDatabase::getKeyLocation(int type)
         return {HKEY_CURRENT_USER, std::string(), 0};
     // 32-bit Windows ignores the view.
     const REGSAM views[] = {0, KEY_WOW64_64KEY, KEY_WOW64_32KEY};
-    return {location->root == Location::Root::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, location->key,
-            views[static_cast<int>(location->view)]};
+    return {registryRoot(*location), location->key, views[static_cast<int>(location->view)]};
 }
 
 std::string RegistryDatabase::getWhere() const

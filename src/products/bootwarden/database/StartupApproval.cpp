@@ -1,6 +1,7 @@
 #include "products/bootwarden/database/StartupApproval.h"
 
 #include "products/bootwarden/LocationTable.h"
+#include "products/bootwarden/database/RegistryRoot.h"
 #include "util/Utf8.h"
 #include "windows/registry/RegistryException.h"
 #include "windows/registry/RegistryKeyImpl.h"
@@ -21,7 +22,7 @@ StartupApproval::StartupApproval(int type)
     const Location* location = LocationTable::find(type);
     if (!location || !location->switches)
         return;
-    _root = location->root == Location::Root::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    _root = registryRoot(*location);
     _subKey = APPROVED + location->switches;
 }
 
