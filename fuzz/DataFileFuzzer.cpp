@@ -1,3 +1,4 @@
+#include "products/bootwarden/LocationTable.h"
 #include "products/bootwarden/StartupConstants.h"
 #include "products/bootwarden/database/DataFileCodec.h"
 #include "util/assertion/AssertionListener.h"
@@ -10,6 +11,7 @@
 #include <set>
 #include <string>
 
+using products::bootwarden::LocationTable;
 using products::bootwarden::StartupConstants;
 using products::bootwarden::StartupItem;
 using products::bootwarden::database::DataFileCodec;
@@ -75,7 +77,7 @@ std::vector<StartupItem> items(const std::string& bytes)
     std::set<std::pair<int, std::string>> names;
     Input input(bytes);
     while (!input.done()) {
-        const int type = input.byte() % StartupConstants::LOCATION_TYPES;
+        const int type = LocationTable::all()[input.byte() % LocationTable::all().size()].type;
         const std::uint32_t valueType = input.byte() % 12;
         const bool known = input.byte() & 1;
         std::string value = input.text(), data = input.text();

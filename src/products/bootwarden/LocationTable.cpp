@@ -59,41 +59,43 @@ const L::Root USER = L::Root::CurrentUser;
 std::vector<Location> makeLocations()
 {
     return {
-        // type, kind, root, key, view, systems, group, label, description, folder value, disabled folder, switches
-        {C::LOCAL_MACHINE_RUN, KEY, MACHINE, RUN, L::View::Native, L::Systems::All, ALL_USERS, "Run", RUN_TEXT,
-         nullptr, nullptr, "Run"},
-        {C::LOCAL_MACHINE_RUN_ONCE, KEY, MACHINE, RUN_ONCE, L::View::Native, L::Systems::All, ALL_USERS, "Run Once",
-         RUN_ONCE_TEXT, nullptr, nullptr, nullptr},
-        {C::LOCAL_MACHINE_RUN_ONCE_EX, KEY, MACHINE, RUN_ONCE_EX, L::View::Native, L::Systems::All, ALL_USERS,
-         "Run Once Ex", RUN_ONCE_TEXT, nullptr, nullptr, nullptr},
-        {C::LOCAL_MACHINE_RUN_SERVICES, KEY, MACHINE, RUN_SERVICES, L::View::Shared, L::Systems::OutsideNt, ALL_USERS,
-         "Run Services", RUN_SERVICES_TEXT, nullptr, nullptr, nullptr},
-        {C::LOCAL_MACHINE_RUN_SERVICES_ONCE, KEY, MACHINE, RUN_SERVICES_ONCE, L::View::Shared, L::Systems::OutsideNt,
-         ALL_USERS, "Run Services Once", RUN_SERVICES_ONCE_TEXT, nullptr, nullptr, nullptr},
-        {C::CURRENT_USER_RUN, KEY, USER, RUN, L::View::Shared, L::Systems::All, CURRENT_USER, "Run", RUN_TEXT, nullptr,
-         nullptr, "Run"},
-        {C::CURRENT_USER_RUN_ONCE, KEY, USER, RUN_ONCE, L::View::Shared, L::Systems::All, CURRENT_USER, "Run Once",
-         RUN_ONCE_TEXT, nullptr, nullptr, nullptr},
-        {C::COMMON_STARTUP, FOLDER, MACHINE, SHELL_FOLDERS, L::View::Shared, L::Systems::All, AUTOSTART, "All users",
-         AUTOSTART_ALL_USERS_TEXT, "Common Startup", ".\\lmas\\", "StartupFolder"},
+        // type, record type, kind, root, key, view, systems, group, label, description,
+        // folder value, disabled folder, switches
+        {C::LOCAL_MACHINE_RUN, C::LOCAL_MACHINE_RUN, KEY, MACHINE, RUN, L::View::Native, L::Systems::All, ALL_USERS,
+         "Run", RUN_TEXT, nullptr, nullptr, "Run"},
+        {C::LOCAL_MACHINE_RUN_ONCE, C::LOCAL_MACHINE_RUN_ONCE, KEY, MACHINE, RUN_ONCE, L::View::Native, L::Systems::All,
+         ALL_USERS, "Run Once", RUN_ONCE_TEXT, nullptr, nullptr, nullptr},
+        {C::LOCAL_MACHINE_RUN_ONCE_EX, C::LOCAL_MACHINE_RUN_ONCE_EX, KEY, MACHINE, RUN_ONCE_EX, L::View::Native,
+         L::Systems::All, ALL_USERS, "Run Once Ex", RUN_ONCE_TEXT, nullptr, nullptr, nullptr},
+        {C::LOCAL_MACHINE_RUN_SERVICES, C::LOCAL_MACHINE_RUN_SERVICES, KEY, MACHINE, RUN_SERVICES, L::View::Shared,
+         L::Systems::OutsideNt, ALL_USERS, "Run Services", RUN_SERVICES_TEXT, nullptr, nullptr, nullptr},
+        {C::LOCAL_MACHINE_RUN_SERVICES_ONCE, C::LOCAL_MACHINE_RUN_SERVICES_ONCE, KEY, MACHINE, RUN_SERVICES_ONCE,
+         L::View::Shared, L::Systems::OutsideNt, ALL_USERS, "Run Services Once", RUN_SERVICES_ONCE_TEXT, nullptr,
+         nullptr, nullptr},
+        {C::CURRENT_USER_RUN, C::CURRENT_USER_RUN, KEY, USER, RUN, L::View::Shared, L::Systems::All, CURRENT_USER, "Run",
+         RUN_TEXT, nullptr, nullptr, "Run"},
+        {C::CURRENT_USER_RUN_ONCE, C::CURRENT_USER_RUN_ONCE, KEY, USER, RUN_ONCE, L::View::Shared, L::Systems::All,
+         CURRENT_USER, "Run Once", RUN_ONCE_TEXT, nullptr, nullptr, nullptr},
+        {C::COMMON_STARTUP, C::COMMON_STARTUP, FOLDER, MACHINE, SHELL_FOLDERS, L::View::Shared, L::Systems::All,
+         AUTOSTART, "All users", AUTOSTART_ALL_USERS_TEXT, "Common Startup", ".\\lmas\\", "StartupFolder"},
         // The same folders as the shell's own settings name them; the tree shows them by the rows above.
-        {C::COMMON_STARTUP_USER_SHELL, FOLDER, MACHINE, USER_SHELL_FOLDERS, L::View::Shared, L::Systems::None, nullptr,
-         nullptr, nullptr, "Common Startup", ".\\lmas\\", nullptr},
-        {C::USER_STARTUP, FOLDER, USER, SHELL_FOLDERS, L::View::Shared, L::Systems::All, AUTOSTART, "Current user",
-         AUTOSTART_CURRENT_USER_TEXT, "Startup", ".\\cuas\\", "StartupFolder"},
-        {C::USER_STARTUP_USER_SHELL, FOLDER, USER, USER_SHELL_FOLDERS, L::View::Shared, L::Systems::None, nullptr,
-         nullptr, nullptr, "Startup", ".\\cuas\\", nullptr},
-        {C::LOCAL_MACHINE_RUN_32, KEY, MACHINE, RUN, L::View::Redirected32, L::Systems::On64BitWindows, ALL_USERS,
-         "Run (32-bit)", RUN_TEXT, nullptr, nullptr, "Run32"},
-        {C::LOCAL_MACHINE_RUN_ONCE_32, KEY, MACHINE, RUN_ONCE, L::View::Redirected32, L::Systems::On64BitWindows,
-         ALL_USERS, "Run Once (32-bit)", RUN_ONCE_TEXT, nullptr, nullptr, nullptr},
-        {C::LOCAL_MACHINE_RUN_ONCE_EX_32, KEY, MACHINE, RUN_ONCE_EX, L::View::Redirected32, L::Systems::On64BitWindows,
-         ALL_USERS, "Run Once Ex (32-bit)", RUN_ONCE_TEXT, nullptr, nullptr, nullptr},
-        {C::LOCAL_MACHINE_POLICY_RUN, KEY, MACHINE, POLICY_RUN, L::View::Native, L::Systems::All, ALL_USERS,
-         "Policies Run", POLICY_RUN_TEXT, nullptr, nullptr, nullptr},
-        {C::LOCAL_MACHINE_POLICY_RUN_32, KEY, MACHINE, POLICY_RUN, L::View::Redirected32, L::Systems::On64BitWindows,
-         ALL_USERS, "Policies Run (32-bit)", POLICY_RUN_TEXT, nullptr, nullptr, nullptr},
-        {C::CURRENT_USER_POLICY_RUN, KEY, USER, POLICY_RUN, L::View::Shared, L::Systems::All, CURRENT_USER,
+        {C::COMMON_STARTUP_USER_SHELL, C::COMMON_STARTUP_USER_SHELL, FOLDER, MACHINE, USER_SHELL_FOLDERS,
+         L::View::Shared, L::Systems::None, nullptr, nullptr, nullptr, "Common Startup", ".\\lmas\\", nullptr},
+        {C::USER_STARTUP, C::USER_STARTUP, FOLDER, USER, SHELL_FOLDERS, L::View::Shared, L::Systems::All, AUTOSTART,
+         "Current user", AUTOSTART_CURRENT_USER_TEXT, "Startup", ".\\cuas\\", "StartupFolder"},
+        {C::USER_STARTUP_USER_SHELL, C::USER_STARTUP_USER_SHELL, FOLDER, USER, USER_SHELL_FOLDERS, L::View::Shared,
+         L::Systems::None, nullptr, nullptr, nullptr, "Startup", ".\\cuas\\", nullptr},
+        {C::LOCAL_MACHINE_RUN_32, C::LOCAL_MACHINE_RUN, KEY, MACHINE, RUN, L::View::Redirected32,
+         L::Systems::On64BitWindows, ALL_USERS, "Run (32-bit)", RUN_TEXT, nullptr, nullptr, "Run32"},
+        {C::LOCAL_MACHINE_RUN_ONCE_32, C::LOCAL_MACHINE_RUN_ONCE, KEY, MACHINE, RUN_ONCE, L::View::Redirected32,
+         L::Systems::On64BitWindows, ALL_USERS, "Run Once (32-bit)", RUN_ONCE_TEXT, nullptr, nullptr, nullptr},
+        {C::LOCAL_MACHINE_RUN_ONCE_EX_32, C::LOCAL_MACHINE_RUN_ONCE_EX, KEY, MACHINE, RUN_ONCE_EX, L::View::Redirected32,
+         L::Systems::On64BitWindows, ALL_USERS, "Run Once Ex (32-bit)", RUN_ONCE_TEXT, nullptr, nullptr, nullptr},
+        {C::LOCAL_MACHINE_POLICY_RUN, C::NO_RECORD, KEY, MACHINE, POLICY_RUN, L::View::Native, L::Systems::All,
+         ALL_USERS, "Policies Run", POLICY_RUN_TEXT, nullptr, nullptr, nullptr},
+        {C::LOCAL_MACHINE_POLICY_RUN_32, C::NO_RECORD, KEY, MACHINE, POLICY_RUN, L::View::Redirected32,
+         L::Systems::On64BitWindows, ALL_USERS, "Policies Run (32-bit)", POLICY_RUN_TEXT, nullptr, nullptr, nullptr},
+        {C::CURRENT_USER_POLICY_RUN, C::NO_RECORD, KEY, USER, POLICY_RUN, L::View::Shared, L::Systems::All, CURRENT_USER,
          "Policies Run", POLICY_RUN_TEXT, nullptr, nullptr, nullptr},
     };
 }
@@ -108,10 +110,17 @@ const std::vector<Location>& LocationTable::all()
 
 const Location* LocationTable::find(int type)
 {
-    for (const Location& location : all())
-        if (location.type == type)
-            return &location;
-    return nullptr;
+    // The rows stand in the order of their types: the data file's reader asks once per entry.
+    const std::vector<Location>& locations = all();
+    if (type < 0 || static_cast<std::size_t>(type) >= locations.size() || locations[type].type != type)
+        return nullptr;
+    return &locations[type];
+}
+
+int LocationTable::recordType(int type)
+{
+    const Location* location = find(type);
+    return location ? location->recordType : StartupConstants::NO_RECORD;
 }
 
 std::string LocationTable::treePath(int type)

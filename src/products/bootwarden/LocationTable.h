@@ -18,6 +18,10 @@ struct Location {
     enum class Systems { All, OutsideNt, On64BitWindows, None };
 
     int type; // a StartupConstants type
+    // The type its records in the data file carry: older versions know the 32-bit view's keys
+    // by the key they share a path with, and the locations they never had not at all (NO_RECORD:
+    // their entries live in the extension block alone).
+    int recordType;
     Kind kind;
     Root root;
     // The Run-family key; for a Startup folder, the key whose value names the folder.
@@ -41,6 +45,8 @@ public:
     static const std::vector<Location>& all();
     // The row of a type; null for a type that has none.
     static const Location* find(int type);
+    // The record type of a type; NO_RECORD for a type that has none.
+    static int recordType(int type);
     // "Registry/Current User/Run": where the tree shows the type; empty when it shows none.
     static std::string treePath(int type);
 };

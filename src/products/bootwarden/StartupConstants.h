@@ -34,16 +34,7 @@ public:
     static constexpr std::int32_t LOCAL_MACHINE_POLICY_RUN = 14;
     static constexpr std::int32_t LOCAL_MACHINE_POLICY_RUN_32 = 15;
     static constexpr std::int32_t CURRENT_USER_POLICY_RUN = 16;
-    static constexpr std::int32_t LOCATION_TYPES = 17;
     static constexpr std::int32_t NO_RECORD = -1;
-
-    // The type a record of the data file carries for a location, or NO_RECORD.
-    static constexpr std::int32_t recordType(std::int32_t type)
-    {
-        if (type >= LOCAL_MACHINE_POLICY_RUN)
-            return NO_RECORD;
-        return type >= LOCAL_MACHINE_RUN_32 ? type - LOCAL_MACHINE_RUN_32 : type;
-    }
 
     // The registry value types a command line can have (REG_SZ and REG_EXPAND_SZ); every other
     // type is kept and shown, but is no command.

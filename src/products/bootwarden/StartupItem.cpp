@@ -1,38 +1,13 @@
 #include "products/bootwarden/StartupItem.h"
 
 #include "products/bootwarden/StartupConstants.h"
-#include "util/Bytes.h"
-#include "util/LittleEndian.h"
 #include "util/Utf8.h"
-#include "util/assertion/Assertion.h"
 
-#include <cstring>
 #include <utility>
 
 namespace products::bootwarden {
 
 namespace {
-
-const char* const SOURCE = "products/bootwarden/StartupItem";
-
-// Copies text up to its first NUL and that NUL: whatever a text holds, its record stays readable.
-// Eight bytes go at a time while none of them is NUL.
-char* writeText(char* out, std::string_view text)
-{
-    const char* in = text.data();
-    const char* const end = in + text.size();
-    for (; end - in >= 8; in += 8, out += 8) {
-        std::uint64_t eight;
-        std::memcpy(&eight, in, 8);
-        if (Bytes::hasNul(eight))
-            break;
-        std::memcpy(out, &eight, 8);
-    }
-    while (in != end && *in != '\0')
-        *out++ = *in++;
-    *out++ = '\0';
-    return out;
-}
 
 StartupItem::SharedText owned(std::string text)
 {
@@ -92,23 +67,6 @@ bool StartupItem::isCommand() const
     return _valueType == StartupConstants::TEXT_VALUE || _valueType == StartupConstants::EXPANDABLE_TEXT_VALUE;
 }
 
-StartupItem::StartupItem(const char* rawdata) : StartupItem()
-{
-    if (!check(rawdata != nullptr, "rawdata", SOURCE, __LINE__))
-        return;
-    _type = static_cast<std::int32_t>(LittleEndian::readWord(rawdata));
-    check(_type < StartupConstants::MAX_TYPES, "_type < StartupConstants::MAX_TYPES", SOURCE, __LINE__);
-    _state = static_cast<std::int32_t>(LittleEndian::readWord(rawdata + 4));
-    check(_state == StartupConstants::DISABLED, "_state == StartupConstants::DISABLED", SOURCE, __LINE__);
-    _value = rawdata + 8;
-    check(_value.size() > 0, "_value.size() > 0", SOURCE, __LINE__);
-    const SharedText data = owned(rawdata + 8 + _value.size() + 1);
-    _data = std::shared_ptr<const char>(data.block, data.text.data());
-    _dataSize = static_cast<std::uint32_t>(data.text.size());
-    _initialState = _state;
-    _changed = false;
-}
-
 void StartupItem::setState(int state)
 {
     _state = state;
@@ -132,33 +90,6 @@ std::string StartupItem::toString() const
 {
     return "Type: " + std::to_string(_type) + "\nState: " + std::to_string(_state) +
            "\nValue: " + _value + "\nData: " + std::string(getData());
-}
-
-std::size_t StartupItem::recordSize() const
-{
-    return _value.size() + _dataSize + 10;
-}
-
-std::string StartupItem::serialize() const
-{
-    std::string record(recordSize(), '\0');
-    record.resize(static_cast<std::size_t>(writeRecord(record.data()) - record.data()));
-    return record;
-}
-
-char* StartupItem::writeRecord(char* out) const
-{
-    // An empty name is a key's default value: a real entry, written as an empty text.
-    check(_state == StartupConstants::DISABLED, "_state == StartupConstants::DISABLED", SOURCE, __LINE__);
-    char* const start = out;
-    // A location older versions do not know is named as itself; such records go where they
-    // never look.
-    const std::int32_t recordType = StartupConstants::recordType(_type);
-    out = LittleEndian::writeWord(out, static_cast<std::uint32_t>(recordType == StartupConstants::NO_RECORD ? _type : recordType));
-    out = LittleEndian::writeWord(out, static_cast<std::uint32_t>(_state));
-    out = writeText(writeText(out, _value), getData());
-    check(static_cast<std::size_t>(out - start) == recordSize(), "mem - start == size", SOURCE, __LINE__);
-    return out;
 }
 
 bool StartupItem::operator==(const StartupItem& other) const

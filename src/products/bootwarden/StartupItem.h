@@ -27,8 +27,6 @@ public:
                 std::optional<std::string> rawData);
     StartupItem(int type, int state, std::string value, SharedText data, std::uint32_t valueType,
                 std::optional<SharedText> rawData);
-    // Reads an item record (see serialize); the whole record must lie in the caller's buffer.
-    explicit StartupItem(const char* rawdata);
 
     StartupItem(const StartupItem&) = default;
     StartupItem& operator=(const StartupItem&) = default;
@@ -60,14 +58,6 @@ public:
 
     // "Type: t\nState: s\nValue: v\nData: d", for error reports.
     std::string toString() const;
-    // The record of a disabled item: type and state as 32-bit little-endian words, then the
-    // value and the data, each followed by one NUL byte.
-    std::string serialize() const;
-    // Writes the same record at out, which has room for recordSize() bytes; returns its end.
-    char* writeRecord(char* out) const;
-    // The length of this item's record: 10 + value length + data length.
-    std::size_t recordSize() const;
-
     // Same location and a name Windows takes for the same (registry value names and file names
     // match without regard to case); state and data take no part.
     bool operator==(const StartupItem& other) const;

@@ -209,13 +209,22 @@ bool StartupTree::remove(Node node)
 
 bool StartupTree::applyChanges()
 {
+    // In the order of the list, whatever the nodes' addresses: the user reads the reports of
+    // what failed in that order.
+    std::vector<std::pair<Node, const StartupItem*>> changed;
+    for (const auto& leaf : _entries)
+        if (leaf.second.isChanged())
+            changed.emplace_back(leaf.first, &leaf.second);
+    std::sort(changed.begin(), changed.end(), [](const auto& a, const auto& b) {
+        return std::make_pair(a.second->getType(), Utf8::foldCase(a.second->getValue())) <
+               std::make_pair(b.second->getType(), Utf8::foldCase(b.second->getValue()));
+    });
     std::vector<Node> nodes;
     std::vector<StartupItem> items;
-    for (const auto& leaf : _entries)
-        if (leaf.second.isChanged()) {
-            nodes.push_back(leaf.first);
-            items.push_back(leaf.second);
-        }
+    for (const auto& change : changed) {
+        nodes.push_back(change.first);
+        items.push_back(*change.second);
+    }
     std::vector<bool> applied;
     const bool done = _startup.applyChanges(items, applied);
     for (std::size_t i = 0; i < nodes.size(); ++i)

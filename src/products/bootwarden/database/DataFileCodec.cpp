@@ -1,8 +1,10 @@
 #include "products/bootwarden/database/DataFileCodec.h"
 
+#include "products/bootwarden/LocationTable.h"
 #include "products/bootwarden/StartupConstants.h"
 #include "util/Bytes.h"
 #include "util/LittleEndian.h"
+#include "util/assertion/Assertion.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -16,6 +18,8 @@
 namespace products::bootwarden::database {
 
 namespace {
+
+const char* const SOURCE = "products/bootwarden/database/DataFileCodec";
 
 const std::size_t WORD = 4;
 const std::size_t RECORD_HEADER_SIZE = 8;
@@ -37,6 +41,50 @@ std::uint32_t checksum(const char* bytes, std::size_t size, std::uint32_t hash =
         hash *= 16777619u;
     }
     return hash;
+}
+
+// The length of an entry's record: its type and state, then its name and its command line, each
+// followed by one NUL.
+std::size_t recordSize(const StartupItem& item)
+{
+    return RECORD_HEADER_SIZE + item.getValue().size() + item.getData().size() + 2;
+}
+
+// Copies text up to its first NUL and that NUL: whatever a text holds, its record stays readable.
+// Eight bytes go at a time while none of them is NUL.
+char* writeText(char* out, std::string_view text)
+{
+    const char* in = text.data();
+    const char* const end = in + text.size();
+    for (; end - in >= 8; in += 8, out += 8) {
+        std::uint64_t eight;
+        std::memcpy(&eight, in, 8);
+        if (Bytes::hasNul(eight))
+            break;
+        std::memcpy(out, &eight, 8);
+    }
+    while (in != end && *in != '\0')
+        *out++ = *in++;
+    *out++ = '\0';
+    return out;
+}
+
+// Writes the record of a disabled entry at out, which has room for recordSize(item) bytes;
+// returns its end. An entry of a location older versions do not know is named as itself: such
+// records go where they never look.
+char* writeRecord(char* out, const StartupItem& item)
+{
+    check(item.getState() == StartupConstants::DISABLED, "item.getState() == StartupConstants::DISABLED", SOURCE,
+          __LINE__);
+    char* const start = out;
+    const std::int32_t recordType = LocationTable::recordType(item.getType());
+    out = LittleEndian::writeWord(
+        out, static_cast<std::uint32_t>(recordType == StartupConstants::NO_RECORD ? item.getType() : recordType));
+    out = LittleEndian::writeWord(out, static_cast<std::uint32_t>(item.getState()));
+    out = writeText(writeText(out, item.getValue()), item.getData());
+    // Shorter when a text held a NUL.
+    check(static_cast<std::size_t>(out - start) == recordSize(item), "the whole text written", SOURCE, __LINE__);
+    return out;
 }
 
 // Collects bytes and hands them on a piece at a time, taking the checksum of the block's body
@@ -150,8 +198,8 @@ public:
         const auto type = static_cast<std::int32_t>(LittleEndian::readWord(start));
         const auto state = static_cast<std::int32_t>(LittleEndian::readWord(start + WORD));
         // An empty name is a key's default value, which Windows starts like any other.
-        const std::int32_t limit = anyLocation ? StartupConstants::LOCATION_TYPES : StartupConstants::MAX_TYPES;
-        valid = type >= 0 && type < limit && state == StartupConstants::DISABLED;
+        const bool known = anyLocation ? LocationTable::find(type) != nullptr : LocationTable::recordType(type) == type;
+        valid = known && state == StartupConstants::DISABLED;
         items.emplace_back(type, state, std::string(start + RECORD_HEADER_SIZE, valueEnd - RECORD_HEADER_SIZE),
                            StartupItem::SharedText{_window, std::string_view(start + valueEnd + 1, dataEnd - valueEnd - 1)},
                            StartupConstants::TEXT_VALUE, std::nullopt);
@@ -307,7 +355,7 @@ void writeValue(Pieces& out, const StartupItem& item)
 // An entry of a location older versions do not know: it has no record of its own.
 bool isExtra(const StartupItem& item)
 {
-    return StartupConstants::recordType(item.getType()) == StartupConstants::NO_RECORD;
+    return LocationTable::recordType(item.getType()) == StartupConstants::NO_RECORD;
 }
 
 // The length of the block's body for these entries, as encode writes it.
@@ -315,7 +363,7 @@ std::size_t bodySize(const std::vector<StartupItem>& items)
 {
     std::size_t size = 2 * WORD;
     for (const StartupItem& item : items)
-        size += (isExtra(item) ? item.recordSize() + 2 * WORD : 3 * WORD) +
+        size += (isExtra(item) ? recordSize(item) + 2 * WORD : 3 * WORD) +
                 (item.getRawData() ? item.getRawData()->size() : 0);
     return size;
 }
@@ -338,7 +386,7 @@ bool readExtension(Reader& reader, std::size_t records, std::vector<Extension>& 
         return false;
     for (std::uint32_t i = 0; i < count; ++i) {
         Extension entry{};
-        if (!fields.word(entry.location) || entry.location >= static_cast<std::uint32_t>(StartupConstants::LOCATION_TYPES) ||
+        if (!fields.word(entry.location) || !LocationTable::find(static_cast<int>(entry.location)) ||
             !readValue(fields, entry))
             return false;
         entries.push_back(std::move(entry));
@@ -351,7 +399,7 @@ bool readExtension(Reader& reader, std::size_t records, std::vector<Extension>& 
         bool ok = false;
         Extension value{};
         if (!fields.record(read, ok, true) || !readValue(fields, value) || !ok ||
-            StartupConstants::recordType(read.back().getType()) != StartupConstants::NO_RECORD)
+            LocationTable::recordType(read.back().getType()) != StartupConstants::NO_RECORD)
             return false;
         const StartupItem& item = read.back();
         extras.emplace_back(item.getType(), item.getState(), item.getValue(), item.getSharedData(), value.valueType,
@@ -409,7 +457,7 @@ DataFileCodec::Contents readContents(Reader& reader, std::size_t size)
     for (std::size_t i = 0; i < records.size(); ++i) {
         StartupItem& item = records[i];
         if (i < extension.size() &&
-            StartupConstants::recordType(static_cast<int>(extension[i].location)) == item.getType())
+            LocationTable::recordType(static_cast<int>(extension[i].location)) == item.getType())
             item = StartupItem(static_cast<int>(extension[i].location), item.getState(), item.getValue(),
                                item.getSharedData(), extension[i].valueType, std::move(extension[i].rawData));
         if (!valid[i]) {
@@ -449,7 +497,7 @@ void DataFileCodec::encode(const std::vector<StartupItem>& items, const Write& w
     bool plain = true;
     for (const StartupItem& item : items) {
         extras += isExtra(item) ? 1 : 0;
-        recordBytes += item.recordSize();
+        recordBytes += recordSize(item);
         plain = plain && item.getType() < StartupConstants::MAX_TYPES &&
                 item.getValueType() == StartupConstants::TEXT_VALUE && !item.getRawData();
     }
@@ -457,7 +505,7 @@ void DataFileCodec::encode(const std::vector<StartupItem>& items, const Write& w
     out.word(static_cast<std::uint32_t>(items.size() - extras));
     for (const StartupItem& item : items)
         if (!isExtra(item))
-            out.filled(item.writeRecord(out.room(item.recordSize())));
+            out.filled(writeRecord(out.room(recordSize(item)), item));
     if (plain) {
         out.flush(); // what older versions wrote, to the byte
         return;
@@ -474,7 +522,7 @@ void DataFileCodec::encode(const std::vector<StartupItem>& items, const Write& w
     out.word(static_cast<std::uint32_t>(extras));
     for (const StartupItem& item : items)
         if (isExtra(item)) {
-            out.filled(item.writeRecord(out.room(item.recordSize())));
+            out.filled(writeRecord(out.room(recordSize(item)), item));
             writeValue(out, item);
         }
     const std::uint32_t sum = out.endChecksum();

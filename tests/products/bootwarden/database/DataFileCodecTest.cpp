@@ -1,27 +1,27 @@
 #include "products/bootwarden/database/DataFileCodec.h"
 
-#include "util/LittleEndian.h"
+#include "products/bootwarden/StartupConstants.h"
+
+#include "support/AssertionRecorder.h"
+#include "support/Locations.h"
+#include "support/Records.h"
 
 #include <gtest/gtest.h>
-
-#include <sstream>
 
 using products::bootwarden::StartupItem;
 using products::bootwarden::database::DataFileCodec;
 
 namespace {
 
-// Two records written out by hand: type 0 "Tool" -> "C:\t.exe", type 5 "X" -> "".
-const std::string TOOL = std::string("\0\0\0\0\x01\0\0\0Tool\0C:\\t.exe\0", 22);
-const std::string X = std::string("\x05\0\0\0\x01\0\0\0X\0\0", 11);
-const std::string TWO_RECORDS = std::string("\x02\0\0\0", 4) + TOOL + X;
+const int RUN = StartupConstants::LOCAL_MACHINE_RUN;
+const int USER_RUN = StartupConstants::CURRENT_USER_RUN;
+const std::string TOOL = record(RUN, "Tool", "C:\\t.exe");
+const std::string X = record(USER_RUN, "X", "");
+const std::string TWO_RECORDS = dataFile({TOOL, X});
 
-std::string word(std::uint32_t value)
-{
-    std::string bytes(4, '\0');
-    LittleEndian::writeWord(bytes.data(), value);
-    return bytes;
-}
+const int RUN_ONCE = StartupConstants::CURRENT_USER_RUN_ONCE;
+const int RUN_32 = StartupConstants::LOCAL_MACHINE_RUN_32;
+const int POLICY_RUN = StartupConstants::CURRENT_USER_POLICY_RUN;
 
 // Everything decode reads of an item, for comparing lists.
 std::vector<std::string> fields(const std::vector<StartupItem>& items)
@@ -33,40 +33,67 @@ std::vector<std::string> fields(const std::vector<StartupItem>& items)
     return lines;
 }
 
+std::string line(int type, const std::string& rest)
+{
+    return std::to_string(type) + "|" + rest;
+}
+
 TEST(DataFileCodecTest, TheCountedRecordsAreTheDocumentedBytes)
 {
-    EXPECT_EQ(std::string(4, '\0'), DataFileCodec::encode({}));
-    const std::vector<StartupItem> items{StartupItem(0, 1, "Tool", "C:\\t.exe"), StartupItem(5, 1, "X", "")};
+    EXPECT_EQ(dataFile({}), DataFileCodec::encode({}));
+    const std::vector<StartupItem> items{StartupItem(RUN, 1, "Tool", "C:\\t.exe"), StartupItem(USER_RUN, 1, "X", "")};
     EXPECT_EQ(TWO_RECORDS, DataFileCodec::encode(items)) << "text values need no block";
     const DataFileCodec::Contents contents = DataFileCodec::decode(TWO_RECORDS);
     EXPECT_TRUE(contents.complete);
-    EXPECT_EQ((std::vector<std::string>{"0|Tool|C:\\t.exe|1|none", "5|X||1|none"}), fields(contents.items));
+    EXPECT_EQ((std::vector<std::string>{line(RUN, "Tool|C:\\t.exe|1|none"), line(USER_RUN, "X||1|none")}),
+              fields(contents.items));
+}
+
+// Texts are copied several bytes at a time; wherever a NUL lies, the record ends the text there
+// and stays readable, and the cut is reported.
+TEST(DataFileCodecTest, ARecordEndsATextAtItsFirstNul)
+{
+    for (std::size_t size = 0; size <= 20; ++size)
+        for (std::size_t nul = 0; nul <= size; ++nul) {
+            std::string text;
+            for (std::size_t i = 0; i < size; ++i)
+                text += static_cast<char>(i == nul ? '\0' : 'a' + i);
+            AssertionRecorder assertions;
+            const std::string kept = text.substr(0, nul);
+            EXPECT_EQ(dataFile({record(RUN, kept, kept)}), DataFileCodec::encode({StartupItem(RUN, 1, text, text)}))
+                << size << " " << nul;
+            EXPECT_EQ(nul < size ? std::vector<std::string>{"the whole text written"} : std::vector<std::string>{},
+                      assertions.expressions())
+                << size << " " << nul;
+        }
 }
 
 TEST(DataFileCodecTest, TheBlockKeepsValueTypesAndExactBytesBehindTheOldLayout)
 {
     const std::vector<StartupItem> items{
-        StartupItem(5, 1, "Count", "0x0000002a (42)", 4, std::string("\x2a\0\0\0", 4)),
-        StartupItem(0, 1, "", "", 1, std::string()), StartupItem(6, 1, "Old", "o.exe")};
+        StartupItem(USER_RUN, 1, "Count", "0x0000002a (42)", 4, std::string("\x2a\0\0\0", 4)),
+        StartupItem(RUN, 1, "", "", 1, std::string()), StartupItem(RUN_ONCE, 1, "Old", "o.exe")};
     const std::string bytes = DataFileCodec::encode(items);
-    const std::string counted = word(3) + items[0].serialize() + items[1].serialize() + items[2].serialize();
+    const std::string counted = dataFile(
+        {record(USER_RUN, "Count", "0x0000002a (42)"), record(RUN, "", ""), record(RUN_ONCE, "Old", "o.exe")});
     EXPECT_EQ(counted, bytes.substr(0, counted.size())) << "older readers find what they always found";
     EXPECT_EQ("BWX1", bytes.substr(counted.size(), 4));
     const DataFileCodec::Contents contents = DataFileCodec::decode(bytes);
     EXPECT_TRUE(contents.complete);
-    EXPECT_EQ((std::vector<std::string>{"5|Count|0x0000002a (42)|4|" + std::string("\x2a\0\0\0", 4), "0|||1|",
-                                        "6|Old|o.exe|1|none"}),
+    EXPECT_EQ((std::vector<std::string>{line(USER_RUN, "Count|0x0000002a (42)|4|" + std::string("\x2a\0\0\0", 4)),
+                                        line(RUN, "||1|"), line(RUN_ONCE, "Old|o.exe|1|none")}),
               fields(contents.items));
 }
 
 TEST(DataFileCodecTest, EntriesOfLocationsOlderVersionsDoNotKnowLiveInTheBlockAlone)
 {
-    const std::vector<StartupItem> items{StartupItem(16, 1, "Policy", "p.exe"), StartupItem(5, 1, "X", ""),
-                                         StartupItem(11, 1, "View", "v.exe")};
+    const std::vector<StartupItem> items{StartupItem(POLICY_RUN, 1, "Policy", "p.exe"), StartupItem(USER_RUN, 1, "X", ""),
+                                         StartupItem(RUN_32, 1, "View", "v.exe")};
     const std::string bytes = DataFileCodec::encode(items);
-    const std::string counted = word(2) + X + StartupItem(0, 1, "View", "v.exe").serialize();
+    const std::string counted = dataFile({X, record(RUN, "View", "v.exe")});
     EXPECT_EQ(counted, bytes.substr(0, counted.size())) << "an older reader sees the 32-bit view's entry as Run's";
-    EXPECT_EQ((std::vector<std::string>{"5|X||1|none", "11|View|v.exe|1|none", "16|Policy|p.exe|1|none"}),
+    EXPECT_EQ((std::vector<std::string>{line(USER_RUN, "X||1|none"), line(RUN_32, "View|v.exe|1|none"),
+                                        line(POLICY_RUN, "Policy|p.exe|1|none")}),
               fields(DataFileCodec::decode(bytes).items));
 }
 
@@ -75,9 +102,9 @@ TEST(DataFileCodecTest, AFileLargerThanAPieceIsReadWhole)
 {
     std::vector<StartupItem> items;
     for (int i = 0; i < 3000; ++i)
-        items.emplace_back(i % 3 ? 5 : 16, 1, "Entry " + std::to_string(i), std::string(i % 97, 'c'), 4,
+        items.emplace_back(i % 3 ? USER_RUN : POLICY_RUN, 1, "Entry " + std::to_string(i), std::string(i % 97, 'c'), 4,
                            std::string(i % 13, '\x01'));
-    items.emplace_back(5, 1, "Long", std::string(300000, 'l')); // longer than a piece
+    items.emplace_back(USER_RUN, 1, "Long", std::string(300000, 'l')); // longer than a piece
     const std::string bytes = DataFileCodec::encode(items);
     std::size_t offset = 0, calls = 0;
     const DataFileCodec::Contents read = DataFileCodec::decode(
@@ -93,7 +120,7 @@ TEST(DataFileCodecTest, AFileLargerThanAPieceIsReadWhole)
     EXPECT_TRUE(read.complete);
     std::vector<StartupItem> counted, extras; // the file holds the counted records first
     for (const StartupItem& item : items)
-        (item.getType() == 16 ? extras : counted).push_back(item);
+        (item.getType() == POLICY_RUN ? extras : counted).push_back(item);
     counted.insert(counted.end(), extras.begin(), extras.end());
     EXPECT_EQ(fields(counted), fields(read.items));
 
@@ -108,18 +135,18 @@ TEST(DataFileCodecTest, AFileLargerThanAPieceIsReadWhole)
 
 TEST(DataFileCodecTest, DamagedBytesYieldEveryCompleteValidRecord)
 {
-    const std::string withBlock =
-        DataFileCodec::encode({StartupItem(0, 1, "Tool", "C:\\t.exe", 2, std::string("t")), StartupItem(5, 1, "X", "")});
+    const std::string withBlock = DataFileCodec::encode(
+        {StartupItem(RUN, 1, "Tool", "C:\\t.exe", 2, std::string("t")), StartupItem(USER_RUN, 1, "X", "")});
     const std::pair<std::string, std::vector<std::string>> damaged[] = {
         {"", {}},
         {std::string("\x01\0", 2), {}},
-        {std::string("\x03", 1) + TWO_RECORDS.substr(1), {"Tool", "X"}},
-        {TWO_RECORDS.substr(0, 4 + 22 + 5), {"Tool"}},
+        {word(3) + TOOL + X, {"Tool", "X"}},
+        {TWO_RECORDS.substr(0, 4 + TOOL.size() + 5), {"Tool"}},
         {TWO_RECORDS.substr(0, TWO_RECORDS.size() - 1), {"Tool"}},
-        {std::string("\xff\xff\xff\xff", 4), {}},
-        {word(2) + std::string("\0\0\0\0\x00\0\0\0Tool\0a\0", 15) + X, {"X"}},   // enabled
-        {word(2) + std::string("\x0b\0\0\0\x01\0\0\0Tool\0a\0", 15) + X, {"X"}}, // no such location
-        {word(2) + X + X, {"X"}},                                            // twice
+        {word(0xFFFFFFFF), {}},
+        {dataFile({record(RUN, "Tool", "a", StartupConstants::ENABLED), X}), {"X"}},
+        {dataFile({record(RUN_32, "Tool", "a"), X}), {"X"}}, // a type no record carries
+        {dataFile({X, X}), {"X"}},
         {word(1) + TOOL + X, {"Tool", "X"}},                                 // beyond the count
         {withBlock.substr(0, withBlock.size() - 1), {"Tool", "X"}},          // block cut short
         {withBlock.substr(0, withBlock.size() - 5) + "?" + withBlock.substr(withBlock.size() - 4), {"Tool", "X"}},
