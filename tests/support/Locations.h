@@ -21,6 +21,13 @@ inline std::string thirtyTwoBitKey(const std::string& key)
     return "Software\\Wow6432Node\\" + key.substr(key.find('\\') + 1);
 }
 
+// A registry location's key as the 64-bit view names it, where the tests make it.
+inline std::string liveKeyOf(const products::bootwarden::Location& location)
+{
+    const bool redirected = location.view == products::bootwarden::Location::View::Redirected32;
+    return redirected ? thirtyTwoBitKey(location.key) : location.key;
+}
+
 using products::bootwarden::StartupConstants;
 inline const std::string RUN_KEY = keyOf(StartupConstants::CURRENT_USER_RUN);
 inline const std::string RUN_ONCE_KEY = keyOf(StartupConstants::CURRENT_USER_RUN_ONCE);

@@ -60,7 +60,7 @@ std::vector<Location> makeLocations()
 {
     return {
         // type, record type, kind, root, key, view, systems, group, label, description,
-        // folder value, disabled folder, switches
+        // folder value, disabled folder, switches[, same key as]
         {C::LOCAL_MACHINE_RUN, C::LOCAL_MACHINE_RUN, KEY, MACHINE, RUN, L::View::Native, L::Systems::All, ALL_USERS,
          "Run", RUN_TEXT, nullptr, nullptr, "Run"},
         {C::LOCAL_MACHINE_RUN_ONCE, C::LOCAL_MACHINE_RUN_ONCE, KEY, MACHINE, RUN_ONCE, L::View::Native, L::Systems::All,
@@ -93,8 +93,8 @@ std::vector<Location> makeLocations()
          L::Systems::On64BitWindows, ALL_USERS, "Run Once Ex (32-bit)", RUN_ONCE_TEXT, nullptr, nullptr, nullptr},
         {C::LOCAL_MACHINE_POLICY_RUN, C::NO_RECORD, KEY, MACHINE, POLICY_RUN, L::View::Native, L::Systems::All,
          ALL_USERS, "Policies Run", POLICY_RUN_TEXT, nullptr, nullptr, nullptr},
-        {C::LOCAL_MACHINE_POLICY_RUN_32, C::NO_RECORD, KEY, MACHINE, POLICY_RUN, L::View::Redirected32,
-         L::Systems::On64BitWindows, ALL_USERS, "Policies Run (32-bit)", POLICY_RUN_TEXT, nullptr, nullptr, nullptr},
+        {C::LOCAL_MACHINE_POLICY_RUN_32, C::NO_RECORD, KEY, MACHINE, POLICY_RUN, L::View::Shared, L::Systems::None,
+         nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, C::LOCAL_MACHINE_POLICY_RUN},
         {C::CURRENT_USER_POLICY_RUN, C::NO_RECORD, KEY, USER, POLICY_RUN, L::View::Shared, L::Systems::All, CURRENT_USER,
          "Policies Run", POLICY_RUN_TEXT, nullptr, nullptr, nullptr},
     };
@@ -115,6 +115,12 @@ const Location* LocationTable::find(int type)
     if (type < 0 || static_cast<std::size_t>(type) >= locations.size() || locations[type].type != type)
         return nullptr;
     return &locations[type];
+}
+
+int LocationTable::owner(int type)
+{
+    const Location* location = find(type);
+    return location && location->sameKeyAs >= 0 ? location->sameKeyAs : type;
 }
 
 int LocationTable::recordType(int type)

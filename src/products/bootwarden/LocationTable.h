@@ -38,6 +38,10 @@ struct Location {
     // The key of the system's own startup switches under Explorer\StartupApproved; null when
     // the system keeps none.
     const char* switches;
+    // For a second name of another location's key, that location: the type its entries are
+    // listed and kept as. The 32-bit view shares the machine's policy keys with the native one
+    // on 64-bit Windows; an earlier version kept entries under that view's name.
+    int sameKeyAs = -1;
 };
 
 class LocationTable {
@@ -45,6 +49,8 @@ public:
     static const std::vector<Location>& all();
     // The row of a type; null for a type that has none.
     static const Location* find(int type);
+    // The type whose entries a type's are (its own, or the one it is a second name of).
+    static int owner(int type);
     // The record type of a type; NO_RECORD for a type that has none.
     static int recordType(int type);
     // "Registry/Current User/Run": where the tree shows the type; empty when it shows none.

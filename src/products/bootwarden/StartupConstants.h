@@ -32,7 +32,7 @@ public:
     // The Run keys that the system's policies fill; older versions know nothing of them, so
     // their disabled entries live in the extension block alone.
     static constexpr std::int32_t LOCAL_MACHINE_POLICY_RUN = 14;
-    static constexpr std::int32_t LOCAL_MACHINE_POLICY_RUN_32 = 15;
+    static constexpr std::int32_t LOCAL_MACHINE_POLICY_RUN_32 = 15; // read as LOCAL_MACHINE_POLICY_RUN
     static constexpr std::int32_t CURRENT_USER_POLICY_RUN = 16;
     static constexpr std::int32_t NO_RECORD = -1;
 

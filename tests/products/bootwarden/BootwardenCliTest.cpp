@@ -3,12 +3,10 @@
 #include "io/file/FileLock.h"
 #include "products/bootwarden/database/RegistryBackup.h"
 
-#include "support/Locations.h"
 #include "products/bootwarden/StartupLocations.h"
 #include "support/Files.h"
-#include "support/Win32Fakes.h"
-#include "support/WineFixtures.h"
-#include "windows/com/ComApartment.h"
+#include "support/Locations.h"
+#include "support/StartupWorld.h"
 
 #include <gtest/gtest.h>
 
@@ -20,23 +18,17 @@ using products::bootwarden::StartupLocations;
 
 namespace {
 
-const std::string USER_RUN = "Registry/Current User/Run";
+const std::string USER_RUN = products::bootwarden::LocationTable::treePath(StartupConstants::CURRENT_USER_RUN);
 
 std::size_t utf8ToCharacters(const std::string& text)
 {
     return wide(text).size();
 }
 
-// The console program's world: the current user's Run key and Startup folder, and the
-// program's folder, all scratch.
 class BootwardenCliTest : public testing::Test {
 protected:
-    const windows::com::ComApartment com;
-    ScratchDirectory dir{"console"};
-    CurrentDirectory current{dir.path()};
-    RegistryScratch userRun{HKEY_CURRENT_USER, RUN_KEY};
-    const std::string startup = dir.file("Startup");
-    ScopedRegistryValue userFolder{HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, STARTUP_VALUE, startup.c_str()};
+    StartupWorld world{"console"};
+    const RegistryScratch& userRun = world.key(StartupConstants::CURRENT_USER_RUN);
 
     struct Result {
         int code;
@@ -44,11 +36,7 @@ protected:
         std::string err;
     };
 
-    void SetUp() override
-    {
-        ::CreateDirectoryA(startup.c_str(), nullptr);
-        userRun.setString("Tool", "C:\\windows\\system32\\notepad.exe /x");
-    }
+    void SetUp() override { userRun.setString("Tool", "C:\\windows\\system32\\notepad.exe /x"); }
 
     Result run(const std::vector<std::string>& arguments)
     {
@@ -86,7 +74,7 @@ TEST_F(BootwardenCliTest, ChangesApplyAtOnceWithTheWindowsSafety)
 
     EXPECT_EQ("Disabled Tool in Registry/Current User/Run.\n", run({"disable", "--location", USER_RUN, "Tool"}).out);
     EXPECT_FALSE(userRun.has("Tool"));
-    EXPECT_NE(std::string::npos, readFile(dir.file("bootwarden.dat")).find("Tool")) << "kept in the data file";
+    EXPECT_NE(std::string::npos, readFile(world.file("bootwarden.dat")).find("Tool")) << "kept in the data file";
     EXPECT_EQ("Tool in Registry/Current User/Run is disabled already.\n",
               run({"disable", "--location", "registry/current user/run", "Tool"}).out);
     EXPECT_EQ("Enabled Tool in Registry/Current User/Run.\n", run({"enable", "--location", USER_RUN, "Tool"}).out);
@@ -118,7 +106,7 @@ TEST_F(BootwardenCliTest, ListsEveryEntryInEachFormat)
     userRun.setString("Say, \"hi\"", "C:\\a\\b.exe \"quoted\"\tTab");
     userRun.setString(chinese, "C:\\" + chinese + "\\" + std::string(90, 'x') + ".exe");
     run({"disable", "--location", USER_RUN, "Tool"});
-    createShortcut(startup + "\\Notes.lnk", "C:\\windows\\system32\\notepad.exe");
+    createShortcut(world.folder(StartupConstants::USER_STARTUP) + "Notes.lnk", "C:\\windows\\system32\\notepad.exe");
 
     const std::string csv = run({"list", "--format", "csv"}).out;
     EXPECT_NE(std::string::npos, csv.find(",Notes.lnk,C:\\windows\\system32\\notepad.exe,enabled,yes\r\n"))
@@ -162,7 +150,7 @@ TEST_F(BootwardenCliTest, OddNamesAndFilesAreToldNotGuessed)
     EXPECT_NE(std::string::npos, run({"list", "--format", "csv"}).out.find(",\"Row\r\x1b[2Kdisabled\",c.exe\a,"))
         << "CSV stays exact";
 
-    const std::string data = dir.file("bootwarden.dat");
+    const std::string data = world.file("bootwarden.dat");
     writeFile(data, "\x02" + readFile(data).substr(1)); // counts a record that is not there
     const Result damaged = run({"list"});
     EXPECT_EQ(BootwardenCli::FAILED, damaged.code);
@@ -185,7 +173,7 @@ TEST_F(BootwardenCliTest, SixConsolesAtOnceLoseNothing)
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring program = self;
     program = program.substr(0, program.rfind(L'\\', program.rfind(L'\\') - 1)) + L"\\bootwarden-cli.exe";
-    const std::wstring copy = wide(dir.file("bootwarden-cli.exe"));
+    const std::wstring copy = wide(world.file("bootwarden-cli.exe"));
     ASSERT_TRUE(::CopyFileW(program.c_str(), copy.c_str(), FALSE)) << utf8(program);
     std::vector<std::string> names;
     for (int i = 0; i < 30; ++i) {
@@ -211,9 +199,9 @@ TEST_F(BootwardenCliTest, SixConsolesAtOnceLoseNothing)
             ::CloseHandle(process.hThread);
         }
     }
-    products::bootwarden::database::RegistryBackup stored(dir.file("bootwarden.dat"));
+    products::bootwarden::database::RegistryBackup stored(world.file("bootwarden.dat"));
     std::vector<std::string> kept;
-    for (const products::bootwarden::StartupItem& item : stored.getEntries(5))
+    for (const products::bootwarden::StartupItem& item : stored.getEntries(StartupConstants::CURRENT_USER_RUN))
         kept.push_back(item.getValue());
     std::sort(kept.begin(), kept.end());
     std::sort(names.begin(), names.end());

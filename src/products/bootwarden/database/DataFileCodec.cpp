@@ -402,8 +402,8 @@ bool readExtension(Reader& reader, std::size_t records, std::vector<Extension>& 
             LocationTable::recordType(read.back().getType()) != StartupConstants::NO_RECORD)
             return false;
         const StartupItem& item = read.back();
-        extras.emplace_back(item.getType(), item.getState(), item.getValue(), item.getSharedData(), value.valueType,
-                            std::move(value.rawData));
+        extras.emplace_back(LocationTable::owner(item.getType()), item.getState(), item.getValue(),
+                            item.getSharedData(), value.valueType, std::move(value.rawData));
     }
     return fields.atEnd();
 }

@@ -95,6 +95,13 @@ TEST(DataFileCodecTest, EntriesOfLocationsOlderVersionsDoNotKnowLiveInTheBlockAl
     EXPECT_EQ((std::vector<std::string>{line(USER_RUN, "X||1|none"), line(RUN_32, "View|v.exe|1|none"),
                                         line(POLICY_RUN, "Policy|p.exe|1|none")}),
               fields(DataFileCodec::decode(bytes).items));
+
+    // The 32-bit view's name of the machine's policy key, which both views share.
+    const int machinePolicy = StartupConstants::LOCAL_MACHINE_POLICY_RUN;
+    EXPECT_EQ(std::vector<std::string>{line(machinePolicy, "Agent|a.exe|1|none")},
+              fields(DataFileCodec::decode(DataFileCodec::encode(
+                                               {StartupItem(StartupConstants::LOCAL_MACHINE_POLICY_RUN_32, 1, "Agent", "a.exe")}))
+                         .items));
 }
 
 // A file is read a piece at a time; records and the block lie across the pieces' edges.

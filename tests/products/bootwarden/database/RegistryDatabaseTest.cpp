@@ -1,18 +1,20 @@
 #include "products/bootwarden/database/RegistryDatabase.h"
 
 #include "exceptions/IOException.h"
-#include "support/Locations.h"
 #include "products/bootwarden/database/RegistryBackup.h"
 #include "support/Files.h"
+#include "support/Locations.h"
+#include "support/Records.h"
 #include "support/ScriptedDatabase.h"
-#include "support/Win32Fakes.h"
-#include "support/WineFixtures.h"
+#include "support/StartupWorld.h"
 #include "windows/registry/RegistryException.h"
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
+using products::bootwarden::Location;
+using products::bootwarden::LocationTable;
 using products::bootwarden::StartupItem;
 using products::bootwarden::database::RegistryBackup;
 using products::bootwarden::database::RegistryDatabase;
@@ -44,32 +46,11 @@ TEST_F(RegistryDatabaseTest, ListsValuesThenStoredEntriesThatAreNotBackAsTheyWer
     backup.put(StartupItem(USER_RUN, 1, "a", "old a.exe"));
     backup.put(StartupItem(USER_RUN, 1, "b", "b.exe"));
     backup.put(StartupItem(USER_RUN, 1, "C", "c.exe"));
-    backup.put(StartupItem(0, 1, "D", "d.exe"));
+    backup.put(StartupItem(StartupConstants::LOCAL_MACHINE_RUN, 1, "D", "d.exe"));
     EXPECT_EQ((std::vector<std::string>{"0 A=a.exe", "0 B=b.exe", "1 C=c.exe", "1 a=old a.exe"}),
               describe(database.getItems()))
         << "a copy like the value adds nothing; one that differs is listed beside it";
     EXPECT_EQ(3u, backup.getEntries(USER_RUN).size()) << "listing changes nothing";
-}
-
-TEST_F(RegistryDatabaseTest, DisableAndEnableRoundTripAcrossARestart)
-{
-    const std::string longCommand = "\"C:\\Program Files\\Tool\\tool.exe\" " + std::string(400, 'o');
-    run.setString("Tool", longCommand);
-    database.disable(disabled(database.getItems().at(0)));
-    EXPECT_FALSE(run.has("Tool"));
-    EXPECT_EQ(std::string("\x01\0\0\0", 4), readFile(file).substr(0, 4))
-        << "the data file holds the entry as soon as it is disabled";
-
-    RegistryBackup restarted(file);
-    RegistryDatabase again(USER_RUN, restarted);
-    const std::vector<StartupItem> items = again.getItems();
-    EXPECT_EQ(std::vector<std::string>{"1 Tool=" + longCommand}, describe(items));
-    again.enable(items.at(0));
-    restarted.commit();
-    DWORD type = 0;
-    EXPECT_EQ(longCommand, run.get("Tool", &type).substr(0, longCommand.size()));
-    EXPECT_EQ(DWORD(REG_SZ), type);
-    EXPECT_EQ(std::string(4, '\0'), readFile(file));
 }
 
 TEST_F(RegistryDatabaseTest, AValueStaysWhenItsDisablingCannotBeCompleted)
@@ -261,40 +242,43 @@ TEST_F(RegistryDatabaseTest, HalfAUtf16PairIsListedBesideTheOthersAndActedOnExac
     EXPECT_TRUE(run.has("Data"));
 }
 
-TEST_F(RegistryDatabaseTest, EachRegistryViewKeepsItsOwnEntries)
+// Every registry location of the table in its own key and view: a value disabled there leaves
+// every other location as it was, lies in the data file where older versions look only when they
+// know the location, survives a restart and comes back to its own key.
+TEST(RegistryLocationTest, EveryRegistryLocationRoundTripsInItsOwnKeyAndView)
 {
-    RegistryScratch machine64{HKEY_LOCAL_MACHINE, RUN_KEY};
-    RegistryScratch machine32{HKEY_LOCAL_MACHINE, thirtyTwoBitKey(RUN_KEY)};
-    machine64.setString("Same", "64.exe");
-    machine32.setString("Same", "32.exe");
-    const int run64 = StartupConstants::LOCAL_MACHINE_RUN, run32 = StartupConstants::LOCAL_MACHINE_RUN_32;
-    RegistryDatabase view64(run64, backup), view32(run32, backup);
-    EXPECT_EQ(std::vector<std::string>{"0 Same=64.exe"}, describe(view64.getItems()));
-    EXPECT_EQ(std::vector<std::string>{"0 Same=32.exe"}, describe(view32.getItems()));
+    const StartupWorld world("round_trip");
+    const std::string file = world.file("bootwarden.dat");
+    std::vector<const Location*> locations;
+    for (const Location& location : LocationTable::all())
+        if (location.kind == Location::Kind::RegistryKey && location.systems != Location::Systems::None)
+            locations.push_back(&location);
+    const auto command = [](const Location& location) {
+        return "\"C:\\Program Files\\" + std::string(location.label) + "\\tool.exe\" " + std::string(300, 'o');
+    };
+    for (const Location* location : locations) {
+        SCOPED_TRACE(location->label);
+        for (const Location* each : locations)
+            world.key(each->type).setString("Same", command(*each));
+        RegistryBackup backup(file);
+        RegistryDatabase database(location->type, backup);
+        const std::vector<StartupItem> items = database.getItems();
+        EXPECT_EQ(std::vector<std::string>{"0 Same=" + command(*location)}, describe(items));
+        database.disable(disabled(items.at(0)));
+        for (const Location* each : locations)
+            EXPECT_EQ(each != location, world.key(each->type).has("Same")) << each->label;
+        EXPECT_EQ(word(location->recordType == StartupConstants::NO_RECORD ? 0 : 1), readFile(file).substr(0, 4));
 
-    view32.disable(disabled(view32.getItems().at(0)));
-    EXPECT_TRUE(machine64.has("Same"));
-    EXPECT_FALSE(machine32.has("Same"));
-    RegistryBackup restarted(file);
-    EXPECT_EQ(1u, restarted.getEntries(run32).size()) << "the view survives the data file";
-    EXPECT_TRUE(restarted.getEntries(run64).empty());
-    RegistryDatabase(run32, restarted).enable(restarted.getEntries(run32).at(0));
-    EXPECT_EQ("32.exe", machine32.get("Same"));
-    EXPECT_EQ("64.exe", machine64.get("Same"));
-}
-
-TEST_F(RegistryDatabaseTest, PolicyEntriesAreStoredWhereOlderVersionsNeverLook)
-{
-    RegistryScratch policy{HKEY_CURRENT_USER, POLICY_RUN_KEY};
-    policy.setString("Agent", "agent.exe");
-    const int policyRun = StartupConstants::CURRENT_USER_POLICY_RUN;
-    RegistryDatabase database(policyRun, backup);
-    database.disable(disabled(database.getItems().at(0)));
-    EXPECT_FALSE(policy.has("Agent"));
-    EXPECT_EQ(std::string(4, '\0'), readFile(file).substr(0, 4)) << "no record an older version would misplace";
-    RegistryBackup restarted(file);
-    RegistryDatabase(policyRun, restarted).enable(restarted.getEntries(policyRun).at(0));
-    EXPECT_EQ("agent.exe", policy.get("Agent"));
+        RegistryBackup restarted(file);
+        for (const Location* each : locations)
+            EXPECT_EQ(each == location ? 1u : 0u, restarted.getEntries(each->type).size()) << each->label;
+        RegistryDatabase(location->type, restarted).enable(restarted.getEntries(location->type).at(0));
+        restarted.commit();
+        DWORD type = 0;
+        EXPECT_EQ(command(*location), world.key(location->type).get("Same", &type));
+        EXPECT_EQ(DWORD(REG_SZ), type);
+        EXPECT_EQ(dataFile({}), readFile(file));
+    }
 }
 
 // The system's own switches, as its startup settings write them.
@@ -331,7 +315,7 @@ TEST_F(RegistryDatabaseTest, DeletingIsFinalForEnabledAndDisabledEntries)
 
     database.disable(StartupItem(USER_RUN, 1, "Old", "o.exe"));
     database.remove(StartupItem(USER_RUN, 1, "Old", "o.exe"));
-    EXPECT_EQ(std::string(4, '\0'), readFile(file)) << "written at once";
+    EXPECT_EQ(dataFile({}), readFile(file)) << "written at once";
 }
 
 TEST_F(RegistryDatabaseTest, AMissingKeyListsItsStoredEntriesAndIsMadeAgainToEnableThem)

@@ -1,0 +1,36 @@
+#include "support/StartupWorld.h"
+
+#include "products/bootwarden/database/RegistryRoot.h"
+#include "support/Locations.h"
+
+using products::bootwarden::Location;
+using products::bootwarden::LocationTable;
+
+namespace {
+
+std::string folderOf(const ScratchDirectory& dir, int type)
+{
+    return dir.file(type == StartupConstants::USER_STARTUP ? "Startup" : "Common");
+}
+
+} // namespace
+
+StartupWorld::StartupWorld(const std::string& name)
+    : _dir(name), _current(_dir.path()),
+      _userFolder(HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, STARTUP_VALUE,
+                  folderOf(_dir, StartupConstants::USER_STARTUP).c_str()),
+      _commonFolder(HKEY_LOCAL_MACHINE, SHELL_FOLDERS_KEY, COMMON_STARTUP_VALUE,
+                    folderOf(_dir, StartupConstants::COMMON_STARTUP).c_str())
+{
+    for (const Location& location : LocationTable::all())
+        if (location.kind == Location::Kind::RegistryKey && location.systems != Location::Systems::None)
+            _keys[location.type] = std::make_unique<RegistryScratch>(
+                products::bootwarden::database::registryRoot(location), liveKeyOf(location));
+    for (const int type : {StartupConstants::USER_STARTUP, StartupConstants::COMMON_STARTUP})
+        ::CreateDirectoryA(folderOf(_dir, type).c_str(), nullptr);
+}
+
+std::string StartupWorld::folder(int type) const
+{
+    return folderOf(_dir, type) + "\\";
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "support/Win32Fakes.h"
+#include "support/WineFixtures.h"
+#include "windows/com/ComApartment.h"
+
+#include <map>
+#include <memory>
+#include <string>
+
+// A whole startup world of its own: the key of every registry location Windows has emptied in
+// its own view, both Startup folders and the program's folder in a scratch directory that is
+// also the current one, and COM for the shortcuts.
+class StartupWorld {
+public:
+    explicit StartupWorld(const std::string& name);
+
+    // The live key of a registry location.
+    const RegistryScratch& key(int type) const { return *_keys.at(type); }
+    // A Startup folder's path, ending with a backslash.
+    std::string folder(int type) const;
+    // A file beside the program: the data file, its folders of disabled files.
+    std::string file(const std::string& name) const { return _dir.file(name); }
+    const std::string& path() const { return _dir.path(); }
+
+private:
+    const windows::com::ComApartment _com;
+    ScratchDirectory _dir;
+    CurrentDirectory _current;
+    std::map<int, std::unique_ptr<RegistryScratch>> _keys;
+    ScopedRegistryValue _userFolder;
+    ScopedRegistryValue _commonFolder;
+};
