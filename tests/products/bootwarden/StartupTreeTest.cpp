@@ -1,6 +1,7 @@
 #include "products/bootwarden/StartupTree.h"
 
 #include "exceptions/Exception.h"
+#include "products/bootwarden/LocationTable.h"
 #include "products/bootwarden/StartupConstants.h"
 #include "products/bootwarden/StartupInterface.h"
 #include "support/AssertionRecorder.h"
@@ -12,6 +13,8 @@
 #include <list>
 #include <sstream>
 
+using products::bootwarden::Location;
+using products::bootwarden::LocationTable;
 using products::bootwarden::StartupConstants;
 using products::bootwarden::StartupInterface;
 using products::bootwarden::StartupItem;
@@ -96,9 +99,11 @@ private:
 
 const int DISABLED = StartupConstants::DISABLED;
 const int ENABLED = StartupConstants::ENABLED;
-const std::string USER_RUN = "Registry/Current User/Run";
+const int RUN = StartupConstants::CURRENT_USER_RUN;
+const std::string USER_RUN = LocationTable::treePath(RUN);
+using Widget = StartupTreeWidget;
 
-// The locations of an NT system: every type but the RunServices keys.
+// The locations of 64-bit Windows NT: every row of the table the system has.
 class StartupTreeTest : public testing::Test {
 protected:
     RecordingReporter reporter;
@@ -107,78 +112,67 @@ protected:
     StartupTree tree{startup, view};
     std::list<ScriptedDatabase> databases;
 
-    void SetUp() override
-    {
-        for (int type : {0, 1, 2, 5, 6, 7, 9})
-            serve(type);
-    }
     ScriptedDatabase& serve(int type, std::vector<StartupItem> items = {})
     {
         databases.emplace_back(type, std::move(items));
         startup.addDatabase(&databases.back());
         return databases.back();
     }
+    ScriptedDatabase& serveAll(std::vector<StartupItem> userRunItems = {})
+    {
+        for (const Location& location : LocationTable::all())
+            if (location.label && location.systems != Location::Systems::OutsideNt && location.type != RUN)
+                serve(location.type);
+        return serve(RUN, std::move(userRunItems));
+    }
     Node entry(const std::string& name) { return view.find(USER_RUN + "/" + name); }
+    MemoryTreeWidget::Item& at(const std::string& name) { return view.at(USER_RUN + "/" + name); }
 };
 
-TEST_F(StartupTreeTest, LocationsOfTheServedTypesInTheControlsOrder)
+TEST_F(StartupTreeTest, EachServedLocationAtItsPlaceInTheTable)
 {
+    serveAll();
     tree.build();
     EXPECT_EQ((std::vector<std::string>{"Autostart", "Registry"}), view.children(""));
     EXPECT_EQ((std::vector<std::string>{"All users", "Current User"}), view.children("Registry"));
-    EXPECT_EQ((std::vector<std::string>{"Run", "Run Once", "Run Once Ex"}), view.children("Registry/All users"));
-    EXPECT_EQ((std::vector<std::string>{"Run", "Run Once"}), view.children("Registry/Current User"));
-    EXPECT_EQ((std::vector<std::string>{"All users", "Current user"}), view.children("Autostart"));
-    EXPECT_EQ(StartupTreeWidget::IMAGE_FOLDER, view.at(USER_RUN).image);
-    EXPECT_EQ(StartupTreeWidget::STATE_NONE, view.at(USER_RUN).state);
-    EXPECT_EQ(std::vector<Command>{Command::Info}, tree.commands(view.find(USER_RUN)));
+    for (const Location& location : LocationTable::all()) {
+        if (!location.label)
+            continue;
+        const Node node = view.find(LocationTable::treePath(location.type));
+        ASSERT_EQ(location.systems != Location::Systems::OutsideNt, node != nullptr) << location.label;
+        if (!node)
+            continue;
+        EXPECT_EQ(Widget::IMAGE_FOLDER, view.at(LocationTable::treePath(location.type)).image);
+        EXPECT_EQ(std::vector<Command>{Command::Info}, tree.commands(node));
+        EXPECT_EQ("", tree.commandLine(node));
+        EXPECT_EQ(std::string("General Information:\n") + location.description, tree.information(node));
+    }
     EXPECT_EQ(std::vector<Command>{}, tree.commands(nullptr));
-    EXPECT_EQ("", tree.commandLine(view.find(USER_RUN)));
-    EXPECT_EQ("General Information:\nEach time the system boots, it executes all commands stored under "
-              "this key, then removes them. Typical candidates are setup programs that require that you "
-              "reboot your system to continue the installation.",
-              tree.information(view.find("Registry/All users/Run Once Ex")));
-
-    // Where the facade serves the RunServices keys, they are locations too.
-    StartupInterface older(&reporter);
-    MemoryTreeWidget olderView;
-    ScriptedDatabase services(3), servicesOnce(4);
-    older.addDatabase(&services);
-    older.addDatabase(&servicesOnce);
-    StartupTree(older, olderView).build();
-    EXPECT_EQ((std::vector<std::string>{"Run Services", "Run Services Once"}),
-              olderView.children("Registry/All users"));
-    EXPECT_EQ(std::vector<std::string>{}, olderView.children("Autostart"));
 }
 
 TEST_F(StartupTreeTest, EntriesAreSortedLeavesWithIconAndCheckBox)
 {
     ScriptedDatabase& userRun =
-        serve(5, {StartupItem(5, ENABLED, "tool", "\"C:\\Program Files\\T\\Tool.EXE\" /min"),
-                  StartupItem(5, DISABLED, "Old", "C:\\missing.exe"), StartupItem(5, ENABLED, "b", ""),
-                  StartupItem(5, ENABLED, "", "0x0000002a (42)", 4, std::string("\x2a\0\0\0", 4)),
-                  StartupItem(5, ENABLED, "z\xED\xA0\x80", "z\xED\xB0\x80.exe")});
+        serveAll({StartupItem(RUN, ENABLED, "tool", "\"C:\\Program Files\\T\\Tool.EXE\" /min"),
+                  StartupItem(RUN, DISABLED, "Old", "C:\\missing.exe"), StartupItem(RUN, ENABLED, "b", ""),
+                  StartupItem(RUN, ENABLED, "", "0x0000002a (42)", 4, std::string("\x2a\0\0\0", 4)),
+                  StartupItem(RUN, ENABLED, "z\xED\xA0\x80", "z\xED\xB0\x80.exe")});
     tree.build();
     EXPECT_EQ(std::vector<std::string>{"list "}, userRun.calls) << "commands are read when asked for, not to list";
     const std::string odd = "z\xEF\xBF\xBD   (the name holds half of a UTF-16 pair)";
     EXPECT_EQ((std::vector<std::string>{"(Default)", "b", "Old", "tool", odd}), view.children(USER_RUN));
     EXPECT_EQ("z\xEF\xBF\xBD.exe", tree.commandLine(entry(odd)));
-    EXPECT_EQ(StartupTreeWidget::IMAGE_NO_ICON, view.at(USER_RUN + "/(Default)").image);
+    EXPECT_EQ(Widget::IMAGE_NO_ICON, at("(Default)").image);
     EXPECT_EQ((std::vector<Command>{Command::Disable, Command::Delete}), tree.commands(entry("(Default)")))
         << "a number is no command to run";
-    EXPECT_EQ(StartupTreeWidget::IMAGE_PROGRAM, view.at(USER_RUN + "/tool").image);
-    EXPECT_EQ(StartupTreeWidget::IMAGE_PROGRAM, view.at(USER_RUN + "/b").image) << "an icon is a question for later";
-    EXPECT_EQ(StartupTreeWidget::STATE_ENABLED, view.at(USER_RUN + "/tool").state);
-    EXPECT_EQ(StartupTreeWidget::STATE_DISABLED, view.at(USER_RUN + "/Old").state);
-    EXPECT_FALSE(view.at(USER_RUN + "/tool").bold);
+    EXPECT_EQ(Widget::IMAGE_PROGRAM, at("tool").image);
+    EXPECT_EQ(Widget::IMAGE_PROGRAM, at("b").image) << "an icon is a question for later";
+    EXPECT_EQ(Widget::STATE_ENABLED, at("tool").state);
+    EXPECT_EQ(Widget::STATE_DISABLED, at("Old").state);
     EXPECT_EQ("C:\\Program Files\\T\\Tool.EXE", tree.programOf(entry("tool")));
-    EXPECT_EQ("", tree.programOf(entry("b")));
     EXPECT_EQ("", tree.programOf(entry("(Default)")));
     EXPECT_EQ("\"C:\\Program Files\\T\\Tool.EXE\" /min", tree.commandLine(entry("tool")));
-    EXPECT_EQ((std::vector<Command>{Command::Disable, Command::Delete, Command::Run}), tree.commands(entry("tool")));
     EXPECT_EQ((std::vector<Command>{Command::Enable, Command::Delete, Command::Run}), tree.commands(entry("Old")));
-    EXPECT_STREQ("&Disable", StartupTree::text(Command::Disable));
-    EXPECT_STREQ("&Info", StartupTree::text(Command::Info));
 }
 
 TEST(StartupTreeProgramPathTest, TheProgramOfACommandLine)
@@ -195,78 +189,63 @@ TEST(StartupTreeProgramPathTest, TheProgramOfACommandLine)
 
 TEST_F(StartupTreeTest, AnUnlistableLocationShowsTheWarningAndKeepsItsReason)
 {
-    databases.front().failure = [](const StartupItem&) { throw exceptions::Exception("no key"); };
-    serve(5, {StartupItem(5, ENABLED, "a", "")}).failure = [](const StartupItem&) { throw 42; };
-    serve(9, {StartupItem(9, ENABLED, "b.exe", "")}).problem = "disabled side unknown";
+    const int userStartup = StartupConstants::USER_STARTUP;
+    const std::string machineRun = LocationTable::treePath(StartupConstants::LOCAL_MACHINE_RUN);
+    const std::string userFolder = LocationTable::treePath(userStartup);
+    serve(StartupConstants::LOCAL_MACHINE_RUN).failure = [](const StartupItem&) { throw exceptions::Exception("no key"); };
+    serve(RUN, {StartupItem(RUN, ENABLED, "a", "")}).failure = [](const StartupItem&) { throw 42; };
+    serve(userStartup, {StartupItem(userStartup, ENABLED, "b.exe", "")}).problem = "disabled side unknown";
     AssertionRecorder assertions;
     tree.build();
-    EXPECT_EQ(std::vector<std::string>{"b.exe"}, view.children("Autostart/Current user")) << "listed all the same";
-    EXPECT_EQ(StartupTreeWidget::IMAGE_FOLDER_WARNING, view.at("Autostart/Current user").image);
-    EXPECT_NE(std::string::npos, tree.information(view.find("Autostart/Current user")).find("disabled side unknown"));
-    const Node machineRun = view.find("Registry/All users/Run");
-    EXPECT_EQ(StartupTreeWidget::IMAGE_FOLDER_WARNING, view.at("Registry/All users/Run").image);
-    EXPECT_EQ(StartupTreeWidget::IMAGE_FOLDER, view.at("Registry/All users/Run Once").image);
-    const std::string information = tree.information(machineRun);
+    EXPECT_EQ(std::vector<std::string>{"b.exe"}, view.children(userFolder)) << "listed all the same";
+    EXPECT_EQ(Widget::IMAGE_FOLDER_WARNING, view.at(userFolder).image);
+    EXPECT_NE(std::string::npos, tree.information(view.find(userFolder)).find("disabled side unknown"));
+    EXPECT_EQ(Widget::IMAGE_FOLDER_WARNING, view.at(machineRun).image);
     EXPECT_NE(std::string::npos,
-              information.find("\n\nError description:\nno key\n\nIf you have questions about this key, please "
-                               "include the text in this message in you email. Press CTRL+C to copy it."));
+              tree.information(view.find(machineRun))
+                  .find("\n\nError description:\nno key\n\nIf you have questions about this key, please "
+                        "include the text in this message in you email. Press CTRL+C to copy it."));
     EXPECT_NE(std::string::npos,
               tree.information(view.find(USER_RUN))
                   .find("An unexpected exception occured when inserting leafts. Please contact Quillmere."));
     EXPECT_EQ(std::vector<std::string>{"false"}, assertions.expressions());
 }
 
-TEST_F(StartupTreeTest, AnEntrySwitchedOffByTheSystemShowsItsOwnBoxAndSaysSo)
+// A change waits for OK in bold; OK stages every disable and does them before the enables, then
+// commits once, and keeps what failed pending. The system's own switch is turned back in place.
+TEST_F(StartupTreeTest, ChangesWaitForOkInBoldAndOkKeepsTheFailedOnesPending)
 {
-    StartupItem switchedOff(5, ENABLED, "Off", "o.exe");
+    StartupItem switchedOff(RUN, ENABLED, "Off", "o.exe");
     switchedOff.markDisabledBySystem();
-    ScriptedDatabase& userRun = serve(5, {switchedOff});
+    ScriptedDatabase& userRun =
+        serveAll({StartupItem(RUN, ENABLED, "A", "a.exe"), StartupItem(RUN, ENABLED, "B", "b.exe"),
+                  StartupItem(RUN, DISABLED, "C", "c.exe"), switchedOff});
     tree.build();
-    EXPECT_EQ(StartupTreeWidget::STATE_DISABLED_BY_SYSTEM, view.at(USER_RUN + "/Off").state);
+    EXPECT_EQ(Widget::STATE_DISABLED_BY_SYSTEM, at("Off").state);
     EXPECT_EQ("o.exe   (switched off in the system's startup settings)", tree.commandLine(entry("Off")));
-    tree.toggle(entry("Off"));
-    EXPECT_EQ(StartupTreeWidget::STATE_ENABLED, view.at(USER_RUN + "/Off").state);
-    tree.applyChanges();
-    EXPECT_EQ((std::vector<std::string>{"list ", "command Off", "enable Off", "commit "}), userRun.calls);
-}
-
-TEST_F(StartupTreeTest, ChangesWaitForOkInBold)
-{
-    serve(5, {StartupItem(5, ENABLED, "Tool", "t.exe"), StartupItem(5, DISABLED, "Old", "o.exe")});
-    tree.build();
+    tree.toggle(entry("A"));
+    EXPECT_EQ(Widget::STATE_DISABLED, at("A").state);
+    EXPECT_TRUE(at("A").bold);
+    EXPECT_EQ(Command::Enable, tree.commands(entry("A"))[0]);
+    tree.setEnabled(entry("A"), true);
+    EXPECT_FALSE(at("A").bold) << "back to the state it was read with";
     EXPECT_FALSE(tree.hasPendingChanges());
-    tree.toggle(entry("Tool"));
-    EXPECT_EQ(StartupTreeWidget::STATE_DISABLED, view.at(USER_RUN + "/Tool").state);
-    EXPECT_TRUE(view.at(USER_RUN + "/Tool").bold);
+
+    for (const char* name : {"A", "B", "C", "Off"})
+        tree.toggle(entry(name));
+    EXPECT_EQ(Widget::STATE_ENABLED, at("Off").state);
     EXPECT_TRUE(tree.hasPendingChanges());
-    EXPECT_EQ(Command::Enable, tree.commands(entry("Tool"))[0]);
-    tree.setEnabled(entry("Tool"), true);
-    EXPECT_FALSE(view.at(USER_RUN + "/Tool").bold) << "back to the state it was read with";
-    EXPECT_FALSE(tree.hasPendingChanges());
-    tree.setEnabled(entry("Old"), true);
-    EXPECT_EQ(StartupTreeWidget::STATE_ENABLED, view.at(USER_RUN + "/Old").state);
-    EXPECT_TRUE(view.at(USER_RUN + "/Old").bold);
-}
-
-TEST_F(StartupTreeTest, OkAppliesEachChangeAndKeepsTheFailedOnesPending)
-{
-    ScriptedDatabase& userRun = serve(5, {StartupItem(5, ENABLED, "A", "a.exe"), StartupItem(5, ENABLED, "B", "b.exe"),
-                                          StartupItem(5, DISABLED, "C", "c.exe"), StartupItem(5, ENABLED, "D", "")});
+    userRun.calls.clear();
     userRun.failure = [](const StartupItem& item) {
         if (item.getValue() == "B")
             throw exceptions::Exception("denied");
     };
-    tree.build();
-    for (const char* name : {"A", "B", "C"})
-        tree.toggle(entry(name));
     EXPECT_FALSE(tree.applyChanges());
-    EXPECT_EQ((std::vector<std::string>{"list ", "stage A", "stage B", "disable A", "enable C", "commit "}),
-              userRun.calls)
-        << "every disable staged and done before the enables, then one commit";
+    EXPECT_EQ((std::vector<std::string>{"stage A", "stage B", "disable A", "enable C", "enable Off", "commit "}),
+              userRun.calls);
     EXPECT_EQ(1u, reporter.texts.size());
-    EXPECT_FALSE(view.at(USER_RUN + "/A").bold);
-    EXPECT_TRUE(view.at(USER_RUN + "/B").bold);
-    EXPECT_TRUE(tree.hasPendingChanges());
+    EXPECT_FALSE(at("A").bold);
+    EXPECT_TRUE(at("B").bold);
     userRun.failure = nullptr;
     userRun.calls.clear();
     EXPECT_TRUE(tree.applyChanges());
@@ -274,9 +253,10 @@ TEST_F(StartupTreeTest, OkAppliesEachChangeAndKeepsTheFailedOnesPending)
     EXPECT_FALSE(tree.hasPendingChanges());
 }
 
-TEST_F(StartupTreeTest, DeleteDropsTheLeafOnlyWhenTheEntryIsGone)
+TEST_F(StartupTreeTest, DeleteDropsTheLeafOnlyWhenTheEntryIsGoneListingAgainDropsPendingChanges)
 {
-    ScriptedDatabase& userRun = serve(5, {StartupItem(5, ENABLED, "A", ""), StartupItem(5, ENABLED, "B", "")});
+    ScriptedDatabase& userRun = serveAll({StartupItem(RUN, ENABLED, "A", ""), StartupItem(RUN, ENABLED, "B", ""),
+                                          StartupItem(RUN, ENABLED, "C", "")});
     userRun.failure = [](const StartupItem& item) {
         if (item.getValue() == "B")
             throw exceptions::Exception("denied");
@@ -284,21 +264,17 @@ TEST_F(StartupTreeTest, DeleteDropsTheLeafOnlyWhenTheEntryIsGone)
     tree.build();
     EXPECT_TRUE(tree.remove(entry("A")));
     EXPECT_FALSE(tree.remove(entry("B")));
-    EXPECT_EQ(std::vector<std::string>{"B"}, view.children(USER_RUN));
+    EXPECT_EQ((std::vector<std::string>{"B", "C"}), view.children(USER_RUN));
     EXPECT_FALSE(tree.isEntry(nullptr));
-}
 
-TEST_F(StartupTreeTest, ListingAgainDropsPendingChanges)
-{
-    ScriptedDatabase& userRun = serve(5, {StartupItem(5, ENABLED, "A", "")});
-    tree.build();
-    tree.toggle(entry("A"));
-    userRun.items.emplace_back(5, ENABLED, "New", "");
+    userRun.failure = nullptr;
+    tree.toggle(entry("C"));
+    userRun.items.emplace_back(RUN, ENABLED, "New", "");
     tree.rebuild();
     EXPECT_FALSE(tree.hasPendingChanges());
-    EXPECT_EQ((std::vector<std::string>{"A", "New"}), view.children(USER_RUN));
+    EXPECT_EQ((std::vector<std::string>{"A", "B", "C", "New"}), view.children(USER_RUN));
     EXPECT_EQ((std::vector<std::string>{"Autostart", "Registry"}), view.children(""));
-    EXPECT_EQ(StartupTreeWidget::STATE_ENABLED, view.at(USER_RUN + "/A").state);
+    EXPECT_EQ(Widget::STATE_ENABLED, at("C").state);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -40,73 +41,50 @@ TEST_F(WindowsFileHelperTest, ListsFilesWithOrWithoutTrailingBackslashLeavingOut
     }
 }
 
-TEST_F(WindowsFileHelperTest, ListingFailuresNameTheStepAndTheDirectory)
+// Every failure says which step failed on which path, with the system's own error.
+TEST_F(WindowsFileHelperTest, EveryFailureSaysWhatFailedOnWhichPath)
 {
-    const std::string prefix = "Error when trying to get first level directories. \nThe error occured when ";
+    writeFile(dir.file("from"), "new");
+    writeFile(dir.file("to"), "old");
+    const std::string listing = "Error when trying to get first level directories. \nThe error occured when ";
     const std::string missing = dir.file("missing");
-    EXPECT_EQ(prefix + "opening a find file handle. Initial directory: " + missing + "\n\n" +
-                  errorText(ERROR_PATH_NOT_FOUND),
-              messageOf<CouldNotGetFirstLevelFilesException>(
-                  [&] { WindowsFileHelper::getFirstLevelEntries(missing, "*.*"); }));
+    const std::pair<std::function<void()>, std::string> failures[] = {
+        {[&] { WindowsFileHelper::getFirstLevelEntries(missing, "*.*"); },
+         listing + "opening a find file handle. Initial directory: " + missing + "\n\n" + errorText(ERROR_PATH_NOT_FOUND)},
+        {[&] { WindowsFileHelper::moveFile(dir.file("from"), dir.file("to")); },
+         "Couldn't move the file: " + dir.file("from") + " to " + dir.file("to") + "\n" + errorText(ERROR_ALREADY_EXISTS)},
+        {[&] { WindowsFileHelper::deleteFile(missing); },
+         "Couldn't delete the file: " + missing + "\n" + errorText(ERROR_FILE_NOT_FOUND)},
+        {[&] { WindowsFileHelper::createDirectory(dir.file("no\\parent")); },
+         "Could not create the directory: " + dir.file("no\\parent") + ". " + errorText(ERROR_PATH_NOT_FOUND)},
+        {[&] { WindowsFileHelper::setCurrentDirectory(missing); },
+         "Could not set the directory, " + missing + ", to the current directory. " + errorText(ERROR_FILE_NOT_FOUND)},
+    };
+    for (const auto& failure : failures)
+        EXPECT_EQ(failure.second, messageOf<windows::file::WindowsFileException>(failure.first));
+    EXPECT_EQ("old", readFile(dir.file("to"))) << "a move never replaces";
+    WindowsFileHelper::moveFile(dir.file("from"), dir.file("moved"));
+    EXPECT_EQ("new", readFile(dir.file("moved")));
+    WindowsFileHelper::deleteFile(dir.file("moved"));
+    EXPECT_FALSE(WindowsFileHelper::exists(dir.file("moved")));
 
-    writeFile(dir.file("a.txt"), "a");
     int closed = 0;
-    platform::ScopedOverride next(&platform::Win32Api::FindNextFileU, failing(FALSE, ERROR_ACCESS_DENIED));
-    platform::ScopedOverride close(&platform::Win32Api::FindClose, [&closed](HANDLE handle) {
-        ++closed;
-        return ::FindClose(handle);
-    });
-    EXPECT_EQ(prefix + "getting the next file. Initial directory: " + dir.path() + "\n\n" +
-                  errorText(ERROR_ACCESS_DENIED),
-              messageOf<CouldNotGetFirstLevelFilesException>(
-                  [&] { WindowsFileHelper::getFirstLevelEntries(dir.path(), "*.*"); }));
+    {
+        platform::ScopedOverride next(&platform::Win32Api::FindNextFileU, failing(FALSE, ERROR_ACCESS_DENIED));
+        platform::ScopedOverride close(&platform::Win32Api::FindClose, [&closed](HANDLE handle) {
+            ++closed;
+            return ::FindClose(handle);
+        });
+        EXPECT_EQ(listing + "getting the next file. Initial directory: " + dir.path() + "\n\n" +
+                      errorText(ERROR_ACCESS_DENIED),
+                  messageOf<CouldNotGetFirstLevelFilesException>(
+                      [&] { WindowsFileHelper::getFirstLevelEntries(dir.path(), "*.*"); }));
+    }
     EXPECT_EQ(1, closed);
-
     AssertionRecorder assertions;
     EXPECT_THROW(WindowsFileHelper::getFirstLevelEntries(dir.path() + std::string(260, 'x'), "*.*"),
                  CouldNotGetFirstLevelFilesException);
     EXPECT_TRUE(assertions.reports().empty()) << "a long path is an ordinary failure";
-}
-
-TEST_F(WindowsFileHelperTest, FileOperationsSayWhatFailedOnWhichPath)
-{
-    writeFile(dir.file("from"), "new");
-    writeFile(dir.file("to"), "old");
-    EXPECT_EQ("Couldn't move the file: " + dir.file("from") + " to " + dir.file("to") + "\n" +
-                  errorText(ERROR_ALREADY_EXISTS),
-              messageOf<CouldNotMoveFileException>(
-                  [&] { WindowsFileHelper::moveFile(dir.file("from"), dir.file("to")); }));
-    EXPECT_EQ("old", readFile(dir.file("to"))) << "a move never replaces";
-    {
-        platform::ScopedOverride refuse(&platform::Win32Api::MoveFileU, failing(FALSE, ERROR_ACCESS_DENIED));
-        EXPECT_NE(std::string::npos, messageOf<CouldNotMoveFileException>([&] {
-                                         WindowsFileHelper::moveFile(dir.file("from"), dir.file("x"));
-                                     }).find(errorText(ERROR_ACCESS_DENIED)));
-    }
-    WindowsFileHelper::moveFile(dir.file("from"), dir.file("moved"));
-    EXPECT_EQ("new", readFile(dir.file("moved")));
-
-    WindowsFileHelper::deleteFile(dir.file("moved"));
-    EXPECT_FALSE(WindowsFileHelper::exists(dir.file("moved")));
-    EXPECT_EQ("Couldn't delete the file: " + dir.file("moved") + "\n" + errorText(ERROR_FILE_NOT_FOUND),
-              messageOf<CouldNotDeleteFileException>([&] { WindowsFileHelper::deleteFile(dir.file("moved")); }));
-    EXPECT_EQ("Could not create the directory: " + dir.file("no\\parent") + ". " +
-                  errorText(ERROR_PATH_NOT_FOUND),
-              messageOf<CouldNotCreateDirectoryException>(
-                  [&] { WindowsFileHelper::createDirectory(dir.file("no\\parent")); }));
-}
-
-TEST_F(WindowsFileHelperTest, ProcessWideQueriesAndTheirFailures)
-{
-    const std::string start = WindowsFileHelper::getCurrentDirectory();
-    WindowsFileHelper::setCurrentDirectory(dir.path());
-    EXPECT_EQ(dir.path(), WindowsFileHelper::getCurrentDirectory()) << "ends with a backslash";
-    WindowsFileHelper::setCurrentDirectory(start);
-    EXPECT_EQ("Could not set the directory, " + dir.file("x") + ", to the current directory. " +
-                  errorText(ERROR_FILE_NOT_FOUND),
-              messageOf<CouldNotSetCurrentDirectoryException>(
-                  [&] { WindowsFileHelper::setCurrentDirectory(dir.file("x")); }));
-    EXPECT_NE(std::string::npos, WindowsFileHelper::getModuleFileName().find("windows_tests.exe"));
 
     platform::ScopedOverride directory(&platform::Win32Api::GetCurrentDirectoryU, failing(DWORD(0), ERROR_ACCESS_DENIED));
     platform::ScopedOverride module(&platform::Win32Api::GetModuleFileNameU, failing(DWORD(0), ERROR_INSUFFICIENT_BUFFER));
@@ -114,6 +92,15 @@ TEST_F(WindowsFileHelperTest, ProcessWideQueriesAndTheirFailures)
               messageOf<CouldNotGetCurrentDirectoryException>([] { WindowsFileHelper::getCurrentDirectory(); }));
     EXPECT_EQ("Could not get the module filename for the current process: " + errorText(ERROR_INSUFFICIENT_BUFFER),
               messageOf<CouldNotGetModuleFileNameException>([] { WindowsFileHelper::getModuleFileName(); }));
+}
+
+TEST_F(WindowsFileHelperTest, TheProgramsFileAndTheCurrentDirectoryEndingWithABackslash)
+{
+    const std::string start = WindowsFileHelper::getCurrentDirectory();
+    WindowsFileHelper::setCurrentDirectory(dir.path());
+    EXPECT_EQ(dir.path(), WindowsFileHelper::getCurrentDirectory());
+    WindowsFileHelper::setCurrentDirectory(start);
+    EXPECT_NE(std::string::npos, WindowsFileHelper::getModuleFileName().find("windows_tests.exe"));
 }
 
 } // namespace
