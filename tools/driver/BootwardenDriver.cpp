@@ -21,10 +21,13 @@
 #include <string>
 #include <vector>
 
+using products::bootwarden::Location;
+using products::bootwarden::LocationTable;
+using products::bootwarden::StartupConstants;
+
 namespace {
 
-const char* const RUN_KEY =
-    products::bootwarden::LocationTable::find(products::bootwarden::StartupConstants::CURRENT_USER_RUN)->key;
+const char* const RUN_KEY = LocationTable::find(StartupConstants::CURRENT_USER_RUN)->key;
 const char* const CAPTION = "Bootwarden Center";
 
 int failures = 0;
@@ -197,9 +200,8 @@ std::string startupFolder()
 {
     char folder[MAX_PATH] = {};
     DWORD size = sizeof folder;
-    ::RegGetValueA(HKEY_CURRENT_USER,
-                   "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-                   "Startup", RRF_RT_REG_SZ, nullptr, folder, &size);
+    const Location& startup = *LocationTable::find(StartupConstants::USER_STARTUP);
+    ::RegGetValueA(HKEY_CURRENT_USER, startup.key, startup.folderValue, RRF_RT_REG_SZ, nullptr, folder, &size);
     return folder;
 }
 
@@ -217,11 +219,11 @@ int seed()
     // Switched off in the system's own startup settings, as its task manager does it.
     setValue(HKEY_CURRENT_USER, RUN_KEY, "Cloud Drive", "C:\\windows\\system32\\notepad.exe /cloud");
     const BYTE off[12] = {0x03, 0, 0, 0, 0xd4, 0x0d, 0x43, 0x8d, 0xc8, 0x3b, 0xd9, 0x01};
-    ::RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run",
+    ::RegSetKeyValueA(HKEY_CURRENT_USER, LocationTable::switchesKey(StartupConstants::CURRENT_USER_RUN).c_str(),
                       "Cloud Drive", REG_BINARY, off, sizeof off);
     // Empty keys, as most machines have them.
-    for (const char* key : {"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
-                            "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx"}) {
+    for (const int type : {StartupConstants::CURRENT_USER_RUN_ONCE, StartupConstants::LOCAL_MACHINE_RUN_ONCE_EX}) {
+        const char* const key = LocationTable::find(type)->key;
         HKEY created = nullptr;
         for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
             if (::RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr) ==

@@ -13,6 +13,7 @@ const char* const RUN_SERVICES = "Software\\Microsoft\\Windows\\CurrentVersion\\
 const char* const RUN_SERVICES_ONCE = "Software\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnce";
 const char* const POLICY_RUN = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run";
 const char* const SHELL_FOLDERS = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char* const STARTUP_APPROVED = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\";
 const char* const USER_SHELL_FOLDERS = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
 const char* const ALL_USERS = "Registry/All users";
@@ -127,6 +128,14 @@ int LocationTable::recordType(int type)
 {
     const Location* location = find(type);
     return location ? location->recordType : StartupConstants::NO_RECORD;
+}
+
+std::string LocationTable::switchesKey(int type)
+{
+    const Location* location = find(type);
+    if (!location || !location->switches)
+        return std::string();
+    return STARTUP_APPROVED + std::string(location->switches);
 }
 
 std::string LocationTable::treePath(int type)

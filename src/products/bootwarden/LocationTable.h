@@ -35,8 +35,8 @@ struct Location {
     // A Startup folder's: the value that names it, and the folder of its disabled files.
     const char* folderValue;
     const char* disabledFolder;
-    // The key of the system's own startup switches under Explorer\StartupApproved; null when
-    // the system keeps none.
+    // The key of the system's own startup switches under Explorer\StartupApproved (the one its
+    // task manager writes); null when the system keeps none.
     const char* switches;
     // For a second name of another location's key, that location: the type its entries are
     // listed and kept as. The 32-bit view shares the machine's policy keys with the native one
@@ -53,6 +53,9 @@ public:
     static int owner(int type);
     // The record type of a type; NO_RECORD for a type that has none.
     static int recordType(int type);
+    // The key of the type's startup switches (under the location's root); empty when the
+    // system keeps none.
+    static std::string switchesKey(int type);
     // "Registry/Current User/Run": where the tree shows the type; empty when it shows none.
     static std::string treePath(int type);
 };

@@ -118,8 +118,11 @@ TEST_F(BootwardenCliTest, ListsEveryEntryInEachFormat)
 
     const std::string json = run({"list", "--format", "json"}).out;
     EXPECT_EQ('[', json.front());
-    EXPECT_NE(std::string::npos, json.find("{\"location\": \"Registry/Current User/Run\", \"where\": \"HKEY_CURRENT_USER\\\\"
-                                           "Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Run\", \"name\": \"Say, "
+    std::string escapedKey = "HKEY_CURRENT_USER\\" + RUN_KEY;
+    for (std::size_t at = 0; (at = escapedKey.find('\\', at)) != std::string::npos; at += 2)
+        escapedKey.insert(at, 1, '\\');
+    EXPECT_NE(std::string::npos, json.find("{\"location\": \"Registry/Current User/Run\", \"where\": \"" + escapedKey +
+                                           "\", \"name\": \"Say, "
                                            "\\\"hi\\\"\", \"command\": \"C:\\\\a\\\\b.exe \\\"quoted\\\"\\u0009Tab\", "
                                            "\"state\": \"enabled\", \"programExists\": false}"));
     EXPECT_NE(std::string::npos, json.find("\"name\": \"" + chinese + "\""));

@@ -12,7 +12,6 @@ namespace products::bootwarden::database {
 
 namespace {
 
-const std::string APPROVED = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\";
 const std::size_t SWITCH_SIZE = 12;
 
 } // namespace
@@ -23,7 +22,7 @@ StartupApproval::StartupApproval(int type)
     if (!location || !location->switches)
         return;
     _root = registryRoot(*location);
-    _subKey = APPROVED + location->switches;
+    _subKey = LocationTable::switchesKey(type);
 }
 
 std::set<std::string> StartupApproval::switchedOff() const

@@ -14,13 +14,14 @@
 
 #include <algorithm>
 
+using products::bootwarden::LocationTable;
 using products::bootwarden::StartupItem;
 using products::bootwarden::database::AutostartDatabase;
 using products::bootwarden::database::AutostartDatabaseException;
 
 namespace {
 
-const int USER_STARTUP = 9;
+const int USER_STARTUP = StartupConstants::USER_STARTUP;
 
 // The current user's Startup folder pointed at a scratch folder, with a scratch folder of
 // disabled files beside it.
@@ -29,7 +30,9 @@ protected:
     const windows::com::ComApartment com;
     ScratchDirectory dir{"autostart"};
     const std::string startup = dir.file("Startup\\");
-    const std::string cuas = dir.file("cuas\\");
+    // The folder of disabled files as the program names it, and where it lies here.
+    const std::string disabledFolder = LocationTable::find(USER_STARTUP)->disabledFolder;
+    const std::string disabledHere = dir.file(disabledFolder.substr(2));
     ScopedRegistryValue folderSetting{HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, STARTUP_VALUE,
                                       dir.file("Startup").c_str()};
 
@@ -52,8 +55,8 @@ TEST_F(AutostartDatabaseTest, ListsEveryFileWindowsStartsByItsRealName)
     ::SetFileAttributesA((startup + "hidden.exe").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     ::CreateDirectoryA((startup + "folder.exe").c_str(), nullptr);
 
-    AutostartDatabase database(USER_STARTUP, cuas);
-    EXPECT_TRUE(ScratchDirectory::exists(cuas)) << "the folder of disabled files is made at once";
+    AutostartDatabase database(USER_STARTUP, disabledHere);
+    EXPECT_TRUE(ScratchDirectory::exists(disabledHere)) << "the folder of disabled files is made at once";
     std::vector<std::string> expected{"0 Link.LNK=" + startup + "Link.LNK"};
     for (const std::string& name : started)
         expected.push_back("0 " + name + "=" + startup + name); // a broken shortcut is there all the same
@@ -76,13 +79,13 @@ TEST_F(AutostartDatabaseTest, DisableMovesFilesAsideAndEnableBringsThemBackUncha
     createShortcut(startup + "a.lnk", "C:\\windows\\system32\\notepad.exe");
     const std::string linkBytes = readFile(startup + "a.lnk");
     const CurrentDirectory current(dir.path());
-    AutostartDatabase database(USER_STARTUP, ".\\cuas\\");
+    AutostartDatabase database(USER_STARTUP, disabledFolder);
     for (const StartupItem& item : database.getItems())
         database.disable(item);
     const std::vector<StartupItem> disabled = database.getItems();
-    EXPECT_EQ((std::vector<std::string>{"1 a.lnk=.\\cuas\\a.lnk", "1 b.exe=.\\cuas\\b.exe"}), describe(disabled));
+    EXPECT_EQ((std::vector<std::string>{"1 a.lnk=" + disabledFolder + "a.lnk", "1 b.exe=" + disabledFolder + "b.exe"}), describe(disabled));
     EXPECT_EQ("C:\\windows\\system32\\notepad.exe", database.getCommand(disabled[0].getValue() == "a.lnk" ? disabled[0] : disabled[1]));
-    EXPECT_TRUE(ScratchDirectory::exists(cuas + "b.exe"));
+    EXPECT_TRUE(ScratchDirectory::exists(disabledHere + "b.exe"));
 
     for (const StartupItem& item : database.getItems())
         database.enable(item);
@@ -95,7 +98,7 @@ TEST_F(AutostartDatabaseTest, RunOpensTheFileAsSignInDoesShortcutArgumentsInclud
     const std::string script = dir.file("script.txt"), link = dir.file("link.txt");
     writeFile(startup + "start-vpn.cmd", "@echo script> \"" + script + "\"\r\n");
     createShortcut(startup + "Echo.lnk", "C:\\windows\\system32\\cmd.exe", "/c echo shortcut> \"" + link + "\"");
-    AutostartDatabase database(USER_STARTUP, cuas);
+    AutostartDatabase database(USER_STARTUP, disabledHere);
     database.run(StartupItem(USER_STARTUP, 0, "start-vpn.cmd", ""));
     database.run(StartupItem(USER_STARTUP, 0, "Echo.lnk", ""));
     EXPECT_EQ("script\r\n", awaitLine(script));
@@ -104,11 +107,10 @@ TEST_F(AutostartDatabaseTest, RunOpensTheFileAsSignInDoesShortcutArgumentsInclud
 
 TEST_F(AutostartDatabaseTest, AFileSwitchedOffBySystemSettingsIsSwitchedOnWhereItIs)
 {
-    RegistryScratch approved{HKEY_CURRENT_USER,
-                             "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\StartupFolder"};
+    RegistryScratch approved{HKEY_CURRENT_USER, LocationTable::switchesKey(USER_STARTUP)};
     writeFile(startup + "tray.exe", "MZ");
     approved.set("tray.exe", REG_BINARY, std::string("\x03", 1) + std::string(11, '\x01'));
-    AutostartDatabase database(USER_STARTUP, cuas);
+    AutostartDatabase database(USER_STARTUP, disabledHere);
     const std::vector<StartupItem> items = database.getItems();
     ASSERT_EQ(1u, items.size());
     EXPECT_TRUE(items[0].isDisabledBySystem());
@@ -119,38 +121,38 @@ TEST_F(AutostartDatabaseTest, AFileSwitchedOffBySystemSettingsIsSwitchedOnWhereI
 
 TEST_F(AutostartDatabaseTest, AFileBackUnderItsNameNeverCostsTheDisabledCopy)
 {
-    AutostartDatabase database(USER_STARTUP, cuas);
+    AutostartDatabase database(USER_STARTUP, disabledHere);
     writeFile(startup + "same.exe", "same");
-    writeFile(cuas + "same.exe", "same");
+    writeFile(disabledHere + "same.exe", "same");
     writeFile(startup + "Newer.exe", "version 2");
-    writeFile(cuas + "newer.exe", "version 1");
+    writeFile(disabledHere + "newer.exe", "version 1");
     EXPECT_EQ((std::vector<std::string>{"0 Newer.exe=" + startup + "Newer.exe", "0 same.exe=" + startup + "same.exe",
-                                        "1 newer.exe=" + cuas + "newer.exe"}),
+                                        "1 newer.exe=" + disabledHere + "newer.exe"}),
               describe(database.getItems()))
         << "an identical copy adds nothing; a different one is shown";
-    EXPECT_EQ("same", readFile(cuas + "same.exe")) << "listing removes nothing";
-    EXPECT_EQ("version 1", readFile(cuas + "newer.exe"));
+    EXPECT_EQ("same", readFile(disabledHere + "same.exe")) << "listing removes nothing";
+    EXPECT_EQ("version 1", readFile(disabledHere + "newer.exe"));
 
     EXPECT_THROW(database.enable(StartupItem(USER_STARTUP, 1, "newer.exe", "")), AutostartDatabaseException)
         << "the name is taken";
     EXPECT_EQ("version 2", readFile(startup + "Newer.exe"));
     EXPECT_EQ("The folder of disabled files already holds another file named Newer.exe, so the entry is left where it "
-              "is. Rename or delete one of them first.\nFolder: " + cuas,
+              "is. Rename or delete one of them first.\nFolder: " + disabledHere,
               messageOf<AutostartDatabaseException>(
                   [&database] { database.disable(StartupItem(USER_STARTUP, 0, "Newer.exe", "")); }));
-    EXPECT_EQ("version 1", readFile(cuas + "newer.exe"));
+    EXPECT_EQ("version 1", readFile(disabledHere + "newer.exe"));
 
     writeFile(startup + "twin.exe", "twin");
-    writeFile(cuas + "TWIN.exe", "twin");
+    writeFile(disabledHere + "TWIN.exe", "twin");
     database.disable(StartupItem(USER_STARTUP, 0, "twin.exe", ""));
-    EXPECT_EQ("twin", readFile(cuas + "twin.exe")) << "a hidden identical copy never blocks disabling";
+    EXPECT_EQ("twin", readFile(disabledHere + "twin.exe")) << "a hidden identical copy never blocks disabling";
     EXPECT_FALSE(ScratchDirectory::exists(startup + "twin.exe"));
 
     database.remove(StartupItem(USER_STARTUP, 0, "same.exe", ""));
     EXPECT_FALSE(ScratchDirectory::exists(startup + "same.exe"));
-    EXPECT_FALSE(ScratchDirectory::exists(cuas + "same.exe")) << "the identical copy goes with it";
+    EXPECT_FALSE(ScratchDirectory::exists(disabledHere + "same.exe")) << "the identical copy goes with it";
     database.remove(StartupItem(USER_STARTUP, 1, "newer.exe", ""));
-    EXPECT_FALSE(ScratchDirectory::exists(cuas + "newer.exe"));
+    EXPECT_FALSE(ScratchDirectory::exists(disabledHere + "newer.exe"));
     EXPECT_EQ("version 2", readFile(startup + "Newer.exe")) << "the active file is another entry";
 
     writeFile(startup + "locked.exe", "x");
@@ -161,33 +163,29 @@ TEST_F(AutostartDatabaseTest, AFileBackUnderItsNameNeverCostsTheDisabledCopy)
 
 TEST_F(AutostartDatabaseTest, AFolderThatCannotBeFoundOrListedFailsTheListing)
 {
-    {
-        ScopedRegistryValue missing(HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, STARTUP_VALUE, nullptr);
-        AutostartDatabase database(USER_STARTUP, cuas);
+    const std::string entry = " Entry: HKEY_CURRENT_USER\\" + SHELL_FOLDERS_KEY + "\\Startup";
+    const std::pair<const char*, std::string> settings[] = {
+        {nullptr, "Error when reading a registry key, the value doesn't exist." + entry + "\n\n" +
+                      SystemErrors::map(ERROR_FILE_NOT_FOUND)},
+        {"", "The location of the Startup folder is empty." + entry}, // least of all the drive's root
+    };
+    for (const auto& setting : settings) {
+        ScopedRegistryValue value(HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, STARTUP_VALUE, setting.first);
+        AutostartDatabase database(USER_STARTUP, disabledHere);
         EXPECT_FALSE(database.isWorking());
-        EXPECT_EQ("The autostart startup database isn't working. Reason: Error when reading a registry key, "
-                  "the value doesn't exist. Entry: HKEY_CURRENT_USER\\" + SHELL_FOLDERS_KEY + "\\Startup\n\n" +
-                      SystemErrors::map(ERROR_FILE_NOT_FOUND),
-                  messageOf<AutostartDatabaseException>([&database] { database.getItems(); }));
-    }
-    {
-        ScopedRegistryValue empty(HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, STARTUP_VALUE, "");
-        AutostartDatabase database(USER_STARTUP, cuas);
-        EXPECT_FALSE(database.isWorking()) << "an empty setting is no folder, least of all the drive's root";
-        EXPECT_EQ("The autostart startup database isn't working. Reason: The location of the Startup folder is "
-                  "empty. Entry: HKEY_CURRENT_USER\\" + SHELL_FOLDERS_KEY + "\\Startup",
+        EXPECT_EQ("The autostart startup database isn't working. Reason: " + setting.second,
                   messageOf<AutostartDatabaseException>([&database] { database.getItems(); }));
     }
     {
         // A file where the folder of disabled files belongs hides nothing that is active.
         writeFile(startup + "a.exe", "MZ");
-        writeFile(dir.file("lmas"), "not a folder");
-        AutostartDatabase database(USER_STARTUP, dir.file("lmas\\"));
+        writeFile(dir.file("common disabled"), "not a folder");
+        AutostartDatabase database(USER_STARTUP, dir.file("common disabled\\"));
         EXPECT_EQ(std::vector<std::string>{"0 a.exe=" + startup + "a.exe"}, describe(database.getItems()));
         EXPECT_EQ(0u, database.getProblem().find("The disabled entries of this folder could not be listed.\n\n"));
     }
     ScopedRegistryValue elsewhere(HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, STARTUP_VALUE, dir.file("nowhere").c_str());
-    AutostartDatabase database(USER_STARTUP, cuas);
+    AutostartDatabase database(USER_STARTUP, disabledHere);
     EXPECT_TRUE(database.isWorking());
     EXPECT_THROW(database.getItems(), windows::file::CouldNotGetFirstLevelFilesException);
 }
@@ -196,7 +194,7 @@ TEST_F(AutostartDatabaseTest, CommonStartupUsesTheMachineSetting)
 {
     ScopedRegistryValue setting(HKEY_LOCAL_MACHINE, SHELL_FOLDERS_KEY, COMMON_STARTUP_VALUE, dir.file("Startup").c_str());
     writeFile(startup + "all.bat", "@echo");
-    AutostartDatabase database(7, dir.file("lmas\\"));
+    AutostartDatabase database(StartupConstants::COMMON_STARTUP, dir.file("common disabled\\"));
     EXPECT_EQ(std::vector<std::string>{"0 all.bat=" + startup + "all.bat"}, describe(database.getItems()));
 }
 

@@ -276,7 +276,7 @@ TEST(RegistryLocationTest, EveryRegistryLocationRoundTripsInItsOwnKeyAndView)
 // The system's own switches, as its startup settings write them.
 TEST_F(RegistryDatabaseTest, EntriesSwitchedOffBySystemSettingsAreDisabledAndSwitchedOnInPlace)
 {
-    RegistryScratch approved{HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run"};
+    RegistryScratch approved{HKEY_CURRENT_USER, LocationTable::switchesKey(USER_RUN)};
     for (const char* name : {"Flagged", "On", "Missing", "Short"})
         run.setString(name, std::string(name) + ".exe");
     const std::string off = std::string("\x03\0\0\0", 4) + std::string("\xd4\x0d\x43\x8d\xc8\x3b\xd9\x01", 8);
