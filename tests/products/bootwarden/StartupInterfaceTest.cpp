@@ -2,6 +2,7 @@
 
 #include "exceptions/Exception.h"
 #include "support/AssertionRecorder.h"
+#include "support/Locations.h"
 #include "support/ScriptedDatabase.h"
 
 #include <gtest/gtest.h>
@@ -13,74 +14,70 @@ using products::bootwarden::StartupItem;
 
 namespace {
 
-TEST(StartupInterfaceTest, DispatchesByTypeAndListsTypesInOrder)
-{
-    RecordingReporter reporter;
-    StartupInterface facade(&reporter);
-    ScriptedDatabase nine(9), zero(0), five(5), newerFive(5);
-    for (ScriptedDatabase* database : {&nine, &zero, &five, &newerFive})
-        facade.addDatabase(database);
-    EXPECT_EQ((std::vector<int>{0, 5, 9}), facade.getTypes());
+const int MACHINE_RUN = StartupConstants::LOCAL_MACHINE_RUN;
+const int RUN = StartupConstants::CURRENT_USER_RUN;
+const int USER_STARTUP = StartupConstants::USER_STARTUP;
 
-    const StartupItem item(5, 0, "A", "B");
+class StartupInterfaceTest : public testing::Test {
+protected:
+    RecordingReporter reporter;
+    StartupInterface facade{&reporter};
+    ScriptedDatabase userRun{RUN};
+    const StartupItem item{RUN, 0, "A", "B"};
+
+    void SetUp() override { facade.addDatabase(&userRun); }
+};
+
+TEST_F(StartupInterfaceTest, DispatchesByTypeAndListsTypesInOrder)
+{
+    ScriptedDatabase folder(USER_STARTUP), machineRun(MACHINE_RUN), newerRun(RUN);
+    for (ScriptedDatabase* database : {&folder, &machineRun, &newerRun})
+        facade.addDatabase(database);
+    EXPECT_EQ((std::vector<int>{MACHINE_RUN, RUN, USER_STARTUP}), facade.getTypes());
     EXPECT_TRUE(facade.disable(item));
     EXPECT_TRUE(facade.enable(item));
     EXPECT_TRUE(facade.remove(item));
-    facade.getItems(9);
-    EXPECT_TRUE(five.calls.empty()) << "a second database of a type replaces the first";
-    EXPECT_EQ((std::vector<std::string>{"disable A", "enable A", "remove A"}), newerFive.calls);
-    EXPECT_EQ(std::vector<std::string>{"list "}, nine.calls);
+    facade.getItems(USER_STARTUP);
+    EXPECT_TRUE(userRun.calls.empty()) << "a second database of a type replaces the first";
+    EXPECT_EQ((std::vector<std::string>{"disable A", "enable A", "remove A"}), newerRun.calls);
+    EXPECT_EQ(std::vector<std::string>{"list "}, folder.calls);
     EXPECT_TRUE(reporter.texts.empty());
 
-    nine.failure = [](const StartupItem&) { throw exceptions::Exception("unreadable"); };
-    EXPECT_THROW(facade.getItems(9), exceptions::Exception) << "listing failures pass through";
+    folder.failure = [](const StartupItem&) { throw exceptions::Exception("unreadable"); };
+    EXPECT_THROW(facade.getItems(USER_STARTUP), exceptions::Exception) << "listing failures pass through";
 }
 
-TEST(StartupInterfaceTest, EachFailingChangeIsReportedWithItsItem)
+TEST_F(StartupInterfaceTest, EachFailureIsReportedWithItsItem)
 {
-    RecordingReporter reporter;
-    StartupInterface facade(&reporter);
-    ScriptedDatabase five(5);
-    facade.addDatabase(&five);
-    const StartupItem item(5, 0, "A", "B");
-    five.failure = [](const StartupItem&) { throw exceptions::Exception("M"); };
+    userRun.failure = [](const StartupItem&) { throw exceptions::Exception("M"); };
     EXPECT_FALSE(facade.disable(item));
     EXPECT_FALSE(facade.enable(item));
-    five.failure = [](const StartupItem&) { throw std::runtime_error("not ours"); };
+    userRun.failure = [](const StartupItem&) { throw std::runtime_error("not ours"); };
     EXPECT_FALSE(facade.remove(item));
-    const std::string itemText = "\n\nType: 5\nState: 0\nValue: A\nData: B\n\n";
-    EXPECT_EQ((std::vector<std::string>{
-                  "Error while disabling an entry." + itemText + "M",
-                  "Error while enabling an entry." + itemText + "M",
-                  "Error while deleting an entry. An ... exception was caught." + itemText}),
-              reporter.texts);
-}
-
-TEST(StartupInterfaceTest, ADataFileThatCannotBeWrittenAfterTheChangesIsReported)
-{
-    RecordingReporter reporter;
-    StartupInterface facade(&reporter);
-    ScriptedDatabase five(5);
-    facade.addDatabase(&five);
-    StartupItem item(5, 0, "A", "B");
-    item.setState(1);
-    five.failure = [](const StartupItem& item) {
+    // A data file that cannot be written after the changes: the entry itself changed.
+    StartupItem disabling = item;
+    disabling.setState(1);
+    userRun.failure = [](const StartupItem& item) {
         if (item.getValue().empty())
             throw exceptions::Exception("M");
     };
     std::vector<bool> applied;
-    EXPECT_FALSE(facade.applyChanges({item}, applied));
-    EXPECT_EQ(std::vector<bool>{true}, applied) << "the entry itself changed";
-    EXPECT_EQ(std::vector<std::string>{"The disabled entries could not be saved.\n\nM"}, reporter.texts);
+    EXPECT_FALSE(facade.applyChanges({disabling}, applied));
+    EXPECT_EQ(std::vector<bool>{true}, applied);
+    const std::string itemText = "\n\nType: " + std::to_string(RUN) + "\nState: 0\nValue: A\nData: B\n\n";
+    EXPECT_EQ((std::vector<std::string>{"Error while disabling an entry." + itemText + "M",
+                                        "Error while enabling an entry." + itemText + "M",
+                                        "Error while deleting an entry. An ... exception was caught." + itemText,
+                                        "The disabled entries could not be saved.\n\nM"}),
+              reporter.texts);
 }
 
-TEST(StartupInterfaceTest, UnservedTypeIsReportedAndNothingHappens)
+TEST_F(StartupInterfaceTest, UnservedTypeIsReportedAndNothingHappens)
 {
     AssertionRecorder assertions;
-    RecordingReporter reporter;
-    StartupInterface facade(&reporter);
-    EXPECT_TRUE(facade.getItems(3).empty());
-    EXPECT_FALSE(facade.enable(StartupItem(3, 0, "A", "")));
+    const int services = StartupConstants::LOCAL_MACHINE_RUN_SERVICES;
+    EXPECT_TRUE(facade.getItems(services).empty());
+    EXPECT_FALSE(facade.enable(StartupItem(services, 0, "A", "")));
     EXPECT_EQ((std::vector<std::string>{"_database.find(type) != _database.end()",
                                         "_database.find(item.getType()) != _database.end()"}),
               assertions.expressions());

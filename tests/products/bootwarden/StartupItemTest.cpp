@@ -7,9 +7,13 @@
 
 using products::bootwarden::StartupItem;
 
+namespace {
+
+const int RUN = StartupConstants::LOCAL_MACHINE_RUN;
+
 TEST(StartupItemTest, ChangedFlagComparesWithTheStateRead)
 {
-    StartupItem item(0, StartupConstants::ENABLED, "v", "d");
+    StartupItem item(RUN, StartupConstants::ENABLED, "v", "d");
     item.setState(StartupConstants::DISABLED);
     const StartupItem copy = item;
     item.setState(StartupConstants::ENABLED);
@@ -19,14 +23,16 @@ TEST(StartupItemTest, ChangedFlagComparesWithTheStateRead)
 
 TEST(StartupItemTest, EqualityIsTypeAndTheNameInAnyCaseContentsAreBytes)
 {
-    const StartupItem item(0, StartupConstants::ENABLED, "Tool", "a");
-    EXPECT_EQ(item, StartupItem(0, StartupConstants::DISABLED, "Tool", "b"));
-    EXPECT_EQ(item, StartupItem(0, StartupConstants::ENABLED, "TOOL", "a"));
-    EXPECT_FALSE(item.sameExactName(StartupItem(0, StartupConstants::ENABLED, "TOOL", "a")));
+    const StartupItem item(RUN, StartupConstants::ENABLED, "Tool", "a");
+    EXPECT_EQ(item, StartupItem(RUN, StartupConstants::DISABLED, "Tool", "b"));
+    EXPECT_EQ(item, StartupItem(RUN, StartupConstants::ENABLED, "TOOL", "a"));
+    EXPECT_FALSE(item.sameExactName(StartupItem(RUN, StartupConstants::ENABLED, "TOOL", "a")));
     EXPECT_NE(item, StartupItem(StartupConstants::CURRENT_USER_RUN, StartupConstants::ENABLED, "Tool", "a"));
 
-    const StartupItem raw(0, 1, "Tool", "a", StartupConstants::TEXT_VALUE, std::string("a\0\0\0", 4));
+    const StartupItem raw(RUN, 1, "Tool", "a", StartupConstants::TEXT_VALUE, std::string("a\0\0\0", 4));
     EXPECT_TRUE(raw.sameContents(item)) << "an older record knows the command only";
-    EXPECT_FALSE(raw.sameContents(StartupItem(0, 1, "Tool", "a", StartupConstants::EXPANDABLE_TEXT_VALUE, std::nullopt)));
-    EXPECT_FALSE(raw.sameContents(StartupItem(0, 1, "Tool", "a", StartupConstants::TEXT_VALUE, std::string("a\0b\0", 4))));
+    EXPECT_FALSE(raw.sameContents(StartupItem(RUN, 1, "Tool", "a", StartupConstants::EXPANDABLE_TEXT_VALUE, std::nullopt)));
+    EXPECT_FALSE(raw.sameContents(StartupItem(RUN, 1, "Tool", "a", StartupConstants::TEXT_VALUE, std::string("a\0b\0", 4))));
 }
+
+} // namespace

@@ -38,31 +38,22 @@ TEST_F(RegistryTest, ListsValuesInTheRegistrysOrderWithTextByType)
     scratch.set("large", REG_QWORD, std::string("\x01\0\0\0\x01\0\0\0", 8));
     scratch.set("multi", REG_MULTI_SZ, utf16(std::string("a\0bc\0\0", 6)));
     scratch.set("raw", REG_BINARY, std::string("\x00\xff\x10", 3));
+    const std::string longCommand = "C:\\Program Files\\Tool\\tool.exe " + std::string(5000, 'x');
+    const std::string longName(300, 'n');
+    scratch.setString(longName, longCommand);
     // Wine keeps a key's values sorted by name; the order is the registry's, not ours.
     const RegistryReaderImpl::Values expected{
         {"alpha", REG_EXPAND_SZ, utf16("%BOOTWARDEN_DIR%\\a.exe" + std::string(1, '\0')), "C:\\bw\\a.exe"},
         {"count", REG_DWORD, std::string("\x2a\0\0\0", 4), "0x0000002a (42)"},
         {"large", REG_QWORD, std::string("\x01\0\0\0\x01\0\0\0", 8), "0x0000000100000001 (4294967297)"},
         {"multi", REG_MULTI_SZ, utf16(std::string("a\0bc\0\0", 6)), "a bc"},
+        {longName, REG_SZ, utf16(longCommand + std::string(1, '\0')), longCommand},
         {"raw", REG_BINARY, std::string("\x00\xff\x10", 3), "00 ff 10"},
         {"zeta", REG_SZ, utf16("%BOOTWARDEN_DIR%\\z.exe" + std::string(1, '\0')), "%BOOTWARDEN_DIR%\\z.exe"}};
     EXPECT_EQ(expected, reader.getValues());
     EXPECT_EQ("a", reader.readString("multi"));
     EXPECT_EQ("C:\\bw\\a.exe", reader.readString("alpha"));
-}
-
-TEST_F(RegistryTest, LongValuesAndNamesAreReadWhole)
-{
-    const std::string longCommand = "C:\\Program Files\\Tool\\tool.exe " + std::string(5000, 'x');
-    const std::string longName(300, 'n');
-    scratch.setString("a short", "a.exe");
-    scratch.setString(longName, longCommand);
-    scratch.setString("z short", "z.exe");
-    const RegistryReaderImpl::Values values = reader.getValues();
-    ASSERT_EQ(3u, values.size());
-    EXPECT_EQ(longName, values[1].name);
-    EXPECT_EQ(longCommand, values[1].text);
-    EXPECT_EQ(longCommand, reader.readString(longName));
+    EXPECT_EQ(longCommand, reader.readString(longName)) << "long values and names are read whole";
 }
 
 TEST_F(RegistryTest, WritesStringsInUtf16WithTheirNulAndIntsLittleEndian)
@@ -181,13 +172,6 @@ TEST_F(RegistryTest, RefusalsNameTheKeyOrValueAndTheSystemText)
             EXPECT_THROW(refusal.operation(), RegistryAccessDeniedException) << refusal.text;
         else if (code == ERROR_FILE_NOT_FOUND)
             EXPECT_THROW(refusal.operation(), RegistryValueNotFoundException) << refusal.text;
-        else
-            EXPECT_NO_THROW(try { refusal.operation(); } catch (const RegistryAccessDeniedException&) {
-                throw;
-            } catch (const RegistryValueNotFoundException&) {
-                throw;
-            } catch (const RegistryException&) {
-            }) << refusal.text;
     }
 }
 
