@@ -61,18 +61,13 @@ void RegistryScratch::deleteKey() const
     ::RegDeleteKeyExW(_root, wide(_subKey).c_str(), VIEW, 0);
 }
 
-void RegistryScratch::set(const std::string& name, DWORD type, const std::string& bytes) const
-{
-    set(wide(name), type, bytes);
-}
-
-void RegistryScratch::set(const std::wstring& name, DWORD type, const std::string& bytes) const
+void RegistryScratch::set(const ValueName& name, DWORD type, const std::string& bytes) const
 {
     HKEY key = nullptr;
     if (::RegCreateKeyExW(_root, wide(_subKey).c_str(), 0, nullptr, 0, KEY_SET_VALUE | VIEW, nullptr, &key,
                           nullptr) != ERROR_SUCCESS)
         throw std::runtime_error("cannot write to test key " + _subKey);
-    ::RegSetValueExW(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+    ::RegSetValueExW(key, name.text.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
                      static_cast<DWORD>(bytes.size()));
     ::RegCloseKey(key);
 }
@@ -82,39 +77,33 @@ void RegistryScratch::setString(const std::string& name, const std::string& text
     set(name, type, utf16(text + '\0'));
 }
 
-bool RegistryScratch::query(const std::wstring& name, DWORD& type, std::string& data) const
+bool RegistryScratch::read(const ValueName& name, DWORD& type, std::string& data) const
 {
-    // The stored bytes exactly: RegGetValue would add a missing terminator.
     HKEY key = nullptr;
     if (::RegOpenKeyExW(_root, wide(_subKey).c_str(), 0, KEY_READ | VIEW, &key) != ERROR_SUCCESS)
         return false;
     DWORD size = 0;
-    bool found = ::RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
+    bool found = ::RegQueryValueExW(key, name.text.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
     data.resize(size);
     if (found && size)
-        found = ::RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data[0]),
+        found = ::RegQueryValueExW(key, name.text.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data[0]),
                                    &size) == ERROR_SUCCESS;
     ::RegCloseKey(key);
     return found;
 }
 
-std::string RegistryScratch::bytes(const std::string& name, DWORD* type) const
-{
-    return bytes(wide(name), type);
-}
-
-std::string RegistryScratch::bytes(const std::wstring& name, DWORD* type) const
+std::string RegistryScratch::bytes(const ValueName& name, DWORD* type) const
 {
     DWORD found = 0;
     std::string data;
-    if (!query(name, found, data))
+    if (!read(name, found, data))
         found = 0;
     if (type)
         *type = found;
     return data;
 }
 
-std::string RegistryScratch::get(const std::string& name, DWORD* type) const
+std::string RegistryScratch::get(const ValueName& name, DWORD* type) const
 {
     DWORD found = 0;
     const std::string data = bytes(name, &found);
@@ -126,16 +115,11 @@ std::string RegistryScratch::get(const std::string& name, DWORD* type) const
     return utf8(text.substr(0, text.find(L'\0')));
 }
 
-bool RegistryScratch::has(const std::string& name) const
-{
-    return has(wide(name));
-}
-
-bool RegistryScratch::has(const std::wstring& name) const
+bool RegistryScratch::has(const ValueName& name) const
 {
     DWORD type = 0;
     std::string data;
-    return query(name, type, data);
+    return read(name, type, data);
 }
 
 ScopedRegistryValue::ScopedRegistryValue(HKEY root, const std::string& subKey,

@@ -10,6 +10,15 @@ std::string utf8(const std::wstring& wide);
 // The bytes of a text in UTF-16, as the registry stores the string types (NULs included).
 std::string utf16(const std::string& utf8);
 
+// A value's name in UTF-8, or in any UTF-16, valid text or not.
+struct ValueName {
+    ValueName(const std::string& utf8) : text(wide(utf8)) {}
+    ValueName(const char* utf8) : text(wide(utf8)) {}
+    ValueName(std::wstring utf16) : text(std::move(utf16)) {}
+    ValueName(const wchar_t* utf16) : text(utf16) {}
+    std::wstring text;
+};
+
 // Real keys and values in the test prefix, made with the system's own wide calls so the code
 // under test meets them as it would on a user's machine. Names are UTF-8. Keys are made in the
 // 64-bit registry view, whichever build runs the test.
@@ -22,24 +31,21 @@ public:
     RegistryScratch(const RegistryScratch&) = delete;
     RegistryScratch& operator=(const RegistryScratch&) = delete;
 
-    void set(const std::string& name, DWORD type, const std::string& bytes) const;
-    // Names of any UTF-16, valid text or not.
-    void set(const std::wstring& name, DWORD type, const std::string& bytes) const;
+    void set(const ValueName& name, DWORD type, const std::string& bytes) const;
     // A string value, in UTF-16 with its terminator as Windows writes it.
     void setString(const std::string& name, const std::string& text, DWORD type = REG_SZ) const;
     // The stored bytes and type of a value; type 0 when it is missing.
-    std::string bytes(const std::string& name, DWORD* type = nullptr) const;
-    std::string bytes(const std::wstring& name, DWORD* type = nullptr) const;
+    std::string bytes(const ValueName& name, DWORD* type = nullptr) const;
     // A string value's text (up to its first NUL) as UTF-8, any other value's bytes.
-    std::string get(const std::string& name, DWORD* type = nullptr) const;
-    bool has(const std::string& name) const;
-    bool has(const std::wstring& name) const;
+    std::string get(const ValueName& name, DWORD* type = nullptr) const;
+    bool has(const ValueName& name) const;
 
     HKEY root() const { return _root; }
     const std::string& subKey() const { return _subKey; }
 
 private:
-    bool query(const std::wstring& name, DWORD& type, std::string& data) const;
+    // The stored bytes exactly (RegGetValue would add a missing terminator); false when missing.
+    bool read(const ValueName& name, DWORD& type, std::string& data) const;
     void deleteKey() const;
 
     HKEY _root;
