@@ -281,7 +281,6 @@ TEST_F(BootwardenDlgTest, OkAppliesTheChangesAndStaysWhileOneFailsCancelDropsThe
     }
     EXPECT_FALSE(userRun.has("A"));
     EXPECT_EQ((std::vector<std::string>{"B", "A"}), stored());
-
 }
 
 RECT placeOf(HWND dialog, int id)

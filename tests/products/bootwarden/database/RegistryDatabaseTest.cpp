@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
+#include <algorithm>
 
 using products::bootwarden::Location;
 using products::bootwarden::LocationTable;
@@ -132,22 +132,26 @@ TEST_F(RegistryDatabaseTest, AStoredEntryAndAValueOfItsNameNeverOverwriteEachOth
     }
 }
 
-// Every value, whatever its type and language, comes back from disable, a restart and enable
-// with its type and every byte, and acts on itself only.
+// Every value, whatever its type and language, and a name or command holding half a UTF-16
+// pair (any program can write one), comes back from disable, a restart and enable with its type
+// and every byte, and acts on itself only.
 TEST_F(RegistryDatabaseTest, EveryValueRoundTripsByteForByteInItsOwnName)
 {
     struct Value {
-        std::string name;
+        std::string listed; // the name as it is listed
         DWORD type;
         std::string bytes;
+        std::wstring units; // the name's UTF-16 when it is no valid text
+        ValueName name() const { return units.empty() ? ValueName(listed) : ValueName(units); }
     };
     const std::string cyrillic = "\xd0\x9f\xd0\xb0\xd0\xbd\xd0\xb5\xd0\xbb\xd1\x8c"; // Панель
     const std::string chinese = "\xe5\x90\xaf\xe5\x8a\xa8\xe5\x99\xa8";                 // 启动器
     const std::string emoji = "\xf0\x9f\x9a\x80";                                             // rocket
-    const std::string fullWidth = "\xef\xbc\xa1pp";                                            // Ａpp
+    const std::wstring oddCommand = std::wstring(L"C:\\odd\xDC00.exe") + L'\0';
+    const std::string oddBytes(reinterpret_cast<const char*>(oddCommand.data()), oddCommand.size() * 2);
     const Value values[] = {
         {"App", REG_SZ, utf16("C:\\App\\app.exe" + std::string(1, '\0'))},
-        {fullWidth, REG_SZ, utf16("C:\\Users\\" + cyrillic + "\\a.exe /" + chinese + std::string(1, '\0'))},
+        {"\xef\xbc\xa1pp", REG_SZ, utf16("C:\\Users\\" + cyrillic + "\\a.exe /" + chinese + std::string(1, '\0'))},
         {"???", REG_SZ, utf16("q.exe" + std::string(1, '\0'))},
         {chinese, REG_EXPAND_SZ, utf16("%APPDATA%\\" + emoji + ".exe" + std::string(1, '\0'))},
         {cyrillic + emoji, REG_MULTI_SZ, utf16(std::string("a\0b\0\0", 5))},
@@ -157,18 +161,22 @@ TEST_F(RegistryDatabaseTest, EveryValueRoundTripsByteForByteInItsOwnName)
         {"Empty", REG_SZ, utf16(std::string(1, '\0'))},
         {"Unterminated", REG_SZ, utf16("u.exe")}, // Wine adds the NUL; Windows keeps it as it is
         {"None", REG_NONE, std::string()},
+        {"Odd\xED\xA0\x80", REG_SZ, oddBytes, L"Odd\xD800"},
+        {"Data", REG_SZ, oddBytes},
     };
     std::vector<std::string> stored;
     for (const Value& value : values) {
-        run.set(value.name, value.type, value.bytes);
-        stored.push_back(run.bytes(value.name));
+        run.set(value.name(), value.type, value.bytes);
+        stored.push_back(run.bytes(value.name()));
     }
+    const std::vector<std::string> listed = describe(database.getItems());
+    EXPECT_NE(listed.end(), std::find(listed.begin(), listed.end(), "0 Data=C:\\odd\xED\xB0\x80.exe"));
     for (const Value& value : values) {
         for (const StartupItem& item : database.getItems())
-            if (item.getValue() == value.name && item.getState() == 0)
+            if (item.getValue() == value.listed && item.getState() == 0)
                 database.disable(disabled(item));
         for (const Value& other : values)
-            EXPECT_EQ(&other <= &value, !run.has(other.name)) << value.name << " disabled, " << other.name;
+            EXPECT_EQ(&other <= &value, !run.has(other.name())) << value.listed << " disabled, " << other.listed;
     }
     RegistryBackup restarted(file);
     RegistryDatabase afterRestart(USER_RUN, restarted);
@@ -177,8 +185,8 @@ TEST_F(RegistryDatabaseTest, EveryValueRoundTripsByteForByteInItsOwnName)
     restarted.commit();
     for (std::size_t i = 0; i < std::size(values); ++i) {
         DWORD type = 0;
-        EXPECT_EQ(stored[i], run.bytes(values[i].name, &type)) << values[i].name;
-        EXPECT_EQ(values[i].type, type) << values[i].name;
+        EXPECT_EQ(stored[i], run.bytes(values[i].name(), &type)) << values[i].listed;
+        EXPECT_EQ(values[i].type, type) << values[i].listed;
     }
 }
 
@@ -201,37 +209,6 @@ TEST_F(RegistryDatabaseTest, DisablingStoresTheEntryWhateverWasReadBefore)
     database.disable(live);
     EXPECT_FALSE(run.has("App"));
     EXPECT_EQ(1u, RegistryBackup(file).getEntries(USER_RUN).size()) << "in the file, not only in what was read";
-}
-
-// Any program can write a name or a command that is no valid text; it hides nothing and is
-// acted on by its exact units.
-TEST_F(RegistryDatabaseTest, HalfAUtf16PairIsListedBesideTheOthersAndActedOnExactly)
-{
-    const std::wstring oddName = L"Odd\xD800";
-    const std::wstring oddCommand = std::wstring(L"C:\\odd\xDC00.exe") + L'\0';
-    const std::string oddBytes(reinterpret_cast<const char*>(oddCommand.data()), oddCommand.size() * 2);
-    run.setString("Plain", "p.exe");
-    run.set(oddName, REG_SZ, oddBytes);
-    run.set(L"Data", REG_SZ, oddBytes);
-    EXPECT_EQ((std::vector<std::string>{"0 Data=C:\\odd\xED\xB0\x80.exe", "0 Odd\xED\xA0\x80=C:\\odd\xED\xB0\x80.exe",
-                                        "0 Plain=p.exe"}),
-              describe(database.getItems()));
-
-    const auto odd = [this] {
-        for (const StartupItem& item : database.getItems())
-            if (item.getValue() == "Odd\xED\xA0\x80")
-                return item;
-        throw std::runtime_error("not listed");
-    };
-    database.disable(disabled(odd()));
-    EXPECT_FALSE(run.has(oddName));
-    RegistryBackup restarted(file);
-    RegistryDatabase(USER_RUN, restarted).enable(restarted.getEntries(USER_RUN).at(0));
-    EXPECT_EQ(oddBytes, run.bytes(oddName));
-    database.remove(odd());
-    EXPECT_FALSE(run.has(oddName));
-    EXPECT_TRUE(run.has("Plain"));
-    EXPECT_TRUE(run.has("Data"));
 }
 
 // Every registry location of the table in its own key and view: a value disabled there leaves
