@@ -39,19 +39,6 @@ TEST_F(FileHelperTest, LoadsWholeFilesOrTheirFirstBytes)
     EXPECT_EQ("", FileHelper::loadFile(name));
 }
 
-TEST_F(FileHelperTest, ReadsAFileInPiecesToItsEnd)
-{
-    writeFile(name, "abc");
-    std::string read;
-    FileHelper::readFile(name, [&](const FileHelper::Read& next, std::size_t size) {
-        char piece[2];
-        for (std::size_t got; (got = next(piece, sizeof piece)) != 0;)
-            read.append(piece, got);
-        read += "/" + std::to_string(size);
-    });
-    EXPECT_EQ("abc/3", read) << "the end of the file is no failure";
-}
-
 // A reader of the file (another Bootwarden, a virus scanner) holds it for a moment.
 TEST_F(FileHelperTest, ReplacingWaitsForAReaderOfTheFile)
 {

@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 
 namespace {
@@ -24,22 +23,6 @@ class WindowsFileHelperTest : public testing::Test {
 protected:
     ScratchDirectory dir{"file_helper"};
 };
-
-TEST_F(WindowsFileHelperTest, ListsFilesWithOrWithoutTrailingBackslashLeavingOutFolders)
-{
-    EXPECT_TRUE(WindowsFileHelper::getFirstLevelEntries(dir.path(), "*.*").empty());
-    writeFile(dir.file("a.txt"), "a");
-    writeFile(dir.file("b.exe"), "b");
-    WindowsFileHelper::createDirectory(dir.file("sub.exe"));
-    WindowsFileHelper::createDirectory(dir.file("sub.exe")); // an existing one is no failure
-    for (const std::string& directory : {dir.path(), dir.path().substr(0, dir.path().size() - 1)}) {
-        std::vector<std::string> files;
-        for (const platform::FoundFile& file : WindowsFileHelper::getFirstLevelEntries(directory, "*.*"))
-            files.push_back(file.name);
-        std::sort(files.begin(), files.end());
-        EXPECT_EQ((std::vector<std::string>{"a.txt", "b.exe"}), files) << directory;
-    }
-}
 
 // Every failure says which step failed on which path, with the system's own error.
 TEST_F(WindowsFileHelperTest, EveryFailureSaysWhatFailedOnWhichPath)
@@ -92,15 +75,6 @@ TEST_F(WindowsFileHelperTest, EveryFailureSaysWhatFailedOnWhichPath)
               messageOf<CouldNotGetCurrentDirectoryException>([] { WindowsFileHelper::getCurrentDirectory(); }));
     EXPECT_EQ("Could not get the module filename for the current process: " + errorText(ERROR_INSUFFICIENT_BUFFER),
               messageOf<CouldNotGetModuleFileNameException>([] { WindowsFileHelper::getModuleFileName(); }));
-}
-
-TEST_F(WindowsFileHelperTest, TheProgramsFileAndTheCurrentDirectoryEndingWithABackslash)
-{
-    const std::string start = WindowsFileHelper::getCurrentDirectory();
-    WindowsFileHelper::setCurrentDirectory(dir.path());
-    EXPECT_EQ(dir.path(), WindowsFileHelper::getCurrentDirectory());
-    WindowsFileHelper::setCurrentDirectory(start);
-    EXPECT_NE(std::string::npos, WindowsFileHelper::getModuleFileName().find("windows_tests.exe"));
 }
 
 } // namespace

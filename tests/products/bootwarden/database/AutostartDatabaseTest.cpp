@@ -33,7 +33,9 @@ protected:
     // The folder of disabled files as the program names it, and where it lies here.
     const std::string disabledFolder = LocationTable::find(USER_STARTUP)->disabledFolder;
     const std::string disabledHere = dir.file(disabledFolder.substr(2));
-    ScopedRegistryValue folderSetting{HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, STARTUP_VALUE,
+    // Both Startup folders are one folder here.
+    ScopedRegistryValue folderSetting{HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, STARTUP_VALUE, dir.file("Startup").c_str()};
+    ScopedRegistryValue commonSetting{HKEY_LOCAL_MACHINE, SHELL_FOLDERS_KEY, COMMON_STARTUP_VALUE,
                                       dir.file("Startup").c_str()};
 
     void SetUp() override { ::CreateDirectoryA(startup.c_str(), nullptr); }
@@ -55,15 +57,18 @@ TEST_F(AutostartDatabaseTest, ListsEveryFileWindowsStartsByItsRealName)
     ::SetFileAttributesA((startup + "hidden.exe").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     ::CreateDirectoryA((startup + "folder.exe").c_str(), nullptr);
 
-    AutostartDatabase database(USER_STARTUP, disabledHere);
-    EXPECT_TRUE(ScratchDirectory::exists(disabledHere)) << "the folder of disabled files is made at once";
     std::vector<std::string> expected{"0 Link.LNK=" + startup + "Link.LNK"};
     for (const std::string& name : started)
         expected.push_back("0 " + name + "=" + startup + name); // a broken shortcut is there all the same
     std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(expected, describe(database.getItems()));
-    EXPECT_EQ(USER_STARTUP, database.getItems()[0].getType());
+    for (const int type : {StartupConstants::COMMON_STARTUP, USER_STARTUP}) {
+        AutostartDatabase database(type, disabledHere);
+        EXPECT_EQ(expected, describe(database.getItems()));
+        EXPECT_EQ(type, database.getItems()[0].getType());
+    }
+    EXPECT_TRUE(ScratchDirectory::exists(disabledHere)) << "the folder of disabled files is made at once";
 
+    AutostartDatabase database(USER_STARTUP, disabledHere);
     // A shortcut's command is read from the link only when it is asked for.
     const auto command = [&](const std::string& name) {
         return database.getCommand(StartupItem(USER_STARTUP, 0, name, startup + name));
@@ -188,14 +193,6 @@ TEST_F(AutostartDatabaseTest, AFolderThatCannotBeFoundOrListedFailsTheListing)
     AutostartDatabase database(USER_STARTUP, disabledHere);
     EXPECT_TRUE(database.isWorking());
     EXPECT_THROW(database.getItems(), windows::file::CouldNotGetFirstLevelFilesException);
-}
-
-TEST_F(AutostartDatabaseTest, CommonStartupUsesTheMachineSetting)
-{
-    ScopedRegistryValue setting(HKEY_LOCAL_MACHINE, SHELL_FOLDERS_KEY, COMMON_STARTUP_VALUE, dir.file("Startup").c_str());
-    writeFile(startup + "all.bat", "@echo");
-    AutostartDatabase database(StartupConstants::COMMON_STARTUP, dir.file("common disabled\\"));
-    EXPECT_EQ(std::vector<std::string>{"0 all.bat=" + startup + "all.bat"}, describe(database.getItems()));
 }
 
 } // namespace
