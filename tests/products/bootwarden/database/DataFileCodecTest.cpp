@@ -144,6 +144,8 @@ TEST(DataFileCodecTest, DamagedBytesYieldEveryCompleteValidRecord)
 {
     const std::string withBlock = DataFileCodec::encode(
         {StartupItem(RUN, 1, "Tool", "C:\\t.exe", 2, std::string("t")), StartupItem(USER_RUN, 1, "X", "")});
+    std::string changedByte = withBlock; // the registry byte of Tool, in the checksummed body
+    changedByte[withBlock.find("BWX1") + 8 + 16] = 'u';
     const std::pair<std::string, std::vector<std::string>> damaged[] = {
         {"", {}},
         {std::string("\x01\0", 2), {}},
@@ -156,6 +158,7 @@ TEST(DataFileCodecTest, DamagedBytesYieldEveryCompleteValidRecord)
         {dataFile({X, X}), {"X"}},
         {word(1) + TOOL + X, {"Tool", "X"}},                                 // beyond the count
         {withBlock.substr(0, withBlock.size() - 1), {"Tool", "X"}},          // block cut short
+        {changedByte, {"Tool", "X"}},
         {withBlock.substr(0, withBlock.size() - 5) + "?" + withBlock.substr(withBlock.size() - 4), {"Tool", "X"}},
     };
     for (const auto& bytes : damaged) {
