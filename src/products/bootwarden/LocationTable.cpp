@@ -111,11 +111,15 @@ const std::vector<Location>& LocationTable::all()
 
 const Location* LocationTable::find(int type)
 {
-    // The rows stand in the order of their types: the data file's reader asks once per entry.
+    // The rows stand in the order of their types, so a row is found at once: the data file's
+    // reader asks once per entry.
     const std::vector<Location>& locations = all();
-    if (type < 0 || static_cast<std::size_t>(type) >= locations.size() || locations[type].type != type)
-        return nullptr;
-    return &locations[type];
+    if (type >= 0 && static_cast<std::size_t>(type) < locations.size() && locations[type].type == type)
+        return &locations[type];
+    for (const Location& location : locations)
+        if (location.type == type)
+            return &location;
+    return nullptr;
 }
 
 int LocationTable::owner(int type)
