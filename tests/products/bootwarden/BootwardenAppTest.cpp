@@ -2,7 +2,6 @@
 
 #include "platform/errorresources/SystemErrors.h"
 #include "support/Files.h"
-#include "support/Locations.h"
 #include "support/DialogDriver.h"
 #include "support/Win32Fakes.h"
 #include "support/WineFixtures.h"
@@ -15,7 +14,6 @@
 #include <cstdio>
 
 using products::bootwarden::BootwardenApp;
-using products::bootwarden::LocationTable;
 
 namespace {
 
@@ -46,7 +44,7 @@ TEST_F(BootwardenAppTest, RunsTheDialogInTheProgramsOwnFolderWhateverItsLanguage
     });
     EXPECT_FALSE(application.InitInstance());
     EXPECT_EQ(installed, folderDuringRun);
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(wide(installed + LocationTable::find(StartupConstants::USER_STARTUP)->disabledFolder).c_str()));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(wide(installed + "cuas").c_str()));
     EXPECT_TRUE(driver.ended());
     EXPECT_TRUE(boxes.boxes().empty());
 }

@@ -19,7 +19,6 @@
 #include <cstdlib>
 
 using products::bootwarden::BootwardenDlg;
-using products::bootwarden::Location;
 using products::bootwarden::LocationTable;
 using products::bootwarden::StartupItem;
 using products::bootwarden::database::DataFileCodec;
@@ -28,7 +27,7 @@ using products::bootwarden::database::RegistryBackup;
 namespace {
 
 const int RUN = StartupConstants::CURRENT_USER_RUN;
-const std::string USER_RUN = products::bootwarden::LocationTable::treePath(RUN) + "/";
+const std::string USER_RUN = LocationTable::treePath(RUN) + "/";
 const std::string CHINESE = "\xe5\x90\xaf\xe5\x8a\xa8\xe5\x99\xa8";
 const std::string CYRILLIC_PATH = "C:\\Users\\\xd0\x9f\xd1\x91\xd1\x82\xd1\x80\\app.exe /min";
 
@@ -122,11 +121,14 @@ TEST_F(BootwardenDlgTest, StartsCollapsedWithEveryLocationAndEntry)
         EXPECT_EQ("Bootwarden Center", windowText(dialog));
         EXPECT_FALSE(tree.expanded(TreeView_GetRoot(tree.handle()))) << "the tree starts collapsed";
         EXPECT_TRUE(::GetWindowLongA(tree.handle(), GWL_STYLE) & TVS_SHOWSELALWAYS);
-        for (const Location& location : LocationTable::all())
-            if (location.label)
-                EXPECT_EQ(location.systems != Location::Systems::OutsideNt,
-                          tree.find(LocationTable::treePath(location.type)) != nullptr)
-                    << location.label << ": every location of 64-bit Windows NT, the 32-bit view's as well";
+        EXPECT_EQ((std::vector<std::string>{"Autostart", "Registry"}), tree.children(nullptr));
+        EXPECT_EQ((std::vector<std::string>{"Policies Run", "Run", "Run (32-bit)", "Run Once", "Run Once (32-bit)",
+                                            "Run Once Ex", "Run Once Ex (32-bit)"}),
+                  tree.children(tree.find("Registry/All users")))
+            << "64-bit Windows NT: the 32-bit view's keys, no Run Services";
+        EXPECT_EQ((std::vector<std::string>{"Policies Run", "Run", "Run Once"}),
+                  tree.children(tree.find("Registry/Current User")));
+        EXPECT_EQ((std::vector<std::string>{"All users", "Current user"}), tree.children(tree.find("Autostart")));
         EXPECT_EQ(std::vector<std::string>{"Tray"}, tree.children(tree.find("Registry/All users/Run (32-bit)")));
         EXPECT_EQ((std::vector<std::string>{"Empty", "Old", "Tool", "Tool again"}), tree.children(tree.find(USER_RUN)));
         EXPECT_EQ(1, tree.stateImage(tree.find(USER_RUN + "Tool")));

@@ -148,6 +148,10 @@ TEST_F(StartupTreeTest, EachServedLocationAtItsPlaceInTheTable)
         EXPECT_EQ(std::string("General Information:\n") + location.description, tree.information(node));
     }
     EXPECT_EQ(std::vector<Command>{}, tree.commands(nullptr));
+    EXPECT_EQ("General Information:\nEach time the system boots, it executes all commands stored under "
+              "this key, then removes them. Typical candidates are setup programs that require that you "
+              "reboot your system to continue the installation.",
+              tree.information(view.find("Registry/All users/Run Once Ex")));
 }
 
 TEST_F(StartupTreeTest, EntriesAreSortedLeavesWithIconAndCheckBox)
