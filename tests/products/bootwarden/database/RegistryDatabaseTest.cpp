@@ -2,6 +2,7 @@
 
 #include "exceptions/IOException.h"
 #include "products/bootwarden/database/RegistryBackup.h"
+#include "products/bootwarden/database/RegistryRoot.h"
 #include "support/Files.h"
 #include "support/Locations.h"
 #include "support/Records.h"
@@ -11,7 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <regstr.h>
+#include <shlobj.h>
+
 #include <algorithm>
+#include <tuple>
 
 using products::bootwarden::Location;
 using products::bootwarden::LocationTable;
@@ -209,6 +214,34 @@ TEST_F(RegistryDatabaseTest, DisablingStoresTheEntryWhateverWasReadBefore)
     database.disable(live);
     EXPECT_FALSE(run.has("App"));
     EXPECT_EQ(1u, RegistryBackup(file).getEntries(USER_RUN).size()) << "in the file, not only in what was read";
+}
+
+// The table's keys and folders are the system's own: its SDK names the keys, and the folder
+// settings lead where the shell itself keeps the Startup folders.
+TEST(RegistryLocationTest, TheTableNamesTheKeysAndFoldersWindowsReads)
+{
+    using C = StartupConstants;
+    const std::pair<int, const char*> keys[] = {
+        {C::LOCAL_MACHINE_RUN, REGSTR_PATH_RUN},           {C::LOCAL_MACHINE_RUN_ONCE, REGSTR_PATH_RUNONCE},
+        {C::LOCAL_MACHINE_RUN_ONCE_EX, REGSTR_PATH_RUNONCEEX}, {C::LOCAL_MACHINE_RUN_SERVICES, REGSTR_PATH_RUNSERVICES},
+        {C::LOCAL_MACHINE_RUN_SERVICES_ONCE, REGSTR_PATH_RUNSERVICESONCE}, {C::CURRENT_USER_RUN, REGSTR_PATH_RUN},
+        {C::CURRENT_USER_RUN_ONCE, REGSTR_PATH_RUNONCE},   {C::LOCAL_MACHINE_RUN_32, REGSTR_PATH_RUN},
+        {C::LOCAL_MACHINE_POLICY_RUN, REGSTR_PATH_RUN_POLICY}, {C::CURRENT_USER_POLICY_RUN, REGSTR_PATH_RUN_POLICY},
+    };
+    for (const auto& key : keys)
+        EXPECT_EQ(key.second, keyOf(key.first)) << key.first;
+    const std::tuple<int, int, const char*> folders[] = {{C::USER_STARTUP, CSIDL_STARTUP, ".\\cuas\\"},
+                                                         {C::COMMON_STARTUP, CSIDL_COMMON_STARTUP, ".\\lmas\\"}};
+    for (const auto& [type, shellFolder, disabledFolder] : folders) {
+        const Location& row = *LocationTable::find(type);
+        char setting[MAX_PATH] = {}, shell[MAX_PATH] = {};
+        DWORD size = sizeof setting;
+        ::RegGetValueA(products::bootwarden::database::registryRoot(row), row.key, row.folderValue, RRF_RT_REG_SZ,
+                       nullptr, setting, &size);
+        ::SHGetFolderPathA(nullptr, shellFolder, nullptr, 0, shell);
+        EXPECT_STREQ(shell, setting) << row.folderValue;
+        EXPECT_STREQ(disabledFolder, row.disabledFolder);
+    }
 }
 
 // Every registry location of the table in its own key and view: a value disabled there leaves
