@@ -302,8 +302,9 @@ TEST_F(BootwardenDlgTest, TheTreeTakesTheRoomOfALargerWindow)
         const HDC screen = ::GetDC(dialog);
         const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
         ::ReleaseDC(dialog, screen);
-        if (const char* meant = std::getenv("BOOTWARDEN_TEST_DPI"))
+        if (const char* meant = std::getenv("BOOTWARDEN_TEST_DPI")) {
             EXPECT_EQ(std::atoi(meant), dpi);
+        }
         for (const int list : {TVSIL_NORMAL, TVSIL_STATE}) {
             int width = 0, height = 0;
             ImageList_GetIconSize(reinterpret_cast<HIMAGELIST>(::SendMessageW(control.handle(), TVM_GETIMAGELIST, list, 0)),

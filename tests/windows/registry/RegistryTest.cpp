@@ -163,10 +163,11 @@ TEST_F(RegistryTest, RefusalsNameTheKeyOrValueAndTheSystemText)
         platform::ScopedOverride d(&platform::Win32Api::RegDeleteValueU, refuse);
         EXPECT_EQ(refusal.text + SystemErrors::map(code), messageOf<RegistryException>(refusal.operation));
         // The class tells callers what went wrong without reading the text.
-        if (code == ERROR_ACCESS_DENIED)
+        if (code == ERROR_ACCESS_DENIED) {
             EXPECT_THROW(refusal.operation(), RegistryAccessDeniedException) << refusal.text;
-        else if (code == ERROR_FILE_NOT_FOUND)
+        } else if (code == ERROR_FILE_NOT_FOUND) {
             EXPECT_THROW(refusal.operation(), RegistryValueNotFoundException) << refusal.text;
+        }
     }
 }
 

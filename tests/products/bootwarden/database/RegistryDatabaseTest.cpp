@@ -146,7 +146,7 @@ TEST_F(RegistryDatabaseTest, EveryValueRoundTripsByteForByteInItsOwnName)
         std::string listed; // the name as it is listed
         DWORD type;
         std::string bytes;
-        std::wstring units; // the name's UTF-16 when it is no valid text
+        std::wstring units = {}; // the name's UTF-16 when it is no valid text
         ValueName name() const { return units.empty() ? ValueName(listed) : ValueName(units); }
     };
     const std::string cyrillic = "\xd0\x9f\xd0\xb0\xd0\xbd\xd0\xb5\xd0\xbb\xd1\x8c"; // Панель
