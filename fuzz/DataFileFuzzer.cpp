@@ -77,7 +77,7 @@ std::vector<StartupItem> items(const std::string& bytes)
     std::set<std::pair<int, std::string>> names;
     Input input(bytes);
     while (!input.done()) {
-        const int type = LocationTable::all()[input.byte() % LocationTable::all().size()].type;
+        const int type = LocationTable::owner(LocationTable::all()[input.byte() % LocationTable::all().size()].type);
         const std::uint32_t valueType = input.byte() % 12;
         const bool known = input.byte() & 1;
         std::string value = input.text(), data = input.text();

@@ -198,7 +198,8 @@ public:
         const auto type = static_cast<std::int32_t>(LittleEndian::readWord(start));
         const auto state = static_cast<std::int32_t>(LittleEndian::readWord(start + WORD));
         // An empty name is a key's default value, which Windows starts like any other.
-        const bool known = anyLocation ? LocationTable::find(type) != nullptr : LocationTable::recordType(type) == type;
+        const Location* const location = LocationTable::find(type);
+        const bool known = location && (anyLocation || location->recordType == type);
         valid = known && state == StartupConstants::DISABLED;
         items.emplace_back(type, state, std::string(start + RECORD_HEADER_SIZE, valueEnd - RECORD_HEADER_SIZE),
                            StartupItem::SharedText{_window, std::string_view(start + valueEnd + 1, dataEnd - valueEnd - 1)},

@@ -155,6 +155,7 @@ TEST(DataFileCodecTest, DamagedBytesYieldEveryCompleteValidRecord)
         {word(0xFFFFFFFF), {}},
         {dataFile({record(RUN, "Tool", "a", StartupConstants::ENABLED), X}), {"X"}},
         {dataFile({record(RUN_32, "Tool", "a"), X}), {"X"}}, // a type no record carries
+        {dataFile({record(-1, "Tool", "a"), X}), {"X"}},     // no type at all
         {dataFile({X, X}), {"X"}},
         {word(1) + TOOL + X, {"Tool", "X"}},                                 // beyond the count
         {withBlock.substr(0, withBlock.size() - 1), {"Tool", "X"}},          // block cut short
