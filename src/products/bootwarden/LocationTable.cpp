@@ -12,6 +12,11 @@ const char* const RUN_ONCE_EX = "Software\\Microsoft\\Windows\\CurrentVersion\\R
 const char* const RUN_SERVICES = "Software\\Microsoft\\Windows\\CurrentVersion\\RunServices";
 const char* const RUN_SERVICES_ONCE = "Software\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnce";
 const char* const POLICY_RUN = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run";
+// What a terminal server in install mode copies into every user's own keys.
+const char* const INSTALL_RUN = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Terminal Server\\Install\\Software\\"
+                                "Microsoft\\Windows\\CurrentVersion\\Run";
+const char* const INSTALL_RUN_ONCE = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Terminal Server\\Install\\Software\\"
+                                     "Microsoft\\Windows\\CurrentVersion\\RunOnce";
 const char* const SHELL_FOLDERS = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char* const STARTUP_APPROVED = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\";
 const char* const USER_SHELL_FOLDERS = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
@@ -32,6 +37,9 @@ const char* const POLICY_RUN_TEXT =
     "Each time a user signs in, the system executes all commands stored under this key, which "
     "the system's policies fill. Administrators place programs here, and so do programs that want "
     "to be hard to find.";
+const char* const TERMINAL_SERVER_TEXT =
+    "A terminal server copies the commands stored under this key into the Run key of every user "
+    "who signs in. Programs installed while the server was in install mode place themselves here.";
 const char* const RUN_SERVICES_TEXT =
     "Run Services is run in the background when the logon dialog box first appears or at this "
     "stage of the boot process if there is no logon. These keys are for background services such "
@@ -98,6 +106,10 @@ std::vector<Location> makeLocations()
          nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, C::LOCAL_MACHINE_POLICY_RUN},
         {C::CURRENT_USER_POLICY_RUN, C::NO_RECORD, KEY, USER, POLICY_RUN, L::View::Shared, L::Systems::All, CURRENT_USER,
          "Policies Run", POLICY_RUN_TEXT, nullptr, nullptr, nullptr},
+        {C::TERMINAL_SERVER_RUN, C::NO_RECORD, KEY, MACHINE, INSTALL_RUN, L::View::Native, L::Systems::All,
+         ALL_USERS, "Terminal Server Run", TERMINAL_SERVER_TEXT, nullptr, nullptr, nullptr},
+        {C::TERMINAL_SERVER_RUN_ONCE, C::NO_RECORD, KEY, MACHINE, INSTALL_RUN_ONCE, L::View::Native,
+         L::Systems::All, ALL_USERS, "Terminal Server Run Once", TERMINAL_SERVER_TEXT, nullptr, nullptr, nullptr},
     };
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "products/bootwarden/StartupConstants.h"
+
 #include <string>
 #include <vector>
 
@@ -42,6 +44,10 @@ struct Location {
     // listed and kept as. The 32-bit view shares the machine's policy keys with the native one
     // on 64-bit Windows; an earlier version kept entries under that view's name.
     int sameKeyAs = -1;
+
+    // The eleven places the program has always shown are shown when empty too; the places added
+    // since, which most machines leave empty, only when they hold an entry.
+    bool alwaysShown() const { return type < StartupConstants::MAX_TYPES; }
 };
 
 class LocationTable {

@@ -34,6 +34,10 @@ public:
     static constexpr std::int32_t LOCAL_MACHINE_POLICY_RUN = 14;
     static constexpr std::int32_t LOCAL_MACHINE_POLICY_RUN_32 = 15; // read as LOCAL_MACHINE_POLICY_RUN
     static constexpr std::int32_t CURRENT_USER_POLICY_RUN = 16;
+    // What a terminal server in install mode starts at every sign-in; older versions know
+    // nothing of them either.
+    static constexpr std::int32_t TERMINAL_SERVER_RUN = 17;
+    static constexpr std::int32_t TERMINAL_SERVER_RUN_ONCE = 18;
     static constexpr std::int32_t NO_RECORD = -1;
 
     // The registry value types a command line can have (REG_SZ and REG_EXPAND_SZ); every other

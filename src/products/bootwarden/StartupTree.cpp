@@ -56,9 +56,12 @@ StartupTree::StartupTree(StartupInterface& startup, StartupTreeWidget& view)
 
 void StartupTree::build()
 {
-    insertLocations();
+    insertGroups();
     for (int type : _startup.getTypes())
         insertEntries(type);
+    _view.sortChildren(nullptr);
+    for (const auto& group : _groups)
+        _view.sortChildren(group.second);
 }
 
 void StartupTree::rebuild()
@@ -68,58 +71,67 @@ void StartupTree::rebuild()
     _descriptions.clear();
     _errors.clear();
     _locations.clear();
+    _groups.clear();
     build();
 }
 
-void StartupTree::insertLocations()
+void StartupTree::insertGroups()
 {
-    std::map<std::string, Node> groups;
     for (const auto& group : GROUPS) {
         const std::string path = group.path;
         const std::size_t slash = path.rfind('/');
-        const Node parent = slash == std::string::npos ? nullptr : groups.at(path.substr(0, slash));
+        const Node parent = slash == std::string::npos ? nullptr : _groups.at(path.substr(0, slash));
         const Node node = _view.insert(path.substr(slash + 1), parent, StartupTreeWidget::IMAGE_FOLDER,
                                        StartupTreeWidget::STATE_NONE);
         _descriptions.add(node, group.description);
-        groups[path] = node;
+        _groups[path] = node;
     }
-    for (int type : _startup.getTypes()) {
-        const Location* location = LocationTable::find(type);
-        if (!check(location && location->label, "location && location->label", SOURCE, __LINE__))
-            continue;
-        const Node node = _view.insert(location->label, groups.at(location->group), StartupTreeWidget::IMAGE_FOLDER,
-                                       StartupTreeWidget::STATE_NONE);
-        _descriptions.add(node, location->description);
-        _locations.add(type, node);
-    }
-    _view.sortChildren(nullptr);
-    for (const auto& group : groups)
-        _view.sortChildren(group.second);
+}
+
+StartupTree::Node StartupTree::insertLocation(int type)
+{
+    const Location* location = LocationTable::find(type);
+    if (!check(location && location->label, "location && location->label", SOURCE, __LINE__))
+        return nullptr;
+    const Node node = _view.insert(location->label, _groups.at(location->group), StartupTreeWidget::IMAGE_FOLDER,
+                                   StartupTreeWidget::STATE_NONE);
+    _descriptions.add(node, location->description);
+    _locations.add(type, node);
+    return node;
 }
 
 void StartupTree::insertEntries(int type)
 {
-    const Node location = _locations.get(type);
+    std::vector<StartupItem> items;
+    std::string problem;
     try {
-        for (const StartupItem& item : _startup.getItems(type)) {
-            // A key's unnamed value is shown as the registry editor shows it.
-            const std::string label = item.getValue().empty() ? "(Default)" : nameShown(item.getValue());
-            const int image = item.isCommand() ? StartupTreeWidget::IMAGE_PROGRAM : StartupTreeWidget::IMAGE_NO_ICON;
-            const Node leaf = _view.insert(label, location, image, stateImage(item));
-            _entries.add(leaf, item);
-        }
-        _view.sortChildren(location);
-        const std::string problem = _startup.getProblem(type);
-        if (problem.empty())
-            return;
-        _errors.add(location, problem);
+        items = _startup.getItems(type);
+        problem = _startup.getProblem(type);
     } catch (const exceptions::Exception& e) {
-        _errors.add(location, e.getMessage());
+        problem = e.getMessage();
     } catch (...) {
-        _errors.add(location,
-                    "An unexpected exception occured when inserting leafts. Please contact Quillmere.");
+        problem = "An unexpected exception occured when inserting leafts. Please contact Quillmere.";
         reportAssertion("false", SOURCE, 324);
     }
+    // The places the program has always shown are shown empty too; those added since, which most
+    // machines leave empty, only when there is something to see.
+    const Location* row = LocationTable::find(type);
+    if (items.empty() && problem.empty() && row && !row->alwaysShown())
+        return;
+    const Node location = insertLocation(type);
+    if (!location)
+        return;
+    for (const StartupItem& item : items) {
+        // A key's unnamed value is shown as the registry editor shows it.
+        const std::string label = item.getValue().empty() ? "(Default)" : nameShown(item.getValue());
+        const int image = item.isCommand() ? StartupTreeWidget::IMAGE_PROGRAM : StartupTreeWidget::IMAGE_NO_ICON;
+        const Node leaf = _view.insert(label, location, image, stateImage(item));
+        _entries.add(leaf, item);
+    }
+    _view.sortChildren(location);
+    if (problem.empty())
+        return;
+    _errors.add(location, problem);
     _view.setImage(location, StartupTreeWidget::IMAGE_FOLDER_WARNING);
 }
 

@@ -4,6 +4,7 @@
 #include "products/bootwarden/StartupItem.h"
 #include "products/bootwarden/StartupTreeWidget.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -61,7 +62,8 @@ public:
     static std::string locationName(int type);
 
 private:
-    void insertLocations();
+    void insertGroups();
+    Node insertLocation(int type);
     void insertEntries(int type);
     // Shows the entry's state and whether it waits for OK.
     void show(Node node, const StartupItem& item);
@@ -73,6 +75,7 @@ private:
     Mapper<Node, std::string> _descriptions;
     Mapper<Node, std::string> _errors;
     Mapper<int, Node> _locations;
+    std::map<std::string, Node> _groups; // "Registry/All users"
 };
 
 } // namespace products::bootwarden

@@ -122,12 +122,10 @@ TEST_F(BootwardenDlgTest, StartsCollapsedWithEveryLocationAndEntry)
         EXPECT_FALSE(tree.expanded(TreeView_GetRoot(tree.handle()))) << "the tree starts collapsed";
         EXPECT_TRUE(::GetWindowLongA(tree.handle(), GWL_STYLE) & TVS_SHOWSELALWAYS);
         EXPECT_EQ((std::vector<std::string>{"Autostart", "Registry"}), tree.children(nullptr));
-        EXPECT_EQ((std::vector<std::string>{"Policies Run", "Run", "Run (32-bit)", "Run Once", "Run Once (32-bit)",
-                                            "Run Once Ex", "Run Once Ex (32-bit)"}),
+        EXPECT_EQ((std::vector<std::string>{"Run", "Run (32-bit)", "Run Once", "Run Once Ex"}),
                   tree.children(tree.find("Registry/All users")))
-            << "64-bit Windows NT: the 32-bit view's keys, no Run Services";
-        EXPECT_EQ((std::vector<std::string>{"Policies Run", "Run", "Run Once"}),
-                  tree.children(tree.find("Registry/Current User")));
+            << "Windows NT: no Run Services; a place the program added only with an entry (the 32-bit view's)";
+        EXPECT_EQ((std::vector<std::string>{"Run", "Run Once"}), tree.children(tree.find("Registry/Current User")));
         EXPECT_EQ((std::vector<std::string>{"All users", "Current user"}), tree.children(tree.find("Autostart")));
         EXPECT_EQ(std::vector<std::string>{"Tray"}, tree.children(tree.find("Registry/All users/Run (32-bit)")));
         EXPECT_EQ((std::vector<std::string>{"Empty", "Old", "Tool", "Tool again"}), tree.children(tree.find(USER_RUN)));

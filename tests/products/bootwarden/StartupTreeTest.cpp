@@ -139,7 +139,8 @@ TEST_F(StartupTreeTest, EachServedLocationAtItsPlaceInTheTable)
         if (!location.label)
             continue;
         const Node node = view.find(LocationTable::treePath(location.type));
-        ASSERT_EQ(location.systems != Location::Systems::OutsideNt, node != nullptr) << location.label;
+        ASSERT_EQ(location.systems != Location::Systems::OutsideNt && location.alwaysShown(), node != nullptr)
+            << location.label << ": a place the program added is shown when it holds an entry";
         if (!node)
             continue;
         EXPECT_EQ(Widget::IMAGE_FOLDER, view.at(LocationTable::treePath(location.type)).image);
@@ -152,6 +153,18 @@ TEST_F(StartupTreeTest, EachServedLocationAtItsPlaceInTheTable)
               "this key, then removes them. Typical candidates are setup programs that require that you "
               "reboot your system to continue the installation.",
               tree.information(view.find("Registry/All users/Run Once Ex")));
+}
+
+TEST_F(StartupTreeTest, APlaceTheProgramAddedIsShownWithAnEntryLiveOrStored)
+{
+    const int server = StartupConstants::TERMINAL_SERVER_RUN, serverOnce = StartupConstants::TERMINAL_SERVER_RUN_ONCE;
+    serve(server, {StartupItem(server, DISABLED, "Setup", "s.exe")});
+    serve(serverOnce, {StartupItem(serverOnce, ENABLED, "Patch", "p.exe")});
+    tree.build();
+    EXPECT_EQ(std::vector<std::string>{"Setup"}, view.children(LocationTable::treePath(server)));
+    EXPECT_EQ(std::vector<std::string>{"Patch"}, view.children(LocationTable::treePath(serverOnce)));
+    EXPECT_EQ((std::vector<std::string>{"Terminal Server Run", "Terminal Server Run Once"}),
+              view.children("Registry/All users"));
 }
 
 TEST_F(StartupTreeTest, EntriesAreSortedLeavesWithIconAndCheckBox)
