@@ -17,6 +17,8 @@ const char* const INSTALL_RUN = "Software\\Microsoft\\Windows NT\\CurrentVersion
                                 "Microsoft\\Windows\\CurrentVersion\\Run";
 const char* const INSTALL_RUN_ONCE = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Terminal Server\\Install\\Software\\"
                                      "Microsoft\\Windows\\CurrentVersion\\RunOnce";
+const char* const WINDOWS = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
+const char* const WINDOWS_VALUES[] = {"Load", "Run", nullptr};
 const char* const SHELL_FOLDERS = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char* const STARTUP_APPROVED = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\";
 const char* const USER_SHELL_FOLDERS = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
@@ -40,6 +42,10 @@ const char* const POLICY_RUN_TEXT =
 const char* const TERMINAL_SERVER_TEXT =
     "A terminal server copies the commands stored under this key into the Run key of every user "
     "who signs in. Programs installed while the server was in install mode place themselves here.";
+const char* const WINDOWS_TEXT =
+    "Each time a user signs in, the system runs the programs named by the values Load and Run of "
+    "this key, as Windows did before the Run keys. Few programs use them; some that want to be hard "
+    "to find do.";
 const char* const RUN_SERVICES_TEXT =
     "Run Services is run in the background when the logon dialog box first appears or at this "
     "stage of the boot process if there is no logon. These keys are for background services such "
@@ -69,7 +75,7 @@ std::vector<Location> makeLocations()
 {
     return {
         // type, record type, kind, root, key, view, systems, group, label, description,
-        // folder value, disabled folder, switches[, same key as]
+        // folder value, disabled folder, switches[, same key as, values]
         {C::LOCAL_MACHINE_RUN, C::LOCAL_MACHINE_RUN, KEY, MACHINE, RUN, L::View::Native, L::Systems::All, ALL_USERS,
          "Run", RUN_TEXT, nullptr, nullptr, "Run"},
         {C::LOCAL_MACHINE_RUN_ONCE, C::LOCAL_MACHINE_RUN_ONCE, KEY, MACHINE, RUN_ONCE, L::View::Native, L::Systems::All,
@@ -110,6 +116,8 @@ std::vector<Location> makeLocations()
          ALL_USERS, "Terminal Server Run", TERMINAL_SERVER_TEXT, nullptr, nullptr, nullptr},
         {C::TERMINAL_SERVER_RUN_ONCE, C::NO_RECORD, KEY, MACHINE, INSTALL_RUN_ONCE, L::View::Native,
          L::Systems::All, ALL_USERS, "Terminal Server Run Once", TERMINAL_SERVER_TEXT, nullptr, nullptr, nullptr},
+        {C::CURRENT_USER_WINDOWS, C::NO_RECORD, KEY, USER, WINDOWS, L::View::Shared, L::Systems::All, CURRENT_USER,
+         "Windows", WINDOWS_TEXT, nullptr, nullptr, nullptr, -1, WINDOWS_VALUES},
     };
 }
 

@@ -44,6 +44,9 @@ struct Location {
     // listed and kept as. The 32-bit view shares the machine's policy keys with the native one
     // on 64-bit Windows; an earlier version kept entries under that view's name.
     int sameKeyAs = -1;
+    // In a key of settings, the values that start programs (a null-terminated list, compared in
+    // any case): only these are entries, and only when they name something. Null: every value.
+    const char* const* values = nullptr;
 
     // The eleven places the program has always shown are shown when empty too; the places added
     // since, which most machines leave empty, only when they hold an entry.

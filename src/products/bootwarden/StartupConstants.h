@@ -38,6 +38,9 @@ public:
     // nothing of them either.
     static constexpr std::int32_t TERMINAL_SERVER_RUN = 17;
     static constexpr std::int32_t TERMINAL_SERVER_RUN_ONCE = 18;
+    // The values Load and Run of the current user's Windows settings, which Windows starts at
+    // sign-in as it did before the Run keys.
+    static constexpr std::int32_t CURRENT_USER_WINDOWS = 19;
     static constexpr std::int32_t NO_RECORD = -1;
 
     // The registry value types a command line can have (REG_SZ and REG_EXPAND_SZ); every other

@@ -5,6 +5,7 @@
 #include "products/bootwarden/StartupConstants.h"
 #include "products/bootwarden/database/RegistryBackup.h"
 #include "products/bootwarden/database/StartupApproval.h"
+#include "util/Utf8.h"
 #include "util/assertion/Assertion.h"
 #include "windows/process/ProcessHelper.h"
 #include "windows/registry/RegistryException.h"
@@ -42,6 +43,19 @@ RegistryReaderImpl::Values valuesOf(int type)
     } catch (const windows::registry::RegistryKeyNotFoundException&) {
         return {};
     }
+}
+
+// Whether a value is an entry: any value of a Run key; in a key of settings, only a value that
+// starts programs, and only when it names one.
+bool isEntry(int type, const std::string& name, std::string_view text)
+{
+    const Location* location = LocationTable::find(type);
+    if (!location || !location->values)
+        return true;
+    for (const char* const* entry = location->values; *entry; ++entry)
+        if (Utf8::sameName(name, *entry))
+            return !text.empty();
+    return false;
 }
 
 // The value of the item's name in the key, as an entry of this location; none when it is not there.
@@ -93,7 +107,8 @@ std::vector<StartupItem> RegistryDatabase::getItems()
 {
     std::vector<StartupItem> items;
     for (RegistryReaderImpl::Value& value : valuesOf(_type))
-        items.emplace_back(_type, StartupConstants::ENABLED, std::move(value.name), std::move(value.text), value.type,
+        if (isEntry(_type, value.name, value.text))
+            items.emplace_back(_type, StartupConstants::ENABLED, std::move(value.name), std::move(value.text), value.type,
                            std::move(value.bytes));
     StartupApproval(_type).markSwitchedOff(items);
     const std::vector<StartupItem> stored = _backup->getEntries(_type);
@@ -120,7 +135,9 @@ void RegistryDatabase::enable(const StartupItem& item)
     }
     // The key may have gone since the entry was disabled; Windows reads it again once it exists.
     RegistryKeyImpl key = openKey(item.getType(), KEY_READ | KEY_WRITE, RegistryKeyImpl::CREATE);
-    if (const std::optional<StartupItem> live = valueNamed(key, item)) {
+    const std::optional<StartupItem> live = valueNamed(key, item);
+    // A setting that names no program (an empty Load) is no entry to keep.
+    if (live && isEntry(_type, live->getValue(), live->getData())) {
         if (!live->sameContents(item))
             throw RegistryDatabaseException("The key already holds a value named " + live->getValue() +
                                             " with another command, so the disabled entry is left as it is. "

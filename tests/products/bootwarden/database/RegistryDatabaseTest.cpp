@@ -258,17 +258,20 @@ TEST(RegistryLocationTest, EveryRegistryLocationRoundTripsInItsOwnKeyAndView)
     const auto command = [](const Location& location) {
         return "\"C:\\Program Files\\" + std::string(location.label) + "\\tool.exe\" " + std::string(300, 'o');
     };
+    // A value every location takes for an entry.
+    const auto name = [](const Location& location) { return location.values ? location.values[0] : "Same"; };
     for (const Location* location : locations) {
         SCOPED_TRACE(location->label);
         for (const Location* each : locations)
-            world.key(each->type).setString("Same", command(*each));
+            world.key(each->type).setString(name(*each), command(*each));
         RegistryBackup backup(file);
         RegistryDatabase database(location->type, backup);
         const std::vector<StartupItem> items = database.getItems();
-        EXPECT_EQ(std::vector<std::string>{"0 Same=" + command(*location)}, describe(items));
+        EXPECT_EQ(std::vector<std::string>{"0 " + std::string(name(*location)) + "=" + command(*location)},
+                  describe(items));
         database.disable(disabled(items.at(0)));
         for (const Location* each : locations)
-            EXPECT_EQ(each != location, world.key(each->type).has("Same")) << each->label;
+            EXPECT_EQ(each != location, world.key(each->type).has(name(*each))) << each->label;
         EXPECT_EQ(word(location->recordType == StartupConstants::NO_RECORD ? 0 : 1), readFile(file).substr(0, 4));
 
         RegistryBackup restarted(file);
@@ -277,10 +280,31 @@ TEST(RegistryLocationTest, EveryRegistryLocationRoundTripsInItsOwnKeyAndView)
         RegistryDatabase(location->type, restarted).enable(restarted.getEntries(location->type).at(0));
         restarted.commit();
         DWORD type = 0;
-        EXPECT_EQ(command(*location), world.key(location->type).get("Same", &type));
+        EXPECT_EQ(command(*location), world.key(location->type).get(name(*location), &type));
         EXPECT_EQ(DWORD(REG_SZ), type);
         EXPECT_EQ(dataFile({}), readFile(file));
     }
+}
+
+// The current user's Windows settings start the programs their values Load and Run name; the
+// key's other values are settings, and an empty Load names nothing.
+TEST(RegistryLocationTest, OfTheWindowsSettingsOnlyLoadAndRunNamingAProgramAreEntries)
+{
+    const StartupWorld world("windows_values");
+    const int type = StartupConstants::CURRENT_USER_WINDOWS;
+    const RegistryScratch& settings = world.key(type);
+    settings.setString("load", "C:\\l.exe");
+    settings.setString("Run", "");
+    settings.setString("Device", "Printer,winspool,LPT1:");
+    RegistryBackup backup(world.file("bootwarden.dat"));
+    RegistryDatabase database(type, backup);
+    const std::vector<StartupItem> items = database.getItems();
+    EXPECT_EQ(std::vector<std::string>{"0 load=C:\\l.exe"}, describe(items));
+    database.disable(disabled(items.at(0)));
+    settings.setString("Load", ""); // as Windows leaves it
+    database.enable(backup.getEntries(type).at(0));
+    EXPECT_EQ("C:\\l.exe", settings.get("Load"));
+    EXPECT_EQ("Printer,winspool,LPT1:", settings.get("Device"));
 }
 
 // The system's own switches, as its startup settings write them.
