@@ -13,6 +13,15 @@ std::string folderOf(const ScratchDirectory& dir, int type)
     return dir.file(type == StartupConstants::USER_STARTUP ? "Startup" : "Common");
 }
 
+// A key of settings keeps its other values: the prefix may need them.
+std::vector<std::string> namesOf(const char* const* values)
+{
+    std::vector<std::string> names;
+    for (; *values; ++values)
+        names.push_back(*values);
+    return names;
+}
+
 } // namespace
 
 StartupWorld::StartupWorld(const std::string& name)
@@ -22,10 +31,14 @@ StartupWorld::StartupWorld(const std::string& name)
       _commonFolder(HKEY_LOCAL_MACHINE, SHELL_FOLDERS_KEY, COMMON_STARTUP_VALUE,
                     folderOf(_dir, StartupConstants::COMMON_STARTUP).c_str())
 {
-    for (const Location& location : LocationTable::all())
-        if (location.kind == Location::Kind::RegistryKey && location.systems != Location::Systems::None)
-            _keys[location.type] = std::make_unique<RegistryScratch>(
-                products::bootwarden::database::registryRoot(location), liveKeyOf(location));
+    for (const Location& location : LocationTable::all()) {
+        if (location.kind != Location::Kind::RegistryKey || location.systems == Location::Systems::None)
+            continue;
+        const HKEY root = products::bootwarden::database::registryRoot(location);
+        _keys[location.type] = location.values
+                                   ? std::make_unique<RegistryScratch>(root, liveKeyOf(location), namesOf(location.values))
+                                   : std::make_unique<RegistryScratch>(root, liveKeyOf(location));
+    }
     for (const int type : {StartupConstants::USER_STARTUP, StartupConstants::COMMON_STARTUP})
         ::CreateDirectoryA(folderOf(_dir, type).c_str(), nullptr);
 }

@@ -46,9 +46,37 @@ RegistryScratch::RegistryScratch(HKEY root, const std::string& subKey)
     ::RegCloseKey(key);
 }
 
+RegistryScratch::RegistryScratch(HKEY root, const std::string& subKey, std::vector<std::string> values)
+    : _root(root), _subKey(subKey), _values(std::move(values))
+{
+    for (const std::string& name : _values) {
+        DWORD type = 0;
+        _saved.emplace_back(0, bytes(name, &type));
+        _saved.back().first = type;
+        deleteValue(name);
+    }
+}
+
 RegistryScratch::~RegistryScratch()
 {
-    deleteKey();
+    if (_values.empty()) {
+        deleteKey();
+        return;
+    }
+    for (std::size_t i = 0; i < _values.size(); ++i) {
+        deleteValue(_values[i]);
+        if (_saved[i].first != 0)
+            set(_values[i], _saved[i].first, _saved[i].second);
+    }
+}
+
+void RegistryScratch::deleteValue(const std::string& name) const
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(_root, wide(_subKey).c_str(), 0, KEY_SET_VALUE | VIEW, &key) != ERROR_SUCCESS)
+        return;
+    ::RegDeleteValueW(key, wide(name).c_str());
+    ::RegCloseKey(key);
 }
 
 void RegistryScratch::deleteKey() const

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 // UTF-8 and the UTF-16 of Windows, for tests that make and read what the program meets.
 std::wstring wide(const std::string& utf8);
@@ -26,6 +28,9 @@ class RegistryScratch {
 public:
     // Deletes and re-creates root\subKey; deletes it again at the end of the scope.
     RegistryScratch(HKEY root, const std::string& subKey);
+    // In a key of settings that the prefix needs: deletes only the values named, and puts them
+    // back as they were at the end of the scope.
+    RegistryScratch(HKEY root, const std::string& subKey, std::vector<std::string> values);
     ~RegistryScratch();
 
     RegistryScratch(const RegistryScratch&) = delete;
@@ -47,9 +52,12 @@ private:
     // The stored bytes exactly (RegGetValue would add a missing terminator); false when missing.
     bool read(const ValueName& name, DWORD& type, std::string& data) const;
     void deleteKey() const;
+    void deleteValue(const std::string& name) const;
 
     HKEY _root;
     std::string _subKey;
+    std::vector<std::string> _values; // empty: the whole key
+    std::vector<std::pair<DWORD, std::string>> _saved; // type 0: there was none
 };
 
 // Gives one existing value a new REG_SZ text, or deletes it when text is null, and puts the

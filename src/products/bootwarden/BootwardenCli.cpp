@@ -1,5 +1,6 @@
 #include "products/bootwarden/BootwardenCli.h"
 
+#include "products/bootwarden/LocationTable.h"
 #include "products/bootwarden/StartupConstants.h"
 #include "products/bootwarden/StartupLocations.h"
 #include "products/bootwarden/StartupTree.h"
@@ -266,6 +267,12 @@ int BootwardenCli::change(const std::string& command, const std::string& locatio
         return USAGE;
     }
     StartupItem item = *named.front();
+    const Location* row = LocationTable::find(type);
+    if (row && row->essential && command != "enable") {
+        err += "Windows cannot sign in without " + item.getValue() + " in " + where +
+               ", so Bootwarden never disables or deletes it.\n";
+        return FAILED;
+    }
     const bool enabled = item.getState() == StartupConstants::ENABLED;
     if ((command == "disable" && !enabled) || (command == "enable" && enabled)) {
         out += item.getValue() + " in " + where + " is " + stateOf(item) + " already.\n";

@@ -167,7 +167,7 @@ bool BootwardenDlg::OnTvnKeydownTree(WORD key)
     const HTREEITEM selected = _tree.GetSelectedItem();
     if (key == VK_SPACE && _startupTree.isEntry(selected))
         toggleEntry(selected);
-    else if (key == VK_DELETE && _startupTree.isEntry(selected))
+    else if (key == VK_DELETE && _startupTree.offers(selected, StartupTree::Command::Delete))
         runCommand(StartupTree::Command::Delete, selected);
     else if (key == VK_F5)
         refresh();

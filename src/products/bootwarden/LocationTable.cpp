@@ -19,6 +19,11 @@ const char* const INSTALL_RUN_ONCE = "Software\\Microsoft\\Windows NT\\CurrentVe
                                      "Microsoft\\Windows\\CurrentVersion\\RunOnce";
 const char* const WINDOWS = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
 const char* const WINDOWS_VALUES[] = {"Load", "Run", nullptr};
+const char* const WINLOGON = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+const char* const MACHINE_WINLOGON_VALUES[] = {"Shell", "Userinit", nullptr};
+const char* const MACHINE_WINLOGON_DEFAULTS[] = {"explorer.exe", "%SystemRoot%\\system32\\userinit.exe,", nullptr};
+const char* const USER_WINLOGON_VALUES[] = {"Shell", nullptr};
+const char* const USER_WINLOGON_DEFAULTS[] = {"explorer.exe", nullptr};
 const char* const SHELL_FOLDERS = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char* const STARTUP_APPROVED = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\";
 const char* const USER_SHELL_FOLDERS = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
@@ -46,6 +51,10 @@ const char* const WINDOWS_TEXT =
     "Each time a user signs in, the system runs the programs named by the values Load and Run of "
     "this key, as Windows did before the Run keys. Few programs use them; some that want to be hard "
     "to find do.";
+const char* const WINLOGON_TEXT =
+    "Windows starts the program named by Shell as the desktop of every user who signs in, and the "
+    "programs named by Userinit to sign the user in. Windows cannot sign in without them, so they "
+    "are shown, never disabled or deleted; one that is not Windows' own is marked.";
 const char* const RUN_SERVICES_TEXT =
     "Run Services is run in the background when the logon dialog box first appears or at this "
     "stage of the boot process if there is no logon. These keys are for background services such "
@@ -75,7 +84,7 @@ std::vector<Location> makeLocations()
 {
     return {
         // type, record type, kind, root, key, view, systems, group, label, description,
-        // folder value, disabled folder, switches[, same key as, values]
+        // folder value, disabled folder, switches[, same key as, values, defaults, essential]
         {C::LOCAL_MACHINE_RUN, C::LOCAL_MACHINE_RUN, KEY, MACHINE, RUN, L::View::Native, L::Systems::All, ALL_USERS,
          "Run", RUN_TEXT, nullptr, nullptr, "Run"},
         {C::LOCAL_MACHINE_RUN_ONCE, C::LOCAL_MACHINE_RUN_ONCE, KEY, MACHINE, RUN_ONCE, L::View::Native, L::Systems::All,
@@ -118,6 +127,11 @@ std::vector<Location> makeLocations()
          L::Systems::All, ALL_USERS, "Terminal Server Run Once", TERMINAL_SERVER_TEXT, nullptr, nullptr, nullptr},
         {C::CURRENT_USER_WINDOWS, C::NO_RECORD, KEY, USER, WINDOWS, L::View::Shared, L::Systems::All, CURRENT_USER,
          "Windows", WINDOWS_TEXT, nullptr, nullptr, nullptr, -1, WINDOWS_VALUES},
+        {C::LOCAL_MACHINE_WINLOGON, C::NO_RECORD, KEY, MACHINE, WINLOGON, L::View::Native, L::Systems::All, ALL_USERS,
+         "Winlogon", WINLOGON_TEXT, nullptr, nullptr, nullptr, -1, MACHINE_WINLOGON_VALUES, MACHINE_WINLOGON_DEFAULTS,
+         true},
+        {C::CURRENT_USER_WINLOGON, C::NO_RECORD, KEY, USER, WINLOGON, L::View::Shared, L::Systems::All, CURRENT_USER,
+         "Winlogon", WINLOGON_TEXT, nullptr, nullptr, nullptr, -1, USER_WINLOGON_VALUES, USER_WINLOGON_DEFAULTS, true},
     };
 }
 

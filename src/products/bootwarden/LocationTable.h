@@ -47,6 +47,10 @@ struct Location {
     // In a key of settings, the values that start programs (a null-terminated list, compared in
     // any case): only these are entries, and only when they name something. Null: every value.
     const char* const* values = nullptr;
+    // Windows' own value of each of them, where it has one; null: none.
+    const char* const* defaults = nullptr;
+    // Windows cannot sign in without them: never disabled or deleted.
+    bool essential = false;
 
     // The eleven places the program has always shown are shown when empty too; the places added
     // since, which most machines leave empty, only when they hold an entry.

@@ -41,6 +41,9 @@ public:
     // The values Load and Run of the current user's Windows settings, which Windows starts at
     // sign-in as it did before the Run keys.
     static constexpr std::int32_t CURRENT_USER_WINDOWS = 19;
+    // The shell and the programs Windows starts to sign a user in.
+    static constexpr std::int32_t LOCAL_MACHINE_WINLOGON = 20;
+    static constexpr std::int32_t CURRENT_USER_WINLOGON = 21;
     static constexpr std::int32_t NO_RECORD = -1;
 
     // The registry value types a command line can have (REG_SZ and REG_EXPAND_SZ); every other

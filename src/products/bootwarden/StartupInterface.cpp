@@ -55,6 +55,12 @@ std::string StartupInterface::getCommand(const StartupItem& item)
     return database ? database->getCommand(item) : std::string(item.getData());
 }
 
+std::string StartupInterface::getNote(const StartupItem& item)
+{
+    database::StartupDatabase* database = find(item.getType(), "_database.find(type) != _database.end()");
+    return database ? database->getNote(item) : std::string();
+}
+
 bool StartupInterface::remove(const StartupItem& item)
 {
     return apply(&database::StartupDatabase::remove, item, "deleting");

@@ -29,6 +29,8 @@ public:
     std::string getWhere(int type);
     // The entry's command line, as its location reads it.
     std::string getCommand(const StartupItem& item);
+    // What the user should know of the entry first, as its location sees it; empty when nothing.
+    std::string getNote(const StartupItem& item);
 
     // Each answers whether the change was made; a failure has been reported when it was not.
     bool remove(const StartupItem& item);

@@ -124,9 +124,14 @@ void StartupTree::insertEntries(int type)
     for (const StartupItem& item : items) {
         // A key's unnamed value is shown as the registry editor shows it.
         const std::string label = item.getValue().empty() ? "(Default)" : nameShown(item.getValue());
-        const int image = item.isCommand() ? StartupTreeWidget::IMAGE_PROGRAM : StartupTreeWidget::IMAGE_NO_ICON;
+        const std::string note = _startup.getNote(item);
+        const int image = !note.empty()      ? StartupTreeWidget::IMAGE_FOLDER_WARNING
+                          : item.isCommand() ? StartupTreeWidget::IMAGE_PROGRAM
+                                             : StartupTreeWidget::IMAGE_NO_ICON;
         const Node leaf = _view.insert(label, location, image, stateImage(item));
         _entries.add(leaf, item);
+        if (!note.empty())
+            _descriptions.add(leaf, note);
     }
     _view.sortChildren(location);
     if (problem.empty())
@@ -148,15 +153,31 @@ bool StartupTree::hasPendingChanges() const
 
 std::vector<StartupTree::Command> StartupTree::commands(Node node) const
 {
+    std::vector<Command> commands;
     if (isEntry(node)) {
-        const bool disabled = entry(node).getState() == StartupConstants::DISABLED;
-        if (!entry(node).isCommand())
-            return {disabled ? Command::Enable : Command::Disable, Command::Delete};
-        return {disabled ? Command::Enable : Command::Disable, Command::Delete, Command::Run};
+        const StartupItem& item = entry(node);
+        if (!isEssential(item)) {
+            commands.push_back(item.getState() == StartupConstants::DISABLED ? Command::Enable : Command::Disable);
+            commands.push_back(Command::Delete);
+        }
+        if (item.isCommand())
+            commands.push_back(Command::Run);
     }
     if (_descriptions.exists(node))
-        return {Command::Info};
-    return {};
+        commands.push_back(Command::Info);
+    return commands;
+}
+
+bool StartupTree::offers(Node node, Command command) const
+{
+    const std::vector<Command> offered = commands(node);
+    return std::find(offered.begin(), offered.end(), command) != offered.end();
+}
+
+bool StartupTree::isEssential(const StartupItem& item)
+{
+    const Location* location = LocationTable::find(item.getType());
+    return location && location->essential;
 }
 
 const char* StartupTree::text(Command command)
@@ -196,6 +217,8 @@ std::string StartupTree::information(Node node) const
 void StartupTree::setEnabled(Node node, bool enabled)
 {
     StartupItem& item = _entries.get(node);
+    if (isEssential(item))
+        return; // Windows cannot sign in without it
     item.setState(enabled ? StartupConstants::ENABLED : StartupConstants::DISABLED);
     show(node, item);
 }
@@ -271,6 +294,8 @@ void StartupTree::show(Node node, const StartupItem& item)
 
 int StartupTree::stateImage(const StartupItem& item)
 {
+    if (isEssential(item))
+        return StartupTreeWidget::STATE_NONE; // no check box: it is never disabled
     if (item.getState() == StartupConstants::ENABLED)
         return StartupTreeWidget::STATE_ENABLED;
     return item.isDisabledBySystem() ? StartupTreeWidget::STATE_DISABLED_BY_SYSTEM : StartupTreeWidget::STATE_DISABLED;

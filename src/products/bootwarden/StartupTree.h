@@ -61,7 +61,12 @@ public:
     // Where the tree shows a location: "Registry/Current User/Run".
     static std::string locationName(int type);
 
+    // Whether the node's menu holds the command.
+    bool offers(Node node, Command command) const;
+
 private:
+    // Windows cannot sign in without it: never disabled or deleted.
+    static bool isEssential(const StartupItem& item);
     void insertGroups();
     Node insertLocation(int type);
     void insertEntries(int type);

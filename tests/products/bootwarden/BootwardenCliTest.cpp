@@ -160,6 +160,13 @@ TEST_F(BootwardenCliTest, OddNamesAndFilesAreToldNotGuessed)
     EXPECT_NE(std::string::npos, damaged.out.find("Tool")) << "what is whole is listed";
     EXPECT_EQ(0u, damaged.err.find("The data file bootwarden.dat is damaged."));
 
+    world.key(StartupConstants::LOCAL_MACHINE_WINLOGON).setString("Shell", "explorer.exe");
+    const Result essential = run({"disable", "--location", "Registry/All users/Winlogon", "Shell"});
+    EXPECT_EQ(BootwardenCli::FAILED, essential.code);
+    EXPECT_EQ("Windows cannot sign in without Shell in Registry/All users/Winlogon, so Bootwarden never disables or "
+              "deletes it.\n",
+              essential.err);
+
     const io::file::FileLock otherBootwarden("bootwarden.dat");
     platform::ScopedOverride noWait(&platform::Win32Api::Sleep, [](DWORD) {});
     const Result busy = run({"enable", "--location", USER_RUN, "tool"});

@@ -167,6 +167,23 @@ TEST_F(StartupTreeTest, APlaceTheProgramAddedIsShownWithAnEntryLiveOrStored)
               view.children("Registry/All users"));
 }
 
+// Windows cannot sign in without its shell: no check box, no Disable or Delete, and a shell that
+// is not Windows' own is marked and says so.
+TEST_F(StartupTreeTest, AnEssentialEntryIsNeverDisabledAndItsNoteIsShown)
+{
+    const int winlogon = StartupConstants::LOCAL_MACHINE_WINLOGON;
+    ScriptedDatabase& database = serve(winlogon, {StartupItem(winlogon, ENABLED, "Shell", "kiosk.exe")});
+    database.note = "not Windows' own";
+    tree.build();
+    const std::string path = LocationTable::treePath(winlogon) + "/Shell";
+    EXPECT_EQ(Widget::STATE_NONE, view.at(path).state);
+    EXPECT_EQ(Widget::IMAGE_FOLDER_WARNING, view.at(path).image);
+    EXPECT_EQ((std::vector<Command>{Command::Run, Command::Info}), tree.commands(view.find(path)));
+    EXPECT_EQ("General Information:\nnot Windows' own", tree.information(view.find(path)));
+    tree.toggle(view.find(path));
+    EXPECT_FALSE(tree.hasPendingChanges());
+}
+
 TEST_F(StartupTreeTest, EntriesAreSortedLeavesWithIconAndCheckBox)
 {
     ScriptedDatabase& userRun =

@@ -103,6 +103,27 @@ std::string RegistryDatabase::getWhere() const
     return windows::registry::RegistryHelpers::getKeyPath(location.root, location.subKey, location.view);
 }
 
+std::string RegistryDatabase::getNote(const StartupItem& item)
+{
+    const Location* location = LocationTable::find(_type);
+    if (!location || !location->defaults)
+        return std::string();
+    for (std::size_t i = 0; location->values[i]; ++i) {
+        if (!Utf8::sameName(item.getValue(), location->values[i]) || !location->defaults[i])
+            continue;
+        // Windows' own, however it is spelt: in any case, with %SystemRoot% or the drive written out.
+        const auto expanded = [](const std::string& text) {
+            return Utf8::foldCase(windows::registry::RegistryHelpers::expandEnvironmentStrings(text));
+        };
+        const std::string own = location->defaults[i];
+        if (expanded(own) == expanded(std::string(item.getData())))
+            return std::string();
+        return "This is not Windows' own " + item.getValue() + ", which is " + own + ". Windows starts: " +
+               std::string(item.getData());
+    }
+    return std::string();
+}
+
 std::vector<StartupItem> RegistryDatabase::getItems()
 {
     std::vector<StartupItem> items;

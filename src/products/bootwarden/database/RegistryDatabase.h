@@ -53,6 +53,8 @@ public:
     int getType() const override { return _type; }
     bool isWorking() const override { return true; }
     std::string getWhere() const override;
+    // For a value Windows has its own of (the Winlogon shell): what differs from it.
+    std::string getNote(const StartupItem& item) override;
 
     static KeyLocation getKeyLocation(int type);
 

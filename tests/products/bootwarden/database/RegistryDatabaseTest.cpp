@@ -253,7 +253,8 @@ TEST(RegistryLocationTest, EveryRegistryLocationRoundTripsInItsOwnKeyAndView)
     const std::string file = world.file("bootwarden.dat");
     std::vector<const Location*> locations;
     for (const Location& location : LocationTable::all())
-        if (location.kind == Location::Kind::RegistryKey && location.systems != Location::Systems::None)
+        if (location.kind == Location::Kind::RegistryKey && location.systems != Location::Systems::None &&
+            !location.essential)
             locations.push_back(&location);
     const auto command = [](const Location& location) {
         return "\"C:\\Program Files\\" + std::string(location.label) + "\\tool.exe\" " + std::string(300, 'o');
@@ -305,6 +306,31 @@ TEST(RegistryLocationTest, OfTheWindowsSettingsOnlyLoadAndRunNamingAProgramAreEn
     database.enable(backup.getEntries(type).at(0));
     EXPECT_EQ("C:\\l.exe", settings.get("Load"));
     EXPECT_EQ("Printer,winspool,LPT1:", settings.get("Device"));
+}
+
+// The shell and the sign-in programs are marked when they are not Windows' own, however that is
+// spelt.
+TEST(RegistryLocationTest, AWinlogonValueThatIsNotWindowsOwnHasANote)
+{
+    const StartupWorld world("winlogon");
+    RegistryBackup backup(world.file("bootwarden.dat"));
+    const int machine = StartupConstants::LOCAL_MACHINE_WINLOGON, user = StartupConstants::CURRENT_USER_WINLOGON;
+    const std::tuple<int, const char*, const char*, const char*> values[] = {
+        {machine, "Shell", "Explorer.EXE", ""},
+        {machine, "Userinit", "C:\\WINDOWS\\System32\\userinit.exe,", ""},
+        {machine, "Userinit", "%SystemRoot%\\system32\\userinit.exe,C:\\agent.exe",
+         "This is not Windows' own Userinit, which is %SystemRoot%\\system32\\userinit.exe,. Windows starts: "
+         "%SystemRoot%\\system32\\userinit.exe,C:\\agent.exe"},
+        {user, "Shell", "C:\\kiosk.exe",
+         "This is not Windows' own Shell, which is explorer.exe. Windows starts: C:\\kiosk.exe"},
+    };
+    for (const auto& [type, name, data, note] : values) {
+        world.key(type).setString(name, data);
+        RegistryDatabase database(type, backup);
+        EXPECT_EQ(note, database.getNote(StartupItem(type, 0, name, data))) << data;
+    }
+    EXPECT_EQ((std::vector<std::string>{"0 Shell=Explorer.EXE", "0 Userinit=%SystemRoot%\\system32\\userinit.exe,C:\\agent.exe"}),
+              describe(RegistryDatabase(machine, backup).getItems()));
 }
 
 // The system's own switches, as its startup settings write them.
