@@ -12,6 +12,8 @@ namespace {
 const DWORD NO_TRANSLATION = ERROR_NO_UNICODE_TRANSLATION;
 // The registry's own limit for a value name, terminator included.
 const DWORD MAX_VALUE_NAME = 16384;
+// A key's name has at most 255 characters, and its terminator.
+const DWORD MAX_KEY_NAME = 256;
 
 // A UTF-8 text as Windows takes it; valid() is false when it is no UTF-8, or when it holds a NUL:
 // the system would read it only that far and name another value or file.
@@ -85,6 +87,14 @@ Win32Api::Win32Api()
         if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA)
             return result;
         value = Text::toUtf8(std::wstring(name.data(), length));
+        return result;
+    };
+    RegEnumKeyExU = [](HKEY key, DWORD index, std::string& subKey) {
+        wchar_t name[MAX_KEY_NAME];
+        DWORD length = MAX_KEY_NAME;
+        const LONG result = ::RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (result == ERROR_SUCCESS)
+            subKey = Text::toUtf8(std::wstring(name, length));
         return result;
     };
     RegSetValueExU = [](HKEY key, const std::string& value, DWORD type, const BYTE* data, DWORD size) {

@@ -32,6 +32,8 @@ struct Win32Api {
     std::function<LONG(HKEY, const std::string&, LPDWORD, LPBYTE, LPDWORD)> RegQueryValueExU;
     // The name never lacks room; ERROR_MORE_DATA is about the data only.
     std::function<LONG(HKEY, DWORD, std::string&, LPDWORD, LPBYTE, LPDWORD)> RegEnumValueU;
+    // The index-th subkey's name (ERROR_NO_MORE_ITEMS past the last).
+    std::function<LONG(HKEY, DWORD, std::string&)> RegEnumKeyExU;
     std::function<LONG(HKEY, const std::string&, DWORD, const BYTE*, DWORD)> RegSetValueExU;
     std::function<LONG(HKEY, const std::string&)> RegDeleteValueU;
     // RegQueryInfoKeyW for the time the key last changed, a value added, changed or deleted.

@@ -84,13 +84,14 @@ std::vector<Location> makeLocations()
 {
     return {
         // type, record type, kind, root, key, view, systems, group, label, description,
-        // folder value, disabled folder, switches[, same key as, values, defaults, essential]
+        // folder value, disabled folder, switches[, same key as, values, defaults, essential, sections]
         {C::LOCAL_MACHINE_RUN, C::LOCAL_MACHINE_RUN, KEY, MACHINE, RUN, L::View::Native, L::Systems::All, ALL_USERS,
          "Run", RUN_TEXT, nullptr, nullptr, "Run"},
         {C::LOCAL_MACHINE_RUN_ONCE, C::LOCAL_MACHINE_RUN_ONCE, KEY, MACHINE, RUN_ONCE, L::View::Native, L::Systems::All,
          ALL_USERS, "Run Once", RUN_ONCE_TEXT, nullptr, nullptr, nullptr},
         {C::LOCAL_MACHINE_RUN_ONCE_EX, C::LOCAL_MACHINE_RUN_ONCE_EX, KEY, MACHINE, RUN_ONCE_EX, L::View::Native,
-         L::Systems::All, ALL_USERS, "Run Once Ex", RUN_ONCE_TEXT, nullptr, nullptr, nullptr},
+         L::Systems::All, ALL_USERS, "Run Once Ex", RUN_ONCE_TEXT, nullptr, nullptr, nullptr, -1, nullptr, nullptr, false,
+         true},
         {C::LOCAL_MACHINE_RUN_SERVICES, C::LOCAL_MACHINE_RUN_SERVICES, KEY, MACHINE, RUN_SERVICES, L::View::Native,
          L::Systems::OutsideNt, ALL_USERS, "Run Services", RUN_SERVICES_TEXT, nullptr, nullptr, nullptr},
         {C::LOCAL_MACHINE_RUN_SERVICES_ONCE, C::LOCAL_MACHINE_RUN_SERVICES_ONCE, KEY, MACHINE, RUN_SERVICES_ONCE,
@@ -114,7 +115,8 @@ std::vector<Location> makeLocations()
         {C::LOCAL_MACHINE_RUN_ONCE_32, C::LOCAL_MACHINE_RUN_ONCE, KEY, MACHINE, RUN_ONCE, L::View::Redirected32,
          L::Systems::On64BitWindows, ALL_USERS, "Run Once (32-bit)", RUN_ONCE_TEXT, nullptr, nullptr, nullptr},
         {C::LOCAL_MACHINE_RUN_ONCE_EX_32, C::LOCAL_MACHINE_RUN_ONCE_EX, KEY, MACHINE, RUN_ONCE_EX, L::View::Redirected32,
-         L::Systems::On64BitWindows, ALL_USERS, "Run Once Ex (32-bit)", RUN_ONCE_TEXT, nullptr, nullptr, nullptr},
+         L::Systems::On64BitWindows, ALL_USERS, "Run Once Ex (32-bit)", RUN_ONCE_TEXT, nullptr, nullptr, nullptr, -1,
+         nullptr, nullptr, false, true},
         {C::LOCAL_MACHINE_POLICY_RUN, C::NO_RECORD, KEY, MACHINE, POLICY_RUN, L::View::Native, L::Systems::All,
          ALL_USERS, "Policies Run", POLICY_RUN_TEXT, nullptr, nullptr, nullptr},
         {C::LOCAL_MACHINE_POLICY_RUN_32, C::NO_RECORD, KEY, MACHINE, POLICY_RUN, L::View::Shared, L::Systems::None,

@@ -51,6 +51,9 @@ struct Location {
     const char* const* defaults = nullptr;
     // Windows cannot sign in without them: never disabled or deleted.
     bool essential = false;
+    // RunOnceEx: the commands are the values of its numbered subkeys (sections), each named
+    // "0001\Line1"; the key's own values and each section's unnamed value (its title) are settings.
+    bool sections = false;
 
     // The eleven places the program has always shown are shown when empty too; the places added
     // since, which most machines leave empty, only when they hold an entry.

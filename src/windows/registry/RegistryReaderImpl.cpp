@@ -163,6 +163,25 @@ RegistryReaderImpl::Values RegistryReaderImpl::getValues()
     }
 }
 
+std::vector<std::string> RegistryReaderImpl::getSubkeys()
+{
+    std::vector<std::string> names;
+    for (DWORD index = 0;; ++index) {
+        std::string name;
+        const LONG result = platform::win32().RegEnumKeyExU(_key.getKey(), index, name);
+        if (result == ERROR_NO_MORE_ITEMS)
+            return names;
+        if (result != ERROR_SUCCESS) {
+            const std::string details = _key.getPath() + "\n\n" + SystemErrors::map(result);
+            if (result == ERROR_ACCESS_DENIED)
+                throw RegistryAccessDeniedException(
+                    "Error when reading a registry key while enumerating its subkeys, access is denied. Key: " + details);
+            throw RegistryException("Error when reading a registry key while enumerating its subkeys. Key: " + details);
+        }
+        names.push_back(name);
+    }
+}
+
 RegistryReaderImpl::Values RegistryReaderImpl::enumerateValues()
 {
     Values values;

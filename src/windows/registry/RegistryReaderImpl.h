@@ -41,6 +41,8 @@ public:
     Value readValue(const std::string& name);
     // Every value in the registry's order, as the key held them at one moment.
     virtual Values getValues();
+    // The names of the key's subkeys, in the registry's order.
+    std::vector<std::string> getSubkeys();
 
 private:
     Values enumerateValues();

@@ -69,17 +69,14 @@ char* writeText(char* out, std::string_view text)
     return out;
 }
 
-// Writes the record of a disabled entry at out, which has room for recordSize(item) bytes;
-// returns its end. An entry of a location older versions do not know is named as itself: such
-// records go where they never look.
-char* writeRecord(char* out, const StartupItem& item)
+// Writes the record of a disabled entry at out, which has room for recordSize(item) bytes, with
+// the type it carries; returns its end.
+char* writeRecord(char* out, const StartupItem& item, std::int32_t type)
 {
     check(item.getState() == StartupConstants::DISABLED, "item.getState() == StartupConstants::DISABLED", SOURCE,
           __LINE__);
     char* const start = out;
-    const std::int32_t recordType = LocationTable::recordType(item.getType());
-    out = LittleEndian::writeWord(
-        out, static_cast<std::uint32_t>(recordType == StartupConstants::NO_RECORD ? item.getType() : recordType));
+    out = LittleEndian::writeWord(out, static_cast<std::uint32_t>(type));
     out = LittleEndian::writeWord(out, static_cast<std::uint32_t>(item.getState()));
     out = writeText(writeText(out, item.getValue()), item.getData());
     // Shorter when a text held a NUL.
@@ -353,10 +350,13 @@ void writeValue(Pieces& out, const StartupItem& item)
         out.filled(std::copy(raw->begin(), raw->end(), out.room(raw->size())));
 }
 
-// An entry of a location older versions do not know: it has no record of its own.
+// An entry of a location older versions do not know, or that they would misread (a value of a
+// section of RunOnceEx, which they would write into the key itself): it has no record of its own.
 bool isExtra(const StartupItem& item)
 {
-    return LocationTable::recordType(item.getType()) == StartupConstants::NO_RECORD;
+    const Location* location = LocationTable::find(item.getType());
+    return !location || location->recordType == StartupConstants::NO_RECORD ||
+           (location->sections && item.getValue().find('\\') != std::string::npos);
 }
 
 // The length of the block's body for these entries, as encode writes it.
@@ -399,8 +399,7 @@ bool readExtension(Reader& reader, std::size_t records, std::vector<Extension>& 
         std::vector<StartupItem> read;
         bool ok = false;
         Extension value{};
-        if (!fields.record(read, ok, true) || !readValue(fields, value) || !ok ||
-            LocationTable::recordType(read.back().getType()) != StartupConstants::NO_RECORD)
+        if (!fields.record(read, ok, true) || !readValue(fields, value) || !ok || !isExtra(read.back()))
             return false;
         const StartupItem& item = read.back();
         extras.emplace_back(LocationTable::owner(item.getType()), item.getState(), item.getValue(),
@@ -499,14 +498,14 @@ void DataFileCodec::encode(const std::vector<StartupItem>& items, const Write& w
     for (const StartupItem& item : items) {
         extras += isExtra(item) ? 1 : 0;
         recordBytes += recordSize(item);
-        plain = plain && item.getType() < StartupConstants::MAX_TYPES &&
+        plain = plain && !isExtra(item) && item.getType() < StartupConstants::MAX_TYPES &&
                 item.getValueType() == StartupConstants::TEXT_VALUE && !item.getRawData();
     }
     Pieces out(write, recordBytes);
     out.word(static_cast<std::uint32_t>(items.size() - extras));
     for (const StartupItem& item : items)
         if (!isExtra(item))
-            out.filled(writeRecord(out.room(recordSize(item)), item));
+            out.filled(writeRecord(out.room(recordSize(item)), item, LocationTable::recordType(item.getType())));
     if (plain) {
         out.flush(); // what older versions wrote, to the byte
         return;
@@ -523,7 +522,8 @@ void DataFileCodec::encode(const std::vector<StartupItem>& items, const Write& w
     out.word(static_cast<std::uint32_t>(extras));
     for (const StartupItem& item : items)
         if (isExtra(item)) {
-            out.filled(writeRecord(out.room(recordSize(item)), item));
+            // The block names the location itself.
+            out.filled(writeRecord(out.room(recordSize(item)), item, item.getType()));
             writeValue(out, item);
         }
     const std::uint32_t sum = out.endChecksum();

@@ -19,9 +19,10 @@ namespace products::bootwarden::database {
 //                          order: its location type (a record says 0 for the 32-bit view's
 //                          Run key, 11 here), its registry value type, the length of its
 //                          registry bytes (0xFFFFFFFF: none known) and those bytes;
-//                          then a 32-bit count of entries of locations older versions do not
-//                          know (the policy Run keys), each a record (its type is the
-//                          location) followed by the same three fields
+//                          then a 32-bit count of entries older versions would not know or
+//                          would misread (those of the locations added since, and the values
+//                          of RunOnceEx's sections), each a record (its type is the location)
+//                          followed by the same three fields
 //   checksum               FNV-1a (32-bit) of the body
 //
 // A file without the block is read as before: text values of type REG_SZ. A file whose entries

@@ -34,15 +34,57 @@ RegistryKeyImpl openKey(int type, REGSAM access, int mode = RegistryKeyImpl::OPE
     return RegistryKeyImpl(location.root, location.subKey, access | location.view, mode);
 }
 
+bool hasSections(int type)
+{
+    const Location* location = LocationTable::find(type);
+    return location && location->sections;
+}
+
+// The values of each section of RunOnceEx, named "section\\value"; a section's unnamed value is
+// its title, no command.
+RegistryReaderImpl::Values sectionValuesOf(int type, RegistryKeyImpl& key)
+{
+    const RegistryDatabase::KeyLocation location = RegistryDatabase::getKeyLocation(type);
+    RegistryReaderImpl::Values values;
+    for (const std::string& section : RegistryReaderImpl(key).getSubkeys()) {
+        RegistryKeyImpl subkey(location.root, location.subKey + "\\" + section, KEY_READ | location.view,
+                               RegistryKeyImpl::OPEN);
+        for (RegistryReaderImpl::Value& value : RegistryReaderImpl(subkey).getValues())
+            if (!value.name.empty()) {
+                value.name = section + "\\" + value.name;
+                values.push_back(std::move(value));
+            }
+    }
+    return values;
+}
+
 // A key that is not there holds no values: Windows simply starts nothing from it.
 RegistryReaderImpl::Values valuesOf(int type)
 {
     try {
         RegistryKeyImpl key = openKey(type, KEY_READ);
-        return RegistryReaderImpl(key).getValues();
+        return hasSections(type) ? sectionValuesOf(type, key) : RegistryReaderImpl(key).getValues();
     } catch (const windows::registry::RegistryKeyNotFoundException&) {
         return {};
     }
+}
+
+// Where an entry's value lies: in the location's key under its name or, for a value of a section
+// of RunOnceEx ("0001\\Line1"), in that subkey under the rest of the name.
+struct Place {
+    RegistryKeyImpl key;
+    std::string value;
+};
+
+Place placeOf(const StartupItem& item, REGSAM access, int mode = RegistryKeyImpl::OPEN)
+{
+    const RegistryDatabase::KeyLocation location = RegistryDatabase::getKeyLocation(item.getType());
+    const std::string& name = item.getValue();
+    const std::size_t slash = hasSections(item.getType()) ? name.find('\\') : std::string::npos;
+    if (slash == std::string::npos)
+        return {RegistryKeyImpl(location.root, location.subKey, access | location.view, mode), name};
+    return {RegistryKeyImpl(location.root, location.subKey + "\\" + name.substr(0, slash), access | location.view, mode),
+            name.substr(slash + 1)};
 }
 
 // Whether a value is an entry: any value of a Run key; in a key of settings, only a value that
@@ -58,11 +100,11 @@ bool isEntry(int type, const std::string& name, std::string_view text)
     return false;
 }
 
-// The value of the item's name in the key, as an entry of this location; none when it is not there.
-std::optional<StartupItem> valueNamed(RegistryKeyImpl& key, const StartupItem& item)
+// The value of the item's name in its place, as an entry of this location; none when it is not there.
+std::optional<StartupItem> valueNamed(Place& place, const StartupItem& item)
 {
     try {
-        RegistryReaderImpl::Value value = RegistryReaderImpl(key).readValue(item.getValue());
+        RegistryReaderImpl::Value value = RegistryReaderImpl(place.key).readValue(place.value);
         return StartupItem(item.getType(), item.getState(), item.getValue(), std::move(value.text), value.type,
                            std::move(value.bytes));
     } catch (const RegistryValueNotFoundException&) {
@@ -155,8 +197,8 @@ void RegistryDatabase::enable(const StartupItem& item)
         return;
     }
     // The key may have gone since the entry was disabled; Windows reads it again once it exists.
-    RegistryKeyImpl key = openKey(item.getType(), KEY_READ | KEY_WRITE, RegistryKeyImpl::CREATE);
-    const std::optional<StartupItem> live = valueNamed(key, item);
+    Place place = placeOf(item, KEY_READ | KEY_WRITE, RegistryKeyImpl::CREATE);
+    const std::optional<StartupItem> live = valueNamed(place, item);
     // A setting that names no program (an empty Load) is no entry to keep.
     if (live && isEntry(_type, live->getValue(), live->getData())) {
         if (!live->sameContents(item))
@@ -166,9 +208,9 @@ void RegistryDatabase::enable(const StartupItem& item)
                                             "\nIn the key: " + std::string(live->getData()) +
                                             "\nDisabled: " + std::string(item.getData()));
     } else if (const std::optional<std::string_view> raw = item.getRawData()) {
-        RegistryWriterImpl(key).writeValue(item.getValue(), item.getValueType(), std::string(*raw));
+        RegistryWriterImpl(place.key).writeValue(place.value, item.getValueType(), std::string(*raw));
     } else {
-        RegistryWriterImpl(key).writeString(item.getValue(), std::string(item.getData()));
+        RegistryWriterImpl(place.key).writeString(place.value, std::string(item.getData()));
     }
     _backup->drop(item);
 }
@@ -182,9 +224,9 @@ void RegistryDatabase::stageDisable(const StartupItem& item)
 
 void RegistryDatabase::disable(const StartupItem& item)
 {
-    RegistryKeyImpl key = openKey(item.getType(), KEY_READ | KEY_WRITE);
+    Place place = placeOf(item, KEY_READ | KEY_WRITE);
     // The value as it is now, which may have changed since it was listed.
-    const StartupItem current = valueNamed(key, item).value_or(item);
+    const StartupItem current = valueNamed(place, item).value_or(item);
     if (!_backup->holds(current)) {
         _backup->unstage(item);
         _backup->put(current);
@@ -196,7 +238,7 @@ void RegistryDatabase::disable(const StartupItem& item)
         throw;
     }
     try {
-        deleteValueIfPresent(key, current.getValue());
+        deleteValueIfPresent(place.key, place.value);
     } catch (...) {
         // The value is still in its key; the stored copy would only duplicate it.
         _backup->drop(current);
@@ -214,8 +256,8 @@ void RegistryDatabase::remove(const StartupItem& item)
     if (item.getInitialState() == StartupConstants::DISABLED && !item.isDisabledBySystem()) {
         _backup->drop(item); // a stored entry: its key need not even exist
     } else {
-        RegistryKeyImpl key = openKey(item.getType(), KEY_WRITE);
-        deleteValueIfPresent(key, item.getValue());
+        Place place = placeOf(item, KEY_WRITE);
+        deleteValueIfPresent(place.key, place.value);
         // A stored copy just like the value was listed as the value; it would come back.
         for (const StartupItem& stored : _backup->getEntries(_type))
             if (stored == item && stored.sameContents(item))

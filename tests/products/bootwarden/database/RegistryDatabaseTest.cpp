@@ -254,7 +254,7 @@ TEST(RegistryLocationTest, EveryRegistryLocationRoundTripsInItsOwnKeyAndView)
     std::vector<const Location*> locations;
     for (const Location& location : LocationTable::all())
         if (location.kind == Location::Kind::RegistryKey && location.systems != Location::Systems::None &&
-            !location.essential)
+            !location.essential && !location.sections)
             locations.push_back(&location);
     const auto command = [](const Location& location) {
         return "\"C:\\Program Files\\" + std::string(location.label) + "\\tool.exe\" " + std::string(300, 'o');
@@ -306,6 +306,43 @@ TEST(RegistryLocationTest, OfTheWindowsSettingsOnlyLoadAndRunNamingAProgramAreEn
     database.enable(backup.getEntries(type).at(0));
     EXPECT_EQ("C:\\l.exe", settings.get("Load"));
     EXPECT_EQ("Printer,winspool,LPT1:", settings.get("Device"));
+}
+
+// RunOnceEx as Windows reads it, in both views: the values of its numbered sections are the
+// commands; the key's own values and a section's title are settings. A command goes back to its
+// section byte for byte, and is stored where older versions never look.
+TEST(RegistryLocationTest, RunOnceExListsTheValuesOfItsSections)
+{
+    const StartupWorld world("run_once_ex");
+    const std::string file = world.file("bootwarden.dat");
+    for (const int type : {StartupConstants::LOCAL_MACHINE_RUN_ONCE_EX, StartupConstants::LOCAL_MACHINE_RUN_ONCE_EX_32}) {
+        const RegistryScratch& key = world.key(type);
+        key.setString("Title", "Installing");
+        key.set("Flags", REG_DWORD, std::string("\x20\0\0\0", 4));
+        RegistryScratch first(key.root(), key.subKey() + "\\0001"), second(key.root(), key.subKey() + "\\0002");
+        first.setString("", "Section title");
+        first.setString("Line1", "||C:\\Tools\\setup.exe /quiet");
+        second.setString("Line1", "\"C:\\x.exe\"", REG_EXPAND_SZ);
+        RegistryBackup backup(file);
+        RegistryDatabase database(type, backup);
+        const std::vector<StartupItem> items = database.getItems();
+        EXPECT_EQ((std::vector<std::string>{"0 0001\\Line1=||C:\\Tools\\setup.exe /quiet", "0 0002\\Line1=\"C:\\x.exe\""}),
+                  describe(items));
+        const std::string bytes = second.bytes("Line1");
+        database.disable(disabled(items.at(1)));
+        EXPECT_FALSE(second.has("Line1"));
+        EXPECT_TRUE(first.has("Line1"));
+        EXPECT_EQ(word(0), readFile(file).substr(0, 4)) << "no record an older version would write into the key";
+        RegistryBackup restarted(file);
+        RegistryDatabase(type, restarted).enable(restarted.getEntries(type).at(0));
+        restarted.commit();
+        DWORD valueType = 0;
+        EXPECT_EQ(bytes, second.bytes("Line1", &valueType));
+        EXPECT_EQ(DWORD(REG_EXPAND_SZ), valueType);
+        RegistryDatabase(type, restarted).remove(database.getItems().at(0));
+        EXPECT_FALSE(first.has("Line1"));
+        EXPECT_TRUE(key.has("Title") && first.has("")) << "settings stay";
+    }
 }
 
 // The shell and the sign-in programs are marked when they are not Windows' own, however that is
