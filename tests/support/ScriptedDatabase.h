@@ -42,7 +42,7 @@ struct ScriptedDatabase : products::bootwarden::database::StartupDatabase {
     bool isWorking() const override { return true; }
     std::string getProblem() const override { return problem; }
     std::string getWhere() const override { return "location " + std::to_string(type); }
-    std::string getNote(const StartupItem&) override { return note; }
+    Note getNote(const StartupItem&) override { return note; }
     std::string getCommand(const StartupItem& item) override
     {
         record("command", item);
@@ -59,7 +59,7 @@ struct ScriptedDatabase : products::bootwarden::database::StartupDatabase {
     int type;
     std::vector<StartupItem> items;
     std::function<void(const StartupItem&)> failure;
-    std::string note;
+    Note note;
     std::string problem;
     std::vector<std::string> calls;
 };

@@ -55,10 +55,10 @@ std::string StartupInterface::getCommand(const StartupItem& item)
     return database ? database->getCommand(item) : std::string(item.getData());
 }
 
-std::string StartupInterface::getNote(const StartupItem& item)
+database::StartupDatabase::Note StartupInterface::getNote(const StartupItem& item)
 {
     database::StartupDatabase* database = find(item.getType(), "_database.find(type) != _database.end()");
-    return database ? database->getNote(item) : std::string();
+    return database ? database->getNote(item) : database::StartupDatabase::Note();
 }
 
 bool StartupInterface::remove(const StartupItem& item)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "products/bootwarden/StartupItem.h"
+#include "products/bootwarden/database/StartupDatabase.h"
 
 #include <map>
 #include <string>
@@ -9,10 +10,6 @@
 class ErrorReporter;
 
 namespace products::bootwarden {
-
-namespace database {
-class StartupDatabase;
-}
 
 // The one way from the dialog to the locations: every request goes to the database of the
 // item's type. The changing operations report their own failures, so one bad entry never
@@ -30,7 +27,7 @@ public:
     // The entry's command line, as its location reads it.
     std::string getCommand(const StartupItem& item);
     // What the user should know of the entry first, as its location sees it; empty when nothing.
-    std::string getNote(const StartupItem& item);
+    database::StartupDatabase::Note getNote(const StartupItem& item);
 
     // Each answers whether the change was made; a failure has been reported when it was not.
     bool remove(const StartupItem& item);

@@ -124,14 +124,14 @@ void StartupTree::insertEntries(int type)
     for (const StartupItem& item : items) {
         // A key's unnamed value is shown as the registry editor shows it.
         const std::string label = item.getValue().empty() ? "(Default)" : nameShown(item.getValue());
-        const std::string note = _startup.getNote(item);
-        const int image = !note.empty()      ? StartupTreeWidget::IMAGE_FOLDER_WARNING
+        const database::StartupDatabase::Note note = _startup.getNote(item);
+        const int image = note.warning       ? StartupTreeWidget::IMAGE_FOLDER_WARNING
                           : item.isCommand() ? StartupTreeWidget::IMAGE_PROGRAM
                                              : StartupTreeWidget::IMAGE_NO_ICON;
         const Node leaf = _view.insert(label, location, image, stateImage(item));
         _entries.add(leaf, item);
-        if (!note.empty())
-            _descriptions.add(leaf, note);
+        if (!note.text.empty())
+            _descriptions.add(leaf, note.text);
     }
     _view.sortChildren(location);
     if (problem.empty())

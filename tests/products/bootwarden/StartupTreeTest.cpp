@@ -173,7 +173,7 @@ TEST_F(StartupTreeTest, AnEssentialEntryIsNeverDisabledAndItsNoteIsShown)
 {
     const int winlogon = StartupConstants::LOCAL_MACHINE_WINLOGON;
     ScriptedDatabase& database = serve(winlogon, {StartupItem(winlogon, ENABLED, "Shell", "kiosk.exe")});
-    database.note = "not Windows' own";
+    database.note = {"not Windows' own", true};
     tree.build();
     const std::string path = LocationTable::treePath(winlogon) + "/Shell";
     EXPECT_EQ(Widget::STATE_NONE, view.at(path).state);

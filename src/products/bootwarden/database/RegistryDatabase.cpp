@@ -145,11 +145,13 @@ std::string RegistryDatabase::getWhere() const
     return windows::registry::RegistryHelpers::getKeyPath(location.root, location.subKey, location.view);
 }
 
-std::string RegistryDatabase::getNote(const StartupItem& item)
+RegistryDatabase::Note RegistryDatabase::getNote(const StartupItem& item)
 {
     const Location* location = LocationTable::find(_type);
+    if (location && location->sections)
+        return sectionTitle(item);
     if (!location || !location->defaults)
-        return std::string();
+        return {};
     for (std::size_t i = 0; location->values[i]; ++i) {
         if (!Utf8::sameName(item.getValue(), location->values[i]) || !location->defaults[i])
             continue;
@@ -159,11 +161,27 @@ std::string RegistryDatabase::getNote(const StartupItem& item)
         };
         const std::string own = location->defaults[i];
         if (expanded(own) == expanded(std::string(item.getData())))
-            return std::string();
-        return "This is not Windows' own " + item.getValue() + ", which is " + own + ". Windows starts: " +
-               std::string(item.getData());
+            return {};
+        return {"This is not Windows' own " + item.getValue() + ", which is " + own + ". Windows starts: " +
+                    std::string(item.getData()),
+                true};
     }
-    return std::string();
+    return {};
+}
+
+RegistryDatabase::Note RegistryDatabase::sectionTitle(const StartupItem& item) const
+{
+    const std::size_t slash = item.getValue().find('\\');
+    if (slash == std::string::npos)
+        return {};
+    const std::string section = item.getValue().substr(0, slash);
+    try {
+        Place place = placeOf(item, KEY_READ);
+        const std::string title = RegistryReaderImpl(place.key).readString("");
+        return {title.empty() ? std::string() : "Section " + section + ": " + title};
+    } catch (const windows::registry::RegistryException&) {
+        return {}; // a section without a title, or one that has gone
+    }
 }
 
 std::vector<StartupItem> RegistryDatabase::getItems()

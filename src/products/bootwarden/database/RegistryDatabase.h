@@ -53,12 +53,15 @@ public:
     int getType() const override { return _type; }
     bool isWorking() const override { return true; }
     std::string getWhere() const override;
-    // For a value Windows has its own of (the Winlogon shell): what differs from it.
-    std::string getNote(const StartupItem& item) override;
+    // For a value Windows has its own of (the Winlogon shell), what differs from it; for a value of
+    // a RunOnceEx section, the section's title.
+    Note getNote(const StartupItem& item) override;
 
     static KeyLocation getKeyLocation(int type);
 
 private:
+    Note sectionTitle(const StartupItem& item) const;
+
     int _type;
     RegistryBackup* _backup;
 };

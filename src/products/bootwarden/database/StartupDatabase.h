@@ -32,9 +32,13 @@ public:
     // The command line the entry stands for, as people read it. Most locations hold it as the
     // entry's data; one whose commands are costly to read reads each only when it is asked.
     virtual std::string getCommand(const StartupItem& item) { return std::string(item.getData()); }
-    // What the user should know of an entry before anything else (how it differs from Windows'
-    // own); empty when nothing.
-    virtual std::string getNote(const StartupItem&) { return std::string(); }
+    // What the user should know of an entry: how it differs from Windows' own (a warning), or
+    // where it belongs (the title of its section); empty when nothing.
+    struct Note {
+        std::string text;
+        bool warning = false;
+    };
+    virtual Note getNote(const StartupItem&) { return {}; }
 };
 
 } // namespace products::bootwarden::database

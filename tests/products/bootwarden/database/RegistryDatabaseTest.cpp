@@ -328,6 +328,10 @@ TEST(RegistryLocationTest, RunOnceExListsTheValuesOfItsSections)
         const std::vector<StartupItem> items = database.getItems();
         EXPECT_EQ((std::vector<std::string>{"0 0001\\Line1=||C:\\Tools\\setup.exe /quiet", "0 0002\\Line1=\"C:\\x.exe\""}),
                   describe(items));
+        const RegistryDatabase::Note title = database.getNote(items.at(0));
+        EXPECT_EQ("Section 0001: Section title", title.text);
+        EXPECT_FALSE(title.warning);
+        EXPECT_EQ("", database.getNote(items.at(1)).text);
         const std::string bytes = second.bytes("Line1");
         database.disable(disabled(items.at(1)));
         EXPECT_FALSE(second.has("Line1"));
@@ -364,7 +368,9 @@ TEST(RegistryLocationTest, AWinlogonValueThatIsNotWindowsOwnHasANote)
     for (const auto& [type, name, data, note] : values) {
         world.key(type).setString(name, data);
         RegistryDatabase database(type, backup);
-        EXPECT_EQ(note, database.getNote(StartupItem(type, 0, name, data))) << data;
+        const RegistryDatabase::Note found = database.getNote(StartupItem(type, 0, name, data));
+        EXPECT_EQ(note, found.text) << data;
+        EXPECT_EQ(*note != '\0', found.warning) << data;
     }
     EXPECT_EQ((std::vector<std::string>{"0 Shell=Explorer.EXE", "0 Userinit=%SystemRoot%\\system32\\userinit.exe,C:\\agent.exe"}),
               describe(RegistryDatabase(machine, backup).getItems()));
