@@ -40,20 +40,24 @@ bool hasSections(int type)
     return location && location->sections;
 }
 
-// The values of each section of RunOnceEx, named "section\\value"; a section's unnamed value is
-// its title, no command.
+// The values of each section of RunOnceEx, named "section\value"; a section's unnamed value is
+// its title, no command. A section that goes while the key is listed (Windows runs and removes
+// them) hides no other.
 RegistryReaderImpl::Values sectionValuesOf(int type, RegistryKeyImpl& key)
 {
     const RegistryDatabase::KeyLocation location = RegistryDatabase::getKeyLocation(type);
     RegistryReaderImpl::Values values;
     for (const std::string& section : RegistryReaderImpl(key).getSubkeys()) {
-        RegistryKeyImpl subkey(location.root, location.subKey + "\\" + section, KEY_READ | location.view,
-                               RegistryKeyImpl::OPEN);
-        for (RegistryReaderImpl::Value& value : RegistryReaderImpl(subkey).getValues())
-            if (!value.name.empty()) {
-                value.name = section + "\\" + value.name;
-                values.push_back(std::move(value));
-            }
+        try {
+            RegistryKeyImpl subkey(location.root, location.subKey + "\\" + section, KEY_READ | location.view,
+                                   RegistryKeyImpl::OPEN);
+            for (RegistryReaderImpl::Value& value : RegistryReaderImpl(subkey).getValues())
+                if (!value.name.empty()) {
+                    value.name = section + "\\" + value.name;
+                    values.push_back(std::move(value));
+                }
+        } catch (const windows::registry::RegistryKeyNotFoundException&) {
+        }
     }
     return values;
 }
@@ -70,7 +74,7 @@ RegistryReaderImpl::Values valuesOf(int type)
 }
 
 // Where an entry's value lies: in the location's key under its name or, for a value of a section
-// of RunOnceEx ("0001\\Line1"), in that subkey under the rest of the name.
+// of RunOnceEx ("0001\Line1"), in that subkey under the rest of the name.
 struct Place {
     RegistryKeyImpl key;
     std::string value;

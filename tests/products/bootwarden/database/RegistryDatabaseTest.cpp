@@ -328,6 +328,15 @@ TEST(RegistryLocationTest, RunOnceExListsTheValuesOfItsSections)
         const std::vector<StartupItem> items = database.getItems();
         EXPECT_EQ((std::vector<std::string>{"0 0001\\Line1=||C:\\Tools\\setup.exe /quiet", "0 0002\\Line1=\"C:\\x.exe\""}),
                   describe(items));
+        {
+            platform::ScopedOverride gone(&platform::Win32Api::RegOpenKeyExU,
+                                          [real = platform::win32().RegOpenKeyExU](HKEY root, const std::string& name,
+                                                                                   REGSAM access, PHKEY opened) {
+                                              const bool section = name.size() > 5 && name.substr(name.size() - 5) == "\\0002";
+                                              return section ? LONG(ERROR_FILE_NOT_FOUND) : real(root, name, access, opened);
+                                          });
+            EXPECT_EQ(1u, database.getItems().size()) << "a section run and removed while listed hides no other";
+        }
         const RegistryDatabase::Note title = database.getNote(items.at(0));
         EXPECT_EQ("Section 0001: Section title", title.text);
         EXPECT_FALSE(title.warning);
