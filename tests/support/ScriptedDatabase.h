@@ -43,6 +43,7 @@ struct ScriptedDatabase : products::bootwarden::database::StartupDatabase {
     std::string getProblem() const override { return problem; }
     std::string getWhere() const override { return "location " + std::to_string(type); }
     Note getNote(const StartupItem&) override { return note; }
+    std::string getLabel(const StartupItem& item) override { return label.empty() ? item.getValue() : label; }
     std::string getCommand(const StartupItem& item) override
     {
         record("command", item);
@@ -60,6 +61,7 @@ struct ScriptedDatabase : products::bootwarden::database::StartupDatabase {
     std::vector<StartupItem> items;
     std::function<void(const StartupItem&)> failure;
     Note note;
+    std::string label; // every entry's; empty: its name
     std::string problem;
     std::vector<std::string> calls;
 };

@@ -35,7 +35,8 @@ StartupWorld::StartupWorld(const std::string& name)
         if (location.kind != Location::Kind::RegistryKey || location.systems == Location::Systems::None)
             continue;
         const HKEY root = products::bootwarden::database::registryRoot(location);
-        _keys[location.type] = location.values
+        const bool settings = location.values && location.layout == Location::Layout::Values;
+        _keys[location.type] = settings
                                    ? std::make_unique<RegistryScratch>(root, liveKeyOf(location), namesOf(location.values))
                                    : std::make_unique<RegistryScratch>(root, liveKeyOf(location));
     }

@@ -175,7 +175,7 @@ BootwardenCli::Row BootwardenCli::rowOf(int type, const StartupItem& item)
         } catch (const exceptions::Exception&) {
         }
     }
-    return {StartupTree::locationName(type), _locations.startup().getWhere(type), item.getValue(), command,
+    return {StartupTree::locationName(type), _locations.startup().getWhere(type), _locations.startup().getLabel(item), command,
             stateOf(item), exists};
 }
 
@@ -253,6 +253,7 @@ int BootwardenCli::change(const std::string& command, const std::string& locatio
         return FAILED;
     }
     const std::vector<const StartupItem*> named = entriesNamed(items, name, command);
+    const auto label = [&startup](const StartupItem& item) { return startup.getLabel(item); };
     if (named.size() > 1) {
         err += "There are several entries named " + name + " in " + where + ":\n";
         for (const StartupItem* candidate : named)
@@ -263,23 +264,23 @@ int BootwardenCli::change(const std::string& command, const std::string& locatio
     if (named.empty()) {
         err += "There is no entry " + name + " in " + where + ". Its entries are:\n";
         for (const StartupItem& item : items)
-            err += "  " + item.getValue() + "\n";
+            err += "  " + label(item) + "\n";
         return USAGE;
     }
     StartupItem item = *named.front();
     const Location* row = LocationTable::find(type);
     if (row && row->essential && command != "enable") {
-        err += "Windows cannot sign in without " + item.getValue() + " in " + where +
+        err += "Windows cannot sign in without " + label(item) + " in " + where +
                ", so Bootwarden never disables or deletes it.\n";
         return FAILED;
     }
     const bool enabled = item.getState() == StartupConstants::ENABLED;
     if ((command == "disable" && !enabled) || (command == "enable" && enabled)) {
-        out += item.getValue() + " in " + where + " is " + stateOf(item) + " already.\n";
+        out += label(item) + " in " + where + " is " + stateOf(item) + " already.\n";
         return DONE;
     }
     if (dryRun) {
-        out += "Would " + command + " " + item.getValue() + " in " + where + ".\n";
+        out += "Would " + command + " " + label(item) + " in " + where + ".\n";
         return DONE;
     }
     const std::string damage = _locations.registryBackup().getDamageReport();
@@ -297,7 +298,7 @@ int BootwardenCli::change(const std::string& command, const std::string& locatio
         err += _reporter.text();
         return FAILED;
     }
-    out += (command == "delete" ? "Deleted " : command == "disable" ? "Disabled " : "Enabled ") + item.getValue() +
+    out += (command == "delete" ? "Deleted " : command == "disable" ? "Disabled " : "Enabled ") + label(item) +
            " in " + where + ".\n";
     return DONE;
 }
@@ -305,11 +306,12 @@ int BootwardenCli::change(const std::string& command, const std::string& locatio
 std::vector<const StartupItem*> BootwardenCli::entriesNamed(const std::vector<StartupItem>& items,
                                                             const std::string& name, const std::string& command)
 {
-    // Names match as Windows matches them, in any case. A disabled copy and a value may share
-    // a name: the command says which one it means, and the exact spelling settles the rest.
+    // Names match as Windows matches them, in any case; an entry the location names otherwise (an
+    // Active Setup component by its title) goes by either name. A disabled copy and a value may
+    // share a name: the command says which one it means, and the exact spelling settles the rest.
     std::vector<const StartupItem*> named;
     for (const StartupItem& item : items)
-        if (Utf8::sameName(item.getValue(), name))
+        if (Utf8::sameName(item.getValue(), name) || Utf8::sameName(_locations.startup().getLabel(item), name))
             named.push_back(&item);
     const auto keep = [&named](auto wanted) {
         std::vector<const StartupItem*> kept;
@@ -321,7 +323,9 @@ std::vector<const StartupItem*> BootwardenCli::entriesNamed(const std::vector<St
         keep([&command](const StartupItem* item) {
             return (item->getState() == StartupConstants::ENABLED) == (command == "disable");
         });
-    keep([&name](const StartupItem* item) { return item->getValue() == name; });
+    keep([this, &name](const StartupItem* item) {
+        return item->getValue() == name || _locations.startup().getLabel(*item) == name;
+    });
     return named;
 }
 

@@ -52,8 +52,8 @@ private:
     Row rowOf(int type, const StartupItem& item);
     // The entries the console's name may mean for command: one when it is clear, several when
     // the user must spell it exactly.
-    static std::vector<const StartupItem*> entriesNamed(const std::vector<StartupItem>& items, const std::string& name,
-                                                        const std::string& command);
+    std::vector<const StartupItem*> entriesNamed(const std::vector<StartupItem>& items, const std::string& name,
+                                                 const std::string& command);
 
     StartupLocations& _locations;
     const CollectingReporter& _reporter;

@@ -24,6 +24,8 @@ const char* const MACHINE_WINLOGON_VALUES[] = {"Shell", "Userinit", nullptr};
 const char* const MACHINE_WINLOGON_DEFAULTS[] = {"explorer.exe", "%SystemRoot%\\system32\\userinit.exe,", nullptr};
 const char* const USER_WINLOGON_VALUES[] = {"Shell", nullptr};
 const char* const USER_WINLOGON_DEFAULTS[] = {"explorer.exe", nullptr};
+const char* const ACTIVE_SETUP = "Software\\Microsoft\\Active Setup\\Installed Components";
+const char* const ACTIVE_SETUP_VALUES[] = {"StubPath", nullptr};
 const char* const SHELL_FOLDERS = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char* const STARTUP_APPROVED = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\";
 const char* const USER_SHELL_FOLDERS = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
@@ -55,6 +57,10 @@ const char* const WINLOGON_TEXT =
     "Windows starts the program named by Shell as the desktop of every user who signs in, and the "
     "programs named by Userinit to sign the user in. Windows cannot sign in without them, so they "
     "are shown, never disabled or deleted; one that is not Windows' own is marked.";
+const char* const ACTIVE_SETUP_TEXT =
+    "Windows runs the command of each component stored under this key once for every user, when "
+    "the user first signs in after the component was installed or updated. Installers place the "
+    "steps here that each user's own settings need.";
 const char* const RUN_SERVICES_TEXT =
     "Run Services is run in the background when the logon dialog box first appears or at this "
     "stage of the boot process if there is no logon. These keys are for background services such "
@@ -84,14 +90,14 @@ std::vector<Location> makeLocations()
 {
     return {
         // type, record type, kind, root, key, view, systems, group, label, description,
-        // folder value, disabled folder, switches[, same key as, values, defaults, essential, sections]
+        // folder value, disabled folder, switches[, same key as, values, defaults, essential, layout]
         {C::LOCAL_MACHINE_RUN, C::LOCAL_MACHINE_RUN, KEY, MACHINE, RUN, L::View::Native, L::Systems::All, ALL_USERS,
          "Run", RUN_TEXT, nullptr, nullptr, "Run"},
         {C::LOCAL_MACHINE_RUN_ONCE, C::LOCAL_MACHINE_RUN_ONCE, KEY, MACHINE, RUN_ONCE, L::View::Native, L::Systems::All,
          ALL_USERS, "Run Once", RUN_ONCE_TEXT, nullptr, nullptr, nullptr},
         {C::LOCAL_MACHINE_RUN_ONCE_EX, C::LOCAL_MACHINE_RUN_ONCE_EX, KEY, MACHINE, RUN_ONCE_EX, L::View::Native,
          L::Systems::All, ALL_USERS, "Run Once Ex", RUN_ONCE_TEXT, nullptr, nullptr, nullptr, -1, nullptr, nullptr, false,
-         true},
+         L::Layout::Sections},
         {C::LOCAL_MACHINE_RUN_SERVICES, C::LOCAL_MACHINE_RUN_SERVICES, KEY, MACHINE, RUN_SERVICES, L::View::Native,
          L::Systems::OutsideNt, ALL_USERS, "Run Services", RUN_SERVICES_TEXT, nullptr, nullptr, nullptr},
         {C::LOCAL_MACHINE_RUN_SERVICES_ONCE, C::LOCAL_MACHINE_RUN_SERVICES_ONCE, KEY, MACHINE, RUN_SERVICES_ONCE,
@@ -116,7 +122,7 @@ std::vector<Location> makeLocations()
          L::Systems::On64BitWindows, ALL_USERS, "Run Once (32-bit)", RUN_ONCE_TEXT, nullptr, nullptr, nullptr},
         {C::LOCAL_MACHINE_RUN_ONCE_EX_32, C::LOCAL_MACHINE_RUN_ONCE_EX, KEY, MACHINE, RUN_ONCE_EX, L::View::Redirected32,
          L::Systems::On64BitWindows, ALL_USERS, "Run Once Ex (32-bit)", RUN_ONCE_TEXT, nullptr, nullptr, nullptr, -1,
-         nullptr, nullptr, false, true},
+         nullptr, nullptr, false, L::Layout::Sections},
         {C::LOCAL_MACHINE_POLICY_RUN, C::NO_RECORD, KEY, MACHINE, POLICY_RUN, L::View::Native, L::Systems::All,
          ALL_USERS, "Policies Run", POLICY_RUN_TEXT, nullptr, nullptr, nullptr},
         {C::LOCAL_MACHINE_POLICY_RUN_32, C::NO_RECORD, KEY, MACHINE, POLICY_RUN, L::View::Shared, L::Systems::None,
@@ -134,6 +140,12 @@ std::vector<Location> makeLocations()
          true},
         {C::CURRENT_USER_WINLOGON, C::NO_RECORD, KEY, USER, WINLOGON, L::View::Shared, L::Systems::All, CURRENT_USER,
          "Winlogon", WINLOGON_TEXT, nullptr, nullptr, nullptr, -1, USER_WINLOGON_VALUES, USER_WINLOGON_DEFAULTS, true},
+        {C::LOCAL_MACHINE_ACTIVE_SETUP, C::NO_RECORD, KEY, MACHINE, ACTIVE_SETUP, L::View::Native, L::Systems::All,
+         ALL_USERS, "Active Setup", ACTIVE_SETUP_TEXT, nullptr, nullptr, nullptr, -1, ACTIVE_SETUP_VALUES, nullptr,
+         false, L::Layout::Components},
+        {C::LOCAL_MACHINE_ACTIVE_SETUP_32, C::NO_RECORD, KEY, MACHINE, ACTIVE_SETUP, L::View::Redirected32,
+         L::Systems::On64BitWindows, ALL_USERS, "Active Setup (32-bit)", ACTIVE_SETUP_TEXT, nullptr, nullptr, nullptr,
+         -1, ACTIVE_SETUP_VALUES, nullptr, false, L::Layout::Components},
     };
 }
 

@@ -18,6 +18,17 @@ struct Location {
     enum class View { Shared, Native, Redirected32 };
     // The systems that start programs from it.
     enum class Systems { All, OutsideNt, On64BitWindows, None };
+    // How a key holds its entries.
+    enum class Layout {
+        // Each value is one (in a key of settings, each of the values named).
+        Values,
+        // RunOnceEx: the values of its numbered subkeys (sections), each named "0001\Line1"; the
+        // key's own values and each section's unnamed value (its title) are settings.
+        Sections,
+        // Active Setup: each subkey is a component, named by the subkey; its value named in
+        // values is the command, its unnamed value the title people know it by.
+        Components,
+    };
 
     int type; // a StartupConstants type
     // The type its records in the data file carry: older versions know the 32-bit view's keys
@@ -46,14 +57,13 @@ struct Location {
     int sameKeyAs = -1;
     // In a key of settings, the values that start programs (a null-terminated list, compared in
     // any case): only these are entries, and only when they name something. Null: every value.
+    // In a key of components, the one value of each that is its command.
     const char* const* values = nullptr;
     // Windows' own value of each of them, where it has one; null: none.
     const char* const* defaults = nullptr;
     // Windows cannot sign in without them: never disabled or deleted.
     bool essential = false;
-    // RunOnceEx: the commands are the values of its numbered subkeys (sections), each named
-    // "0001\Line1"; the key's own values and each section's unnamed value (its title) are settings.
-    bool sections = false;
+    Layout layout = Layout::Values;
 
     // The eleven places the program has always shown are shown when empty too; the places added
     // since, which most machines leave empty, only when they hold an entry.

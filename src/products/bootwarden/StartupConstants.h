@@ -44,6 +44,9 @@ public:
     // The shell and the programs Windows starts to sign a user in.
     static constexpr std::int32_t LOCAL_MACHINE_WINLOGON = 20;
     static constexpr std::int32_t CURRENT_USER_WINLOGON = 21;
+    // The components whose setup Windows runs once for each user, in both registry views.
+    static constexpr std::int32_t LOCAL_MACHINE_ACTIVE_SETUP = 22;
+    static constexpr std::int32_t LOCAL_MACHINE_ACTIVE_SETUP_32 = 23;
     static constexpr std::int32_t NO_RECORD = -1;
 
     // The registry value types a command line can have (REG_SZ and REG_EXPAND_SZ); every other

@@ -61,6 +61,12 @@ database::StartupDatabase::Note StartupInterface::getNote(const StartupItem& ite
     return database ? database->getNote(item) : database::StartupDatabase::Note();
 }
 
+std::string StartupInterface::getLabel(const StartupItem& item)
+{
+    database::StartupDatabase* database = find(item.getType(), "_database.find(type) != _database.end()");
+    return database ? database->getLabel(item) : item.getValue();
+}
+
 bool StartupInterface::remove(const StartupItem& item)
 {
     return apply(&database::StartupDatabase::remove, item, "deleting");

@@ -123,7 +123,8 @@ void StartupTree::insertEntries(int type)
         return;
     for (const StartupItem& item : items) {
         // A key's unnamed value is shown as the registry editor shows it.
-        const std::string label = item.getValue().empty() ? "(Default)" : nameShown(item.getValue());
+        const std::string name = _startup.getLabel(item);
+        const std::string label = name.empty() ? "(Default)" : nameShown(name);
         const database::StartupDatabase::Note note = _startup.getNote(item);
         const int image = note.warning       ? StartupTreeWidget::IMAGE_FOLDER_WARNING
                           : item.isCommand() ? StartupTreeWidget::IMAGE_PROGRAM

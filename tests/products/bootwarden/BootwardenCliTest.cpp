@@ -175,6 +175,32 @@ TEST_F(BootwardenCliTest, OddNamesAndFilesAreToldNotGuessed)
     EXPECT_NE(std::string::npos, readFile(data).find("Tool")) << "still stored";
 }
 
+// A component is listed by its title and found by its title or its key; two of one title are told
+// apart by their keys.
+TEST_F(BootwardenCliTest, AnActiveSetupComponentGoesByItsTitleOrItsKey)
+{
+    const RegistryScratch& components = world.key(StartupConstants::LOCAL_MACHINE_ACTIVE_SETUP);
+    const std::string where = products::bootwarden::LocationTable::treePath(StartupConstants::LOCAL_MACHINE_ACTIVE_SETUP);
+    RegistryScratch first(components.root(), components.subKey() + "\\{A1}"),
+        second(components.root(), components.subKey() + "\\{B2}");
+    for (const RegistryScratch* component : {&first, &second}) {
+        component->setString("", "Updater");
+        component->setString("StubPath", "C:\\u.exe");
+    }
+    EXPECT_NE(std::string::npos, run({"list", "--format", "json"}).out.find("\"location\": \"" + where +
+                                                                           "\", \"where\": \"HKEY_LOCAL_MACHINE\\\\"
+                                                                           "Software\\\\Microsoft\\\\Active Setup\\\\"
+                                                                           "Installed Components\", \"name\": \"Updater\""));
+    const Result both = run({"disable", "--location", where, "updater"});
+    EXPECT_EQ(BootwardenCli::USAGE, both.code);
+    EXPECT_EQ("There are several entries named updater in " + where +
+                  ":\n  {A1} (enabled): C:\\u.exe\n  {B2} (enabled): C:\\u.exe\nName one exactly as it is written.\n",
+              both.err);
+    EXPECT_EQ("Disabled Updater in " + where + ".\n", run({"disable", "--location", where, "{b2}"}).out);
+    EXPECT_TRUE(first.has("StubPath"));
+    EXPECT_FALSE(second.has("StubPath"));
+}
+
 // Real processes, as scripts start them: six console programs at once, five times over, each
 // disabling its own value. Every value ends in the data file, once.
 TEST_F(BootwardenCliTest, SixConsolesAtOnceLoseNothing)

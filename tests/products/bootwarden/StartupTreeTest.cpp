@@ -160,10 +160,14 @@ TEST_F(StartupTreeTest, APlaceTheProgramAddedIsShownWithAnEntryLiveOrStored)
     const int server = StartupConstants::TERMINAL_SERVER_RUN, serverOnce = StartupConstants::TERMINAL_SERVER_RUN_ONCE;
     serve(server, {StartupItem(server, DISABLED, "Setup", "s.exe")});
     serve(serverOnce, {StartupItem(serverOnce, ENABLED, "Patch", "p.exe")});
+    const int activeSetup = StartupConstants::LOCAL_MACHINE_ACTIVE_SETUP;
+    serve(activeSetup, {StartupItem(activeSetup, ENABLED, "{A1}", "u.exe")}).label = "Contoso Updater";
     tree.build();
     EXPECT_EQ(std::vector<std::string>{"Setup"}, view.children(LocationTable::treePath(server)));
     EXPECT_EQ(std::vector<std::string>{"Patch"}, view.children(LocationTable::treePath(serverOnce)));
-    EXPECT_EQ((std::vector<std::string>{"Terminal Server Run", "Terminal Server Run Once"}),
+    EXPECT_EQ(std::vector<std::string>{"Contoso Updater"}, view.children(LocationTable::treePath(activeSetup)))
+        << "as its location names it";
+    EXPECT_EQ((std::vector<std::string>{"Active Setup", "Terminal Server Run", "Terminal Server Run Once"}),
               view.children("Registry/All users"));
 }
 

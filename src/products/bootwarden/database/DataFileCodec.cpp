@@ -356,7 +356,7 @@ bool isExtra(const StartupItem& item)
 {
     const Location* location = LocationTable::find(item.getType());
     return !location || location->recordType == StartupConstants::NO_RECORD ||
-           (location->sections && item.getValue().find('\\') != std::string::npos);
+           (location->layout == Location::Layout::Sections && item.getValue().find('\\') != std::string::npos);
 }
 
 // The length of the block's body for these entries, as encode writes it.

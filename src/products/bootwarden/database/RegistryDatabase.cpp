@@ -34,61 +34,26 @@ RegistryKeyImpl openKey(int type, REGSAM access, int mode = RegistryKeyImpl::OPE
     return RegistryKeyImpl(location.root, location.subKey, access | location.view, mode);
 }
 
-bool hasSections(int type)
+Location::Layout layoutOf(int type)
 {
     const Location* location = LocationTable::find(type);
-    return location && location->sections;
+    return location ? location->layout : Location::Layout::Values;
 }
 
-// The values of each section of RunOnceEx, named "section\value"; a section's unnamed value is
-// its title, no command. A section that goes while the key is listed (Windows runs and removes
-// them) hides no other.
-RegistryReaderImpl::Values sectionValuesOf(int type, RegistryKeyImpl& key)
+// Calls each with the name and the values of every subkey of the key. A subkey that goes while
+// the key is listed (Windows runs and removes the sections of RunOnceEx) hides no other.
+template <typename Each>
+void forEachSubkey(int type, RegistryKeyImpl& key, Each each)
 {
     const RegistryDatabase::KeyLocation location = RegistryDatabase::getKeyLocation(type);
-    RegistryReaderImpl::Values values;
-    for (const std::string& section : RegistryReaderImpl(key).getSubkeys()) {
+    for (const std::string& name : RegistryReaderImpl(key).getSubkeys()) {
         try {
-            RegistryKeyImpl subkey(location.root, location.subKey + "\\" + section, KEY_READ | location.view,
+            RegistryKeyImpl subkey(location.root, location.subKey + "\\" + name, KEY_READ | location.view,
                                    RegistryKeyImpl::OPEN);
-            for (RegistryReaderImpl::Value& value : RegistryReaderImpl(subkey).getValues())
-                if (!value.name.empty()) {
-                    value.name = section + "\\" + value.name;
-                    values.push_back(std::move(value));
-                }
+            each(name, RegistryReaderImpl(subkey).getValues());
         } catch (const windows::registry::RegistryKeyNotFoundException&) {
         }
     }
-    return values;
-}
-
-// A key that is not there holds no values: Windows simply starts nothing from it.
-RegistryReaderImpl::Values valuesOf(int type)
-{
-    try {
-        RegistryKeyImpl key = openKey(type, KEY_READ);
-        return hasSections(type) ? sectionValuesOf(type, key) : RegistryReaderImpl(key).getValues();
-    } catch (const windows::registry::RegistryKeyNotFoundException&) {
-        return {};
-    }
-}
-
-// Where an entry's value lies: in the location's key under its name or, for a value of a section
-// of RunOnceEx ("0001\Line1"), in that subkey under the rest of the name.
-struct Place {
-    RegistryKeyImpl key;
-    std::string value;
-};
-
-Place placeOf(const StartupItem& item, REGSAM access, int mode = RegistryKeyImpl::OPEN)
-{
-    const RegistryDatabase::KeyLocation location = RegistryDatabase::getKeyLocation(item.getType());
-    const std::string& name = item.getValue();
-    const std::size_t slash = hasSections(item.getType()) ? name.find('\\') : std::string::npos;
-    if (slash == std::string::npos)
-        return {RegistryKeyImpl(location.root, location.subKey, access | location.view, mode), name};
-    return {RegistryKeyImpl(location.root, location.subKey + "\\" + name.substr(0, slash), access | location.view, mode),
-            name.substr(slash + 1)};
 }
 
 // Whether a value is an entry: any value of a Run key; in a key of settings, only a value that
@@ -102,6 +67,34 @@ bool isEntry(int type, const std::string& name, std::string_view text)
         if (Utf8::sameName(name, *entry))
             return !text.empty();
     return false;
+}
+
+// Where an entry's value lies: in the location's key under its name; for a value of a section
+// of RunOnceEx ("0001\Line1"), in that subkey under the rest of the name; for a component of
+// Active Setup, in the component's subkey under the value that is its command.
+struct Place {
+    RegistryKeyImpl key;
+    std::string value;
+};
+
+Place placeOf(const StartupItem& item, REGSAM access, int mode = RegistryKeyImpl::OPEN)
+{
+    const RegistryDatabase::KeyLocation location = RegistryDatabase::getKeyLocation(item.getType());
+    const auto at = [&](const std::string& subKey, std::string value) {
+        return Place{RegistryKeyImpl(location.root, subKey, access | location.view, mode), std::move(value)};
+    };
+    const std::string& name = item.getValue();
+    switch (layoutOf(item.getType())) {
+    case Location::Layout::Components:
+        return at(location.subKey + "\\" + name, LocationTable::find(item.getType())->values[0]);
+    case Location::Layout::Sections:
+        if (const std::size_t slash = name.find('\\'); slash != std::string::npos)
+            return at(location.subKey + "\\" + name.substr(0, slash), name.substr(slash + 1));
+        break;
+    case Location::Layout::Values:
+        break;
+    }
+    return at(location.subKey, name);
 }
 
 // The value of the item's name in its place, as an entry of this location; none when it is not there.
@@ -152,8 +145,10 @@ std::string RegistryDatabase::getWhere() const
 RegistryDatabase::Note RegistryDatabase::getNote(const StartupItem& item)
 {
     const Location* location = LocationTable::find(_type);
-    if (location && location->sections)
+    if (location && location->layout == Location::Layout::Sections)
         return sectionTitle(item);
+    if (location && location->layout == Location::Layout::Components)
+        return {"Component " + item.getValue()};
     if (!location || !location->defaults)
         return {};
     for (std::size_t i = 0; location->values[i]; ++i) {
@@ -171,6 +166,52 @@ RegistryDatabase::Note RegistryDatabase::getNote(const StartupItem& item)
                 true};
     }
     return {};
+}
+
+RegistryReaderImpl::Values RegistryDatabase::readEntries()
+{
+    _titles.clear();
+    RegistryReaderImpl::Values entries;
+    try {
+        RegistryKeyImpl key = openKey(_type, KEY_READ);
+        switch (layoutOf(_type)) {
+        case Location::Layout::Values:
+            for (RegistryReaderImpl::Value& value : RegistryReaderImpl(key).getValues())
+                if (isEntry(_type, value.name, value.text))
+                    entries.push_back(std::move(value));
+            break;
+        case Location::Layout::Sections:
+            forEachSubkey(_type, key, [&entries](const std::string& section, RegistryReaderImpl::Values values) {
+                for (RegistryReaderImpl::Value& value : values)
+                    if (!value.name.empty()) {
+                        value.name = section + "\\" + value.name;
+                        entries.push_back(std::move(value));
+                    }
+            });
+            break;
+        case Location::Layout::Components:
+            forEachSubkey(_type, key, [this, &entries](const std::string& component, RegistryReaderImpl::Values values) {
+                for (RegistryReaderImpl::Value& value : values) {
+                    if (value.name.empty()) {
+                        _titles[Utf8::foldCase(component)] = value.text;
+                    } else if (isEntry(_type, value.name, value.text)) {
+                        value.name = component;
+                        entries.push_back(std::move(value));
+                    }
+                }
+            });
+            break;
+        }
+    } catch (const windows::registry::RegistryKeyNotFoundException&) {
+        // A key that is not there holds no entries: Windows simply starts nothing from it.
+    }
+    return entries;
+}
+
+std::string RegistryDatabase::getLabel(const StartupItem& item)
+{
+    const auto title = _titles.find(Utf8::foldCase(item.getValue()));
+    return title == _titles.end() || title->second.empty() ? item.getValue() : title->second;
 }
 
 RegistryDatabase::Note RegistryDatabase::sectionTitle(const StartupItem& item) const
@@ -191,9 +232,8 @@ RegistryDatabase::Note RegistryDatabase::sectionTitle(const StartupItem& item) c
 std::vector<StartupItem> RegistryDatabase::getItems()
 {
     std::vector<StartupItem> items;
-    for (RegistryReaderImpl::Value& value : valuesOf(_type))
-        if (isEntry(_type, value.name, value.text))
-            items.emplace_back(_type, StartupConstants::ENABLED, std::move(value.name), std::move(value.text), value.type,
+    for (RegistryReaderImpl::Value& value : readEntries())
+        items.emplace_back(_type, StartupConstants::ENABLED, std::move(value.name), std::move(value.text), value.type,
                            std::move(value.bytes));
     StartupApproval(_type).markSwitchedOff(items);
     const std::vector<StartupItem> stored = _backup->getEntries(_type);
@@ -222,7 +262,7 @@ void RegistryDatabase::enable(const StartupItem& item)
     Place place = placeOf(item, KEY_READ | KEY_WRITE, RegistryKeyImpl::CREATE);
     const std::optional<StartupItem> live = valueNamed(place, item);
     // A setting that names no program (an empty Load) is no entry to keep.
-    if (live && isEntry(_type, live->getValue(), live->getData())) {
+    if (live && isEntry(_type, place.value, live->getData())) {
         if (!live->sameContents(item))
             throw RegistryDatabaseException("The key already holds a value named " + live->getValue() +
                                             " with another command, so the disabled entry is left as it is. "

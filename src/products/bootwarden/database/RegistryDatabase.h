@@ -2,10 +2,12 @@
 
 #include "exceptions/Exception.h"
 #include "products/bootwarden/database/StartupDatabase.h"
+#include "windows/registry/RegistryReaderImpl.h"
 
 #include <windows.h>
 
 #include <string>
+#include <unordered_map>
 
 namespace products::bootwarden::database {
 
@@ -54,16 +56,22 @@ public:
     bool isWorking() const override { return true; }
     std::string getWhere() const override;
     // For a value Windows has its own of (the Winlogon shell), what differs from it; for a value of
-    // a RunOnceEx section, the section's title.
+    // a RunOnceEx section, the section's title; for an Active Setup component, its key.
     Note getNote(const StartupItem& item) override;
+    // An Active Setup component's title as the last listing read it; else the value's name.
+    std::string getLabel(const StartupItem& item) override;
 
     static KeyLocation getKeyLocation(int type);
 
 private:
+    // The values that are entries, named as the location names them; the titles of the
+    // components on the way.
+    windows::registry::RegistryReaderImpl::Values readEntries();
     Note sectionTitle(const StartupItem& item) const;
 
     int _type;
     RegistryBackup* _backup;
+    std::unordered_map<std::string, std::string> _titles; // by folded component name
 };
 
 } // namespace products::bootwarden::database

@@ -254,7 +254,7 @@ TEST(RegistryLocationTest, EveryRegistryLocationRoundTripsInItsOwnKeyAndView)
     std::vector<const Location*> locations;
     for (const Location& location : LocationTable::all())
         if (location.kind == Location::Kind::RegistryKey && location.systems != Location::Systems::None &&
-            !location.essential && !location.sections)
+            !location.essential && location.layout == Location::Layout::Values)
             locations.push_back(&location);
     const auto command = [](const Location& location) {
         return "\"C:\\Program Files\\" + std::string(location.label) + "\\tool.exe\" " + std::string(300, 'o');
@@ -355,6 +355,52 @@ TEST(RegistryLocationTest, RunOnceExListsTheValuesOfItsSections)
         RegistryDatabase(type, restarted).remove(database.getItems().at(0));
         EXPECT_FALSE(first.has("Line1"));
         EXPECT_TRUE(key.has("Title") && first.has("")) << "settings stay";
+    }
+}
+
+// Active Setup in both views: a component with a command is one entry, known by its title (by its
+// key without one); a component without a command is none. Its command leaves the component and
+// comes back byte for byte; the component's other values stay.
+TEST(RegistryLocationTest, ActiveSetupListsEachComponentWithACommand)
+{
+    const StartupWorld world("active_setup");
+    const std::string file = world.file("bootwarden.dat");
+    for (const int type : {StartupConstants::LOCAL_MACHINE_ACTIVE_SETUP, StartupConstants::LOCAL_MACHINE_ACTIVE_SETUP_32}) {
+        const RegistryScratch& key = world.key(type);
+        RegistryScratch titled(key.root(), key.subKey() + "\\{A1}"), untitled(key.root(), key.subKey() + "\\{B2}"),
+            idle(key.root(), key.subKey() + "\\{C3}");
+        titled.setString("", "Contoso Updater");
+        titled.setString("StubPath", "C:\\Tools\\updater.exe /user", REG_EXPAND_SZ);
+        titled.setString("Version", "4,2");
+        untitled.setString("StubPath", "C:\\b.exe");
+        idle.setString("", "Installed for the machine only");
+        RegistryBackup backup(file);
+        RegistryDatabase database(type, backup);
+        const std::vector<StartupItem> items = database.getItems();
+        EXPECT_EQ((std::vector<std::string>{"0 {A1}=C:\\Tools\\updater.exe /user", "0 {B2}=C:\\b.exe"}),
+                  describe(items));
+        EXPECT_EQ("Contoso Updater", database.getLabel(items.at(0)));
+        EXPECT_EQ("{B2}", database.getLabel(items.at(1)));
+        EXPECT_EQ("Component {A1}", database.getNote(items.at(0)).text);
+        const std::string bytes = titled.bytes("StubPath");
+        database.disable(disabled(items.at(0)));
+        EXPECT_FALSE(titled.has("StubPath"));
+        EXPECT_TRUE(untitled.has("StubPath"));
+        EXPECT_EQ(word(0), readFile(file).substr(0, 4)) << "no record an older version would write into the key";
+
+        RegistryBackup restarted(file);
+        RegistryDatabase again(type, restarted);
+        const std::vector<StartupItem> listed = again.getItems();
+        EXPECT_EQ((std::vector<std::string>{"0 {B2}=C:\\b.exe", "1 {A1}=C:\\Tools\\updater.exe /user"}),
+                  describe(listed));
+        EXPECT_EQ("Contoso Updater", again.getLabel(listed.at(1))) << "a stored component keeps its title";
+        again.enable(listed.at(1));
+        restarted.commit();
+        DWORD valueType = 0;
+        EXPECT_EQ(bytes, titled.bytes("StubPath", &valueType));
+        EXPECT_EQ(DWORD(REG_EXPAND_SZ), valueType);
+        EXPECT_EQ("4,2", titled.get("Version"));
+        EXPECT_EQ(dataFile({}), readFile(file));
     }
 }
 
