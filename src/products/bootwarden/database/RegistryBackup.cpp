@@ -100,6 +100,44 @@ std::vector<StartupItem> RegistryBackup::getEntries(int type) const
     return entries;
 }
 
+std::vector<StartupItem> RegistryBackup::withStored(int type, std::vector<StartupItem> live) const
+{
+    const std::vector<StartupItem> stored = getEntries(type);
+    if (stored.empty())
+        return live;
+    std::unordered_map<std::string, std::size_t> named;
+    for (std::size_t i = 0; i < live.size(); ++i)
+        named.emplace(live[i].identity(), i);
+    for (const StartupItem& entry : stored) {
+        const auto same = named.find(entry.identity());
+        if (same == named.end() || !live[same->second].sameContents(entry))
+            live.push_back(entry);
+    }
+    return live;
+}
+
+void RegistryBackup::storeThenTakeOut(const StartupItem& listed, const StartupItem& current,
+                                      const std::function<void()>& takeOut)
+{
+    if (!holds(current)) {
+        unstage(listed);
+        put(current);
+    }
+    try {
+        commit();
+    } catch (...) {
+        unstage(current);
+        throw;
+    }
+    try {
+        takeOut();
+    } catch (...) {
+        // The entry is still in its location; the stored copy would only duplicate it.
+        drop(current);
+        throw;
+    }
+}
+
 std::string RegistryBackup::getDamageReport() const
 {
     if (!_damaged)

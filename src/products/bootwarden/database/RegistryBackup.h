@@ -2,6 +2,7 @@
 
 #include "products/bootwarden/StartupItem.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,14 @@ public:
     void reload();
     // The stored entries of a location in file order, staged changes applied.
     std::vector<StartupItem> getEntries(int type) const;
+    // A location's live entries, then its stored ones. A stored copy of an entry that is back as
+    // it was adds nothing; one that differs (an updater that put itself back, an installer's
+    // entry of the same name) is listed too.
+    std::vector<StartupItem> withStored(int type, std::vector<StartupItem> live) const;
+    // Disables an entry: stores it as it is now (current, in place of what was staged as listed)
+    // and writes the data file, then lets takeOut take it out of its location. A failed write
+    // changes nothing; a failed takeOut leaves no stored copy to come back.
+    void storeThenTakeOut(const StartupItem& listed, const StartupItem& current, const std::function<void()>& takeOut);
 
     // Empty unless the data file was damaged when it was last read; then what the user should
     // be told about it.

@@ -15,7 +15,6 @@
 #include "windows/registry/RegistryWriterImpl.h"
 
 #include <optional>
-#include <unordered_map>
 
 namespace products::bootwarden::database {
 
@@ -236,20 +235,7 @@ std::vector<StartupItem> RegistryDatabase::getItems()
         items.emplace_back(_type, StartupConstants::ENABLED, std::move(value.name), std::move(value.text), value.type,
                            std::move(value.bytes));
     StartupApproval(_type).markSwitchedOff(items);
-    const std::vector<StartupItem> stored = _backup->getEntries(_type);
-    if (stored.empty())
-        return items;
-    std::unordered_map<std::string, std::size_t> live;
-    for (std::size_t i = 0; i < items.size(); ++i)
-        live.emplace(items[i].identity(), i);
-    // A stored copy of a value that is back as it was adds nothing; one that differs (an
-    // updater that put itself back, an installer's value of the same name) is listed too.
-    for (const StartupItem& entry : stored) {
-        const auto same = live.find(entry.identity());
-        if (same == live.end() || !items[same->second].sameContents(entry))
-            items.push_back(entry);
-    }
-    return items;
+    return _backup->withStored(_type, std::move(items));
 }
 
 void RegistryDatabase::enable(const StartupItem& item)
@@ -289,23 +275,7 @@ void RegistryDatabase::disable(const StartupItem& item)
     Place place = placeOf(item, KEY_READ | KEY_WRITE);
     // The value as it is now, which may have changed since it was listed.
     const StartupItem current = valueNamed(place, item).value_or(item);
-    if (!_backup->holds(current)) {
-        _backup->unstage(item);
-        _backup->put(current);
-    }
-    try {
-        _backup->commit();
-    } catch (...) {
-        _backup->unstage(current);
-        throw;
-    }
-    try {
-        deleteValueIfPresent(place.key, place.value);
-    } catch (...) {
-        // The value is still in its key; the stored copy would only duplicate it.
-        _backup->drop(current);
-        throw;
-    }
+    _backup->storeThenTakeOut(item, current, [&place] { deleteValueIfPresent(place.key, place.value); });
 }
 
 void RegistryDatabase::run(const StartupItem& item)
