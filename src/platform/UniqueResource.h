@@ -52,12 +52,14 @@ inline BOOL closeHandle(HANDLE handle) { return win32().CloseHandle(handle); }
 inline HLOCAL freeLocal(HLOCAL block) { return win32().LocalFree(block); }
 inline BOOL destroyIcon(HICON icon) { return win32().DestroyIcon(icon); }
 inline BOOL deleteBitmap(HBITMAP bitmap) { return win32().DeleteObject(bitmap); }
+inline BOOL closeService(SC_HANDLE handle) { return win32().CloseServiceHandle(handle); }
 inline HANDLE invalidHandle() { return INVALID_HANDLE_VALUE; }
 template <class Handle>
 Handle null() { return nullptr; }
 
 using UniqueFindHandle = UniqueResource<HANDLE, closeFind, invalidHandle>;
 using UniqueHandle = UniqueResource<HANDLE, closeHandle, null<HANDLE>>;
+using UniqueServiceHandle = UniqueResource<SC_HANDLE, closeService, null<SC_HANDLE>>;
 // What CreateFile opens: its failure is INVALID_HANDLE_VALUE, not null.
 using UniqueFileHandle = UniqueResource<HANDLE, closeHandle, invalidHandle>;
 // A block the system allocated for the caller (FormatMessage, CommandLineToArgvW).

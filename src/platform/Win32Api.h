@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -15,6 +16,14 @@ namespace platform {
 struct FoundFile {
     std::string name;
     DWORD attributes = 0;
+};
+
+// A service's configuration, as far as the program reads it.
+struct ServiceConfig {
+    DWORD startType = 0;
+    // The command line of its program.
+    std::string imagePath;
+    std::string displayName;
 };
 
 // Every call the program makes into Windows and COM, one slot each. The
@@ -69,6 +78,26 @@ struct Win32Api {
         };
     std::function<BOOL(HANDLE)> FlushFileBuffers = ::FlushFileBuffers;
     std::function<BOOL(HANDLE, PLARGE_INTEGER)> GetFileSizeEx = ::GetFileSizeEx;
+
+    // Service manager; each answers null or FALSE when it fails, with the reason in the last error.
+    std::function<SC_HANDLE(DWORD)> OpenSCManager = [](DWORD access) {
+        return ::OpenSCManagerW(nullptr, nullptr, access);
+    };
+    // The names of every Win32 service, whatever its state.
+    std::function<BOOL(SC_HANDLE, std::vector<std::string>&)> EnumServicesU;
+    std::function<SC_HANDLE(SC_HANDLE, const std::string&, DWORD)> OpenServiceU;
+    std::function<BOOL(SC_HANDLE, ServiceConfig&)> QueryServiceConfigU;
+    // ChangeServiceConfigW for the start type alone.
+    std::function<BOOL(SC_HANDLE, DWORD)> ChangeServiceStartType = [](SC_HANDLE service, DWORD startType) {
+        return ::ChangeServiceConfigW(service, SERVICE_NO_CHANGE, startType, SERVICE_NO_CHANGE, nullptr, nullptr,
+                                      nullptr, nullptr, nullptr, nullptr, nullptr);
+    };
+    // ChangeServiceConfig2W for the delay of an automatic service's start.
+    std::function<BOOL(SC_HANDLE, BOOL)> ChangeServiceDelayedStart = [](SC_HANDLE service, BOOL delayed) {
+        SERVICE_DELAYED_AUTO_START_INFO info = {delayed};
+        return ::ChangeServiceConfig2W(service, SERVICE_CONFIG_DELAYED_AUTO_START_INFO, &info);
+    };
+    std::function<BOOL(SC_HANDLE)> CloseServiceHandle = ::CloseServiceHandle;
 
     // Shell and COM
     std::function<HRESULT(LPVOID)> CoInitialize = ::CoInitialize;

@@ -33,6 +33,11 @@ namespace {
 // so a 32-bit test writes exactly where it means and not through the system's redirection.
 const REGSAM VIEW = KEY_WOW64_64KEY;
 
+std::string keyOf(const std::string& service)
+{
+    return "System\\CurrentControlSet\\Services\\" + service;
+}
+
 } // namespace
 
 RegistryScratch::RegistryScratch(HKEY root, const std::string& subKey)
@@ -179,4 +184,58 @@ ScopedRegistryValue::~ScopedRegistryValue()
     else
         ::RegSetKeyValueA(_root, _subKey.c_str(), _name.c_str(), _oldType, _oldBytes.data(),
                           static_cast<DWORD>(_oldBytes.size()));
+}
+
+const char* const TestService::PROGRAM = "C:\\windows\\system32\\notepad.exe";
+
+TestService::TestService(const std::string& name, const std::string& displayName, DWORD startType, bool delayed)
+    : _name(name)
+{
+    const SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    const SC_HANDLE service =
+        ::CreateServiceW(manager, wide(name).c_str(), wide(displayName).c_str(), SERVICE_ALL_ACCESS,
+                         SERVICE_WIN32_OWN_PROCESS, startType, SERVICE_ERROR_IGNORE, wide(PROGRAM).c_str(), nullptr,
+                         nullptr, nullptr, nullptr, nullptr);
+    if (!service)
+        throw std::runtime_error("cannot create test service " + name + ": " + std::to_string(::GetLastError()));
+    ::CloseServiceHandle(service);
+    ::CloseServiceHandle(manager);
+    if (delayed) {
+        const DWORD mark = 1;
+        ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, wide(keyOf(name)).c_str(), L"DelayedAutoStart", REG_DWORD, &mark,
+                          sizeof mark);
+    }
+}
+
+DWORD TestService::delayedMark() const
+{
+    DWORD mark = 0, size = sizeof mark;
+    ::RegGetValueW(HKEY_LOCAL_MACHINE, wide(keyOf(_name)).c_str(), L"DelayedAutoStart", RRF_RT_REG_DWORD, nullptr,
+                   &mark, &size);
+    return mark;
+}
+
+TestService::~TestService()
+{
+    const SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    if (const SC_HANDLE service = ::OpenServiceW(manager, wide(_name).c_str(), DELETE)) {
+        ::DeleteService(service);
+        ::CloseServiceHandle(service);
+    }
+    ::CloseServiceHandle(manager);
+}
+
+DWORD TestService::startType() const
+{
+    const SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    const SC_HANDLE service = ::OpenServiceW(manager, wide(_name).c_str(), SERVICE_QUERY_CONFIG);
+    std::vector<BYTE> buffer(8192);
+    DWORD needed = 0;
+    DWORD startType = 0;
+    if (service && ::QueryServiceConfigW(service, reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data()),
+                                         static_cast<DWORD>(buffer.size()), &needed))
+        startType = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data())->dwStartType;
+    ::CloseServiceHandle(service);
+    ::CloseServiceHandle(manager);
+    return startType;
 }

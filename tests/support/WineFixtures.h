@@ -79,3 +79,25 @@ private:
     DWORD _oldType = 0;
     std::string _oldBytes;
 };
+
+// A service of the prefix's service manager, made for the test (an automatic one delayed as
+// Windows marks it, in its key) and removed at the end of the scope. Nothing starts it.
+class TestService {
+public:
+    TestService(const std::string& name, const std::string& displayName, DWORD startType, bool delayed = false);
+    ~TestService();
+
+    TestService(const TestService&) = delete;
+    TestService& operator=(const TestService&) = delete;
+
+    const std::string& name() const { return _name; }
+    // As the service manager says now.
+    DWORD startType() const;
+    // The DelayedAutoStart value of its key; 0 when there is none.
+    DWORD delayedMark() const;
+    // The program it would start.
+    static const char* const PROGRAM;
+
+private:
+    std::string _name;
+};

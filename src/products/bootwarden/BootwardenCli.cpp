@@ -274,6 +274,11 @@ int BootwardenCli::change(const std::string& command, const std::string& locatio
                ", so Bootwarden never disables or deletes it.\n";
         return FAILED;
     }
+    if (row && !row->deletable() && command == "delete") {
+        err += "Bootwarden never deletes a service: " + label(item) + " in " + where +
+               " stays installed. Disable it to keep it from starting with Windows.\n";
+        return FAILED;
+    }
     const bool enabled = item.getState() == StartupConstants::ENABLED;
     if ((command == "disable" && !enabled) || (command == "enable" && enabled)) {
         out += label(item) + " in " + where + " is " + stateOf(item) + " already.\n";

@@ -26,6 +26,7 @@ const char* const USER_WINLOGON_VALUES[] = {"Shell", nullptr};
 const char* const USER_WINLOGON_DEFAULTS[] = {"explorer.exe", nullptr};
 const char* const ACTIVE_SETUP = "Software\\Microsoft\\Active Setup\\Installed Components";
 const char* const ACTIVE_SETUP_VALUES[] = {"StubPath", nullptr};
+const char* const SERVICES = "System\\CurrentControlSet\\Services";
 const char* const SHELL_FOLDERS = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char* const STARTUP_APPROVED = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\";
 const char* const USER_SHELL_FOLDERS = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
@@ -61,6 +62,9 @@ const char* const ACTIVE_SETUP_TEXT =
     "Windows runs the command of each component stored under this key once for every user, when "
     "the user first signs in after the component was installed or updated. Installers place the "
     "steps here that each user's own settings need.";
+const char* const SERVICES_TEXT =
+    "Windows starts these services each time the system boots, before anyone signs in; a delayed "
+    "one shortly after the others. A disabled service starts only when a program asks for it.";
 const char* const RUN_SERVICES_TEXT =
     "Run Services is run in the background when the logon dialog box first appears or at this "
     "stage of the boot process if there is no logon. These keys are for background services such "
@@ -146,6 +150,8 @@ std::vector<Location> makeLocations()
         {C::LOCAL_MACHINE_ACTIVE_SETUP_32, C::NO_RECORD, KEY, MACHINE, ACTIVE_SETUP, L::View::Redirected32,
          L::Systems::On64BitWindows, ALL_USERS, "Active Setup (32-bit)", ACTIVE_SETUP_TEXT, nullptr, nullptr, nullptr,
          -1, ACTIVE_SETUP_VALUES, nullptr, false, L::Layout::Components},
+        {C::AUTOMATIC_SERVICES, C::NO_RECORD, L::Kind::Services, MACHINE, SERVICES, L::View::Native, L::Systems::All,
+         "Services", "Automatic", SERVICES_TEXT, nullptr, nullptr, nullptr},
     };
 }
 

@@ -11,7 +11,7 @@ namespace products::bootwarden {
 // location table. A new registry location is one row; a new kind of location, one row and a
 // database class.
 struct Location {
-    enum class Kind { RegistryKey, StartupFolder };
+    enum class Kind { RegistryKey, StartupFolder, Services };
     enum class Root { LocalMachine, CurrentUser };
     // The registry view a key is read in: the machine's keys exist once per view on 64-bit
     // Windows, whichever build asks; a user's keys are shared.
@@ -37,7 +37,8 @@ struct Location {
     int recordType;
     Kind kind;
     Root root;
-    // The Run-family key; for a Startup folder, the key whose value names the folder.
+    // The Run-family key; for a Startup folder, the key whose value names the folder; for the
+    // services, the key that holds a key of each.
     const char* key;
     View view;
     Systems systems;
@@ -68,6 +69,10 @@ struct Location {
     // The eleven places the program has always shown are shown when empty too; the places added
     // since, which most machines leave empty, only when they hold an entry.
     bool alwaysShown() const { return type < StartupConstants::MAX_TYPES; }
+    // Windows cannot sign in without an essential entry, so it is never disabled or deleted; a
+    // service is removed and started by the system's own tools.
+    bool deletable() const { return !essential && kind != Kind::Services; }
+    bool runnable() const { return kind != Kind::Services; }
 };
 
 class LocationTable {

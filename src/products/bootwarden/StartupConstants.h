@@ -47,6 +47,8 @@ public:
     // The components whose setup Windows runs once for each user, in both registry views.
     static constexpr std::int32_t LOCAL_MACHINE_ACTIVE_SETUP = 22;
     static constexpr std::int32_t LOCAL_MACHINE_ACTIVE_SETUP_32 = 23;
+    // The services that start with Windows.
+    static constexpr std::int32_t AUTOMATIC_SERVICES = 24;
     static constexpr std::int32_t NO_RECORD = -1;
 
     // The registry value types a command line can have (REG_SZ and REG_EXPAND_SZ); every other

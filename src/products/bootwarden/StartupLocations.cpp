@@ -21,6 +21,8 @@ StartupLocations::StartupLocations(ErrorReporter* reporter)
             continue;
         if (location.kind == Location::Kind::RegistryKey)
             _databases.push_back(std::make_unique<database::RegistryDatabase>(location.type, _registryBackup));
+        else if (location.kind == Location::Kind::Services)
+            _databases.push_back(std::make_unique<database::ServiceDatabase>(location.type, _registryBackup));
         else
             _databases.push_back(std::make_unique<database::AutostartDatabase>(location.type, location.disabledFolder));
         _startupInterface.addDatabase(_databases.back().get());

@@ -4,6 +4,7 @@
 #include "products/bootwarden/database/AutostartDatabase.h"
 #include "products/bootwarden/database/RegistryBackup.h"
 #include "products/bootwarden/database/RegistryDatabase.h"
+#include "products/bootwarden/database/ServiceDatabase.h"
 
 #include <memory>
 #include <vector>

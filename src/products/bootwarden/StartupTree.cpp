@@ -26,9 +26,12 @@ const char* const REGISTRY_ALL_USERS_TEXT =
     "Entries under this key will be executed for all users everytime the computer starts up.";
 const char* const REGISTRY_CURRENT_USER_TEXT = "Entries under this key will be executed for the "
                                                "current user everytime the computer starts up.";
+const char* const SERVICES_TEXT = "Entries under this key are services that Windows starts everytime the "
+                                  "computer starts up, before anyone signs in.";
 // The nodes that group the locations, parents first; each location's row says which group
-// holds it.
-const struct {
+// holds it. The program has always shown the first four; a group added since is shown only
+// when one of its locations is.
+const struct Group {
     const char* path;
     const char* description;
 } GROUPS[] = {
@@ -36,7 +39,9 @@ const struct {
     {"Autostart", AUTOSTART_TEXT},
     {"Registry/All users", REGISTRY_ALL_USERS_TEXT},
     {"Registry/Current User", REGISTRY_CURRENT_USER_TEXT},
+    {"Services", SERVICES_TEXT},
 };
+const std::size_t ALWAYS_SHOWN_GROUPS = 4;
 
 // A name as people can read it: a lone UTF-16 unit, which no font shows, as U+FFFD, and the
 // name marked, since what is shown is then not all there is.
@@ -77,15 +82,25 @@ void StartupTree::rebuild()
 
 void StartupTree::insertGroups()
 {
-    for (const auto& group : GROUPS) {
-        const std::string path = group.path;
-        const std::size_t slash = path.rfind('/');
-        const Node parent = slash == std::string::npos ? nullptr : _groups.at(path.substr(0, slash));
-        const Node node = _view.insert(path.substr(slash + 1), parent, StartupTreeWidget::IMAGE_FOLDER,
-                                       StartupTreeWidget::STATE_NONE);
-        _descriptions.add(node, group.description);
-        _groups[path] = node;
-    }
+    for (std::size_t i = 0; i < ALWAYS_SHOWN_GROUPS; ++i)
+        group(GROUPS[i].path);
+}
+
+StartupTree::Node StartupTree::group(const std::string& path)
+{
+    if (const auto shown = _groups.find(path); shown != _groups.end())
+        return shown->second;
+    const Group* row = std::find_if(std::begin(GROUPS), std::end(GROUPS),
+                                    [&path](const Group& candidate) { return path == candidate.path; });
+    if (!check(row != std::end(GROUPS), "row != std::end(GROUPS)", SOURCE, __LINE__))
+        return nullptr;
+    const std::size_t slash = path.rfind('/');
+    const Node parent = slash == std::string::npos ? nullptr : group(path.substr(0, slash));
+    const Node node =
+        _view.insert(path.substr(slash + 1), parent, StartupTreeWidget::IMAGE_FOLDER, StartupTreeWidget::STATE_NONE);
+    _descriptions.add(node, row->description);
+    _groups[path] = node;
+    return node;
 }
 
 StartupTree::Node StartupTree::insertLocation(int type)
@@ -93,7 +108,7 @@ StartupTree::Node StartupTree::insertLocation(int type)
     const Location* location = LocationTable::find(type);
     if (!check(location && location->label, "location && location->label", SOURCE, __LINE__))
         return nullptr;
-    const Node node = _view.insert(location->label, _groups.at(location->group), StartupTreeWidget::IMAGE_FOLDER,
+    const Node node = _view.insert(location->label, group(location->group), StartupTreeWidget::IMAGE_FOLDER,
                                    StartupTreeWidget::STATE_NONE);
     _descriptions.add(node, location->description);
     _locations.add(type, node);
@@ -157,11 +172,12 @@ std::vector<StartupTree::Command> StartupTree::commands(Node node) const
     std::vector<Command> commands;
     if (isEntry(node)) {
         const StartupItem& item = entry(node);
-        if (!isEssential(item)) {
+        const Location* location = LocationTable::find(item.getType());
+        if (!isEssential(item))
             commands.push_back(item.getState() == StartupConstants::DISABLED ? Command::Enable : Command::Disable);
+        if (!location || location->deletable())
             commands.push_back(Command::Delete);
-        }
-        if (item.isCommand())
+        if (item.isCommand() && (!location || location->runnable()))
             commands.push_back(Command::Run);
     }
     if (_descriptions.exists(node))

@@ -68,6 +68,8 @@ private:
     // Windows cannot sign in without it: never disabled or deleted.
     static bool isEssential(const StartupItem& item);
     void insertGroups();
+    // The node of a group, inserted with its parents when it is not shown yet.
+    Node group(const std::string& path);
     Node insertLocation(int type);
     void insertEntries(int type);
     // Shows the entry's state and whether it waits for OK.

@@ -201,6 +201,27 @@ TEST_F(BootwardenCliTest, AnActiveSetupComponentGoesByItsTitleOrItsKey)
     EXPECT_FALSE(second.has("StubPath"));
 }
 
+// A service is listed with the services' place and its display name, disabled and enabled by it,
+// never deleted.
+TEST_F(BootwardenCliTest, AServiceIsDisabledAndEnabledButNeverDeleted)
+{
+    const TestService service("BootwardenTestCli", "Contoso Updater", SERVICE_AUTO_START);
+    const std::string where = products::bootwarden::LocationTable::treePath(StartupConstants::AUTOMATIC_SERVICES);
+    EXPECT_NE(std::string::npos,
+              run({"list", "--format", "json"})
+                  .out.find("{\"location\": \"Services/Automatic\", \"where\": "
+                            "\"HKEY_LOCAL_MACHINE\\\\System\\\\CurrentControlSet\\\\Services\", \"name\": \"Contoso Updater\""));
+    const Result refused = run({"delete", "--location", where, "Contoso Updater"});
+    EXPECT_EQ(BootwardenCli::FAILED, refused.code);
+    EXPECT_EQ("Bootwarden never deletes a service: Contoso Updater in Services/Automatic stays installed. Disable it "
+              "to keep it from starting with Windows.\n",
+              refused.err);
+    EXPECT_EQ("Disabled Contoso Updater in Services/Automatic.\n", run({"disable", "--location", where, "contoso updater"}).out);
+    EXPECT_EQ(DWORD(SERVICE_DEMAND_START), service.startType());
+    EXPECT_EQ("Enabled Contoso Updater in Services/Automatic.\n", run({"enable", "--location", where, "BootwardenTestCli"}).out);
+    EXPECT_EQ(DWORD(SERVICE_AUTO_START), service.startType());
+}
+
 // Real processes, as scripts start them: six console programs at once, five times over, each
 // disabling its own value. Every value ends in the data file, once.
 TEST_F(BootwardenCliTest, SixConsolesAtOnceLoseNothing)

@@ -121,7 +121,8 @@ TEST_F(BootwardenDlgTest, StartsCollapsedWithEveryLocationAndEntry)
         EXPECT_EQ("Bootwarden Center", windowText(dialog));
         EXPECT_FALSE(tree.expanded(TreeView_GetRoot(tree.handle()))) << "the tree starts collapsed";
         EXPECT_TRUE(::GetWindowLongA(tree.handle(), GWL_STYLE) & TVS_SHOWSELALWAYS);
-        EXPECT_EQ((std::vector<std::string>{"Autostart", "Registry"}), tree.children(nullptr));
+        EXPECT_EQ((std::vector<std::string>{"Autostart", "Registry", "Services"}), tree.children(nullptr))
+            << "the prefix has automatic services of its own";
         EXPECT_EQ((std::vector<std::string>{"Run", "Run (32-bit)", "Run Once", "Run Once Ex"}),
                   tree.children(tree.find("Registry/All users")))
             << "Windows NT: no Run Services; a place the program added only with an entry (the 32-bit view's)";

@@ -188,6 +188,16 @@ TEST_F(StartupTreeTest, AnEssentialEntryIsNeverDisabledAndItsNoteIsShown)
     EXPECT_FALSE(tree.hasPendingChanges());
 }
 
+// A service is disabled and enabled here; the system's own tools remove and start it.
+TEST_F(StartupTreeTest, AServiceIsNeverDeletedOrStartedHere)
+{
+    const int services = StartupConstants::AUTOMATIC_SERVICES;
+    serve(services, {StartupItem(services, ENABLED, "Spooler", "spoolsv.exe")});
+    tree.build();
+    EXPECT_EQ((std::vector<std::string>{"Autostart", "Registry", "Services"}), view.children(""));
+    EXPECT_EQ((std::vector<Command>{Command::Disable}), tree.commands(view.find("Services/Automatic/Spooler")));
+}
+
 TEST_F(StartupTreeTest, EntriesAreSortedLeavesWithIconAndCheckBox)
 {
     ScriptedDatabase& userRun =

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "exceptions/Exception.h"
+#include "products/bootwarden/database/StartupDatabase.h"
+
+#include <string>
+#include <unordered_map>
+
+namespace products::bootwarden::database {
+
+class RegistryBackup;
+
+class ServiceDatabaseException : public exceptions::Exception {
+public:
+    using Exception::Exception;
+};
+
+// The Win32 services that start with Windows: automatic ones, delayed or not. Disabling makes a
+// service start on demand, so a program that needs it can still start it; enabling restores how
+// it started. Services are installed, removed and started by the system's own tools, never here.
+//
+// An entry is named by the service's name; its data is the command line of the service's
+// program; its value type says that is a command, and its bytes are the start settings it had
+// (Start, then DelayedAutoStart, each a 32-bit little-endian number, as the service's key holds
+// them), which the data file keeps for a disabled service.
+class ServiceDatabase : public StartupDatabase {
+public:
+    ServiceDatabase(int type, RegistryBackup& backup);
+
+    // The automatic services, then the stored ones that are not among them just as they are.
+    std::vector<StartupItem> getItems() override;
+    // Restores the stored start type, and the delay where the system keeps one; then the stored
+    // entry goes.
+    void enable(const StartupItem& item) override;
+    // Stores the service's settings as they are now and writes the data file, then makes it start
+    // on demand; if the file cannot be written, the service stays as it was.
+    void disable(const StartupItem& item) override;
+    void stageDisable(const StartupItem& item) override;
+    void commit() override;
+    // Never: see the class.
+    void remove(const StartupItem& item) override;
+    void run(const StartupItem& item) override;
+    int getType() const override { return _type; }
+    bool isWorking() const override { return true; }
+    std::string getWhere() const override;
+    // The service's name, and whether it starts after the others.
+    Note getNote(const StartupItem& item) override;
+    // The service's display name as the last listing read it; else its name.
+    std::string getLabel(const StartupItem& item) override;
+
+private:
+    int _type;
+    RegistryBackup* _backup;
+    std::unordered_map<std::string, std::string> _displayNames; // by folded service name
+};
+
+} // namespace products::bootwarden::database

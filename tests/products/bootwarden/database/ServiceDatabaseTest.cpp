@@ -1,0 +1,120 @@
+#include "products/bootwarden/database/ServiceDatabase.h"
+
+#include "products/bootwarden/database/RegistryBackup.h"
+#include "support/Files.h"
+#include "support/Locations.h"
+#include "support/Records.h"
+#include "support/Win32Fakes.h"
+#include "support/ScriptedDatabase.h"
+#include "support/WineFixtures.h"
+#include "windows/service/ServiceManager.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using products::bootwarden::StartupItem;
+using products::bootwarden::database::RegistryBackup;
+using products::bootwarden::database::ServiceDatabase;
+
+namespace {
+
+const int SERVICES = StartupConstants::AUTOMATIC_SERVICES;
+
+// The listing's entries of the test's services, without the prefix's own.
+std::vector<StartupItem> ours(const std::vector<StartupItem>& items)
+{
+    std::vector<StartupItem> found;
+    std::copy_if(items.begin(), items.end(), std::back_inserter(found),
+                 [](const StartupItem& item) { return item.getValue().rfind("BootwardenTest", 0) == 0; });
+    return found;
+}
+
+StartupItem disabled(StartupItem item)
+{
+    item.setState(1);
+    return item;
+}
+
+class ServiceDatabaseTest : public testing::Test {
+protected:
+    ScratchDirectory dir{"service_database"};
+    const std::string file = dir.file("bootwarden.dat");
+    const TestService plain{"BootwardenTestPlain", "Contoso Updater", SERVICE_AUTO_START};
+    const TestService delayed{"BootwardenTestDelayed", "Contoso Indexer", SERVICE_AUTO_START, true};
+    const TestService onDemand{"BootwardenTestManual", "Contoso Helper", SERVICE_DEMAND_START};
+};
+
+} // namespace
+
+// Disabling makes a service start on demand and keeps how it started in the data file, where
+// older versions never look; after a restart it is listed as disabled, and enabling brings the
+// start back.
+TEST_F(ServiceDatabaseTest, AnAutomaticServiceStartsOnDemandWhileDisabledAndAutomaticallyAgain)
+{
+    RegistryBackup backup(file);
+    ServiceDatabase database(SERVICES, backup);
+    const std::vector<StartupItem> items = ours(database.getItems());
+    const std::string program = TestService::PROGRAM;
+    EXPECT_EQ((std::vector<std::string>{"0 BootwardenTestDelayed=" + program, "0 BootwardenTestPlain=" + program}),
+              describe(items))
+        << "automatic ones only, delayed or not";
+    const StartupItem& service = items.at(items.at(0).getValue() == plain.name() ? 0 : 1);
+    EXPECT_EQ("Contoso Updater", database.getLabel(service));
+    EXPECT_EQ("Service BootwardenTestPlain", database.getNote(service).text);
+    EXPECT_TRUE(service.isCommand());
+
+    database.disable(disabled(service));
+    EXPECT_EQ(DWORD(SERVICE_DEMAND_START), plain.startType());
+    EXPECT_EQ(DWORD(SERVICE_AUTO_START), delayed.startType());
+    EXPECT_EQ(word(0), readFile(file).substr(0, 4));
+
+    RegistryBackup restarted(file);
+    ServiceDatabase again(SERVICES, restarted);
+    const std::vector<StartupItem> listed = ours(again.getItems());
+    EXPECT_EQ((std::vector<std::string>{"0 BootwardenTestDelayed=" + program, "1 BootwardenTestPlain=" + program}),
+              describe(listed));
+    const StartupItem& stored = listed.at(listed.at(0).getValue() == plain.name() ? 0 : 1);
+    EXPECT_EQ("Contoso Updater", again.getLabel(stored)) << "a disabled service keeps its display name";
+    again.enable(stored);
+    restarted.commit();
+    EXPECT_EQ(DWORD(SERVICE_AUTO_START), plain.startType());
+    EXPECT_EQ(dataFile({}), readFile(file));
+}
+
+// The delay is kept in the service's key while it starts on demand, and counts again once it is
+// automatic; the note says it starts after the others.
+TEST_F(ServiceDatabaseTest, ADelayedServiceKeepsItsDelay)
+{
+    RegistryBackup backup(file);
+    ServiceDatabase database(SERVICES, backup);
+    std::vector<StartupItem> items = ours(database.getItems());
+    const StartupItem service = items.at(items.at(0).getValue() == delayed.name() ? 0 : 1);
+    EXPECT_EQ("Service BootwardenTestDelayed, started after the others", database.getNote(service).text);
+    database.disable(disabled(service));
+    EXPECT_EQ(DWORD(SERVICE_DEMAND_START), delayed.startType());
+    EXPECT_EQ(DWORD(1), delayed.delayedMark());
+    database.enable(RegistryBackup(file).getEntries(SERVICES).at(0));
+    EXPECT_EQ(DWORD(SERVICE_AUTO_START), delayed.startType());
+    EXPECT_EQ(DWORD(1), delayed.delayedMark());
+}
+
+// A service the system will not change stays as it was, and no stored copy of it is listed.
+TEST_F(ServiceDatabaseTest, AServiceThatCannotBeChangedStaysAutomatic)
+{
+    RegistryBackup backup(file);
+    ServiceDatabase database(SERVICES, backup);
+    const StartupItem service = ours(database.getItems()).at(0);
+    platform::ScopedOverride denied(&platform::Win32Api::ChangeServiceStartType, [](SC_HANDLE, DWORD) {
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    });
+    EXPECT_THROW(database.disable(disabled(service)), windows::service::ServiceException);
+    backup.commit();
+    EXPECT_EQ(dataFile({}), readFile(file)) << "no stored copy left to come back";
+    EXPECT_EQ((std::vector<std::string>{"0 BootwardenTestDelayed=" + std::string(TestService::PROGRAM),
+                                        "0 BootwardenTestPlain=" + std::string(TestService::PROGRAM)}),
+              describe(ours(ServiceDatabase(SERVICES, backup).getItems())));
+    EXPECT_THROW(database.remove(service), products::bootwarden::database::ServiceDatabaseException);
+    EXPECT_THROW(database.run(service), products::bootwarden::database::ServiceDatabaseException);
+}
