@@ -22,7 +22,8 @@ namespace products::bootwarden::database {
 //                          then a 32-bit count of entries older versions would not know or
 //                          would misread (those of the locations added since, and the values
 //                          of RunOnceEx's sections), each a record (its type is the location)
-//                          followed by the same three fields
+//                          followed by the same three fields (a service's bytes are its
+//                          start settings; see ServiceDatabase)
 //   checksum               FNV-1a (32-bit) of the body
 //
 // A file without the block is read as before: text values of type REG_SZ. A file whose entries
