@@ -284,6 +284,50 @@ TEST_F(BootwardenDlgTest, OkAppliesTheChangesAndStaysWhileOneFailsCancelDropsThe
     EXPECT_EQ((std::vector<std::string>{"B", "A"}), stored());
 }
 
+// Each kind of place the program added since, through the window: listed by its name at its
+// place, disabled with OK, listed as disabled when the window opens again, enabled with OK, and
+// back as it was.
+TEST_F(BootwardenDlgTest, EachAddedKindOfPlaceIsDisabledAndRestoredThroughTheWindow)
+{
+    using C = StartupConstants;
+    const RegistryScratch& windows = world.key(C::CURRENT_USER_WINDOWS);
+    windows.setString("Load", "C:\\load.exe");
+    const RegistryScratch& onceEx = world.key(C::LOCAL_MACHINE_RUN_ONCE_EX);
+    const RegistryScratch section(onceEx.root(), onceEx.subKey() + "\\0001");
+    section.setString("Line1", "C:\\x.exe");
+    const RegistryScratch& activeSetup = world.key(C::LOCAL_MACHINE_ACTIVE_SETUP);
+    const RegistryScratch component(activeSetup.root(), activeSetup.subKey() + "\\{A1}");
+    component.setString("", "Contoso Updater");
+    component.setString("StubPath", "C:\\u.exe");
+    const TestService service("BootwardenTestWindow", "Contoso Indexer", SERVICE_AUTO_START);
+    const struct {
+        int type;
+        std::string name;
+        std::function<bool()> live;
+    } entries[] = {
+        {C::CURRENT_USER_WINDOWS, "Load", [&windows] { return windows.has("Load"); }},
+        {C::LOCAL_MACHINE_RUN_ONCE_EX, "0001\\Line1", [&section] { return section.has("Line1"); }},
+        {C::LOCAL_MACHINE_ACTIVE_SETUP, "Contoso Updater", [&component] { return component.has("StubPath"); }},
+        {C::AUTOMATIC_SERVICES, "Contoso Indexer", [&service] { return service.startType() == SERVICE_AUTO_START; }},
+    };
+    for (const bool disabling : {true, false}) {
+        EXPECT_EQ(IDOK, run([&entries, disabling, this](HWND dialog, const TreeReader& tree) {
+            for (const auto& entry : entries) {
+                const HTREEITEM item = tree.find(LocationTable::treePath(entry.type) + "/" + entry.name);
+                ASSERT_NE(nullptr, item) << entry.name;
+                EXPECT_EQ(disabling ? 1 : 2, tree.stateImage(item)) << entry.name;
+                click(dialog, tree, item, TVHT_ONITEMSTATEICON, NM_CLICK);
+            }
+            press(dialog, IDOK);
+        }));
+        for (const auto& entry : entries) {
+            EXPECT_EQ(!disabling, entry.live()) << entry.name;
+            EXPECT_EQ(disabling ? 1u : 0u, RegistryBackup("bootwarden.dat").getEntries(entry.type).size()) << entry.name;
+        }
+    }
+    EXPECT_TRUE(boxes.boxes().empty());
+}
+
 RECT placeOf(HWND dialog, int id)
 {
     RECT rect = {};

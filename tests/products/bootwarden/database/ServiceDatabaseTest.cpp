@@ -68,6 +68,8 @@ TEST_F(ServiceDatabaseTest, AnAutomaticServiceStartsOnDemandWhileDisabledAndAuto
     EXPECT_EQ(DWORD(SERVICE_DEMAND_START), plain.startType());
     EXPECT_EQ(DWORD(SERVICE_AUTO_START), delayed.startType());
     EXPECT_EQ(word(0), readFile(file).substr(0, 4));
+    EXPECT_EQ(std::string("\x02\0\0\0\0\0\0\0", 8), *RegistryBackup(file).getEntries(SERVICES).at(0).getRawData())
+        << "automatic, not delayed, as its key says it";
 
     RegistryBackup restarted(file);
     ServiceDatabase again(SERVICES, restarted);
