@@ -18,6 +18,13 @@ inline std::vector<std::string> describe(const std::vector<products::bootwarden:
     return lines;
 }
 
+// The item with the change to disabled pending, as the window's OK passes it on.
+inline products::bootwarden::StartupItem disabled(products::bootwarden::StartupItem item)
+{
+    item.setState(1);
+    return item;
+}
+
 // A location that lists what a test gives it, records each call as "call value", and first
 // lets the test's failure hook throw.
 struct ScriptedDatabase : products::bootwarden::database::StartupDatabase {

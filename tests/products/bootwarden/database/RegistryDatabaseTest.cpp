@@ -28,12 +28,6 @@ namespace {
 
 const int USER_RUN = StartupConstants::CURRENT_USER_RUN;
 
-StartupItem disabled(StartupItem item)
-{
-    item.setState(1);
-    return item;
-}
-
 // The current user's real Run key in the test prefix, emptied for each test.
 class RegistryDatabaseTest : public testing::Test {
 protected:

@@ -30,12 +30,6 @@ std::vector<StartupItem> ours(const std::vector<StartupItem>& items)
     return found;
 }
 
-StartupItem disabled(StartupItem item)
-{
-    item.setState(1);
-    return item;
-}
-
 class ServiceDatabaseTest : public testing::Test {
 protected:
     ScratchDirectory dir{"service_database"};
