@@ -105,6 +105,20 @@ Win32Api::Win32Api()
         const Wide name(value);
         return name.valid() ? ::RegDeleteValueW(key, name.get()) : LONG(NO_TRANSLATION);
     };
+    RegLoadMUIStringU = [](HKEY key, const std::string& value, std::string& text) {
+        const Wide name(value);
+        if (!name.valid())
+            return LONG(NO_TRANSLATION);
+        DWORD size = 0;
+        LONG result = ::RegLoadMUIStringW(key, name.get(), nullptr, 0, &size, 0, nullptr);
+        std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1);
+        if (result == ERROR_MORE_DATA || result == ERROR_SUCCESS)
+            result = ::RegLoadMUIStringW(key, name.get(), buffer.data(), static_cast<DWORD>(buffer.size() * sizeof(wchar_t)),
+                                         &size, 0, nullptr);
+        if (result == ERROR_SUCCESS)
+            text = Text::toUtf8(buffer.data());
+        return result;
+    };
     ExpandEnvironmentStringsU = [](const std::string& text, std::string& expanded) {
         const Wide source(text);
         if (!source.valid())
@@ -232,45 +246,10 @@ Win32Api::Win32Api()
         return static_cast<DWORD>(text.size());
     };
 
-    EnumServicesU = [](SC_HANDLE manager, std::vector<std::string>& names) {
-        std::vector<BYTE> buffer(64 * 1024);
-        DWORD resume = 0;
-        for (;;) {
-            DWORD needed = 0, count = 0;
-            const BOOL done = ::EnumServicesStatusExW(manager, SC_ENUM_PROCESS_INFO, SERVICE_WIN32, SERVICE_STATE_ALL,
-                                                      buffer.data(), static_cast<DWORD>(buffer.size()), &needed,
-                                                      &count, &resume, nullptr);
-            if (!done && ::GetLastError() != ERROR_MORE_DATA)
-                return FALSE;
-            const auto* services = reinterpret_cast<const ENUM_SERVICE_STATUS_PROCESSW*>(buffer.data());
-            for (DWORD i = 0; i < count; ++i)
-                names.push_back(Text::toUtf8(services[i].lpServiceName));
-            if (done)
-                return TRUE;
-            if (count == 0)
-                buffer.resize(std::max<std::size_t>(needed, buffer.size() * 2));
-        }
-    };
     OpenServiceU = [](SC_HANDLE manager, const std::string& name, DWORD access) {
         const Wide wide(name);
         return wide.valid() ? ::OpenServiceW(manager, wide.get(), access) : untranslatable(SC_HANDLE(nullptr));
     };
-    QueryServiceConfigU = [](SC_HANDLE service, ServiceConfig& config) {
-        std::vector<BYTE> buffer(8 * 1024);
-        DWORD needed = 0;
-        while (!::QueryServiceConfigW(service, reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data()),
-                                      static_cast<DWORD>(buffer.size()), &needed)) {
-            if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER)
-                return FALSE;
-            buffer.resize(needed);
-        }
-        const auto* found = reinterpret_cast<const QUERY_SERVICE_CONFIGW*>(buffer.data());
-        config.startType = found->dwStartType;
-        config.imagePath = found->lpBinaryPathName ? Text::toUtf8(found->lpBinaryPathName) : std::string();
-        config.displayName = found->lpDisplayName ? Text::toUtf8(found->lpDisplayName) : std::string();
-        return TRUE;
-    };
-
     MessageBoxU = [](HWND owner, const std::string& text, const std::string& title, UINT flags) {
         const Wide message(text), caption(title);
         return message.valid() && caption.valid() ? ::MessageBoxW(owner, message.get(), caption.get(), flags)

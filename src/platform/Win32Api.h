@@ -18,14 +18,6 @@ struct FoundFile {
     DWORD attributes = 0;
 };
 
-// A service's configuration, as far as the program reads it.
-struct ServiceConfig {
-    DWORD startType = 0;
-    // The command line of its program.
-    std::string imagePath;
-    std::string displayName;
-};
-
 // Every call the program makes into Windows and COM, one slot each. The
 // slots start as the real functions; a test replaces one for a scope (ScopedOverride) to make
 // it fail, while everything else stays real.
@@ -50,6 +42,8 @@ struct Win32Api {
         return ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                                   nullptr, written);
     };
+    // A text value in the user's language: an indirect one ("@file.dll,-100") from its file.
+    std::function<LONG(HKEY, const std::string&, std::string&)> RegLoadMUIStringU;
     // 0 when it fails, otherwise the length of the expanded text.
     std::function<DWORD(const std::string&, std::string&)> ExpandEnvironmentStringsU;
 
@@ -83,10 +77,7 @@ struct Win32Api {
     std::function<SC_HANDLE(DWORD)> OpenSCManager = [](DWORD access) {
         return ::OpenSCManagerW(nullptr, nullptr, access);
     };
-    // The names of every Win32 service, whatever its state.
-    std::function<BOOL(SC_HANDLE, std::vector<std::string>&)> EnumServicesU;
     std::function<SC_HANDLE(SC_HANDLE, const std::string&, DWORD)> OpenServiceU;
-    std::function<BOOL(SC_HANDLE, ServiceConfig&)> QueryServiceConfigU;
     // ChangeServiceConfigW for the start type alone.
     std::function<BOOL(SC_HANDLE, DWORD)> ChangeServiceStartType = [](SC_HANDLE service, DWORD startType) {
         return ::ChangeServiceConfigW(service, SERVICE_NO_CHANGE, startType, SERVICE_NO_CHANGE, nullptr, nullptr,

@@ -87,6 +87,20 @@ std::string RegistryReaderImpl::readString(const std::string& name)
     return type == REG_EXPAND_SZ ? RegistryHelpers::expandEnvironmentStrings(text) : text;
 }
 
+std::string RegistryReaderImpl::readLocalizedString(const std::string& name)
+{
+    const std::string text = readString(name);
+    if (text.empty() || text[0] != '@')
+        return text;
+    std::string loaded;
+    const LONG result = platform::win32().RegLoadMUIStringU(_key.getKey(), name, loaded);
+    if (result != ERROR_SUCCESS)
+        throw RegistryException("Error when reading a registry key's text in the user's language. Entry: " +
+                                _key.getPath() + "\\" + name +
+                                "\n\n" + SystemErrors::map(result));
+    return loaded;
+}
+
 int RegistryReaderImpl::readInt(const std::string& name)
 {
     std::vector<char> buffer(sizeof(int), '\0');

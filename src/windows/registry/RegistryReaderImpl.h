@@ -36,6 +36,9 @@ public:
     // The text up to its first NUL; REG_EXPAND_SZ comes back expanded.
     std::string readString(const std::string& name) override;
     int readInt(const std::string& name) override;
+    // A text value as the user's language shows it: an indirect one ("@file.dll,-100") is
+    // loaded from its file, any other read as readString reads it.
+    std::string readLocalizedString(const std::string& name);
     bool valueExists(const std::string& name) override;
     // One value, named as the caller names it (the registry matches names in any case).
     Value readValue(const std::string& name);

@@ -18,7 +18,7 @@ namespace {
 } // namespace
 
 ServiceManager::ServiceManager()
-    : _manager(platform::win32().OpenSCManager(SC_MANAGER_CONNECT | SC_MANAGER_ENUMERATE_SERVICE))
+    : _manager(platform::win32().OpenSCManager(SC_MANAGER_CONNECT))
 {
     if (!_manager.valid())
         throw ServiceException("Error when opening the service manager.\n\n" +
@@ -31,31 +31,6 @@ platform::UniqueServiceHandle ServiceManager::open(const std::string& name, DWOR
     if (!service.valid())
         throwFailure("Error when opening a service", name);
     return service;
-}
-
-std::vector<ServiceManager::Service> ServiceManager::list() const
-{
-    std::vector<std::string> names;
-    if (!platform::win32().EnumServicesU(_manager.get(), names))
-        throw ServiceException("Error when listing the services.\n\n" +
-                               SystemErrors::map(static_cast<int>(platform::win32().GetLastError())));
-    std::vector<Service> services;
-    for (const std::string& name : names) {
-        try {
-            services.push_back(query(name));
-        } catch (const ServiceNotFoundException&) {
-        }
-    }
-    return services;
-}
-
-ServiceManager::Service ServiceManager::query(const std::string& name) const
-{
-    const platform::UniqueServiceHandle service = open(name, SERVICE_QUERY_CONFIG);
-    platform::ServiceConfig config;
-    if (!platform::win32().QueryServiceConfigU(service.get(), config))
-        throwFailure("Error when reading how a service starts", name);
-    return {name, config.displayName, config.imagePath, config.startType};
 }
 
 void ServiceManager::setStartType(const std::string& name, DWORD startType) const

@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 namespace windows::service {
 
@@ -20,24 +19,12 @@ public:
     using ServiceException::ServiceException;
 };
 
-// This machine's service manager, open for as long as the object lives. Every failure names the
-// service and the system's error.
+// This machine's service manager, open for as long as the object lives, for the changes it
+// alone may make. Every failure names the service and the system's error.
 class ServiceManager {
 public:
-    struct Service {
-        std::string name;
-        std::string displayName;
-        // The command line of its program.
-        std::string imagePath;
-        DWORD startType;
-    };
-
-    // Connects with the rights to list services and read how they start.
     ServiceManager();
 
-    // Every Win32 service; one removed while they are listed is left out.
-    std::vector<Service> list() const;
-    Service query(const std::string& name) const;
     // Through the service manager, which the running system obeys, never by the service's key.
     void setStartType(const std::string& name, DWORD startType) const;
     // False when the system keeps no such setting (Wine 8 knows no delayed start); the service's

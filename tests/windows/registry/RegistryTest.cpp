@@ -120,6 +120,28 @@ TEST_F(RegistryTest, MissingKeysAndValuesAreTheirOwnExceptions)
     EXPECT_EQ(PATH + "\\New", created.getPath());
 }
 
+// An indirect text is loaded from its file in the user's language; any other is the text itself.
+TEST_F(RegistryTest, AnIndirectTextIsLoadedInTheUsersLanguage)
+{
+    writer.writeString("plain", "Contoso Updater");
+    writer.writeString("v", "@%SystemRoot%\\system32\\contoso.dll,-101");
+    LONG answer = ERROR_SUCCESS;
+    std::vector<std::string> asked;
+    platform::ScopedOverride load(&platform::Win32Api::RegLoadMUIStringU,
+                                  [&answer, &asked](HKEY, const std::string& name, std::string& text) {
+                                      asked.push_back(name);
+                                      text = "Служба обновления";
+                                      return answer;
+                                  });
+    EXPECT_EQ("Contoso Updater", reader.readLocalizedString("plain"));
+    EXPECT_EQ("Служба обновления", reader.readLocalizedString("v"));
+    EXPECT_EQ(std::vector<std::string>{"v"}, asked);
+    answer = ERROR_RESOURCE_NAME_NOT_FOUND;
+    EXPECT_EQ("Error when reading a registry key's text in the user's language. Entry: " + VALUE + "\n\n" +
+                  SystemErrors::map(ERROR_RESOURCE_NAME_NOT_FOUND),
+              messageOf<RegistryException>([this] { reader.readLocalizedString("v"); }));
+}
+
 // The codes Wine will not produce for the current user, through the seam: every operation's
 // message for each code it tells apart.
 TEST_F(RegistryTest, RefusalsNameTheKeyOrValueAndTheSystemText)

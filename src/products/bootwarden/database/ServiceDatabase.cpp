@@ -12,13 +12,15 @@
 #include "windows/registry/RegistryReaderImpl.h"
 #include "windows/service/ServiceManager.h"
 
+#include <optional>
+
 namespace products::bootwarden::database {
 
+using windows::registry::RegistryKeyImpl;
+using windows::registry::RegistryReaderImpl;
 using windows::service::ServiceManager;
 
 namespace {
-
-const char* const DELAYED_VALUE = "DelayedAutoStart";
 
 struct StartSettings {
     DWORD startType = SERVICE_AUTO_START;
@@ -46,24 +48,62 @@ const Location& row(int type)
     return *LocationTable::find(type);
 }
 
-// The delay is read from the service's key: not every system answers for it through the
-// service manager (Wine 8 does not). A key or value that is missing means no delay.
-bool isDelayed(int type, const std::string& service)
+// A service as its key holds it. The service manager keeps its services there, and reading the
+// keys costs a fraction of connecting to the manager and asking it service by service; the key is
+// also where the delay is found at all when the manager does not answer for it (Wine 8).
+struct Configuration {
+    DWORD serviceType = 0;
+    StartSettings start{0, false};
+    std::string imagePath;
+    std::string displayName;
+
+    bool startsWithWindows() const
+    {
+        return (serviceType & SERVICE_WIN32) != 0 && start.startType == SERVICE_AUTO_START;
+    }
+};
+
+// None when the key has gone with its service. The display name is read only for a service that
+// starts with Windows, or when asked for: an indirect one is loaded from its file.
+std::optional<Configuration> configurationOf(int type, const std::string& service, bool displayName = false)
 {
+    const auto number = [](const RegistryReaderImpl::Value& value) {
+        return value.bytes.size() >= 4 ? LittleEndian::readWord(value.bytes.data()) : 0;
+    };
     try {
-        windows::registry::RegistryKeyImpl key(registryRoot(row(type)), std::string(row(type).key) + "\\" + service,
-                                               KEY_READ | KEY_WOW64_64KEY, windows::registry::RegistryKeyImpl::OPEN);
-        windows::registry::RegistryReaderImpl reader(key);
-        return reader.valueExists(DELAYED_VALUE) && reader.readInt(DELAYED_VALUE) != 0;
-    } catch (const windows::registry::RegistryException&) {
-        return false;
+        RegistryKeyImpl key(registryRoot(row(type)), std::string(row(type).key) + "\\" + service,
+                            KEY_READ | KEY_WOW64_64KEY, RegistryKeyImpl::OPEN);
+        RegistryReaderImpl reader(key);
+        Configuration found;
+        for (const RegistryReaderImpl::Value& value : reader.getValues()) {
+            if (Utf8::sameName(value.name, "Type"))
+                found.serviceType = number(value);
+            else if (Utf8::sameName(value.name, "Start"))
+                found.start.startType = number(value);
+            else if (Utf8::sameName(value.name, "DelayedAutoStart"))
+                found.start.delayed = number(value) != 0;
+            else if (Utf8::sameName(value.name, "ImagePath"))
+                found.imagePath = value.text;
+            else if (Utf8::sameName(value.name, "DisplayName"))
+                found.displayName = value.text;
+        }
+        if ((displayName || found.startsWithWindows()) && !found.displayName.empty()) {
+            try {
+                found.displayName = reader.readLocalizedString("DisplayName");
+            } catch (const windows::registry::RegistryException&) {
+                found.displayName.clear(); // known by its name, then
+            }
+        }
+        return found;
+    } catch (const windows::registry::RegistryKeyNotFoundException&) {
+        return std::nullopt;
     }
 }
 
-StartupItem entryOf(int type, int state, const ServiceManager::Service& service, bool delayed)
+StartupItem entryOf(int type, int state, const std::string& service, const Configuration& configuration)
 {
-    return StartupItem(type, state, service.name, service.imagePath, StartupConstants::TEXT_VALUE,
-                       encode({service.startType, delayed}));
+    return StartupItem(type, state, service, configuration.imagePath, StartupConstants::TEXT_VALUE,
+                       encode(configuration.start));
 }
 
 } // namespace
@@ -82,12 +122,24 @@ std::vector<StartupItem> ServiceDatabase::getItems()
 {
     _displayNames.clear();
     std::vector<StartupItem> items;
-    for (const ServiceManager::Service& service : ServiceManager().list()) {
-        _displayNames[Utf8::foldCase(service.name)] = service.displayName;
-        if (service.startType == SERVICE_AUTO_START)
-            items.push_back(entryOf(_type, StartupConstants::ENABLED, service, isDelayed(_type, service.name)));
+    RegistryKeyImpl services(registryRoot(row(_type)), row(_type).key, KEY_READ | KEY_WOW64_64KEY,
+                             RegistryKeyImpl::OPEN);
+    for (const std::string& name : RegistryReaderImpl(services).getSubkeys()) {
+        const std::optional<Configuration> found = configurationOf(_type, name);
+        if (!found || !found->startsWithWindows())
+            continue;
+        _displayNames[Utf8::foldCase(name)] = found->displayName;
+        items.push_back(entryOf(_type, StartupConstants::ENABLED, name, *found));
     }
-    return _backup->withStored(_type, std::move(items));
+    items = _backup->withStored(_type, std::move(items));
+    // A disabled service starts on demand now; it keeps the name people know it by.
+    for (const StartupItem& item : items) {
+        if (_displayNames.count(Utf8::foldCase(item.getValue())))
+            continue;
+        const std::optional<Configuration> found = configurationOf(_type, item.getValue(), true);
+        _displayNames[Utf8::foldCase(item.getValue())] = found ? found->displayName : std::string();
+    }
+    return items;
 }
 
 std::string ServiceDatabase::getLabel(const StartupItem& item)
@@ -110,8 +162,14 @@ void ServiceDatabase::disable(const StartupItem& item)
 {
     const ServiceManager manager;
     // As it is now, which may have changed since it was listed.
-    const StartupItem current =
-        entryOf(_type, item.getState(), manager.query(item.getValue()), isDelayed(_type, item.getValue()));
+    const std::optional<Configuration> found = configurationOf(_type, item.getValue());
+    // One that another program has set to start otherwise since (disabled, say) is its choice:
+    // making it start on demand would undo that.
+    if (found && found->start.startType != SERVICE_AUTO_START)
+        throw ServiceDatabaseException("The service " + item.getValue() +
+                                       " no longer starts with Windows; another program changed it since it was "
+                                       "listed, so it is left as it is.");
+    const StartupItem current = found ? entryOf(_type, item.getState(), item.getValue(), *found) : item;
     // The delay stays in the service's key: it counts only for an automatic service.
     _backup->storeThenTakeOut(item, current,
                               [&manager, &item] { manager.setStartType(item.getValue(), SERVICE_DEMAND_START); });

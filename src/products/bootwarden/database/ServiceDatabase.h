@@ -33,7 +33,8 @@ public:
     // entry goes.
     void enable(const StartupItem& item) override;
     // Stores the service's settings as they are now and writes the data file, then makes it start
-    // on demand; if the file cannot be written, the service stays as it was.
+    // on demand; if the file cannot be written, the service stays as it was. A service that no
+    // longer starts with Windows is left alone.
     void disable(const StartupItem& item) override;
     void stageDisable(const StartupItem& item) override;
     void commit() override;

@@ -2,6 +2,7 @@
 
 #include "products/bootwarden/database/RegistryBackup.h"
 #include "support/Files.h"
+#include "support/MessageOf.h"
 #include "support/Locations.h"
 #include "support/Records.h"
 #include "support/Win32Fakes.h"
@@ -35,7 +36,7 @@ protected:
     ScratchDirectory dir{"service_database"};
     const std::string file = dir.file("bootwarden.dat");
     const TestService plain{"BootwardenTestPlain", "Contoso Updater", SERVICE_AUTO_START};
-    const TestService delayed{"BootwardenTestDelayed", "Contoso Indexer", SERVICE_AUTO_START, true};
+    const TestService delayed{"BootwardenTestDelayed", "Служба индексирования", SERVICE_AUTO_START, true};
     const TestService onDemand{"BootwardenTestManual", "Contoso Helper", SERVICE_DEMAND_START};
 };
 
@@ -95,7 +96,22 @@ TEST_F(ServiceDatabaseTest, ADelayedServiceKeepsItsDelay)
     EXPECT_EQ(DWORD(1), delayed.delayedMark());
 }
 
-// A service the system will not change stays as it was, and no stored copy of it is listed.
+// A service is known by its display name in any language; an indirect one that cannot be loaded
+// leaves it known by its name.
+TEST_F(ServiceDatabaseTest, AServiceIsKnownByItsDisplayName)
+{
+    const TestService indirect("BootwardenTestIndirect", "@C:\\nowhere.dll,-101", SERVICE_AUTO_START);
+    RegistryBackup backup(file);
+    ServiceDatabase database(SERVICES, backup);
+    std::vector<std::string> labels;
+    for (const StartupItem& item : ours(database.getItems()))
+        labels.push_back(database.getLabel(item));
+    std::sort(labels.begin(), labels.end());
+    EXPECT_EQ((std::vector<std::string>{"BootwardenTestIndirect", "Contoso Updater", "Служба индексирования"}), labels);
+}
+
+// A service the system will not change stays as it was, and no stored copy of it is listed; one
+// that another program set to start otherwise since it was listed is left alone.
 TEST_F(ServiceDatabaseTest, AServiceThatCannotBeChangedStaysAutomatic)
 {
     RegistryBackup backup(file);
@@ -111,6 +127,22 @@ TEST_F(ServiceDatabaseTest, AServiceThatCannotBeChangedStaysAutomatic)
     EXPECT_EQ((std::vector<std::string>{"0 BootwardenTestDelayed=" + std::string(TestService::PROGRAM),
                                         "0 BootwardenTestPlain=" + std::string(TestService::PROGRAM)}),
               describe(ours(ServiceDatabase(SERVICES, backup).getItems())));
+    {
+        platform::ScopedOverride removed(&platform::Win32Api::RegOpenKeyExU,
+                                         [real = platform::win32().RegOpenKeyExU, &service](HKEY root, const std::string& name,
+                                                                                            REGSAM access, PHKEY opened) {
+                                             const bool gone = name.find(service.getValue()) != std::string::npos;
+                                             return gone ? LONG(ERROR_FILE_NOT_FOUND) : real(root, name, access, opened);
+                                         });
+        EXPECT_EQ(1u, ours(database.getItems()).size()) << "a service removed while listed hides no other";
+    }
+    EXPECT_EQ("The service BootwardenTestManual no longer starts with Windows; another program changed it since it "
+              "was listed, so it is left as it is.",
+              messageOf<products::bootwarden::database::ServiceDatabaseException>([this, &database] {
+                  database.disable(disabled(StartupItem(SERVICES, 0, onDemand.name(), TestService::PROGRAM)));
+              }));
+    EXPECT_EQ(DWORD(SERVICE_DEMAND_START), onDemand.startType());
+    EXPECT_EQ(dataFile({}), readFile(file));
     EXPECT_THROW(database.remove(service), products::bootwarden::database::ServiceDatabaseException);
     EXPECT_THROW(database.run(service), products::bootwarden::database::ServiceDatabaseException);
 }
