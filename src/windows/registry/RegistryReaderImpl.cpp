@@ -138,27 +138,46 @@ bool RegistryReaderImpl::valueExists(const std::string& name)
 DWORD RegistryReaderImpl::queryValue(const std::string& name, std::vector<char>& buffer,
                                      DWORD& size)
 {
+    DWORD type = 0;
+    const LONG result = tryQueryValue(name, buffer, size, type);
+    if (result != ERROR_SUCCESS)
+        throwReadFailure(name, result);
+    return type;
+}
+
+LONG RegistryReaderImpl::tryQueryValue(const std::string& name, std::vector<char>& buffer, DWORD& size, DWORD& type)
+{
     for (;;) {
-        DWORD type = 0;
         size = static_cast<DWORD>(buffer.size());
-        const LONG result = platform::win32().RegQueryValueExU(
-            _key.getKey(), name, &type, reinterpret_cast<LPBYTE>(buffer.data()), &size);
-        if (result == ERROR_SUCCESS)
-            return type;
-        if (result == ERROR_MORE_DATA && size > buffer.size()) {
-            buffer.assign(size, '\0');
-            continue;
-        }
-        const std::string details =
-            _key.getPath() + "\\" + name + "\n\n" + SystemErrors::map(result);
-        if (result == ERROR_ACCESS_DENIED)
-            throw RegistryAccessDeniedException(
-                "Error when reading a registry key, access is denied. Entry: " + details);
-        if (result == ERROR_FILE_NOT_FOUND)
-            throw RegistryValueNotFoundException(
-                "Error when reading a registry key, the value doesn't exist. Entry: " + details);
-        throw RegistryException("Error when reading a registry key. Entry: " + details);
+        const LONG result = platform::win32().RegQueryValueExU(_key.getKey(), name, &type,
+                                                                reinterpret_cast<LPBYTE>(buffer.data()), &size);
+        if (result != ERROR_MORE_DATA || size <= buffer.size())
+            return result;
+        buffer.assign(size, '\0');
     }
+}
+
+void RegistryReaderImpl::throwReadFailure(const std::string& name, LONG result) const
+{
+    const std::string details = _key.getPath() + "\\" + name + "\n\n" + SystemErrors::map(result);
+    if (result == ERROR_ACCESS_DENIED)
+        throw RegistryAccessDeniedException("Error when reading a registry key, access is denied. Entry: " + details);
+    if (result == ERROR_FILE_NOT_FOUND)
+        throw RegistryValueNotFoundException("Error when reading a registry key, the value doesn't exist. Entry: " +
+                                             details);
+    throw RegistryException("Error when reading a registry key. Entry: " + details);
+}
+
+std::optional<RegistryReaderImpl::Value> RegistryReaderImpl::findValue(const std::string& name)
+{
+    std::vector<char> buffer(READ_BUFFER_SIZE);
+    DWORD size = 0, type = 0;
+    const LONG result = tryQueryValue(name, buffer, size, type);
+    if (result == ERROR_FILE_NOT_FOUND)
+        return std::nullopt;
+    if (result != ERROR_SUCCESS)
+        throwReadFailure(name, result);
+    return Value{name, type, std::string(buffer.data(), size), dataText(type, buffer, size)};
 }
 
 RegistryReaderImpl::Values RegistryReaderImpl::getValues()

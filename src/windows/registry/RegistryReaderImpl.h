@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -42,6 +43,9 @@ public:
     bool valueExists(const std::string& name) override;
     // One value, named as the caller names it (the registry matches names in any case).
     Value readValue(const std::string& name);
+    // The same, or none when the key has no such value: reading many keys for a few values
+    // each, a missing one costs no failure.
+    std::optional<Value> findValue(const std::string& name);
     // Every value in the registry's order, as the key held them at one moment.
     virtual Values getValues();
     // The names of the key's subkeys, in the registry's order.
@@ -52,6 +56,9 @@ private:
     // Reads the value into buffer, growing it until the value fits; returns the value type
     // and leaves the data size in size.
     DWORD queryValue(const std::string& name, std::vector<char>& buffer, DWORD& size);
+    // The same without throwing: the system's answer.
+    LONG tryQueryValue(const std::string& name, std::vector<char>& buffer, DWORD& size, DWORD& type);
+    [[noreturn]] void throwReadFailure(const std::string& name, LONG result) const;
 
     RegistryKey& _key;
 };

@@ -63,31 +63,32 @@ struct Configuration {
     }
 };
 
-// None when the key has gone with its service. The display name is read only for a service that
-// starts with Windows, or when asked for: an indirect one is loaded from its file.
-std::optional<Configuration> configurationOf(int type, const std::string& service, bool displayName = false)
+// None when the key has gone with its service. Only what decides whether the service starts with
+// Windows is read of the many services that do not, unless all is asked for (a disabled one's
+// display name); an indirect display name is loaded from its file.
+std::optional<Configuration> configurationOf(int type, const std::string& service, bool all = false)
 {
-    const auto number = [](const RegistryReaderImpl::Value& value) {
-        return value.bytes.size() >= 4 ? LittleEndian::readWord(value.bytes.data()) : 0;
-    };
     try {
         RegistryKeyImpl key(registryRoot(row(type)), std::string(row(type).key) + "\\" + service,
                             KEY_READ | KEY_WOW64_64KEY, RegistryKeyImpl::OPEN);
         RegistryReaderImpl reader(key);
+        const auto number = [&reader](const char* name) -> DWORD {
+            const std::optional<RegistryReaderImpl::Value> value = reader.findValue(name);
+            return value && value->bytes.size() >= 4 ? LittleEndian::readWord(value->bytes.data()) : 0;
+        };
+        const auto text = [&reader](const char* name) {
+            const std::optional<RegistryReaderImpl::Value> value = reader.findValue(name);
+            return value ? value->text : std::string();
+        };
         Configuration found;
-        for (const RegistryReaderImpl::Value& value : reader.getValues()) {
-            if (Utf8::sameName(value.name, "Type"))
-                found.serviceType = number(value);
-            else if (Utf8::sameName(value.name, "Start"))
-                found.start.startType = number(value);
-            else if (Utf8::sameName(value.name, "DelayedAutoStart"))
-                found.start.delayed = number(value) != 0;
-            else if (Utf8::sameName(value.name, "ImagePath"))
-                found.imagePath = value.text;
-            else if (Utf8::sameName(value.name, "DisplayName"))
-                found.displayName = value.text;
-        }
-        if ((displayName || found.startsWithWindows()) && !found.displayName.empty()) {
+        found.serviceType = number("Type");
+        found.start.startType = number("Start");
+        if (!all && !found.startsWithWindows())
+            return found;
+        found.start.delayed = number("DelayedAutoStart") != 0;
+        found.imagePath = text("ImagePath");
+        found.displayName = text("DisplayName");
+        if (!found.displayName.empty()) {
             try {
                 found.displayName = reader.readLocalizedString("DisplayName");
             } catch (const windows::registry::RegistryException&) {
