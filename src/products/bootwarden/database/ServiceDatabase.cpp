@@ -80,9 +80,12 @@ std::optional<Configuration> configurationOf(int type, const std::string& servic
             const std::optional<RegistryReaderImpl::Value> value = reader.findValue(name);
             return value ? value->text : std::string();
         };
+        // Most services do not start automatically: their start type alone says so.
         Configuration found;
-        found.serviceType = number("Type");
         found.start.startType = number("Start");
+        if (!all && found.start.startType != SERVICE_AUTO_START)
+            return found;
+        found.serviceType = number("Type");
         if (!all && !found.startsWithWindows())
             return found;
         found.start.delayed = number("DelayedAutoStart") != 0;
