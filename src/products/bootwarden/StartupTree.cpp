@@ -295,12 +295,15 @@ std::string StartupTree::locationName(int type)
 
 std::string StartupTree::programPath(const std::string& commandLine)
 {
-    const std::string::size_type p = StringHelper::toLower(commandLine).find(".exe");
+    // A Run Once Ex command may begin with "||" (Windows runs it without waiting); the program
+    // follows.
+    const std::string command = commandLine.rfind("||", 0) == 0 ? commandLine.substr(2) : commandLine;
+    const std::string::size_type p = StringHelper::toLower(command).find(".exe");
     if (p == std::string::npos)
-        return commandLine;
-    if (commandLine[0] != '"')
-        return commandLine.substr(0, p + 4);
-    return commandLine.substr(1, p + 3);
+        return command;
+    if (command[0] != '"')
+        return command.substr(0, p + 4);
+    return command.substr(1, p + 3);
 }
 
 void StartupTree::show(Node node, const StartupItem& item)

@@ -229,6 +229,7 @@ TEST(StartupTreeProgramPathTest, TheProgramOfACommandLine)
         {"C:\\a\\tool.exe /x", "C:\\a\\tool.exe"},
         {"\"C:\\Program Files\\A\\Tool.Exe\" /x", "C:\\Program Files\\A\\Tool.Exe"},
         {"rundll32 shell32.dll,Control_RunDLL", "rundll32 shell32.dll,Control_RunDLL"},
+        {"||\"C:\\Tools\\setup.exe\" /quiet", "C:\\Tools\\setup.exe"},
         {"", ""},
     };
     for (const auto& path : paths)
