@@ -89,9 +89,11 @@ std::string RegistryReaderImpl::readString(const std::string& name)
 
 std::string RegistryReaderImpl::readLocalizedString(const std::string& name)
 {
-    const std::string text = readString(name);
-    if (text.empty() || text[0] != '@')
-        return text;
+    const std::optional<Value> value = findValue(name);
+    if (!value)
+        throwReadFailure(name, ERROR_FILE_NOT_FOUND);
+    if (value->text.empty() || value->text[0] != '@')
+        return value->text;
     std::string loaded;
     const LONG result = platform::win32().RegLoadMUIStringU(_key.getKey(), name, loaded);
     if (result != ERROR_SUCCESS)
@@ -125,14 +127,7 @@ RegistryReaderImpl::Value RegistryReaderImpl::readValue(const std::string& name)
 
 bool RegistryReaderImpl::valueExists(const std::string& name)
 {
-    std::vector<char> buffer(READ_BUFFER_SIZE);
-    DWORD size = 0;
-    try {
-        queryValue(name, buffer, size);
-        return true;
-    } catch (const RegistryValueNotFoundException&) {
-        return false;
-    }
+    return findValue(name).has_value();
 }
 
 DWORD RegistryReaderImpl::queryValue(const std::string& name, std::vector<char>& buffer,

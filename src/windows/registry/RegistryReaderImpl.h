@@ -37,8 +37,8 @@ public:
     // The text up to its first NUL; REG_EXPAND_SZ comes back expanded.
     std::string readString(const std::string& name) override;
     int readInt(const std::string& name) override;
-    // A text value as the user's language shows it: an indirect one ("@file.dll,-100") is
-    // loaded from its file, any other read as readString reads it.
+    // A value as the user's language shows it: an indirect text ("@file.dll,-100") is loaded
+    // from its file; any other value is its text, as readValue reads it.
     std::string readLocalizedString(const std::string& name);
     bool valueExists(const std::string& name) override;
     // One value, named as the caller names it (the registry matches names in any case).

@@ -76,10 +76,6 @@ std::optional<Configuration> configurationOf(int type, const std::string& servic
             const std::optional<RegistryReaderImpl::Value> value = reader.findValue(name);
             return value && value->bytes.size() >= 4 ? LittleEndian::readWord(value->bytes.data()) : 0;
         };
-        const auto text = [&reader](const char* name) {
-            const std::optional<RegistryReaderImpl::Value> value = reader.findValue(name);
-            return value ? value->text : std::string();
-        };
         // Most services do not start automatically: their start type alone says so.
         Configuration found;
         found.start.startType = number("Start");
@@ -89,14 +85,12 @@ std::optional<Configuration> configurationOf(int type, const std::string& servic
         if (!all && !found.startsWithWindows())
             return found;
         found.start.delayed = number("DelayedAutoStart") != 0;
-        found.imagePath = text("ImagePath");
-        found.displayName = text("DisplayName");
-        if (!found.displayName.empty()) {
-            try {
-                found.displayName = reader.readLocalizedString("DisplayName");
-            } catch (const windows::registry::RegistryException&) {
-                found.displayName.clear(); // known by its name, then
-            }
+        if (const std::optional<RegistryReaderImpl::Value> imagePath = reader.findValue("ImagePath"))
+            found.imagePath = imagePath->text;
+        try {
+            found.displayName = reader.readLocalizedString("DisplayName");
+        } catch (const windows::registry::RegistryException&) {
+            // None, or one that cannot be loaded: the service is known by its name, then.
         }
         return found;
     } catch (const windows::registry::RegistryKeyNotFoundException&) {
@@ -164,7 +158,6 @@ void ServiceDatabase::stageDisable(const StartupItem& item)
 
 void ServiceDatabase::disable(const StartupItem& item)
 {
-    const ServiceManager manager;
     // As it is now, which may have changed since it was listed.
     const std::optional<Configuration> found = configurationOf(_type, item.getValue());
     // One that another program has set to start otherwise since (disabled, say) is its choice:
@@ -174,6 +167,7 @@ void ServiceDatabase::disable(const StartupItem& item)
                                        " no longer starts with Windows; another program changed it since it was "
                                        "listed, so it is left as it is.");
     const StartupItem current = found ? entryOf(_type, item.getState(), item.getValue(), *found) : item;
+    const ServiceManager manager;
     // The delay stays in the service's key: it counts only for an automatic service.
     _backup->storeThenTakeOut(item, current,
                               [&manager, &item] { manager.setStartType(item.getValue(), SERVICE_DEMAND_START); });
