@@ -1,5 +1,6 @@
 #include "platform/Win32Api.h"
 
+#include "platform/FileTrust.h"
 #include "platform/Text.h"
 #include "platform/UniqueResource.h"
 
@@ -163,6 +164,41 @@ Win32Api::Win32Api()
         const Wide source(from), target(to);
         return source.valid() && target.valid() ? ::MoveFileExW(source.get(), target.get(), flags)
                                                 : untranslatable(FALSE);
+    };
+    GetFileAttributesExU = [](const std::string& path, WIN32_FILE_ATTRIBUTE_DATA& data) {
+        const Wide name(path);
+        return name.valid() ? ::GetFileAttributesExW(name.get(), GetFileExInfoStandard, &data) : untranslatable(FALSE);
+    };
+    SearchPathU = [](const std::string& file, const std::string& extension, std::string& found) {
+        const Wide name(file), suffix(extension);
+        if (!name.valid() || !suffix.valid())
+            return untranslatable(DWORD(0));
+        return growingText(found, [&](wchar_t* buffer, DWORD size) {
+            return ::SearchPathW(nullptr, name.get(), extension.empty() ? nullptr : suffix.get(), size, buffer, nullptr);
+        });
+    };
+    GetFileVersionInfoU = [](const std::string& path, std::string& resource) {
+        const Wide name(path);
+        if (!name.valid())
+            return untranslatable(FALSE);
+        DWORD ignored = 0;
+        const DWORD size = ::GetFileVersionInfoSizeW(name.get(), &ignored);
+        if (size == 0)
+            return FALSE;
+        resource.assign(size, '\0');
+        return ::GetFileVersionInfoW(name.get(), 0, size, &resource[0]);
+    };
+    VerQueryValueU = [](const std::string& resource, const std::string& name, const void*& value, UINT& size) {
+        const Wide path(name);
+        void* found = nullptr;
+        if (!path.valid() || !::VerQueryValueW(resource.data(), path.get(), &found, &size))
+            return FALSE;
+        value = found;
+        return TRUE;
+    };
+    WinVerifyTrustU = [](const std::string& path, std::string& signer) {
+        Wide name(path);
+        return name.valid() ? verifyFileTrust(name.text(), signer) : LONG(NO_TRANSLATION);
     };
     CreateFileU = [](const std::string& path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
         const Wide name(path);

@@ -71,6 +71,18 @@ struct Win32Api {
         };
     std::function<BOOL(HANDLE)> FlushFileBuffers = ::FlushFileBuffers;
     std::function<BOOL(HANDLE, PLARGE_INTEGER)> GetFileSizeEx = ::GetFileSizeEx;
+    // Size, times and attributes without opening the file.
+    std::function<BOOL(const std::string&, WIN32_FILE_ATTRIBUTE_DATA&)> GetFileAttributesExU;
+    // A program's name looked up as CreateProcess looks it up (the program's folder, the system
+    // folders, then PATH), extension added when the name has none; the length found, 0 for none.
+    std::function<DWORD(const std::string&, const std::string& extension, std::string&)> SearchPathU;
+    // The whole version resource of a file; FALSE when it has none.
+    std::function<BOOL(const std::string&, std::string&)> GetFileVersionInfoU;
+    // A value inside a version resource; value points into the resource.
+    std::function<BOOL(const std::string& resource, const std::string& name, const void*& value, UINT& size)>
+        VerQueryValueU;
+    // WinVerifyTrust of a file: its own signature, or a system catalog's (see verifyFileTrust).
+    std::function<LONG(const std::string&, std::string& signer)> WinVerifyTrustU;
 
     // Service manager; each answers null or FALSE when it fails, with the reason in the last error.
     std::function<SC_HANDLE(DWORD)> OpenSCManager = [](DWORD access) {
@@ -125,6 +137,7 @@ struct Win32Api {
     std::function<BOOL(HWND, INT_PTR)> EndDialog = ::EndDialog;
     std::function<HWND(HWND, int)> GetDlgItem = ::GetDlgItem;
     std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> SendMessageW = ::SendMessageW;
+    std::function<BOOL(HWND, UINT, WPARAM, LPARAM)> PostMessageW = ::PostMessageW;
     std::function<BOOL(HWND, const RECT*, BOOL)> InvalidateRect = ::InvalidateRect;
     std::function<BOOL(HWND, const std::string&)> SetWindowTextU;
     std::function<void(HWND, std::string&)> GetWindowTextU;

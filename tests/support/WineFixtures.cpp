@@ -1,5 +1,9 @@
 #include "support/WineFixtures.h"
 
+#include "support/Files.h"
+
+#include <wincrypt.h>
+
 #include <cstring>
 #include <stdexcept>
 #include <vector>
@@ -238,4 +242,42 @@ DWORD TestService::startType() const
     ::CloseServiceHandle(service);
     ::CloseServiceHandle(manager);
     return startType;
+}
+
+std::string SignedPrograms::path(const std::string& name)
+{
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::string program = utf8(self);
+    return program.substr(0, program.rfind('\\') + 1) + "signed\\" + name;
+}
+
+namespace {
+
+HCERTSTORE machineRoot()
+{
+    return ::CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
+}
+
+} // namespace
+
+SignedPrograms::SignedPrograms() : _root(readFile(path("root.cer")))
+{
+    const HCERTSTORE store = machineRoot();
+    const BOOL added = ::CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING,
+                                                          reinterpret_cast<const BYTE*>(_root.data()),
+                                                          static_cast<DWORD>(_root.size()), CERT_STORE_ADD_REPLACE_EXISTING,
+                                                          nullptr);
+    ::CertCloseStore(store, 0);
+    if (!added)
+        throw std::runtime_error("the test root could not be trusted: " + std::to_string(::GetLastError()));
+}
+
+SignedPrograms::~SignedPrograms()
+{
+    const HCERTSTORE store = machineRoot();
+    if (const PCCERT_CONTEXT found = ::CertFindCertificateInStore(
+            store, X509_ASN_ENCODING, 0, CERT_FIND_SUBJECT_STR_W, L"Bootwarden Test Root", nullptr))
+        ::CertDeleteCertificateFromStore(found);
+    ::CertCloseStore(store, 0);
 }

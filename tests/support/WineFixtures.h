@@ -101,3 +101,21 @@ public:
 private:
     std::string _name;
 };
+
+// The test program as its publishers sign it (see tests/signing/sign), beside the test
+// programs, and the test root its signatures chain to, trusted in the prefix's machine Root
+// store for the length of the scope.
+class SignedPrograms {
+public:
+    SignedPrograms();
+    ~SignedPrograms();
+
+    SignedPrograms(const SignedPrograms&) = delete;
+    SignedPrograms& operator=(const SignedPrograms&) = delete;
+
+    // signed\contoso-updater.exe, signed\microsoft-signed.exe or signed\unsigned.exe.
+    static std::string path(const std::string& name);
+
+private:
+    std::string _root; // the root certificate's bytes
+};

@@ -1,0 +1,174 @@
+#include "products/bootwarden/ProgramInspector.h"
+
+#include "exceptions/Exception.h"
+#include "platform/UniqueResource.h"
+#include "platform/Win32Api.h"
+#include "platform/errorresources/SystemErrors.h"
+#include "util/StringHelper.h"
+#include "util/Utf8.h"
+#include "windows/file/VersionInfo.h"
+#include "windows/registry/RegistryHelpers.h"
+
+#include <softpub.h>
+#include <wintrust.h>
+
+#include <vector>
+
+namespace products::bootwarden {
+
+namespace {
+
+using Signature = ProgramFacts::Signature;
+
+bool isFile(const std::string& path)
+{
+    const DWORD attributes = platform::win32().GetFileAttributesU(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Where CreateProcess would find the program: ".exe" added to a name without an extension, a
+// name without a folder looked for in the system's folders and on PATH.
+std::string found(const std::string& name)
+{
+    std::string path;
+    if (platform::win32().SearchPathU(name, ".exe", path) == 0 || !isFile(path))
+        return std::string();
+    return path;
+}
+
+// Where a service's image path names the system's own folders as the kernel names them.
+std::string withSystemFolders(const std::string& command)
+{
+    if (command.rfind("\\??\\", 0) == 0)
+        return command.substr(4);
+    const std::string systemRoot = "\\systemroot\\";
+    if (StringHelper::toLower(command.substr(0, systemRoot.size())) == systemRoot)
+        return "%SystemRoot%\\" + command.substr(systemRoot.size());
+    return command;
+}
+
+std::string expanded(const std::string& text)
+{
+    try {
+        return windows::registry::RegistryHelpers::expandEnvironmentStrings(text);
+    } catch (const exceptions::Exception&) {
+        return text; // Windows starts it as it is written
+    }
+}
+
+bool isMissing(DWORD error)
+{
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME ||
+           error == ERROR_BAD_NETPATH || error == ERROR_BAD_PATHNAME || error == ERROR_INVALID_DRIVE;
+}
+
+// A program for Windows begins as every executable image does.
+bool isImage(const std::string& path)
+{
+    const platform::UniqueFileHandle file(platform::win32().CreateFileU(
+        path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING, 0));
+    char start[2] = {};
+    DWORD read = 0;
+    return file.valid() && platform::win32().ReadFile(file.get(), start, sizeof start, &read) && read == 2 &&
+           start[0] == 'M' && start[1] == 'Z';
+}
+
+std::string problemOf(LONG result)
+{
+    switch (result) {
+    case TRUST_E_BAD_DIGEST:
+        return "the file was changed after it was signed";
+    case CERT_E_UNTRUSTEDROOT:
+    case CERT_E_UNTRUSTEDTESTROOT:
+    case CERT_E_CHAINING:
+    case TRUST_E_EXPLICIT_DISTRUST:
+        return "its certificate chain is not trusted";
+    case CERT_E_EXPIRED:
+        return "its certificate has expired";
+    case CERT_E_REVOKED:
+        return "its certificate was revoked";
+    default:
+        return "the signature does not hold. " + SystemErrors::map(result);
+    }
+}
+
+} // namespace
+
+std::string ProgramInspector::locate(const std::string& commandLine)
+{
+    // A Run Once Ex command may begin with "||" (Windows runs it without waiting).
+    std::string command = expanded(withSystemFolders(commandLine.rfind("||", 0) == 0 ? commandLine.substr(2) : commandLine));
+    command.erase(0, command.find_first_not_of(" \t"));
+    if (command.empty())
+        return std::string();
+    if (command[0] == '"') {
+        const std::string quoted = command.substr(1, command.find('"', 1) - 1);
+        const std::string path = found(quoted);
+        return path.empty() ? quoted : path;
+    }
+    // Unquoted, the program ends at the first space where a file is, as CreateProcess reads it.
+    for (std::size_t space = command.find(' '); space != std::string::npos; space = command.find(' ', space + 1))
+        if (const std::string path = found(command.substr(0, space)); !path.empty())
+            return path;
+    if (const std::string path = found(command); !path.empty())
+        return path;
+    const std::string::size_type exe = StringHelper::toLower(command).find(".exe");
+    return exe != std::string::npos ? command.substr(0, exe + 4) : command.substr(0, command.find(' '));
+}
+
+ProgramFacts ProgramInspector::inspect(const std::string& commandLine)
+{
+    const std::string path = locate(commandLine);
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (path.empty() || !platform::win32().GetFileAttributesExU(path, data)) {
+        const DWORD error = platform::win32().GetLastError();
+        ProgramFacts facts;
+        facts.path = path;
+        if (!path.empty() && !isMissing(error)) {
+            facts.signature = Signature::Invalid;
+            facts.problem = "the file cannot be read. " + SystemErrors::map(static_cast<int>(error));
+        }
+        return facts;
+    }
+    const std::uint64_t size = (std::uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    const std::uint64_t written =
+        (std::uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+    const std::string key = Utf8::foldCase(path);
+    {
+        const std::lock_guard<std::mutex> lock(_mutex);
+        const auto known = _known.find(key);
+        if (known != _known.end() && known->second.size == size && known->second.written == written)
+            return known->second.facts;
+    }
+    ProgramFacts facts = read(path, data.dwFileAttributes);
+    const std::lock_guard<std::mutex> lock(_mutex);
+    _known[key] = {size, written, facts};
+    return facts;
+}
+
+ProgramFacts ProgramInspector::read(const std::string& path, unsigned long attributes)
+{
+    ProgramFacts facts;
+    facts.path = path;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        facts.signature = Signature::NotAProgram;
+        return facts;
+    }
+    const LONG result = platform::win32().WinVerifyTrustU(path, facts.signer);
+    const bool image = isImage(path);
+    if (result == ERROR_SUCCESS)
+        facts.signature = Signature::Verified;
+    else if (result == TRUST_E_NOSIGNATURE || result == TRUST_E_SUBJECT_FORM_UNKNOWN || result == TRUST_E_PROVIDER_UNKNOWN)
+        facts.signature = image ? Signature::Unsigned : Signature::NotAProgram;
+    else
+        facts.signature = Signature::Invalid, facts.problem = problemOf(result);
+    if (image) {
+        const windows::file::VersionInfo version = windows::file::VersionInfo::read(path);
+        facts.company = version.company;
+        facts.description = version.description;
+        facts.version = version.version;
+    }
+    return facts;
+}
+
+} // namespace products::bootwarden
