@@ -44,6 +44,7 @@ public:
     // A string value's text (up to its first NUL) as UTF-8, any other value's bytes.
     std::string get(const ValueName& name, DWORD* type = nullptr) const;
     bool has(const ValueName& name) const;
+    void deleteValue(const std::string& name) const;
 
     HKEY root() const { return _root; }
     const std::string& subKey() const { return _subKey; }
@@ -52,7 +53,6 @@ private:
     // The stored bytes exactly (RegGetValue would add a missing terminator); false when missing.
     bool read(const ValueName& name, DWORD& type, std::string& data) const;
     void deleteKey() const;
-    void deleteValue(const std::string& name) const;
 
     HKEY _root;
     std::string _subKey;

@@ -1,5 +1,7 @@
 #include "products/bootwarden/BootwardenCli.h"
 
+#include "io/file/FileHelper.h"
+#include "products/bootwarden/Baseline.h"
 #include "products/bootwarden/LocationTable.h"
 #include "products/bootwarden/StartupConstants.h"
 #include "products/bootwarden/StartupLocations.h"
@@ -11,16 +13,19 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <set>
 
 namespace products::bootwarden {
 
 namespace {
 
 const char* const USAGE_TEXT =
-    "usage: bootwarden-cli list [--format table|csv|json]\n"
+    "usage: bootwarden-cli list [--format table|csv|json] [--verify] [--hide-microsoft]\n"
     "       bootwarden-cli disable|enable|delete --location LOCATION [--dry-run] NAME\n"
+    "       bootwarden-cli compare BASELINE.json [--format table|json]\n"
     "       bootwarden-cli --help | --version\n"
-    "LOCATION is a location as the window's tree names it, \"Registry/Current User/Run\" for instance.\n";
+    "LOCATION is a location as the window's tree names it, \"Registry/Current User/Run\" for instance.\n"
+    "BASELINE.json is what list --format json wrote earlier.\n";
 const std::size_t TABLE_WIDTH = 80;
 
 std::string stateOf(const StartupItem& item)
@@ -117,6 +122,61 @@ std::string visible(const std::string& text)
     return shown;
 }
 
+using Kind = Baseline::Difference::Kind;
+
+std::string entryJson(const Baseline::Entry& entry)
+{
+    return "{\"location\": " + jsonString(entry.location) + ", \"name\": " + jsonString(entry.name) +
+           ", \"command\": " + jsonString(entry.command) + ", \"state\": " + jsonString(entry.state) + "}";
+}
+
+std::string comparisonJson(const std::vector<Baseline::Difference>& differences)
+{
+    std::string json = "{";
+    for (const Kind kind : {Kind::Added, Kind::Removed, Kind::Changed}) {
+        json += kind == Kind::Added ? "\"added\": [" : kind == Kind::Removed ? ",\n \"removed\": [" : ",\n \"changed\": [";
+        const char* separator = "\n  ";
+        for (const Baseline::Difference& d : differences) {
+            if (d.kind != kind)
+                continue;
+            json += separator;
+            separator = ",\n  ";
+            if (kind == Kind::Changed)
+                json += "{\"location\": " + jsonString(d.after.location) + ", \"name\": " + jsonString(d.after.name) +
+                        ", \"before\": {\"command\": " + jsonString(d.before.command) + ", \"state\": " +
+                        jsonString(d.before.state) + "}, \"after\": {\"command\": " + jsonString(d.after.command) +
+                        ", \"state\": " + jsonString(d.after.state) + "}}";
+            else
+                json += entryJson(kind == Kind::Added ? d.after : d.before);
+        }
+        json += "]";
+    }
+    return json + "}\n";
+}
+
+std::string comparisonTable(const std::vector<Baseline::Difference>& differences)
+{
+    std::string table;
+    std::size_t counts[3] = {};
+    for (const Baseline::Difference& d : differences) {
+        ++counts[static_cast<int>(d.kind)];
+        const Baseline::Entry& entry = d.kind == Kind::Removed ? d.before : d.after;
+        std::string detail;
+        if (d.kind != Kind::Changed)
+            detail = visible(entry.command) + " (" + entry.state + ")";
+        if (d.kind == Kind::Changed && d.before.command != d.after.command)
+            detail = "command " + visible(d.before.command) + " -> " + visible(d.after.command);
+        if (d.kind == Kind::Changed && d.before.state != d.after.state)
+            detail += (detail.empty() ? "" : ", ") + std::string("state ") + d.before.state + " -> " + d.after.state;
+        table += padded(d.kind == Kind::Added ? "added" : d.kind == Kind::Removed ? "removed" : "changed", 9) +
+                 entry.location + "  " + visible(entry.name) + ": " + detail + "\n";
+    }
+    if (differences.empty())
+        return "Nothing changed since the baseline.\n";
+    return table + "Since the baseline: " + std::to_string(counts[0]) + " added, " + std::to_string(counts[1]) +
+           " removed, " + std::to_string(counts[2]) + " changed.\n";
+}
+
 } // namespace
 
 int BootwardenCli::run(const std::vector<std::string>& arguments, std::string& out, std::string& err)
@@ -136,12 +196,39 @@ int BootwardenCli::run(const std::vector<std::string>& arguments, std::string& o
         out += APPLICATION_NAME + " " + APPLICATION_VERSION + "\n";
         return DONE;
     }
+    const auto formatAt = [&arguments](std::size_t i, std::initializer_list<const char*> formats) {
+        return arguments[i] == "--format" && i + 1 < arguments.size() &&
+               std::any_of(formats.begin(), formats.end(), [&](const char* f) { return arguments[i + 1] == f; });
+    };
     if (!arguments.empty() && arguments[0] == "list") {
-        if (arguments.size() == 1)
-            return list("table", out, err);
-        if (arguments.size() == 3 && arguments[1] == "--format" &&
-            (arguments[2] == "table" || arguments[2] == "csv" || arguments[2] == "json"))
-            return list(arguments[2], out, err);
+        ListOptions options;
+        bool wellFormed = true;
+        for (std::size_t i = 1; i < arguments.size(); ++i) {
+            if (formatAt(i, {"table", "csv", "json"}))
+                options.format = arguments[++i];
+            else if (arguments[i] == "--verify")
+                options.verify = true;
+            else if (arguments[i] == "--hide-microsoft")
+                options.hideMicrosoft = true;
+            else
+                wellFormed = false;
+        }
+        if (wellFormed)
+            return list(options, out, err);
+    }
+    if (!arguments.empty() && arguments[0] == "compare") {
+        std::string baseline, format = "table";
+        bool wellFormed = true;
+        for (std::size_t i = 1; i < arguments.size(); ++i) {
+            if (formatAt(i, {"table", "json"}))
+                format = arguments[++i];
+            else if (baseline.empty() && !arguments[i].empty() && arguments[i].rfind("--", 0) != 0)
+                baseline = arguments[i];
+            else
+                wellFormed = false;
+        }
+        if (wellFormed && !baseline.empty())
+            return compare(baseline, format, out, err);
     }
     if (!arguments.empty() && (arguments[0] == "disable" || arguments[0] == "enable" || arguments[0] == "delete")) {
         std::string location, name;
@@ -164,49 +251,84 @@ int BootwardenCli::run(const std::vector<std::string>& arguments, std::string& o
     return USAGE;
 }
 
-BootwardenCli::Row BootwardenCli::rowOf(int type, const StartupItem& item)
+BootwardenCli::Row BootwardenCli::rowOf(int type, const StartupItem& item, bool inspect)
 {
     const std::string command = _locations.startup().getCommand(item);
-    const std::string program = StartupTree::programPath(command);
-    bool exists = false;
-    if (item.isCommand() && !program.empty()) {
-        try {
-            exists = WindowsFileHelper::exists(windows::registry::RegistryHelpers::expandEnvironmentStrings(program));
-        } catch (const exceptions::Exception&) {
-        }
+    Row row{StartupTree::locationName(type), _locations.startup().getWhere(type), _locations.startup().getLabel(item),
+            command, stateOf(item), false, std::nullopt};
+    if (!item.isCommand())
+        return row;
+    if (inspect) {
+        row.facts = _inspector.inspect(command);
+        row.programExists = row.facts->signature != ProgramFacts::Signature::Missing;
+        return row;
     }
-    return {StartupTree::locationName(type), _locations.startup().getWhere(type), _locations.startup().getLabel(item), command,
-            stateOf(item), exists};
+    try {
+        const std::string program = ProgramInspector::locate(command);
+        row.programExists = !program.empty() && WindowsFileHelper::exists(program);
+    } catch (const exceptions::Exception&) {
+    }
+    return row;
 }
 
-int BootwardenCli::list(const std::string& format, std::string& out, std::string& err)
+std::vector<BootwardenCli::Row> BootwardenCli::listRows(bool inspect, std::vector<int>& listed, std::string& err)
 {
-    int result = DONE;
     std::vector<Row> rows;
-    std::vector<int> listed;
     for (int type : _locations.startup().getTypes()) {
         try {
             for (const StartupItem& item : _locations.startup().getItems(type))
-                rows.push_back(rowOf(type, item));
+                rows.push_back(rowOf(type, item, inspect));
             listed.push_back(type);
         } catch (const exceptions::Exception& e) {
             err += StartupTree::locationName(type) + ": " + e.getMessage() + "\n";
-            result = FAILED;
         }
     }
-    if (format == "csv") {
-        out += "location,where,name,command,state,program_exists\r\n";
-        for (const Row& row : rows)
+    return rows;
+}
+
+int BootwardenCli::list(const ListOptions& options, std::string& out, std::string& err)
+{
+    std::vector<int> listed;
+    std::vector<Row> rows = listRows(options.verify || options.hideMicrosoft, listed, err);
+    int result = listed.size() == _locations.startup().getTypes().size() ? DONE : FAILED;
+    if (options.hideMicrosoft)
+        rows.erase(std::remove_if(rows.begin(), rows.end(),
+                                  [](const Row& row) { return row.facts && row.facts->signedByMicrosoft(); }),
+                   rows.end());
+    const auto fact = [](const Row& row, std::string ProgramFacts::*field) {
+        return row.facts ? (*row.facts).*field : std::string();
+    };
+    const auto signature = [](const Row& row) {
+        return row.facts ? std::string(ProgramFacts::name(row.facts->signature)) : std::string();
+    };
+    if (options.format == "csv") {
+        out += std::string("location,where,name,command,state,program_exists") +
+               (options.verify ? ",publisher,signature,company,description,version" : "") + "\r\n";
+        for (const Row& row : rows) {
             out += csvField(row.location) + "," + csvField(row.where) + "," + csvField(row.name) + "," +
-                   csvField(row.command) + "," + row.state + "," + (row.programExists ? "yes" : "no") + "\r\n";
-    } else if (format == "json") {
+                   csvField(row.command) + "," + row.state + "," + (row.programExists ? "yes" : "no");
+            if (options.verify)
+                out += "," + csvField(row.facts ? row.facts->publisher() : std::string()) + "," + signature(row) + "," +
+                       csvField(fact(row, &ProgramFacts::company)) + "," +
+                       csvField(fact(row, &ProgramFacts::description)) + "," +
+                       csvField(fact(row, &ProgramFacts::version));
+            out += "\r\n";
+        }
+    } else if (options.format == "json") {
         out += "[";
         for (std::size_t i = 0; i < rows.size(); ++i) {
             const Row& row = rows[i];
             out += std::string(i ? ",\n " : "\n ") + "{\"location\": " + jsonString(row.location) +
                    ", \"where\": " + jsonString(row.where) + ", \"name\": " + jsonString(row.name) +
                    ", \"command\": " + jsonString(row.command) + ", \"state\": " + jsonString(row.state) +
-                   ", \"programExists\": " + (row.programExists ? "true" : "false") + "}";
+                   ", \"programExists\": " + (row.programExists ? "true" : "false");
+            if (options.verify)
+                out += ", \"publisher\": " + jsonString(row.facts ? row.facts->publisher() : std::string()) +
+                       ", \"signature\": " + (row.facts ? jsonString(signature(row)) : "null") +
+                       ", \"company\": " + jsonString(fact(row, &ProgramFacts::company)) +
+                       ", \"description\": " + jsonString(fact(row, &ProgramFacts::description)) +
+                       ", \"version\": " + jsonString(fact(row, &ProgramFacts::version));
+            out += "}";
         }
         out += rows.empty() ? "]\n" : "\n]\n";
     } else {
@@ -216,7 +338,9 @@ int BootwardenCli::list(const std::string& format, std::string& out, std::string
             for (const Row& row : rows)
                 if (row.location == StartupTree::locationName(type))
                     out += fitted("  " + padded(row.state, 13) + padded(visible(row.name), 24) +
-                                      padded(row.programExists ? "yes" : "no", 4) + visible(row.command),
+                                      padded(row.programExists ? "yes" : "no", 4) +
+                                      (options.verify ? padded(signature(row), 14) : std::string()) +
+                                      visible(row.command),
                                   TABLE_WIDTH) +
                            "\n";
         }
@@ -227,6 +351,32 @@ int BootwardenCli::list(const std::string& format, std::string& out, std::string
         result = FAILED;
     }
     return result;
+}
+
+int BootwardenCli::compare(const std::string& file, const std::string& format, std::string& out, std::string& err)
+{
+    std::optional<Baseline> baseline;
+    try {
+        baseline.emplace(io::file::FileHelper::loadFile(file));
+    } catch (const exceptions::Exception& e) {
+        err += "The baseline " + file + " cannot be read: " + e.getMessage() + "\n";
+        return USAGE;
+    }
+    std::vector<int> listed;
+    const std::vector<Row> rows = listRows(false, listed, err);
+    std::set<std::string> unlisted;
+    for (int type : _locations.startup().getTypes())
+        if (std::find(listed.begin(), listed.end(), type) == listed.end())
+            unlisted.insert(StartupTree::locationName(type));
+    std::vector<Baseline::Entry> now;
+    for (const Row& row : rows)
+        now.push_back({row.location, row.name, row.command, row.state});
+    const std::vector<Baseline::Difference> differences = baseline->compare(now, unlisted);
+    if (format == "json")
+        out += comparisonJson(differences);
+    else
+        out += comparisonTable(differences);
+    return differences.empty() && unlisted.empty() ? DONE : CHANGED;
 }
 
 int BootwardenCli::change(const std::string& command, const std::string& location, const std::string& name,

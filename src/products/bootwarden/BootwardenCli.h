@@ -1,7 +1,10 @@
 #pragma once
 
 #include "exceptions/ErrorReporter.h"
+#include "products/bootwarden/ProgramFacts.h"
+#include "products/bootwarden/ProgramInspector.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,11 +24,13 @@ private:
 };
 
 // bootwarden-cli: the window's work from a console, on the same locations, data file and
-// folders. Exit codes: 0 done, 1 the change failed, 2 bad usage.
+// folders. Exit codes: 0 done, 1 the change failed, 2 bad usage. compare answers 0 when nothing
+// changed, 1 when something did, 2 when the baseline cannot be read.
 class BootwardenCli {
 public:
     static constexpr int DONE = 0;
     static constexpr int FAILED = 1;
+    static constexpr int CHANGED = 1;
     static constexpr int USAGE = 2;
 
     BootwardenCli(StartupLocations& locations, const CollectingReporter& reporter)
@@ -44,12 +49,21 @@ private:
         std::string command;
         std::string state;
         bool programExists;
+        std::optional<ProgramFacts> facts; // when asked for, of an entry that starts a program
+    };
+    struct ListOptions {
+        std::string format = "table";
+        bool verify = false;
+        bool hideMicrosoft = false;
     };
 
-    int list(const std::string& format, std::string& out, std::string& err);
+    int list(const ListOptions& options, std::string& out, std::string& err);
+    int compare(const std::string& baseline, const std::string& format, std::string& out, std::string& err);
+    // Every entry of every location that could be listed; the others are reported in err.
+    std::vector<Row> listRows(bool inspect, std::vector<int>& listed, std::string& err);
     int change(const std::string& command, const std::string& location, const std::string& name, bool dryRun,
                std::string& out, std::string& err);
-    Row rowOf(int type, const StartupItem& item);
+    Row rowOf(int type, const StartupItem& item, bool inspect);
     // The entries the console's name may mean for command: one when it is clear, several when
     // the user must spell it exactly.
     std::vector<const StartupItem*> entriesNamed(const std::vector<StartupItem>& items, const std::string& name,
@@ -57,6 +71,7 @@ private:
 
     StartupLocations& _locations;
     const CollectingReporter& _reporter;
+    ProgramInspector _inspector;
 };
 
 } // namespace products::bootwarden

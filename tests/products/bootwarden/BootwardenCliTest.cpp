@@ -5,12 +5,14 @@
 
 #include "products/bootwarden/StartupLocations.h"
 #include "support/Files.h"
+#include "util/parser/JsonValue.h"
 #include "support/Locations.h"
 #include "support/StartupWorld.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 using products::bootwarden::BootwardenCli;
 using products::bootwarden::CollectingReporter;
@@ -50,16 +52,19 @@ protected:
 
 TEST_F(BootwardenCliTest, UsageHelpAndVersion)
 {
-    const std::string usage = "usage: bootwarden-cli list [--format table|csv|json]\n"
+    const std::string usage = "usage: bootwarden-cli list [--format table|csv|json] [--verify] [--hide-microsoft]\n"
                               "       bootwarden-cli disable|enable|delete --location LOCATION [--dry-run] NAME\n"
+                              "       bootwarden-cli compare BASELINE.json [--format table|json]\n"
                               "       bootwarden-cli --help | --version\n"
                               "LOCATION is a location as the window's tree names it, \"Registry/Current User/Run\" for "
-                              "instance.\n";
+                              "instance.\n"
+                              "BASELINE.json is what list --format json wrote earlier.\n";
     EXPECT_EQ(usage, run({"--help"}).out);
     EXPECT_EQ("Bootwarden Center 1.01\n", run({"--version"}).out);
     for (const std::vector<std::string>& wrong : std::vector<std::vector<std::string>>{
              {}, {"list", "--format", "xml"}, {"disable"}, {"enable", "Tool"}, {"delete", "--location", USER_RUN},
-             {"disable", "--location", USER_RUN, "Tool", "Other"}, {"frob"}}) {
+             {"disable", "--location", USER_RUN, "Tool", "Other"}, {"frob"}, {"list", "--verify", "--format"},
+             {"compare"}, {"compare", "a.json", "b.json"}, {"compare", "a.json", "--format", "csv"}}) {
         const Result result = run(wrong);
         EXPECT_EQ(BootwardenCli::USAGE, result.code) << testing::PrintToString(wrong);
         EXPECT_EQ(usage, result.err) << testing::PrintToString(wrong);
@@ -220,6 +225,117 @@ TEST_F(BootwardenCliTest, AServiceIsDisabledAndEnabledButNeverDeleted)
     EXPECT_EQ(DWORD(SERVICE_DEMAND_START), service.startType());
     EXPECT_EQ("Enabled Contoso Updater in Services/Automatic.\n", run({"enable", "--location", where, "BootwardenTestCli"}).out);
     EXPECT_EQ(DWORD(SERVICE_AUTO_START), service.startType());
+}
+
+// Each state a signature can be in, in every format; Microsoft's entries hidden only when a
+// signature says they are Microsoft's.
+TEST_F(BootwardenCliTest, ListVerifiedSaysWhoSignedEachProgram)
+{
+    const SignedPrograms programs;
+    const std::string changed = world.file("changed.exe");
+    std::string bytes = readFile(SignedPrograms::path("contoso-updater.exe"));
+    bytes[0x400] ^= 0x01;
+    writeFile(changed, bytes);
+    writeFile(world.file("start.bat"), "@echo off\r\n");
+    const struct {
+        const char* name;
+        std::string command;
+        const char* signature;
+        const char* publisher;
+        bool hidden;
+    } entries[] = {
+        {"Signed", '"' + SignedPrograms::path("contoso-updater.exe") + "\" /quiet", "verified", "Contoso Ltd", false},
+        {"Changed", changed, "invalid", "", false},
+        {"Unsigned", SignedPrograms::path("unsigned.exe"), "unsigned", "", false},
+        {"Script", world.file("start.bat"), "not-a-program", "", false},
+        {"Gone", "C:\\Gone\\gone.exe", "missing", "", false},
+        {"Microsoft's", SignedPrograms::path("microsoft-signed.exe"), "verified", "Microsoft Corporation", true},
+        {"Says Microsoft", "winver.exe", "unsigned", "", false},
+    };
+    for (const auto& entry : entries)
+        userRun.setString(entry.name, entry.command);
+
+    const Result listed = run({"list", "--verify", "--format", "json"});
+    EXPECT_EQ(BootwardenCli::DONE, listed.code) << listed.err;
+    const JsonValue json = JsonValue::parse(listed.out);
+    const Result hiding = run({"list", "--format", "json", "--hide-microsoft"});
+    for (const auto& entry : entries) {
+        SCOPED_TRACE(entry.name);
+        const auto& items = json.items();
+        const auto row = std::find_if(items.begin(), items.end(), [&](const JsonValue& item) {
+            return item.member("location")->text() == USER_RUN && item.member("name")->text() == entry.name;
+        });
+        ASSERT_NE(items.end(), row);
+        EXPECT_EQ(entry.signature, row->member("signature")->text());
+        EXPECT_EQ(entry.publisher, row->member("publisher")->text());
+        EXPECT_EQ(entry.hidden, hiding.out.find("\"name\": \"" + std::string(entry.name) + "\"") == std::string::npos);
+    }
+    EXPECT_EQ(std::string::npos, hiding.out.find("\"signature\"")) << "hiding alone adds no columns";
+    const auto signedRow = std::find_if(json.items().begin(), json.items().end(), [](const JsonValue& item) {
+        return item.member("name")->text() == "Signed";
+    });
+    EXPECT_EQ("Contoso Ltd", signedRow->member("company")->text());
+    EXPECT_EQ("Contoso Updater", signedRow->member("description")->text());
+    EXPECT_EQ("4.2", signedRow->member("version")->text());
+
+    const std::string csv = run({"list", "--format", "csv", "--verify"}).out;
+    EXPECT_EQ(0u, csv.find("location,where,name,command,state,program_exists,publisher,signature,company,description,"
+                           "version\r\n"));
+    EXPECT_NE(std::string::npos, csv.find(",enabled,yes,Contoso Ltd,verified,Contoso Ltd,Contoso Updater,4.2\r\n"));
+    EXPECT_NE(std::string::npos, run({"list", "--verify"}).out.find("  enabled      Gone                    no  missing       C:\\Gone"));
+}
+
+// What changed since a listing saved with list --format json, and what the exit code says.
+TEST_F(BootwardenCliTest, CompareSaysWhatChangedSinceTheBaseline)
+{
+    const std::string baseline = world.file("baseline.json");
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        int code;
+        std::string out;
+    } cases[] = {
+        {"nothing changed", [] {}, BootwardenCli::DONE, "Nothing changed since the baseline.\n"},
+        {"added", [&] { userRun.setString("New", "n.exe"); }, BootwardenCli::CHANGED,
+         "added    " + USER_RUN + "  New: n.exe (enabled)\nSince the baseline: 1 added, 0 removed, 0 changed.\n"},
+        {"removed", [&] { run({"delete", "--location", USER_RUN, "Tool"}); }, BootwardenCli::CHANGED,
+         "removed  " + USER_RUN + "  Tool: C:\\windows\\system32\\notepad.exe /x (enabled)\n"
+         "Since the baseline: 0 added, 1 removed, 0 changed.\n"},
+        {"command changed", [&] { userRun.setString("Tool", "C:\\Evil\\tool.exe"); }, BootwardenCli::CHANGED,
+         "changed  " + USER_RUN + "  Tool: command C:\\windows\\system32\\notepad.exe /x -> C:\\Evil\\tool.exe\n"
+         "Since the baseline: 0 added, 0 removed, 1 changed.\n"},
+        {"state changed", [&] { run({"disable", "--location", USER_RUN, "Tool"}); }, BootwardenCli::CHANGED,
+         "changed  " + USER_RUN + "  Tool: state enabled -> disabled\nSince the baseline: 0 added, 0 removed, 1 changed.\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        userRun.setString("Tool", "C:\\windows\\system32\\notepad.exe /x");
+        run({"enable", "--location", USER_RUN, "Tool"});
+        userRun.deleteValue("New");
+        writeFile(baseline, run({"list", "--format", "json"}).out);
+        c.change();
+        const Result compared = run({"compare", baseline});
+        EXPECT_EQ(c.code, compared.code);
+        EXPECT_EQ(c.out, compared.out);
+        EXPECT_EQ("", compared.err);
+    }
+    const JsonValue json = JsonValue::parse(run({"compare", baseline, "--format", "json"}).out);
+    ASSERT_EQ(1u, json.member("changed")->items().size());
+    const JsonValue& changed = json.member("changed")->items()[0];
+    EXPECT_EQ("Tool", changed.member("name")->text());
+    EXPECT_EQ("enabled", changed.member("before")->member("state")->text());
+    EXPECT_EQ("disabled", changed.member("after")->member("state")->text());
+    EXPECT_TRUE(json.member("added")->items().empty());
+    EXPECT_TRUE(json.member("removed")->items().empty());
+
+    writeFile(baseline, "usage: bootwarden-cli list\n");
+    const Result unreadable = run({"compare", baseline});
+    EXPECT_EQ(BootwardenCli::USAGE, unreadable.code);
+    EXPECT_EQ("The baseline " + baseline + " cannot be read: it is not JSON: line 1, column 1: expected a value.\n",
+              unreadable.err);
+    const Result missing = run({"compare", world.file("none.json")});
+    EXPECT_EQ(BootwardenCli::USAGE, missing.code);
+    EXPECT_EQ(0u, missing.err.find("The baseline " + world.file("none.json") + " cannot be read: ")) << missing.err;
 }
 
 // Real processes, as scripts start them: six console programs at once, five times over, each
