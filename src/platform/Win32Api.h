@@ -138,6 +138,8 @@ struct Win32Api {
     std::function<HWND(HWND, int)> GetDlgItem = ::GetDlgItem;
     std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> SendMessageW = ::SendMessageW;
     std::function<BOOL(HWND, UINT, WPARAM, LPARAM)> PostMessageW = ::PostMessageW;
+    // A top-level window of the class; null when none is open.
+    std::function<HWND(LPCWSTR)> FindWindowClass = [](LPCWSTR windowClass) { return ::FindWindowW(windowClass, nullptr); };
     std::function<BOOL(HWND, const RECT*, BOOL)> InvalidateRect = ::InvalidateRect;
     std::function<BOOL(HWND, const std::string&)> SetWindowTextU;
     std::function<void(HWND, std::string&)> GetWindowTextU;

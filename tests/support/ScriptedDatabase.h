@@ -50,6 +50,10 @@ struct ScriptedDatabase : products::bootwarden::database::StartupDatabase {
     std::string getProblem() const override { return problem; }
     std::string getWhere() const override { return "location " + std::to_string(type); }
     Note getNote(const StartupItem&) override { return note; }
+    std::string getRegistryKey(const StartupItem& item) override
+    {
+        return registryKey.empty() ? std::string() : registryKey + "\\" + item.getValue();
+    }
     std::string getLabel(const StartupItem& item) override { return label.empty() ? item.getValue() : label; }
     std::string getCommand(const StartupItem& item) override
     {
@@ -68,6 +72,7 @@ struct ScriptedDatabase : products::bootwarden::database::StartupDatabase {
     std::vector<StartupItem> items;
     std::function<void(const StartupItem&)> failure;
     Note note;
+    std::string registryKey; // of the location; none when empty
     std::string label; // every entry's; empty: its name
     std::string problem;
     std::vector<std::string> calls;

@@ -17,6 +17,8 @@ public:
     void control(int id, TreeCtrl& control);
     // The control's text: read into value when saving, shown from value otherwise.
     void text(int id, std::string& value);
+    // Whether the check box is ticked, in the same directions.
+    void check(int id, bool& checked);
 
 private:
     HWND _dialog;

@@ -108,6 +108,11 @@ bool Dialog::OnPaint()
     return true;
 }
 
+bool Dialog::OnAppMessage(UINT)
+{
+    return false;
+}
+
 HICON Dialog::OnQueryDragIcon()
 {
     return _icon;
@@ -181,7 +186,7 @@ INT_PTR Dialog::route(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_QUERYDRAGICON:
         return reinterpret_cast<INT_PTR>(OnQueryDragIcon());
     default:
-        return FALSE;
+        return message >= WM_APP && message <= 0xBFFF && OnAppMessage(message);
     }
 }
 

@@ -51,6 +51,8 @@ protected:
     // Draws the window's icon while it is minimized.
     virtual bool OnPaint();
     virtual HICON OnQueryDragIcon();
+    // A message of the program's own (WM_APP and above), which a thread of its own may post.
+    virtual bool OnAppMessage(UINT message);
 
     HWND GetDlgItem(int id) const;
     // The window's big and small icon, also drawn while it is minimized.

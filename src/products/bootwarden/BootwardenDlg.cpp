@@ -8,8 +8,23 @@
 #include "products/bootwarden/Manual.h"
 #include "resources/resource.h"
 #include "util/ApplicationConstants.h"
+#include "windows/file/WindowsFileHelper.h"
+#include "windows/registry/RegistryEditor.h"
+#include "windows/shell/Explorer.h"
 
 namespace products::bootwarden {
+
+namespace {
+
+// Posted by the inspector's thread when answers wait.
+const UINT WM_PROGRAMS_INSPECTED = WM_APP + 1;
+// Posted by the window to itself, to ask for the next slice of programs.
+const UINT WM_INSPECT_MORE = WM_APP + 2;
+// Reading a shortcut takes a moment: the window asks for this many programs at a time, and
+// stays responsive between.
+const std::size_t SLICE = 64;
+
+} // namespace
 
 BootwardenDlg::BootwardenDlg(MessageBoxReporter* reporter, HWND parent)
     : Dialog(IDD, parent), _treeWidget(_tree), _reporter(reporter), _locations(reporter),
@@ -22,6 +37,8 @@ void BootwardenDlg::DoDataExchange(platform::DataExchange& exchange)
     Dialog::DoDataExchange(exchange);
     exchange.control(IDC_TREE, _tree);
     exchange.text(IDC_COMMAND_LINE, _commandLine);
+    exchange.text(IDC_PROGRAM_FACTS, _programFacts);
+    exchange.check(IDC_HIDE_MICROSOFT, _hideMicrosoft);
 }
 
 BootwardenDlg::~BootwardenDlg()
@@ -48,10 +65,13 @@ BOOL BootwardenDlg::OnInitDialog()
     _layout.anchor(IDC_TREE, Layout::LEFT | Layout::TOP | Layout::RIGHT | Layout::BOTTOM);
     _layout.anchor(IDC_COMMAND_LABEL, Layout::LEFT | Layout::BOTTOM);
     _layout.anchor(IDC_COMMAND_LINE, Layout::LEFT | Layout::RIGHT | Layout::BOTTOM);
+    _layout.anchor(IDC_PROGRAM_FACTS, Layout::LEFT | Layout::RIGHT | Layout::BOTTOM);
+    _layout.anchor(IDC_HIDE_MICROSOFT, Layout::LEFT | Layout::BOTTOM);
     for (const int button : {IDC_HELP_BUTTON, IDCANCEL, IDOK})
         _layout.anchor(button, Layout::RIGHT | Layout::BOTTOM);
     _treeWidget.createImageLists();
     _startupTree.build();
+    _inspector = std::make_unique<BackgroundInspector>(GetSafeHwnd(), WM_PROGRAMS_INSPECTED);
     SetWindowText(APPLICATION_NAME);
     const std::string damage = _locations.registryBackup().getDamageReport();
     if (!damage.empty())
@@ -68,6 +88,8 @@ bool BootwardenDlg::OnCommand(WORD id, WORD code)
         OnBnClickedOk();
     else if (id == IDC_HELP_BUTTON)
         Manual::open(*_reporter);
+    else if (id == IDC_HIDE_MICROSOFT)
+        OnBnClickedHideMicrosoft();
     else if (id != IDOK)
         return Dialog::OnCommand(id, code);
     return true;
@@ -117,7 +139,86 @@ bool BootwardenDlg::OnNotify(NMHDR& header, LRESULT& result)
 void BootwardenDlg::OnTvnSelchangedTree()
 {
     _commandLine = _startupTree.commandLine(_tree.GetSelectedItem());
+    showProgramFacts();
+}
+
+void BootwardenDlg::showProgramFacts()
+{
+    const std::string command = _startupTree.programCommand(_tree.GetSelectedItem());
+    const std::optional<ProgramFacts> facts = command.empty() ? std::nullopt : _inspector->known(command);
+    _programFacts = facts ? facts->summary() : command.empty() ? "" : "Checking who signed the program...";
+    if (!command.empty() && !facts)
+        _inspector->request(command);
     UpdateData(false);
+}
+
+bool BootwardenDlg::OnAppMessage(UINT message)
+{
+    if (message == WM_PROGRAMS_INSPECTED)
+        OnProgramsInspected();
+    else if (message == WM_INSPECT_MORE)
+        OnInspectMore();
+    else
+        return false;
+    return true;
+}
+
+void BootwardenDlg::OnProgramsInspected()
+{
+    for (const std::string& command : _inspector->takeAnswered())
+        hideIfMicrosoft(command);
+    showProgramFacts();
+}
+
+void BootwardenDlg::hideIfMicrosoft(const std::string& command)
+{
+    const auto awaited = _awaited.find(command);
+    if (awaited == _awaited.end())
+        return;
+    const std::optional<ProgramFacts> facts = _inspector->known(command);
+    if (facts && facts->signedByMicrosoft())
+        for (StartupTree::Node node : awaited->second)
+            _startupTree.hide(node);
+    _awaited.erase(awaited);
+}
+
+void BootwardenDlg::OnBnClickedHideMicrosoft()
+{
+    UpdateData(true);
+    _toInspect.clear();
+    _awaited.clear();
+    if (_hideMicrosoft) {
+        startHiding();
+        return;
+    }
+    const platform::PausedDrawing paused(_tree);
+    _startupTree.showHidden();
+}
+
+void BootwardenDlg::startHiding()
+{
+    _toInspect = _startupTree.entries();
+    platform::win32().PostMessageW(GetSafeHwnd(), WM_INSPECT_MORE, 0, 0);
+}
+
+void BootwardenDlg::OnInspectMore()
+{
+    const platform::PausedDrawing paused(_tree);
+    for (std::size_t i = 0; i < SLICE && !_toInspect.empty(); ++i) {
+        const StartupTree::Node node = _toInspect.back();
+        _toInspect.pop_back();
+        const std::string command = _startupTree.programCommand(node);
+        if (command.empty())
+            continue;
+        _awaited[command].push_back(node);
+        if (_inspector->known(command))
+            hideIfMicrosoft(command);
+        else
+            _inspector->request(command);
+    }
+    if (!_toInspect.empty())
+        platform::win32().PostMessageW(GetSafeHwnd(), WM_INSPECT_MORE, 0, 0);
+    showProgramFacts();
 }
 
 HTREEITEM BootwardenDlg::itemUnderCursor(POINT& screen, UINT& flags) const
@@ -215,10 +316,25 @@ void BootwardenDlg::runCommand(StartupTree::Command command, HTREEITEM node)
         case StartupTree::Command::Info:
             _reporter->showInformation(_startupTree.information(node));
             break;
+        case StartupTree::Command::OpenFileLocation:
+            openFileLocation(node);
+            break;
+        case StartupTree::Command::OpenInRegistryEditor:
+            windows::registry::RegistryEditor::openAt(_startupTree.registryKey(node));
+            break;
         }
     } catch (const exceptions::Exception& e) {
         _reporter->showError(e.getMessage());
     }
+}
+
+void BootwardenDlg::openFileLocation(HTREEITEM node)
+{
+    const std::string program = ProgramInspector::locate(_startupTree.programCommand(node));
+    if (program.empty() || !WindowsFileHelper::exists(program))
+        _reporter->showError("There is no file " + program + " to show: the program this entry starts is missing.");
+    else
+        windows::shell::Explorer::select(program);
 }
 
 void BootwardenDlg::refresh()
@@ -233,7 +349,11 @@ void BootwardenDlg::refresh()
     } catch (const exceptions::Exception& e) {
         _reporter->showError(e.getMessage());
     }
+    _toInspect.clear();
+    _awaited.clear();
     _startupTree.rebuild();
+    if (_hideMicrosoft)
+        startHiding();
     OnTvnSelchangedTree();
 }
 

@@ -2,12 +2,16 @@
 
 #include "platform/framework/ControlLayout.h"
 #include "platform/framework/Dialog.h"
+#include "products/bootwarden/BackgroundInspector.h"
 #include "products/bootwarden/StartupLocations.h"
 #include "products/bootwarden/StartupTree.h"
 #include "products/bootwarden/Win32StartupTreeWidget.h"
 #include "windows/mfc/TreeControl.h"
 
+#include <map>
+#include <memory>
 #include <string>
+#include <vector>
 
 class MessageBoxReporter;
 
@@ -32,10 +36,20 @@ protected:
     bool OnContextMenu(HWND window, POINT screen) override;
     void OnSize(int width, int height) override;
     bool OnGetMinMaxInfo(MINMAXINFO& info) override;
+    bool OnAppMessage(UINT message) override;
 
 private:
     void OnBnClickedOk();
     void OnTvnSelchangedTree();
+    void OnBnClickedHideMicrosoft();
+    // The facts of programs learned meanwhile: the selected entry's line, and Microsoft's
+    // entries hidden when the user asked for it.
+    void OnProgramsInspected();
+    // Asks for the next slice of the entries' programs, while Microsoft's entries are hidden.
+    void OnInspectMore();
+    void showProgramFacts();
+    void startHiding();
+    void hideIfMicrosoft(const std::string& commandLine);
     void OnNMClickTree();
     void OnNMRclickTree();
     bool OnTvnKeydownTree(WORD key);
@@ -43,6 +57,7 @@ private:
     bool expandSelectedLocation();
     void showMenu(HTREEITEM node, POINT screen);
     void runCommand(StartupTree::Command command, HTREEITEM node);
+    void openFileLocation(HTREEITEM node);
     void toggleEntry(HTREEITEM node);
     void refresh();
     HTREEITEM itemUnderCursor(POINT& screen, UINT& flags) const;
@@ -54,6 +69,13 @@ private:
     StartupLocations _locations;
     StartupTree _startupTree;
     std::string _commandLine;
+    std::string _programFacts;
+    bool _hideMicrosoft = false;
+    std::unique_ptr<BackgroundInspector> _inspector;
+    // While Microsoft's entries are hidden: the entries whose programs are still to be asked
+    // for, and those asked for, by command line, until the answer comes.
+    std::vector<StartupTree::Node> _toInspect;
+    std::map<std::string, std::vector<StartupTree::Node>> _awaited;
 };
 
 } // namespace products::bootwarden

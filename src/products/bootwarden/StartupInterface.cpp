@@ -67,6 +67,12 @@ std::string StartupInterface::getLabel(const StartupItem& item)
     return database ? database->getLabel(item) : item.getValue();
 }
 
+std::string StartupInterface::getRegistryKey(const StartupItem& item)
+{
+    database::StartupDatabase* database = find(item.getType(), "_database.find(type) != _database.end()");
+    return database ? database->getRegistryKey(item) : std::string();
+}
+
 bool StartupInterface::remove(const StartupItem& item)
 {
     return apply(&database::StartupDatabase::remove, item, "deleting");

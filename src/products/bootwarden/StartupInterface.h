@@ -28,6 +28,8 @@ public:
     std::string getCommand(const StartupItem& item);
     // What the user should know of the entry first, as its location sees it; empty when nothing.
     database::StartupDatabase::Note getNote(const StartupItem& item);
+    // The key that holds the entry, as the Registry Editor names it; empty when none does.
+    std::string getRegistryKey(const StartupItem& item);
     // The name people know the entry by, as its location names it.
     std::string getLabel(const StartupItem& item);
 

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
+#include <utility>
 
 namespace products::bootwarden {
 
@@ -73,6 +75,7 @@ void StartupTree::rebuild()
 {
     _view.removeAll();
     _entries.clear();
+    _hidden.clear();
     _descriptions.clear();
     _errors.clear();
     _locations.clear();
@@ -136,24 +139,29 @@ void StartupTree::insertEntries(int type)
     const Node location = insertLocation(type);
     if (!location)
         return;
-    for (const StartupItem& item : items) {
-        // A key's unnamed value is shown as the registry editor shows it.
-        const std::string name = _startup.getLabel(item);
-        const std::string label = name.empty() ? "(Default)" : nameShown(name);
-        const database::StartupDatabase::Note note = _startup.getNote(item);
-        const int image = note.warning       ? StartupTreeWidget::IMAGE_FOLDER_WARNING
-                          : item.isCommand() ? StartupTreeWidget::IMAGE_PROGRAM
-                                             : StartupTreeWidget::IMAGE_NO_ICON;
-        const Node leaf = _view.insert(label, location, image, stateImage(item));
-        _entries.add(leaf, item);
-        if (!note.text.empty())
-            _descriptions.add(leaf, note.text);
-    }
+    for (const StartupItem& item : items)
+        insertEntry(location, item);
     _view.sortChildren(location);
     if (problem.empty())
         return;
     _errors.add(location, problem);
     _view.setImage(location, StartupTreeWidget::IMAGE_FOLDER_WARNING);
+}
+
+StartupTree::Node StartupTree::insertEntry(Node location, const StartupItem& item)
+{
+    // A key's unnamed value is shown as the registry editor shows it.
+    const std::string name = _startup.getLabel(item);
+    const std::string label = name.empty() ? "(Default)" : nameShown(name);
+    const database::StartupDatabase::Note note = _startup.getNote(item);
+    const int image = note.warning       ? StartupTreeWidget::IMAGE_FOLDER_WARNING
+                      : item.isCommand() ? StartupTreeWidget::IMAGE_PROGRAM
+                                         : StartupTreeWidget::IMAGE_NO_ICON;
+    const Node leaf = _view.insert(label, location, image, stateImage(item));
+    _entries.add(leaf, item);
+    if (!note.text.empty())
+        _descriptions.add(leaf, note.text);
+    return leaf;
 }
 
 const StartupItem& StartupTree::entry(Node node) const
@@ -163,8 +171,44 @@ const StartupItem& StartupTree::entry(Node node) const
 
 bool StartupTree::hasPendingChanges() const
 {
-    return std::any_of(_entries.begin(), _entries.end(),
-                       [](const auto& leaf) { return leaf.second.isChanged(); });
+    return std::any_of(_entries.begin(), _entries.end(), [](const auto& leaf) { return leaf.second.isChanged(); }) ||
+           std::any_of(_hidden.begin(), _hidden.end(), [](const StartupItem& item) { return item.isChanged(); });
+}
+
+std::vector<StartupTree::Node> StartupTree::entries() const
+{
+    std::vector<Node> nodes;
+    for (const auto& leaf : _entries)
+        nodes.push_back(leaf.first);
+    return nodes;
+}
+
+void StartupTree::hide(Node node)
+{
+    if (!isEntry(node))
+        return;
+    _hidden.push_back(entry(node));
+    forget(node);
+}
+
+void StartupTree::forget(Node node)
+{
+    _view.remove(node);
+    _entries.remove(node);
+    if (_descriptions.exists(node))
+        _descriptions.remove(node);
+}
+
+void StartupTree::showHidden()
+{
+    std::set<Node> locations;
+    for (const StartupItem& item : std::exchange(_hidden, {})) {
+        const Node location = _locations.get(item.getType());
+        show(insertEntry(location, item), item);
+        locations.insert(location);
+    }
+    for (const Node location : locations)
+        _view.sortChildren(location);
 }
 
 std::vector<StartupTree::Command> StartupTree::commands(Node node) const
@@ -179,6 +223,10 @@ std::vector<StartupTree::Command> StartupTree::commands(Node node) const
             commands.push_back(Command::Delete);
         if (item.isCommand() && (!location || location->runnable()))
             commands.push_back(Command::Run);
+        if (item.isCommand())
+            commands.push_back(Command::OpenFileLocation);
+        if (!_startup.getRegistryKey(item).empty())
+            commands.push_back(Command::OpenInRegistryEditor);
     }
     if (_descriptions.exists(node))
         commands.push_back(Command::Info);
@@ -199,7 +247,8 @@ bool StartupTree::isEssential(const StartupItem& item)
 
 const char* StartupTree::text(Command command)
 {
-    const char* const texts[] = {"&Disable", "&Enable", "&Delete", "&Run", "&Info"};
+    const char* const texts[] = {"&Disable",         "&Enable", "&Delete", "&Run", "Open file &location",
+                                 "Open in Re&gistry Editor", "&Info"};
     return texts[static_cast<int>(command) - static_cast<int>(Command::Disable)];
 }
 
@@ -212,6 +261,18 @@ std::string StartupTree::commandLine(Node node) const
     if (item.isDisabledBySystem() && item.getState() == StartupConstants::DISABLED)
         return command + "   (switched off in the system's startup settings)";
     return command;
+}
+
+std::string StartupTree::programCommand(Node node) const
+{
+    if (!isEntry(node) || !entry(node).isCommand())
+        return std::string();
+    return _startup.getCommand(entry(node));
+}
+
+std::string StartupTree::registryKey(Node node) const
+{
+    return isEntry(node) ? _startup.getRegistryKey(entry(node)) : std::string();
 }
 
 std::string StartupTree::programOf(Node node) const
@@ -254,37 +315,37 @@ bool StartupTree::remove(Node node)
 {
     if (!_startup.remove(_entries.get(node)))
         return false;
-    _view.remove(node);
-    _entries.remove(node);
+    forget(node);
     return true;
 }
 
 bool StartupTree::applyChanges()
 {
-    // In the order of the list, whatever the nodes' addresses: the user reads the reports of
-    // what failed in that order.
-    std::vector<std::pair<Node, const StartupItem*>> changed;
-    for (const auto& leaf : _entries)
+    // Hidden entries too; in the order of the list, whatever the nodes' addresses: the user reads
+    // the reports of what failed in that order.
+    std::vector<std::pair<Node, StartupItem*>> changed; // no node for a hidden entry
+    for (auto& leaf : _entries)
         if (leaf.second.isChanged())
             changed.emplace_back(leaf.first, &leaf.second);
+    for (StartupItem& item : _hidden)
+        if (item.isChanged())
+            changed.emplace_back(nullptr, &item);
     std::sort(changed.begin(), changed.end(), [](const auto& a, const auto& b) {
         return std::make_pair(a.second->getType(), Utf8::foldCase(a.second->getValue())) <
                std::make_pair(b.second->getType(), Utf8::foldCase(b.second->getValue()));
     });
-    std::vector<Node> nodes;
     std::vector<StartupItem> items;
-    for (const auto& change : changed) {
-        nodes.push_back(change.first);
+    for (const auto& change : changed)
         items.push_back(*change.second);
-    }
     std::vector<bool> applied;
     const bool done = _startup.applyChanges(items, applied);
-    for (std::size_t i = 0; i < nodes.size(); ++i)
-        if (applied[i]) {
-            StartupItem& item = _entries.get(nodes[i]);
-            item.markApplied();
-            show(nodes[i], item);
-        }
+    for (std::size_t i = 0; i < changed.size(); ++i) {
+        if (!applied[i])
+            continue;
+        changed[i].second->markApplied();
+        if (changed[i].first)
+            show(changed[i].first, *changed[i].second);
+    }
     return done;
 }
 

@@ -19,7 +19,7 @@ class StartupTree {
 public:
     using Node = StartupTreeWidget::Node;
 
-    enum class Command { Disable = 100, Enable, Delete, Run, Info };
+    enum class Command { Disable = 100, Enable, Delete, Run, OpenFileLocation, OpenInRegistryEditor, Info };
 
     StartupTree(StartupInterface& startup, StartupTreeWidget& view);
 
@@ -39,6 +39,11 @@ public:
     static const char* text(Command command);
     // The entry's command line; empty for a location.
     std::string commandLine(Node node) const;
+    // The command line the entry starts, exactly as its location holds it; empty for a location
+    // and for an entry that starts no program.
+    std::string programCommand(Node node) const;
+    // The key that holds the entry, as the Registry Editor names it; empty when none does.
+    std::string registryKey(Node node) const;
     // The program whose icon the entry shows (IMAGE_PROGRAM), empty when it starts none.
     std::string programOf(Node node) const;
     // The location's description, and the reason when its entries could not be listed.
@@ -50,6 +55,13 @@ public:
     bool run(Node node);
     // Deletes the entry from its location; its leaf goes only when that worked.
     bool remove(Node node);
+    // The entries shown, in no particular order.
+    std::vector<Node> entries() const;
+    // Takes an entry out of the tree; it keeps its pending change, which OK applies.
+    void hide(Node node);
+    // Shows every hidden entry again.
+    void showHidden();
+
     // Applies every pending change through the facade. An applied change is no longer
     // pending; a failed one stays pending (the facade has reported it). False when anything
     // failed.
@@ -72,6 +84,9 @@ private:
     Node group(const std::string& path);
     Node insertLocation(int type);
     void insertEntries(int type);
+    Node insertEntry(Node location, const StartupItem& item);
+    // Takes the entry's leaf out of the tree and out of every map.
+    void forget(Node node);
     // Shows the entry's state and whether it waits for OK.
     void show(Node node, const StartupItem& item);
     static int stateImage(const StartupItem& item);
@@ -79,6 +94,7 @@ private:
     StartupInterface& _startup;
     StartupTreeWidget& _view;
     Mapper<Node, StartupItem> _entries;
+    std::vector<StartupItem> _hidden;
     Mapper<Node, std::string> _descriptions;
     Mapper<Node, std::string> _errors;
     Mapper<int, Node> _locations;

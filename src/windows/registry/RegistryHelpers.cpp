@@ -2,6 +2,7 @@
 
 #include "platform/Win32Api.h"
 #include "platform/errorresources/SystemErrors.h"
+#include "util/StringHelper.h"
 #include "util/assertion/Assertion.h"
 #include "windows/registry/RegistryException.h"
 
@@ -38,6 +39,15 @@ std::string RegistryHelpers::getRootKeyName(HKEY root)
 std::string RegistryHelpers::getKeyPath(HKEY root, const std::string& subKey, REGSAM access)
 {
     return getRootKeyName(root) + "\\" + subKey + ((access & KEY_WOW64_32KEY) ? " (32-bit view)" : "");
+}
+
+std::string RegistryHelpers::getEditorPath(HKEY root, const std::string& subKey, REGSAM access)
+{
+    const std::string software = "software\\";
+    if (!(access & KEY_WOW64_32KEY) || root != HKEY_LOCAL_MACHINE ||
+        StringHelper::toLower(subKey.substr(0, software.size())) != software)
+        return getRootKeyName(root) + "\\" + subKey;
+    return getRootKeyName(root) + "\\" + subKey.substr(0, software.size()) + "WOW6432Node\\" + subKey.substr(software.size());
 }
 
 std::string RegistryHelpers::expandEnvironmentStrings(const std::string& text)

@@ -13,14 +13,17 @@
 #include "support/StartupWorld.h"
 #include "treereader/TreeReader.h"
 #include "util/ApplicationConstants.h"
+#include "windows/registry/RegistryEditor.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 
 using products::bootwarden::BootwardenDlg;
 using products::bootwarden::LocationTable;
 using products::bootwarden::StartupItem;
+using products::bootwarden::StartupTree;
 using products::bootwarden::database::DataFileCodec;
 using products::bootwarden::database::RegistryBackup;
 
@@ -28,6 +31,7 @@ namespace {
 
 const int RUN = StartupConstants::CURRENT_USER_RUN;
 const std::string USER_RUN = LocationTable::treePath(RUN) + "/";
+const UINT INFO = static_cast<UINT>(StartupTree::Command::Info);
 const std::string CHINESE = "\xe5\x90\xaf\xe5\x8a\xa8\xe5\x99\xa8";
 const std::string CYRILLIC_PATH = "C:\\Users\\\xd0\x9f\xd1\x91\xd1\x82\xd1\x80\\app.exe /min";
 
@@ -52,6 +56,23 @@ std::string windowText(HWND window)
     wchar_t buffer[4096] = {};
     ::GetWindowTextW(window, buffer, 4096);
     return utf8(buffer);
+}
+
+// Lets the window handle what other threads posted to it until done() holds; false after ten
+// seconds.
+bool pumpUntil(const std::function<bool()>& done)
+{
+    for (int waited = 0; waited < 10000; waited += 10) {
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+        if (done())
+            return true;
+        ::Sleep(10);
+    }
+    return false;
 }
 
 class BootwardenDlgTest : public testing::Test {
@@ -177,12 +198,13 @@ TEST_F(BootwardenDlgTest, ClicksKeysAndMenusWorkTheEntries)
         click(dialog, tree, tool, TVHT_ONITEMSTATEICON, NM_CLICK);
         EXPECT_EQ(2, tree.stateImage(tool));
         EXPECT_TRUE(tree.bold(tool)) << "a change waiting for OK";
-        EXPECT_EQ((std::vector<std::vector<std::string>>{{"101 &Enable", "102 &Delete", "103 &Run"}}),
+        EXPECT_EQ((std::vector<std::vector<std::string>>{{"101 &Enable", "102 &Delete", "103 &Run",
+                                                          "104 Open file &location", "105 Open in Re&gistry Editor"}}),
                   menuOf(dialog, tree, tool, 101));
         EXPECT_EQ(1, tree.stateImage(tool));
         EXPECT_FALSE(tree.bold(tool));
         menuOf(dialog, tree, tool, 103);
-        menuOf(dialog, tree, tree.find("Registry"), 104);
+        menuOf(dialog, tree, tree.find("Registry"), INFO);
         // The keyboard: Space, the menu key or Shift+F10, Delete, F5 and Enter.
         select(tree, tool);
         ::SetFocus(tree.handle());
@@ -411,7 +433,7 @@ TEST_F(BootwardenDlgTest, AnUnreadableLocationAndADamagedDataFileAreReported)
         EXPECT_EQ((std::vector<std::string>{"Empty", "Kept", "Tool"}), tree.children(tree.find(USER_RUN)));
         const HTREEITEM broken = tree.find("Registry/All users/Run Once Ex");
         EXPECT_EQ(2, tree.image(broken));
-        menuOf(dialog, tree, broken, 104);
+        menuOf(dialog, tree, broken, INFO);
         press(dialog, IDCANCEL);
     });
     ASSERT_EQ(2u, boxes.boxes().size());
@@ -419,6 +441,108 @@ TEST_F(BootwardenDlgTest, AnUnreadableLocationAndADamagedDataFileAreReported)
     EXPECT_NE(std::string::npos, boxes.boxes()[1].text.find("\n\nError description:\nError when opening a registry "
                                                             "key, access is denied."));
     EXPECT_EQ("Bootwarden Center Information", boxes.boxes()[1].title);
+}
+
+} // namespace
+
+namespace {
+
+// Who signed each program, under its command line; Microsoft's signed entries hidden on request
+// and shown again, with a change waiting for OK kept meanwhile.
+TEST_F(BootwardenDlgTest, TheLineUnderTheCommandSaysWhoSignedTheProgram)
+{
+    const SignedPrograms programs;
+    std::string bytes = readFile(SignedPrograms::path("contoso-updater.exe"));
+    bytes[0x400] ^= 0x01;
+    writeFile(world.file("changed.exe"), bytes);
+    writeFile(world.file("start.bat"), "@echo off\r\n");
+    const struct {
+        const char* name;
+        std::string command;
+        const char* line; // the start of it
+    } entries[] = {
+        {"Signed", '"' + SignedPrograms::path("contoso-updater.exe") + "\" /quiet",
+         "Contoso Ltd \u2014 verified \u00b7 Contoso Updater 4.2"},
+        {"Changed", world.file("changed.exe"), "Contoso Ltd (by its own account) \u2014 invalid: the file was changed"},
+        {"Unsigned", SignedPrograms::path("unsigned.exe"), "Contoso Ltd (by its own account) \u2014 unsigned"},
+        {"Script", world.file("start.bat"), "Not a program"},
+        {"Gone", "C:\\Gone\\gone.exe", "The program is missing: C:\\Gone\\gone.exe"},
+        {"Microsoft's", SignedPrograms::path("microsoft-signed.exe"), "Microsoft Corporation \u2014 verified"},
+        {"Says Microsoft", "winver.exe", "Microsoft Corporation (by its own account) \u2014 unsigned"},
+    };
+    for (const auto& entry : entries)
+        userRun.setString(entry.name, entry.command);
+    run([&](HWND dialog, const TreeReader& tree) {
+        const HWND line = ::GetDlgItem(dialog, IDC_PROGRAM_FACTS);
+        for (const auto& entry : entries) {
+            SCOPED_TRACE(entry.name);
+            select(tree, tree.find(USER_RUN + entry.name));
+            EXPECT_EQ("Checking who signed the program...", windowText(line)) << "the window never waits for it";
+            EXPECT_TRUE(pumpUntil([&] { return windowText(line).rfind(entry.line, 0) == 0; })) << windowText(line);
+        }
+        select(tree, tree.find(USER_RUN + "Signed"));
+        EXPECT_EQ(entries[0].line, windowText(line)) << "known at once the second time";
+        select(tree, tree.find("Registry"));
+        EXPECT_EQ("", windowText(line));
+
+        const HTREEITEM microsoft = tree.find(USER_RUN + "Microsoft's");
+        click(dialog, tree, microsoft, TVHT_ONITEMSTATEICON, NM_CLICK);
+        ::SendMessageW(::GetDlgItem(dialog, IDC_HIDE_MICROSOFT), BM_SETCHECK, BST_CHECKED, 0);
+        press(dialog, IDC_HIDE_MICROSOFT);
+        EXPECT_TRUE(pumpUntil([&] { return !tree.find(USER_RUN + "Microsoft's"); })) << "hidden";
+        EXPECT_TRUE(tree.find(USER_RUN + "Says Microsoft")) << "a claim in a version resource is no signature";
+        EXPECT_EQ(9u, tree.children(tree.find(USER_RUN)).size()) << "nothing else hidden";
+        ::SendMessageW(::GetDlgItem(dialog, IDC_HIDE_MICROSOFT), BM_SETCHECK, BST_UNCHECKED, 0);
+        press(dialog, IDC_HIDE_MICROSOFT);
+        const HTREEITEM back = tree.find(USER_RUN + "Microsoft's");
+        ASSERT_TRUE(back);
+        EXPECT_EQ(2, tree.stateImage(back));
+        EXPECT_TRUE(tree.bold(back)) << "its change still waits for OK";
+        ::SendMessageW(::GetDlgItem(dialog, IDC_HIDE_MICROSOFT), BM_SETCHECK, BST_CHECKED, 0);
+        press(dialog, IDC_HIDE_MICROSOFT);
+        EXPECT_TRUE(pumpUntil([&] { return !tree.find(USER_RUN + "Microsoft's"); }));
+        press(dialog, IDOK);
+    });
+    EXPECT_FALSE(userRun.has("Microsoft's")) << "OK applies a hidden entry's change";
+    EXPECT_EQ((std::vector<std::string>{"Old", "Microsoft's"}), stored());
+}
+
+// Explorer at the program, the Registry Editor at the key: what each was asked to open.
+TEST_F(BootwardenDlgTest, TheOpenCommandsStartExplorerAndTheRegistryEditorThere)
+{
+    world.key(StartupConstants::LOCAL_MACHINE_RUN_32).setString("Tray", "notepad.exe /tray");
+    userRun.setString("Gone", "C:\\Gone\\gone.exe /x");
+    const RegistryScratch settings(HKEY_CURRENT_USER, windows::registry::RegistryEditor::SETTINGS_KEY,
+                                   {windows::registry::RegistryEditor::LAST_KEY});
+    std::vector<std::string> started;
+    platform::ScopedOverride create(&platform::Win32Api::CreateProcessU,
+                                    [&](const std::string& commandLine, DWORD, LPPROCESS_INFORMATION process) {
+                                        started.push_back(commandLine);
+                                        *process = {};
+                                        return TRUE;
+                                    });
+    const UINT openFile = static_cast<UINT>(StartupTree::Command::OpenFileLocation);
+    const UINT openKey = static_cast<UINT>(StartupTree::Command::OpenInRegistryEditor);
+    std::string system(MAX_PATH, '\0');
+    system.resize(::GetSystemDirectoryA(&system[0], MAX_PATH));
+    run([&](HWND dialog, const TreeReader& tree) {
+        menuOf(dialog, tree, tree.find(USER_RUN + "Tool"), openFile);
+        menuOf(dialog, tree, tree.find(USER_RUN + "Tool"), openKey);
+        EXPECT_EQ("Computer\\HKEY_CURRENT_USER\\" + RUN_KEY, settings.get("LastKey"));
+        menuOf(dialog, tree, tree.find("Registry/All users/Run (32-bit)/Tray"), openFile);
+        menuOf(dialog, tree, tree.find("Registry/All users/Run (32-bit)/Tray"), openKey);
+        EXPECT_EQ("Computer\\HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run",
+                  settings.get("LastKey"))
+            << "the 32-bit view where 64-bit Windows keeps it";
+        menuOf(dialog, tree, tree.find(USER_RUN + "Gone"), openFile);
+        press(dialog, IDCANCEL);
+    });
+    EXPECT_EQ((std::vector<std::string>{"explorer.exe /select,\"C:\\windows\\system32\\notepad.exe\"", "regedit.exe",
+                                        "explorer.exe /select,\"" + system + "\\notepad.exe\"", "regedit.exe"}),
+              started);
+    ASSERT_EQ(1u, boxes.boxes().size());
+    EXPECT_EQ("There is no file C:\\Gone\\gone.exe to show: the program this entry starts is missing.",
+              boxes.boxes()[0].text);
 }
 
 } // namespace

@@ -182,7 +182,8 @@ TEST_F(StartupTreeTest, AnEssentialEntryIsNeverDisabledAndItsNoteIsShown)
     const std::string path = LocationTable::treePath(winlogon) + "/Shell";
     EXPECT_EQ(Widget::STATE_NONE, view.at(path).state);
     EXPECT_EQ(Widget::IMAGE_FOLDER_WARNING, view.at(path).image);
-    EXPECT_EQ((std::vector<Command>{Command::Run, Command::Info}), tree.commands(view.find(path)));
+    EXPECT_EQ((std::vector<Command>{Command::Run, Command::OpenFileLocation, Command::Info}),
+              tree.commands(view.find(path)));
     EXPECT_EQ("General Information:\nnot Windows' own", tree.information(view.find(path)));
     tree.toggle(view.find(path));
     EXPECT_FALSE(tree.hasPendingChanges());
@@ -192,10 +193,14 @@ TEST_F(StartupTreeTest, AnEssentialEntryIsNeverDisabledAndItsNoteIsShown)
 TEST_F(StartupTreeTest, AServiceIsNeverDeletedOrStartedHere)
 {
     const int services = StartupConstants::AUTOMATIC_SERVICES;
-    serve(services, {StartupItem(services, ENABLED, "Spooler", "spoolsv.exe")});
+    serve(services, {StartupItem(services, ENABLED, "Spooler", "spoolsv.exe")}).registryKey = "HKEY_LOCAL_MACHINE\\S";
     tree.build();
     EXPECT_EQ((std::vector<std::string>{"Autostart", "Registry", "Services"}), view.children(""));
-    EXPECT_EQ((std::vector<Command>{Command::Disable}), tree.commands(view.find("Services/Automatic/Spooler")));
+    const StartupTree::Node spooler = view.find("Services/Automatic/Spooler");
+    EXPECT_EQ((std::vector<Command>{Command::Disable, Command::OpenFileLocation, Command::OpenInRegistryEditor}),
+              tree.commands(spooler));
+    EXPECT_EQ("HKEY_LOCAL_MACHINE\\S\\Spooler", tree.registryKey(spooler));
+    EXPECT_EQ("spoolsv.exe", tree.programCommand(spooler));
 }
 
 TEST_F(StartupTreeTest, EntriesAreSortedLeavesWithIconAndCheckBox)
@@ -220,7 +225,10 @@ TEST_F(StartupTreeTest, EntriesAreSortedLeavesWithIconAndCheckBox)
     EXPECT_EQ("C:\\Program Files\\T\\Tool.EXE", tree.programOf(entry("tool")));
     EXPECT_EQ("", tree.programOf(entry("(Default)")));
     EXPECT_EQ("\"C:\\Program Files\\T\\Tool.EXE\" /min", tree.commandLine(entry("tool")));
-    EXPECT_EQ((std::vector<Command>{Command::Enable, Command::Delete, Command::Run}), tree.commands(entry("Old")));
+    EXPECT_EQ((std::vector<Command>{Command::Enable, Command::Delete, Command::Run, Command::OpenFileLocation}),
+              tree.commands(entry("Old")))
+        << "no key of the registry to open";
+    EXPECT_EQ("", tree.programCommand(entry("(Default)")));
 }
 
 TEST(StartupTreeProgramPathTest, TheProgramOfACommandLine)
@@ -300,6 +308,34 @@ TEST_F(StartupTreeTest, ChangesWaitForOkInBoldAndOkKeepsTheFailedOnesPending)
     EXPECT_TRUE(tree.applyChanges());
     EXPECT_EQ((std::vector<std::string>{"stage B", "disable B", "commit "}), userRun.calls) << "only what is still pending";
     EXPECT_FALSE(tree.hasPendingChanges());
+}
+
+// A hidden entry keeps its pending change, which OK applies; shown again, it is where it was.
+TEST_F(StartupTreeTest, AHiddenEntryKeepsItsChangeAndComesBackInItsPlace)
+{
+    ScriptedDatabase& userRun = serveAll({StartupItem(RUN, ENABLED, "A", "a.exe"), StartupItem(RUN, ENABLED, "B", "b.exe"),
+                                          StartupItem(RUN, ENABLED, "C", "c.exe")});
+    tree.build();
+    tree.toggle(entry("B"));
+    tree.hide(entry("B"));
+    tree.hide(entry("A"));
+    EXPECT_EQ((std::vector<std::string>{"C"}), view.children(USER_RUN));
+    EXPECT_EQ(1u, tree.entries().size());
+    EXPECT_TRUE(tree.hasPendingChanges());
+    userRun.calls.clear();
+    EXPECT_TRUE(tree.applyChanges());
+    EXPECT_EQ((std::vector<std::string>{"stage B", "disable B", "commit "}), userRun.calls);
+    EXPECT_FALSE(tree.hasPendingChanges());
+    tree.toggle(entry("C"));
+    tree.hide(entry("C"));
+    tree.showHidden();
+    EXPECT_EQ((std::vector<std::string>{"A", "B", "C"}), view.children(USER_RUN));
+    EXPECT_EQ(Widget::STATE_DISABLED, at("B").state);
+    EXPECT_FALSE(at("B").bold);
+    EXPECT_TRUE(at("C").bold) << "still waiting for OK";
+    tree.rebuild();
+    tree.showHidden();
+    EXPECT_EQ(3u, view.children(USER_RUN).size()) << "listing again drops what was hidden";
 }
 
 TEST_F(StartupTreeTest, DeleteDropsTheLeafOnlyWhenTheEntryIsGoneListingAgainDropsPendingChanges)

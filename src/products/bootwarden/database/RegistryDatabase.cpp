@@ -76,24 +76,28 @@ struct Place {
     std::string value;
 };
 
-Place placeOf(const StartupItem& item, REGSAM access, int mode = RegistryKeyImpl::OPEN)
+// The subkey of the entry's value and the value's name there.
+std::pair<std::string, std::string> whereIn(const RegistryDatabase::KeyLocation& location, const StartupItem& item)
 {
-    const RegistryDatabase::KeyLocation location = RegistryDatabase::getKeyLocation(item.getType());
-    const auto at = [&](const std::string& subKey, std::string value) {
-        return Place{RegistryKeyImpl(location.root, subKey, access | location.view, mode), std::move(value)};
-    };
     const std::string& name = item.getValue();
     switch (layoutOf(item.getType())) {
     case Location::Layout::Components:
-        return at(location.subKey + "\\" + name, LocationTable::find(item.getType())->values[0]);
+        return {location.subKey + "\\" + name, LocationTable::find(item.getType())->values[0]};
     case Location::Layout::Sections:
         if (const std::size_t slash = name.find('\\'); slash != std::string::npos)
-            return at(location.subKey + "\\" + name.substr(0, slash), name.substr(slash + 1));
+            return {location.subKey + "\\" + name.substr(0, slash), name.substr(slash + 1)};
         break;
     case Location::Layout::Values:
         break;
     }
-    return at(location.subKey, name);
+    return {location.subKey, name};
+}
+
+Place placeOf(const StartupItem& item, REGSAM access, int mode = RegistryKeyImpl::OPEN)
+{
+    const RegistryDatabase::KeyLocation location = RegistryDatabase::getKeyLocation(item.getType());
+    std::pair<std::string, std::string> where = whereIn(location, item);
+    return Place{RegistryKeyImpl(location.root, where.first, access | location.view, mode), std::move(where.second)};
 }
 
 // The value of the item's name in its place, as an entry of this location; none when it is not there.
@@ -139,6 +143,12 @@ std::string RegistryDatabase::getWhere() const
 {
     const KeyLocation location = getKeyLocation(_type);
     return windows::registry::RegistryHelpers::getKeyPath(location.root, location.subKey, location.view);
+}
+
+std::string RegistryDatabase::getRegistryKey(const StartupItem& item)
+{
+    const KeyLocation location = getKeyLocation(_type);
+    return windows::registry::RegistryHelpers::getEditorPath(location.root, whereIn(location, item).first, location.view);
 }
 
 RegistryDatabase::Note RegistryDatabase::getNote(const StartupItem& item)

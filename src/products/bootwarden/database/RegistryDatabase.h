@@ -55,6 +55,7 @@ public:
     int getType() const override { return _type; }
     bool isWorking() const override { return true; }
     std::string getWhere() const override;
+    std::string getRegistryKey(const StartupItem& item) override;
     // For a value Windows has its own of (the Winlogon shell), what differs from it; for a value of
     // a RunOnceEx section, the section's title; for an Active Setup component, its key.
     Note getNote(const StartupItem& item) override;

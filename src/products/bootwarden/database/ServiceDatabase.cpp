@@ -116,6 +116,11 @@ std::string ServiceDatabase::getWhere() const
     return windows::registry::RegistryHelpers::getKeyPath(registryRoot(row(_type)), row(_type).key, 0);
 }
 
+std::string ServiceDatabase::getRegistryKey(const StartupItem& item)
+{
+    return windows::registry::RegistryHelpers::getEditorPath(registryRoot(row(_type)), std::string(row(_type).key) + "\\" + item.getValue(), 0);
+}
+
 std::vector<StartupItem> ServiceDatabase::getItems()
 {
     _displayNames.clear();

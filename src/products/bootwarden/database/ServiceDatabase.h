@@ -44,6 +44,7 @@ public:
     int getType() const override { return _type; }
     bool isWorking() const override { return true; }
     std::string getWhere() const override;
+    std::string getRegistryKey(const StartupItem& item) override;
     // The service's name, and whether it starts after the others.
     Note getNote(const StartupItem& item) override;
     // The service's display name as the last listing read it; else its name.

@@ -39,6 +39,9 @@ public:
         bool warning = false;
     };
     virtual Note getNote(const StartupItem&) { return {}; }
+    // The key that holds the entry, as the Registry Editor names it; empty for an entry that is
+    // not in the registry.
+    virtual std::string getRegistryKey(const StartupItem&) { return std::string(); }
     // The name people know the entry by: its value's or file's name, unless the location names
     // its entries otherwise (an Active Setup component by its title).
     virtual std::string getLabel(const StartupItem& item) { return item.getValue(); }
