@@ -8,7 +8,6 @@
 #include "products/bootwarden/StartupTree.h"
 #include "util/ApplicationConstants.h"
 #include "util/Utf8.h"
-#include "windows/file/WindowsFileHelper.h"
 #include "windows/registry/RegistryHelpers.h"
 
 #include <algorithm>
@@ -263,11 +262,7 @@ BootwardenCli::Row BootwardenCli::rowOf(int type, const StartupItem& item, bool 
         row.programExists = row.facts->signature != ProgramFacts::Signature::Missing;
         return row;
     }
-    try {
-        const std::string program = ProgramInspector::locate(command);
-        row.programExists = !program.empty() && WindowsFileHelper::exists(program);
-    } catch (const exceptions::Exception&) {
-    }
+    row.programExists = ProgramInspector::exists(ProgramInspector::locate(command));
     return row;
 }
 

@@ -8,7 +8,6 @@
 #include "products/bootwarden/Manual.h"
 #include "resources/resource.h"
 #include "util/ApplicationConstants.h"
-#include "windows/file/WindowsFileHelper.h"
 #include "windows/registry/RegistryEditor.h"
 #include "windows/shell/Explorer.h"
 
@@ -331,7 +330,7 @@ void BootwardenDlg::runCommand(StartupTree::Command command, HTREEITEM node)
 void BootwardenDlg::openFileLocation(HTREEITEM node)
 {
     const std::string program = ProgramInspector::locate(_startupTree.programCommand(node));
-    if (program.empty() || !WindowsFileHelper::exists(program))
+    if (!ProgramInspector::exists(program))
         _reporter->showError("There is no file " + program + " to show: the program this entry starts is missing.");
     else
         windows::shell::Explorer::select(program);

@@ -7,6 +7,7 @@
 #include "util/StringHelper.h"
 #include "util/Utf8.h"
 #include "windows/file/VersionInfo.h"
+#include "windows/info/WindowsVersion.h"
 #include "windows/registry/RegistryHelpers.h"
 
 #include <softpub.h>
@@ -20,9 +21,29 @@ namespace {
 
 using Signature = ProgramFacts::Signature;
 
+std::string expanded(const std::string& text)
+{
+    try {
+        return windows::registry::RegistryHelpers::expandEnvironmentStrings(text);
+    } catch (const exceptions::Exception&) {
+        return text; // Windows starts it as it is written
+    }
+}
+
+// The file a path names for Windows. A 32-bit program on 64-bit Windows sees the 32-bit system
+// folder under the name System32; Sysnative names the one the system starts programs from.
+std::string nativePath(const std::string& path)
+{
+    static const bool redirected = sizeof(void*) == 4 && windows::info::is64BitWindows();
+    static const std::string system32 = StringHelper::toLower(expanded("%SystemRoot%\\System32\\"));
+    if (!redirected || StringHelper::toLower(path.substr(0, system32.size())) != system32)
+        return path;
+    return path.substr(0, system32.size() - 9) + "Sysnative\\" + path.substr(system32.size());
+}
+
 bool isFile(const std::string& path)
 {
-    const DWORD attributes = platform::win32().GetFileAttributesU(path);
+    const DWORD attributes = platform::win32().GetFileAttributesU(nativePath(path));
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -45,15 +66,6 @@ std::string withSystemFolders(const std::string& command)
     if (StringHelper::toLower(command.substr(0, systemRoot.size())) == systemRoot)
         return "%SystemRoot%\\" + command.substr(systemRoot.size());
     return command;
-}
-
-std::string expanded(const std::string& text)
-{
-    try {
-        return windows::registry::RegistryHelpers::expandEnvironmentStrings(text);
-    } catch (const exceptions::Exception&) {
-        return text; // Windows starts it as it is written
-    }
 }
 
 bool isMissing(DWORD error)
@@ -116,11 +128,17 @@ std::string ProgramInspector::locate(const std::string& commandLine)
     return exe != std::string::npos ? command.substr(0, exe + 4) : command.substr(0, command.find(' '));
 }
 
+bool ProgramInspector::exists(const std::string& path)
+{
+    return isFile(path);
+}
+
 ProgramFacts ProgramInspector::inspect(const std::string& commandLine)
 {
     const std::string path = locate(commandLine);
     WIN32_FILE_ATTRIBUTE_DATA data = {};
-    if (path.empty() || !platform::win32().GetFileAttributesExU(path, data)) {
+    const std::string native = nativePath(path);
+    if (path.empty() || !platform::win32().GetFileAttributesExU(native, data)) {
         const DWORD error = platform::win32().GetLastError();
         ProgramFacts facts;
         facts.path = path;
@@ -140,7 +158,8 @@ ProgramFacts ProgramInspector::inspect(const std::string& commandLine)
         if (known != _known.end() && known->second.size == size && known->second.written == written)
             return known->second.facts;
     }
-    ProgramFacts facts = read(path, data.dwFileAttributes);
+    ProgramFacts facts = read(native, data.dwFileAttributes);
+    facts.path = path;
     const std::lock_guard<std::mutex> lock(_mutex);
     _known[key] = {size, written, facts};
     return facts;

@@ -20,7 +20,11 @@ public:
     // is there, the path the command line names. Empty for an empty command line.
     static std::string locate(const std::string& commandLine);
 
-    // The facts of the program the command line starts.
+    // Whether a file (not a folder) is at the path, as the system sees it.
+    static bool exists(const std::string& path);
+
+    // The facts of the program the command line starts. A 32-bit Bootwarden on 64-bit Windows
+    // reads the system's own programs, not the 32-bit copies Windows shows it under their names.
     ProgramFacts inspect(const std::string& commandLine);
 
 private:

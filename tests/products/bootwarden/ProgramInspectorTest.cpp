@@ -121,6 +121,19 @@ TEST_F(ProgramInspectorTest, AFileIsCheckedOnceUntilItChanges)
     EXPECT_EQ(2, checks);
 }
 
+// A 32-bit Bootwarden on 64-bit Windows reads the system folder Windows starts programs from, not
+// the 32-bit one it is shown under that name.
+TEST_F(ProgramInspectorTest, TheSystemsOwnFolderIsReadWhateverTheBuild)
+{
+    const std::string name = "bootwarden-native-only.exe";
+    const std::string native = std::string(sizeof(void*) == 4 ? "C:\\windows\\Sysnative\\" : "C:\\windows\\system32\\") + name;
+    writeFile(native, readFile(SignedPrograms::path("contoso-updater.exe")));
+    const ProgramFacts facts = inspector.inspect("%SystemRoot%\\System32\\" + name + " /x");
+    ::DeleteFileW(wide(native).c_str());
+    EXPECT_EQ(Signature::Verified, facts.signature);
+    EXPECT_EQ("C:\\windows\\System32\\" + name, facts.path);
+}
+
 // The program of a command line is found as Windows finds it when it starts the command.
 TEST_F(ProgramInspectorTest, TheProgramIsFoundAsWindowsFindsIt)
 {
