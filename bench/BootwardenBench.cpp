@@ -7,6 +7,10 @@
 //                                             2,000 files in the user's Startup folder
 //   BootwardenBench window <program> N        ms from start to a tree that holds them all
 //   BootwardenBench baseline                  the baseline's own window (started by "window")
+//   BootwardenBench select <program>          ms until the window answers again once the
+//                                             entry of a large signed program is selected, and
+//                                             until the line under the command line says who
+//                                             signed it
 //   BootwardenBench datafile <folder>         ms to save and load 100,000 entries; to write the
 //                                             same bytes raw, over a file and beside it renamed
 //                                             over it; to read them raw
@@ -41,6 +45,9 @@ const int FOLDER_FILES = 2000;
 const wchar_t* const PROGRAMS[] = {L"C:\\windows\\system32\\notepad.exe", L"C:\\windows\\regedit.exe",
                                    L"C:\\windows\\system32\\winecfg.exe", L"C:\\windows\\system32\\cmd.exe",
                                    L"C:\\windows\\system32\\winver.exe", L"C:\\windows\\system32\\msiexec.exe"};
+
+const wchar_t* const LARGE_PROGRAM = L"C:\\bench\\signed\\contoso-updater.exe";
+const wchar_t* const LARGE_ENTRY = L"A large signed program";
 
 std::wstring startupFolder()
 {
@@ -100,6 +107,10 @@ int seed(int count)
         ::RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                          static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
     }
+    // A large program the window is asked about (scripts/bench signs it).
+    const std::wstring large = std::wstring(L"\"") + LARGE_PROGRAM + L"\" /update";
+    ::RegSetValueExW(key, LARGE_ENTRY, 0, REG_SZ, reinterpret_cast<const BYTE*>(large.c_str()),
+                     static_cast<DWORD>((large.size() + 1) * sizeof(wchar_t)));
     ::RegCloseKey(key);
     seedStartupFolder();
     return 0;
@@ -143,6 +154,46 @@ int window(const std::string& program, int count)
     ::CloseHandle(process.hProcess);
     std::printf("%.0f\n", shown);
     return shown < 0 ? 1 : 0;
+}
+
+int select(const std::string& program)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::string commandLine = "\"" + program + "\"";
+    if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return 1;
+    double answered = -1, checked = -1;
+    HWND dialog = nullptr;
+    HTREEITEM entry = nullptr;
+    for (const auto start = std::chrono::steady_clock::now(); !entry && since(start) < 120000; ::Sleep(20)) {
+        dialog = ::FindWindowA(nullptr, CAPTION);
+        const HWND control = dialog ? ::GetDlgItem(dialog, 1000) : nullptr;
+        if (control && ::IsWindowVisible(dialog))
+            entry = TreeReader(control).find("Registry/Current User/Run/A large signed program", false);
+    }
+    if (entry) {
+        const auto start = std::chrono::steady_clock::now();
+        ::SendMessageA(::GetDlgItem(dialog, 1000), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(entry));
+        DWORD_PTR ignored = 0;
+        if (::SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 60000, &ignored))
+            answered = since(start);
+        char line[512] = {};
+        while (since(start) < 60000 && checked < 0) {
+            ::GetWindowTextA(::GetDlgItem(dialog, 1015), line, sizeof line);
+            if (std::string(line).find("verified") != std::string::npos)
+                checked = since(start);
+            ::Sleep(5);
+        }
+        ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    }
+    ::WaitForSingleObject(process.hProcess, 30000);
+    ::TerminateProcess(process.hProcess, 0);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    std::printf("%.0f %.0f\n", answered, checked);
+    return checked < 0 ? 1 : 0;
 }
 
 LRESULT CALLBACK baselineProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -280,8 +331,11 @@ int main(int argc, char** argv)
         return window(argv[2], std::atoi(argv[3]));
     if (mode == "baseline")
         return baseline();
+    if (mode == "select" && argc > 2)
+        return select(argv[2]);
     if (mode == "datafile" && argc > 2)
         return datafile(argv[2], argc > 3 && std::string(argv[3]) == "registry");
-    std::fprintf(stderr, "usage: BootwardenBench seed N | window <program> N | baseline | datafile <folder> [registry]\n");
+    std::fprintf(stderr, "usage: BootwardenBench seed N | window <program> N | baseline | select <program> | datafile <folder> "
+                         "[registry]\n");
     return 2;
 }
