@@ -245,7 +245,7 @@ int seed()
 }
 
 // Shows the demo for a picture: the program started, its tree listed, expanded and an entry
-// selected, the window maximized; the ready file says when. The program goes on until the Wine session ends.
+// selected with who made its program, the window maximized; the ready file says when. The program goes on until the Wine session ends.
 int show(const std::string& program, const std::string& readyFile)
 {
     STARTUPINFOW startup = {};
@@ -270,6 +270,12 @@ int show(const std::string& program, const std::string& readyFile)
     }
     tree.expandAll();
     ::SendMessageA(tree.handle(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(selected));
+    // Who made the selected entry's program is learned in the background.
+    eventually([&] {
+        char line[512] = {};
+        ::GetWindowTextA(::GetDlgItem(dialog, 1015), line, sizeof line);
+        return line[0] != '\0' && std::string(line).rfind("Checking", 0) != 0;
+    });
     // As large as the screen lets it be: the tree and the command line take the room.
     ::ShowWindow(dialog, SW_MAXIMIZE);
     ::Sleep(500); // one paint
