@@ -123,10 +123,9 @@ std::string visible(const std::string& text)
 
 using Kind = Baseline::Difference::Kind;
 
-std::string entryJson(const Baseline::Entry& entry)
+std::string commandAndState(const Baseline::Entry& entry)
 {
-    return "{\"location\": " + jsonString(entry.location) + ", \"name\": " + jsonString(entry.name) +
-           ", \"command\": " + jsonString(entry.command) + ", \"state\": " + jsonString(entry.state) + "}";
+    return "\"command\": " + jsonString(entry.command) + ", \"state\": " + jsonString(entry.state);
 }
 
 std::string comparisonJson(const std::vector<Baseline::Difference>& differences)
@@ -140,13 +139,12 @@ std::string comparisonJson(const std::vector<Baseline::Difference>& differences)
                 continue;
             json += separator;
             separator = ",\n  ";
-            if (kind == Kind::Changed)
-                json += "{\"location\": " + jsonString(d.after.location) + ", \"name\": " + jsonString(d.after.name) +
-                        ", \"before\": {\"command\": " + jsonString(d.before.command) + ", \"state\": " +
-                        jsonString(d.before.state) + "}, \"after\": {\"command\": " + jsonString(d.after.command) +
-                        ", \"state\": " + jsonString(d.after.state) + "}}";
-            else
-                json += entryJson(kind == Kind::Added ? d.after : d.before);
+            const Baseline::Entry& entry = kind == Kind::Removed ? d.before : d.after;
+            json += "{\"location\": " + jsonString(entry.location) + ", \"name\": " + jsonString(entry.name) + ", " +
+                    (kind == Kind::Changed ? "\"before\": {" + commandAndState(d.before) + "}, \"after\": {" +
+                                                 commandAndState(d.after) + "}"
+                                           : commandAndState(entry)) +
+                    "}";
         }
         json += "]";
     }
