@@ -17,11 +17,9 @@ namespace {
 
 // Posted by the inspector's thread when answers wait.
 const UINT WM_PROGRAMS_INSPECTED = WM_APP + 1;
-// Posted by the window to itself, to ask for the next slice of programs.
+// Posted by the window to itself, to ask for the next slice of programs: it stays responsive
+// between.
 const UINT WM_INSPECT_MORE = WM_APP + 2;
-// Reading a shortcut takes a moment: the window asks for this many programs at a time, and
-// stays responsive between.
-const std::size_t SLICE = 64;
 
 } // namespace
 
@@ -71,6 +69,7 @@ BOOL BootwardenDlg::OnInitDialog()
     _treeWidget.createImageLists();
     _startupTree.build();
     _inspector = std::make_unique<BackgroundInspector>(GetSafeHwnd(), WM_PROGRAMS_INSPECTED);
+    _microsoftFilter = std::make_unique<MicrosoftFilter>(_startupTree, *_inspector);
     SetWindowText(APPLICATION_NAME);
     const std::string damage = _locations.registryBackup().getDamageReport();
     if (!damage.empty())
@@ -165,57 +164,31 @@ bool BootwardenDlg::OnAppMessage(UINT message)
 void BootwardenDlg::OnProgramsInspected()
 {
     for (const std::string& command : _inspector->takeAnswered())
-        hideIfMicrosoft(command);
+        _microsoftFilter->answered(command);
     showProgramFacts();
-}
-
-void BootwardenDlg::hideIfMicrosoft(const std::string& command)
-{
-    const auto awaited = _awaited.find(command);
-    if (awaited == _awaited.end())
-        return;
-    const std::optional<ProgramFacts> facts = _inspector->known(command);
-    if (facts && facts->signedByMicrosoft())
-        for (StartupTree::Node node : awaited->second)
-            _startupTree.hide(node);
-    _awaited.erase(awaited);
 }
 
 void BootwardenDlg::OnBnClickedHideMicrosoft()
 {
     UpdateData(true);
-    _toInspect.clear();
-    _awaited.clear();
     if (_hideMicrosoft) {
         startHiding();
         return;
     }
     const platform::PausedDrawing paused(_tree);
-    _startupTree.showHidden();
+    _microsoftFilter->stop();
 }
 
 void BootwardenDlg::startHiding()
 {
-    _toInspect = _startupTree.entries();
+    _microsoftFilter->start();
     platform::win32().PostMessageW(GetSafeHwnd(), WM_INSPECT_MORE, 0, 0);
 }
 
 void BootwardenDlg::OnInspectMore()
 {
     const platform::PausedDrawing paused(_tree);
-    for (std::size_t i = 0; i < SLICE && !_toInspect.empty(); ++i) {
-        const StartupTree::Node node = _toInspect.back();
-        _toInspect.pop_back();
-        const std::string command = _startupTree.programCommand(node);
-        if (command.empty())
-            continue;
-        _awaited[command].push_back(node);
-        if (_inspector->known(command))
-            hideIfMicrosoft(command);
-        else
-            _inspector->request(command);
-    }
-    if (!_toInspect.empty())
+    if (_microsoftFilter->askMore())
         platform::win32().PostMessageW(GetSafeHwnd(), WM_INSPECT_MORE, 0, 0);
     showProgramFacts();
 }
@@ -348,8 +321,6 @@ void BootwardenDlg::refresh()
     } catch (const exceptions::Exception& e) {
         _reporter->showError(e.getMessage());
     }
-    _toInspect.clear();
-    _awaited.clear();
     _startupTree.rebuild();
     if (_hideMicrosoft)
         startHiding();

@@ -3,15 +3,14 @@
 #include "platform/framework/ControlLayout.h"
 #include "platform/framework/Dialog.h"
 #include "products/bootwarden/BackgroundInspector.h"
+#include "products/bootwarden/MicrosoftFilter.h"
 #include "products/bootwarden/StartupLocations.h"
 #include "products/bootwarden/StartupTree.h"
 #include "products/bootwarden/Win32StartupTreeWidget.h"
 #include "windows/mfc/TreeControl.h"
 
-#include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
 class MessageBoxReporter;
 
@@ -49,7 +48,6 @@ private:
     void OnInspectMore();
     void showProgramFacts();
     void startHiding();
-    void hideIfMicrosoft(const std::string& commandLine);
     void OnNMClickTree();
     void OnNMRclickTree();
     bool OnTvnKeydownTree(WORD key);
@@ -71,11 +69,9 @@ private:
     std::string _commandLine;
     std::string _programFacts;
     bool _hideMicrosoft = false;
+    // Made with the window, to which they post.
     std::unique_ptr<BackgroundInspector> _inspector;
-    // While Microsoft's entries are hidden: the entries whose programs are still to be asked
-    // for, and those asked for, by command line, until the answer comes.
-    std::vector<StartupTree::Node> _toInspect;
-    std::map<std::string, std::vector<StartupTree::Node>> _awaited;
+    std::unique_ptr<MicrosoftFilter> _microsoftFilter;
 };
 
 } // namespace products::bootwarden
