@@ -288,9 +288,9 @@ int BootwardenCli::list(const ListOptions& options, std::string& out, std::strin
         rows.erase(std::remove_if(rows.begin(), rows.end(),
                                   [](const Row& row) { return row.facts && row.facts->signedByMicrosoft(); }),
                    rows.end());
-    const auto fact = [](const Row& row, std::string ProgramFacts::*field) {
-        return row.facts ? (*row.facts).*field : std::string();
-    };
+    // An entry that starts no program has no facts, and no signature at all.
+    const ProgramFacts none;
+    const auto factsOf = [&none](const Row& row) -> const ProgramFacts& { return row.facts ? *row.facts : none; };
     const auto signature = [](const Row& row) {
         return row.facts ? std::string(ProgramFacts::name(row.facts->signature)) : std::string();
     };
@@ -300,11 +300,10 @@ int BootwardenCli::list(const ListOptions& options, std::string& out, std::strin
         for (const Row& row : rows) {
             out += csvField(row.location) + "," + csvField(row.where) + "," + csvField(row.name) + "," +
                    csvField(row.command) + "," + row.state + "," + (row.programExists ? "yes" : "no");
+            const ProgramFacts& facts = factsOf(row);
             if (options.verify)
-                out += "," + csvField(row.facts ? row.facts->publisher() : std::string()) + "," + signature(row) + "," +
-                       csvField(fact(row, &ProgramFacts::company)) + "," +
-                       csvField(fact(row, &ProgramFacts::description)) + "," +
-                       csvField(fact(row, &ProgramFacts::version));
+                out += "," + csvField(facts.publisher()) + "," + signature(row) + "," + csvField(facts.company) + "," +
+                       csvField(facts.description) + "," + csvField(facts.version);
             out += "\r\n";
         }
     } else if (options.format == "json") {
@@ -315,12 +314,12 @@ int BootwardenCli::list(const ListOptions& options, std::string& out, std::strin
                    ", \"where\": " + jsonString(row.where) + ", \"name\": " + jsonString(row.name) +
                    ", \"command\": " + jsonString(row.command) + ", \"state\": " + jsonString(row.state) +
                    ", \"programExists\": " + (row.programExists ? "true" : "false");
+            const ProgramFacts& facts = factsOf(row);
             if (options.verify)
-                out += ", \"publisher\": " + jsonString(row.facts ? row.facts->publisher() : std::string()) +
+                out += ", \"publisher\": " + jsonString(facts.publisher()) +
                        ", \"signature\": " + (row.facts ? jsonString(signature(row)) : "null") +
-                       ", \"company\": " + jsonString(fact(row, &ProgramFacts::company)) +
-                       ", \"description\": " + jsonString(fact(row, &ProgramFacts::description)) +
-                       ", \"version\": " + jsonString(fact(row, &ProgramFacts::version));
+                       ", \"company\": " + jsonString(facts.company) + ", \"description\": " + jsonString(facts.description) +
+                       ", \"version\": " + jsonString(facts.version);
             out += "}";
         }
         out += rows.empty() ? "]\n" : "\n]\n";
