@@ -286,7 +286,7 @@ int BootwardenCli::list(const ListOptions& options, std::string& out, std::strin
     int result = listed.size() == _locations.startup().getTypes().size() ? DONE : FAILED;
     if (options.hideMicrosoft)
         rows.erase(std::remove_if(rows.begin(), rows.end(),
-                                  [](const Row& row) { return row.facts && row.facts->signedByMicrosoft(); }),
+                                  [](const Row& row) { return row.facts && row.facts->isMicrosofts(); }),
                    rows.end());
     // An entry that starts no program has no facts, and no signature at all.
     const ProgramFacts none;

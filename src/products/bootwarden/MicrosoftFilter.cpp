@@ -44,7 +44,7 @@ void MicrosoftFilter::answered(const std::string& commandLine)
     if (awaited == _awaited.end())
         return;
     const std::optional<ProgramFacts> facts = _inspector.known(commandLine);
-    if (facts && facts->signedByMicrosoft())
+    if (facts && facts->isMicrosofts())
         for (const StartupTree::Node node : awaited->second)
             _tree.hide(node);
     _awaited.erase(awaited);

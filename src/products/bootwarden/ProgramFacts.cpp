@@ -24,10 +24,10 @@ std::string ProgramFacts::publisher() const
     return signature == Signature::Verified ? signer : std::string();
 }
 
-bool ProgramFacts::signedByMicrosoft() const
+bool ProgramFacts::isMicrosofts() const
 {
     // The names Microsoft signs its programs and Windows' own files with.
-    return signature == Signature::Verified &&
+    return signature == Signature::Verified && !startsOthers &&
            (signer == "Microsoft Corporation" || signer.rfind("Microsoft Windows", 0) == 0);
 }
 
@@ -44,7 +44,9 @@ std::string ProgramFacts::summary() const
                                            : signature == Signature::Unsigned ? "unsigned"
                                                                               : "invalid: " + problem);
     const std::string what = description.empty() || version.empty() ? description + version : description + " " + version;
-    return what.empty() ? line : line + " \u00b7 " + what;
+    if (!what.empty())
+        line += " \u00b7 " + what;
+    return startsOthers ? line + " \u00b7 runs what its command line names" : line;
 }
 
 } // namespace products::bootwarden

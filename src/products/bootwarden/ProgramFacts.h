@@ -16,14 +16,19 @@ struct ProgramFacts {
     std::string company;
     std::string description;
     std::string version;
+    // A program that runs what its command line names (rundll32, a script host, a shell): its
+    // signature vouches for the host alone.
+    bool startsOthers = false;
 
     // As the console writes the state: "verified", "invalid", "unsigned", "not-a-program",
     // "missing".
     static const char* name(Signature signature);
     // Who made the program as far as a signature vouches for it; empty when none does.
     std::string publisher() const;
-    // Only a verified signature counts: any program can say "Microsoft" in its version resource.
-    bool signedByMicrosoft() const;
+    // Whether the entry is Microsoft's own: only a verified signature counts, since any program
+    // can say "Microsoft" in its version resource, and not that of a host, which would start
+    // anybody's DLL or script just as well.
+    bool isMicrosofts() const;
     // The window's line for the entry: "Contoso Ltd — verified · Contoso Updater 4.2".
     std::string summary() const;
 };

@@ -13,7 +13,8 @@
 #include <softpub.h>
 #include <wintrust.h>
 
-#include <vector>
+#include <algorithm>
+#include <iterator>
 
 namespace products::bootwarden {
 
@@ -72,6 +73,15 @@ bool isMissing(DWORD error)
 {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME ||
            error == ERROR_BAD_NETPATH || error == ERROR_BAD_PATHNAME || error == ERROR_INVALID_DRIVE;
+}
+
+// Windows' programs that run what their arguments name: a DLL, a script, a command.
+bool startsOthers(const std::string& path)
+{
+    static const char* const HOSTS[] = {"rundll32.exe", "regsvr32.exe", "mshta.exe",      "wscript.exe", "cscript.exe",
+                                        "powershell.exe", "pwsh.exe",   "cmd.exe",        "msiexec.exe", "conhost.exe"};
+    const std::string name = StringHelper::toLower(path.substr(path.find_last_of("\\/") + 1));
+    return std::any_of(std::begin(HOSTS), std::end(HOSTS), [&name](const char* host) { return name == host; });
 }
 
 // A program for Windows begins as every executable image does.
@@ -160,6 +170,7 @@ ProgramFacts ProgramInspector::inspect(const std::string& commandLine)
     }
     ProgramFacts facts = read(native, data.dwFileAttributes);
     facts.path = path;
+    facts.startsOthers = startsOthers(path);
     const std::lock_guard<std::mutex> lock(_mutex);
     _known[key] = {size, written, facts};
     return facts;

@@ -21,6 +21,8 @@ TEST(ProgramFactsTest, EachStateIsSaidAsItIs)
          "Microsoft Windows \u2014 verified", true},
         {{"C:\\c.exe", Signature::Verified, "Microsoft Corporation", "", "", "Tool", ""}, "verified",
          "Microsoft Corporation \u2014 verified \u00b7 Tool", true},
+        {{"C:\\r.exe", Signature::Verified, "Microsoft Windows", "", "", "Host", "10.0", true}, "verified",
+         "Microsoft Windows \u2014 verified \u00b7 Host 10.0 \u00b7 runs what its command line names", false},
         {{"C:\\c.exe", Signature::Invalid, "", "the file was changed after it was signed", "Contoso Ltd", "", "4.2"},
          "invalid", "Contoso Ltd (by its own account) \u2014 invalid: the file was changed after it was signed \u00b7 4.2",
          false},
@@ -38,7 +40,7 @@ TEST(ProgramFactsTest, EachStateIsSaidAsItIs)
         SCOPED_TRACE(state.summary);
         EXPECT_EQ(state.name, std::string(ProgramFacts::name(state.facts.signature)));
         EXPECT_EQ(state.summary, state.facts.summary());
-        EXPECT_EQ(state.byMicrosoft, state.facts.signedByMicrosoft());
+        EXPECT_EQ(state.byMicrosoft, state.facts.isMicrosofts());
         EXPECT_EQ(state.facts.signature == Signature::Verified ? state.facts.signer : "", state.facts.publisher());
     }
 }

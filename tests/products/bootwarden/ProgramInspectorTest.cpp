@@ -64,7 +64,7 @@ TEST_F(ProgramInspectorTest, EachFileIsWhatItsSignatureSays)
         EXPECT_EQ(file.signer, facts.signer);
         EXPECT_EQ(file.problem, facts.problem);
         EXPECT_EQ(file.company, facts.company);
-        EXPECT_EQ(file.byMicrosoft, facts.signedByMicrosoft());
+        EXPECT_EQ(file.byMicrosoft, facts.isMicrosofts());
     }
     const ProgramFacts contoso = inspector.inspect(SignedPrograms::path("contoso-updater.exe"));
     EXPECT_EQ("Contoso Updater", contoso.description);
@@ -98,6 +98,31 @@ TEST_F(ProgramInspectorTest, ASignatureTheSystemRefusesSaysWhy)
     const ProgramFacts facts = inspector.inspect(SignedPrograms::path("contoso-updater.exe"));
     EXPECT_EQ(Signature::Invalid, facts.signature);
     EXPECT_EQ(0u, facts.problem.find("the signature does not hold. System error message: ")) << facts.problem;
+}
+
+// A host Microsoft signed runs anybody's DLL or script: such an entry is not Microsoft's own.
+TEST_F(ProgramInspectorTest, AHostOfOtherCodeVouchesForNothingItRuns)
+{
+    const platform::ScopedOverride microsoft(&platform::Win32Api::WinVerifyTrustU, [](const std::string&, std::string& signer) {
+        signer = "Microsoft Windows";
+        return LONG(ERROR_SUCCESS);
+    });
+    const struct {
+        const char* command;
+        bool startsOthers;
+    } commands[] = {
+        {"rundll32.exe C:\\Users\\Public\\evil.dll,Start", true},
+        {"%SystemRoot%\\System32\\WindowsPowerShell\\v1.0\\powershell.exe -enc AAAA", true},
+        {"C:\\windows\\system32\\CMD.EXE /c start x", true},
+        {"wscript.exe C:\\Users\\Public\\run.vbs", true},
+        {"notepad.exe", false},
+    };
+    for (const auto& command : commands) {
+        SCOPED_TRACE(command.command);
+        const ProgramFacts facts = inspector.inspect(command.command);
+        EXPECT_EQ(command.startsOthers, facts.startsOthers);
+        EXPECT_EQ(!command.startsOthers, facts.isMicrosofts());
+    }
 }
 
 // Hashing a large program takes its time: a file is checked once while it stays as it was, and
