@@ -252,6 +252,13 @@ std::string SignedPrograms::path(const std::string& name)
     return program.substr(0, program.rfind('\\') + 1) + "signed\\" + name;
 }
 
+void SignedPrograms::writeChangedCopy(const std::string& to)
+{
+    std::string bytes = readFile(path("contoso-updater.exe"));
+    bytes[0x400] ^= 0x01;
+    writeFile(to, bytes);
+}
+
 namespace {
 
 HCERTSTORE machineRoot()

@@ -115,6 +115,9 @@ public:
 
     // signed\contoso-updater.exe, signed\microsoft-signed.exe or signed\unsigned.exe.
     static std::string path(const std::string& name);
+    // Writes the program signed by "Contoso Ltd" with one byte of its code changed, which the
+    // signature's hash covers, to path.
+    static void writeChangedCopy(const std::string& path);
 
 private:
     std::string _root; // the root certificate's bytes

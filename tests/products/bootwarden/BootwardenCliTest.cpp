@@ -233,9 +233,7 @@ TEST_F(BootwardenCliTest, ListVerifiedSaysWhoSignedEachProgram)
 {
     const SignedPrograms programs;
     const std::string changed = world.file("changed.exe");
-    std::string bytes = readFile(SignedPrograms::path("contoso-updater.exe"));
-    bytes[0x400] ^= 0x01;
-    writeFile(changed, bytes);
+    SignedPrograms::writeChangedCopy(changed);
     writeFile(world.file("start.bat"), "@echo off\r\n");
     const struct {
         const char* name;

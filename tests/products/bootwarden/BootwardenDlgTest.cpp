@@ -454,9 +454,7 @@ namespace {
 TEST_F(BootwardenDlgTest, TheLineUnderTheCommandSaysWhoSignedTheProgram)
 {
     const SignedPrograms programs;
-    std::string bytes = readFile(SignedPrograms::path("contoso-updater.exe"));
-    bytes[0x400] ^= 0x01;
-    writeFile(world.file("changed.exe"), bytes);
+    SignedPrograms::writeChangedCopy(world.file("changed.exe"));
     writeFile(world.file("start.bat"), "@echo off\r\n");
     // One entry of each state, as the inspector tells them apart.
     const struct {

@@ -39,9 +39,7 @@ struct Expected {
 TEST_F(ProgramInspectorTest, EachFileIsWhatItsSignatureSays)
 {
     const std::string changed = dir.file("changed.exe");
-    std::string bytes = readFile(SignedPrograms::path("contoso-updater.exe"));
-    bytes[0x400] ^= 0x01; // in the code, which the signature's hash covers
-    writeFile(changed, bytes);
+    SignedPrograms::writeChangedCopy(changed);
     writeFile(dir.file("start.bat"), "@echo off\r\n");
     const Expected files[] = {
         {"signed", '"' + SignedPrograms::path("contoso-updater.exe") + "\" /quiet", Signature::Verified,
