@@ -20,10 +20,11 @@ namespace {
 
 const char* const USAGE_TEXT =
     "usage: bootwarden-cli list [--format table|csv|json] [--verify] [--hide-microsoft]\n"
-    "       bootwarden-cli disable|enable|delete --location LOCATION [--dry-run] NAME\n"
+    "       bootwarden-cli disable|enable|delete --location LOCATION [--state STATE] [--dry-run] NAME\n"
     "       bootwarden-cli compare BASELINE.json [--format table|json]\n"
     "       bootwarden-cli --help | --version\n"
     "LOCATION is a location as the window's tree names it, \"Registry/Current User/Run\" for instance.\n"
+    "STATE (enabled, disabled or switched-off, as list shows it) picks one of two entries of one name.\n"
     "BASELINE.json is what list --format json wrote earlier.\n";
 const std::size_t TABLE_WIDTH = 80;
 
@@ -228,12 +229,14 @@ int BootwardenCli::run(const std::vector<std::string>& arguments, std::string& o
             return compare(baseline, format, out, err);
     }
     if (!arguments.empty() && (arguments[0] == "disable" || arguments[0] == "enable" || arguments[0] == "delete")) {
-        std::string location, name;
+        std::string location, name, state;
         bool dryRun = false, named = false;
         bool wellFormed = true;
         for (std::size_t i = 1; i < arguments.size(); ++i) {
             if (arguments[i] == "--location" && i + 1 < arguments.size())
                 location = arguments[++i];
+            else if (arguments[i] == "--state" && i + 1 < arguments.size() && state.empty())
+                state = arguments[++i];
             else if (arguments[i] == "--dry-run")
                 dryRun = true;
             else if (!named && arguments[i].rfind("--", 0) != 0)
@@ -241,8 +244,9 @@ int BootwardenCli::run(const std::vector<std::string>& arguments, std::string& o
             else
                 wellFormed = false;
         }
-        if (wellFormed && named && !location.empty())
-            return change(arguments[0], location, name, dryRun, out, err);
+        const bool knownState = state.empty() || state == "enabled" || state == "disabled" || state == "switched-off";
+        if (wellFormed && named && !location.empty() && knownState)
+            return change({arguments[0], location, name, state, dryRun}, out, err);
     }
     err += USAGE_TEXT;
     return USAGE;
@@ -371,9 +375,11 @@ int BootwardenCli::compare(const std::string& file, const std::string& format, s
     return differences.empty() && unlisted.empty() ? DONE : CHANGED;
 }
 
-int BootwardenCli::change(const std::string& command, const std::string& location, const std::string& name,
-                          bool dryRun, std::string& out, std::string& err)
+int BootwardenCli::change(const Change& change, std::string& out, std::string& err)
 {
+    const std::string& command = change.command;
+    const std::string& location = change.location;
+    const std::string& name = change.name;
     StartupInterface& startup = _locations.startup();
     const std::vector<int> types = startup.getTypes();
     int type = -1;
@@ -394,13 +400,13 @@ int BootwardenCli::change(const std::string& command, const std::string& locatio
         err += e.getMessage() + "\n";
         return FAILED;
     }
-    const std::vector<const StartupItem*> named = entriesNamed(items, name, command);
+    const std::vector<const StartupItem*> named = entriesNamed(items, change);
     const auto label = [&startup](const StartupItem& item) { return startup.getLabel(item); };
     if (named.size() > 1) {
         err += "There are several entries named " + name + " in " + where + ":\n";
         for (const StartupItem* candidate : named)
             err += "  " + candidate->getValue() + " (" + stateOf(*candidate) + "): " + std::string(candidate->getData()) + "\n";
-        err += "Name one exactly as it is written.\n";
+        err += "Name one exactly as it is written, or say which with --state enabled or --state disabled.\n";
         return USAGE;
     }
     if (named.empty()) {
@@ -426,7 +432,7 @@ int BootwardenCli::change(const std::string& command, const std::string& locatio
         out += label(item) + " in " + where + " is " + stateOf(item) + " already.\n";
         return DONE;
     }
-    if (dryRun) {
+    if (change.dryRun) {
         out += "Would " + command + " " + label(item) + " in " + where + ".\n";
         return DONE;
     }
@@ -450,15 +456,17 @@ int BootwardenCli::change(const std::string& command, const std::string& locatio
     return DONE;
 }
 
-std::vector<const StartupItem*> BootwardenCli::entriesNamed(const std::vector<StartupItem>& items,
-                                                            const std::string& name, const std::string& command)
+std::vector<const StartupItem*> BootwardenCli::entriesNamed(const std::vector<StartupItem>& items, const Change& change)
 {
+    const std::string& name = change.name;
+    const std::string& command = change.command;
     // Names match as Windows matches them, in any case; an entry the location names otherwise (an
     // Active Setup component by its title) goes by either name. A disabled copy and a value may
     // share a name: the command says which one it means, and the exact spelling settles the rest.
     std::vector<const StartupItem*> named;
     for (const StartupItem& item : items)
-        if (Utf8::sameName(item.getValue(), name) || Utf8::sameName(_locations.startup().getLabel(item), name))
+        if ((Utf8::sameName(item.getValue(), name) || Utf8::sameName(_locations.startup().getLabel(item), name)) &&
+            (change.state.empty() || stateOf(item) == change.state))
             named.push_back(&item);
     const auto keep = [&named](auto wanted) {
         std::vector<const StartupItem*> kept;

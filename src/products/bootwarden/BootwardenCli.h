@@ -61,13 +61,20 @@ private:
     int compare(const std::string& baseline, const std::string& format, std::string& out, std::string& err);
     // Every entry of every location that could be listed; the others are reported in err.
     std::vector<Row> listRows(bool inspect, std::vector<int>& listed, std::string& err);
-    int change(const std::string& command, const std::string& location, const std::string& name, bool dryRun,
-               std::string& out, std::string& err);
+    // A change the console was asked for: disable, enable or delete the entry of that name in the
+    // location, the one in that state when a state is named.
+    struct Change {
+        std::string command;
+        std::string location;
+        std::string name;
+        std::string state;
+        bool dryRun;
+    };
+    int change(const Change& change, std::string& out, std::string& err);
     Row rowOf(int type, const StartupItem& item, bool inspect);
     // The entries the console's name may mean for command: one when it is clear, several when
     // the user must spell it exactly.
-    std::vector<const StartupItem*> entriesNamed(const std::vector<StartupItem>& items, const std::string& name,
-                                                 const std::string& command);
+    std::vector<const StartupItem*> entriesNamed(const std::vector<StartupItem>& items, const Change& change);
 
     StartupLocations& _locations;
     const CollectingReporter& _reporter;

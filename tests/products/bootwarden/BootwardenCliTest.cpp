@@ -53,11 +53,14 @@ protected:
 TEST_F(BootwardenCliTest, UsageHelpAndVersion)
 {
     const std::string usage = "usage: bootwarden-cli list [--format table|csv|json] [--verify] [--hide-microsoft]\n"
-                              "       bootwarden-cli disable|enable|delete --location LOCATION [--dry-run] NAME\n"
+                              "       bootwarden-cli disable|enable|delete --location LOCATION [--state STATE] [--dry-run] "
+                              "NAME\n"
                               "       bootwarden-cli compare BASELINE.json [--format table|json]\n"
                               "       bootwarden-cli --help | --version\n"
                               "LOCATION is a location as the window's tree names it, \"Registry/Current User/Run\" for "
                               "instance.\n"
+                              "STATE (enabled, disabled or switched-off, as list shows it) picks one of two entries of "
+                              "one name.\n"
                               "BASELINE.json is what list --format json wrote earlier.\n";
     EXPECT_EQ(usage, run({"--help"}).out);
     EXPECT_EQ("Bootwarden Center 1.01\n", run({"--version"}).out);
@@ -199,11 +202,27 @@ TEST_F(BootwardenCliTest, AnActiveSetupComponentGoesByItsTitleOrItsKey)
     const Result both = run({"disable", "--location", where, "updater"});
     EXPECT_EQ(BootwardenCli::USAGE, both.code);
     EXPECT_EQ("There are several entries named updater in " + where +
-                  ":\n  {A1} (enabled): C:\\u.exe\n  {B2} (enabled): C:\\u.exe\nName one exactly as it is written.\n",
+                  ":\n  {A1} (enabled): C:\\u.exe\n  {B2} (enabled): C:\\u.exe\nName one exactly as it is written, or say which with --state enabled or --state disabled.\n",
               both.err);
     EXPECT_EQ("Disabled Updater in " + where + ".\n", run({"disable", "--location", where, "{b2}"}).out);
     EXPECT_TRUE(first.has("StubPath"));
     EXPECT_FALSE(second.has("StubPath"));
+}
+
+// A value re-added after it was disabled, and its stored copy: --state picks one.
+TEST_F(BootwardenCliTest, TheStatePicksOneOfTwoEntriesOfOneName)
+{
+    ASSERT_EQ(BootwardenCli::DONE, run({"disable", "--location", USER_RUN, "Tool"}).code);
+    userRun.setString("Tool", "C:\\new.exe");
+    EXPECT_NE(std::string::npos, run({"delete", "--location", USER_RUN, "Tool"}).err.find("--state enabled"));
+    EXPECT_EQ(BootwardenCli::DONE, run({"delete", "--location", USER_RUN, "--state", "enabled", "Tool"}).code);
+    EXPECT_FALSE(userRun.has("Tool"));
+    EXPECT_NE(std::string::npos, readFile(world.file("bootwarden.dat")).find("notepad")) << "the stored copy stays";
+    userRun.setString("Tool", "C:\\new.exe");
+    EXPECT_EQ(BootwardenCli::DONE, run({"delete", "--location", USER_RUN, "--state", "disabled", "Tool"}).code);
+    EXPECT_TRUE(userRun.has("Tool"));
+    EXPECT_EQ(std::string::npos, readFile(world.file("bootwarden.dat")).find("notepad"));
+    EXPECT_EQ(BootwardenCli::USAGE, run({"delete", "--location", USER_RUN, "--state", "on", "Tool"}).code);
 }
 
 // A service is listed with the services' place and its display name, disabled and enabled by it,
