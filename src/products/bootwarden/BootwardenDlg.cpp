@@ -123,7 +123,7 @@ bool BootwardenDlg::OnNotify(NMHDR& header, LRESULT& result)
         return true;
     case TVN_GETDISPINFOW: {
         TVITEMW& item = reinterpret_cast<NMTVDISPINFOW&>(header).item;
-        _treeWidget.supplyImage(item, _startupTree.programOf(item.hItem));
+        _treeWidget.supplyImage(item, _startupTree.programCommand(item.hItem));
         return true;
     }
     case TVN_KEYDOWN:

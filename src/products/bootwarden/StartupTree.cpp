@@ -156,7 +156,7 @@ StartupTree::Node StartupTree::insertEntry(Node location, const StartupItem& ite
     const database::StartupDatabase::Note note = _startup.getNote(item);
     const int image = note.warning       ? StartupTreeWidget::IMAGE_FOLDER_WARNING
                       : item.isCommand() ? StartupTreeWidget::IMAGE_PROGRAM
-                                         : StartupTreeWidget::IMAGE_NO_ICON;
+                                         : StartupTreeWidget::IMAGE_NO_PROGRAM;
     const Node leaf = _view.insert(label, location, image, stateImage(item));
     _entries.add(leaf, item);
     if (!note.text.empty())
@@ -275,13 +275,6 @@ std::string StartupTree::registryKey(Node node) const
     return isEntry(node) ? _startup.getRegistryKey(entry(node)) : std::string();
 }
 
-std::string StartupTree::programOf(Node node) const
-{
-    if (!isEntry(node) || !entry(node).isCommand())
-        return std::string();
-    return programPath(_startup.getCommand(entry(node)));
-}
-
 std::string StartupTree::information(Node node) const
 {
     std::string text = "General Information:\n" + _descriptions.get(node);
@@ -352,19 +345,6 @@ bool StartupTree::applyChanges()
 std::string StartupTree::locationName(int type)
 {
     return LocationTable::treePath(type);
-}
-
-std::string StartupTree::programPath(const std::string& commandLine)
-{
-    // A Run Once Ex command may begin with "||" (Windows runs it without waiting); the program
-    // follows.
-    const std::string command = commandLine.rfind("||", 0) == 0 ? commandLine.substr(2) : commandLine;
-    const std::string::size_type p = StringHelper::toLower(command).find(".exe");
-    if (p == std::string::npos)
-        return command;
-    if (command[0] != '"')
-        return command.substr(0, p + 4);
-    return command.substr(1, p + 3);
 }
 
 void StartupTree::show(Node node, const StartupItem& item)

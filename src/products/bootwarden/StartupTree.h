@@ -44,8 +44,6 @@ public:
     std::string programCommand(Node node) const;
     // The key that holds the entry, as the Registry Editor names it; empty when none does.
     std::string registryKey(Node node) const;
-    // The program whose icon the entry shows (IMAGE_PROGRAM), empty when it starts none.
-    std::string programOf(Node node) const;
     // The location's description, and the reason when its entries could not be listed.
     std::string information(Node node) const;
 
@@ -69,7 +67,6 @@ public:
 
     // The program a command line starts, as far as its icon is concerned: the text up to and
     // including ".exe" (quotes dropped), or the whole text when it names no ".exe".
-    static std::string programPath(const std::string& commandLine);
     // Where the tree shows a location: "Registry/Current User/Run".
     static std::string locationName(int type);
 

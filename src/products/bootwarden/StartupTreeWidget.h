@@ -12,10 +12,12 @@ public:
 
     // The images of the normal image list; the entries' own icons follow them.
     static constexpr int IMAGE_FOLDER = 0;
-    static constexpr int IMAGE_NO_ICON = 1;
+    // The red cross: the entry starts no program, or its program is not there.
+    static constexpr int IMAGE_NO_PROGRAM = 1;
     static constexpr int IMAGE_FOLDER_WARNING = 2;
-    // The icon of the program an entry starts (or IMAGE_NO_ICON when it has none), taken only
-    // when the entry is first shown: see StartupTree::programOf.
+    // A program that is there but has no icon of its own.
+    static constexpr int IMAGE_PROGRAM_WITHOUT_ICON = 3;
+    // The icon of the program an entry starts, taken only when the entry is first shown.
     static constexpr int IMAGE_PROGRAM = -1;
     // The state images: none, or the entry's check box.
     static constexpr int STATE_NONE = 0;

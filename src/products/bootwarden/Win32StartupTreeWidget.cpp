@@ -2,6 +2,7 @@
 
 #include "platform/UniqueResource.h"
 #include "platform/Win32Api.h"
+#include "products/bootwarden/ProgramInspector.h"
 #include "resources/resource.h"
 
 #include <utility>
@@ -45,6 +46,8 @@ void Win32StartupTreeWidget::createImageLists()
             list.first->Add(bitmap.get(), RGB(255, 255, 255));
         }
     }
+    // The system's own picture of a program, for one without an icon (as Wine's own programs are).
+    _images.ReplaceIcon(-1, platform::win32().LoadIconA(nullptr, IDI_APPLICATION));
     _tree.SetImageList(_images, TVSIL_NORMAL);
     _tree.SetImageList(_stateImages, TVSIL_STATE);
     _programImages.clear();
@@ -87,29 +90,28 @@ void Win32StartupTreeWidget::setBold(Node node, bool bold)
     _tree.setBold(item(node), bold);
 }
 
-void Win32StartupTreeWidget::supplyImage(TVITEMW& item, const std::string& programPath)
+void Win32StartupTreeWidget::supplyImage(TVITEMW& item, const std::string& commandLine)
 {
     if (!(item.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE)))
         return;
-    auto known = _programImages.find(programPath);
+    const std::string path = ProgramInspector::locate(commandLine);
+    auto known = _programImages.find(path);
     if (known == _programImages.end())
-        known = _programImages.emplace(programPath, extractIcon(programPath)).first;
+        known = _programImages.emplace(path, imageOf(path)).first;
     item.iImage = known->second;
     item.iSelectedImage = known->second;
     // The control keeps the answer and does not ask again for this entry.
     item.mask |= TVIF_DI_SETITEM;
 }
 
-int Win32StartupTreeWidget::extractIcon(const std::string& path)
+int Win32StartupTreeWidget::imageOf(const std::string& path)
 {
-    if (path.empty())
-        return IMAGE_NO_ICON;
+    if (path.empty() || !ProgramInspector::exists(path))
+        return IMAGE_NO_PROGRAM;
     WORD index = 0;
     const platform::UniqueIcon icon(platform::win32().ExtractAssociatedIconU(nullptr, path, &index));
-    if (!icon.valid())
-        return IMAGE_NO_ICON;
-    const int image = _images.ReplaceIcon(-1, icon.get());
-    return image == -1 ? IMAGE_NO_ICON : image;
+    const int image = icon.valid() ? _images.ReplaceIcon(-1, icon.get()) : -1;
+    return image == -1 ? IMAGE_PROGRAM_WITHOUT_ICON : image;
 }
 
 } // namespace products::bootwarden

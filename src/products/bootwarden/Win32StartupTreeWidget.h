@@ -28,12 +28,13 @@ public:
     void setStateImage(Node node, int stateImage) override;
     void setBold(Node node, bool bold) override;
 
-    // Answers the control's question for the image of an entry it is about to show, one that
-    // starts the program at programPath.
-    void supplyImage(TVITEMW& item, const std::string& programPath);
+    // Answers the control's question for the image of an entry it is about to show, one whose
+    // program the command line starts. The program is found as everything else finds it
+    // (ProgramInspector): only one that is not there is crossed out.
+    void supplyImage(TVITEMW& item, const std::string& commandLine);
 
 private:
-    int extractIcon(const std::string& path);
+    int imageOf(const std::string& path);
 
     TreeControl& _tree;
     platform::ImageList _images;

@@ -156,11 +156,12 @@ TEST_F(BootwardenDlgTest, StartsCollapsedWithEveryLocationAndEntry)
         EXPECT_EQ(1, tree.stateImage(tree.find(USER_RUN + "Tool")));
         EXPECT_EQ(2, tree.stateImage(tree.find(USER_RUN + "Old")));
         const int icon = tree.image(tree.find(USER_RUN + "Tool"));
-        EXPECT_GE(icon, 3) << "the program's own icon";
+        EXPECT_GE(icon, 4) << "the program's own icon";
         EXPECT_EQ(icon, tree.image(tree.find(USER_RUN + "Tool again")));
         EXPECT_EQ(std::vector<std::string>{"C:\\windows\\system32\\notepad.exe"}, extracted)
             << "one program, one icon";
         EXPECT_EQ(1, tree.image(tree.find(USER_RUN + "Empty"))) << "no program, the red cross";
+        EXPECT_EQ(3, tree.image(tree.find("Autostart/Current user/b.exe"))) << "there, though without an icon";
         EXPECT_EQ(0, tree.image(tree.find(USER_RUN)));
         EXPECT_EQ(std::vector<std::string>{"b.exe"}, tree.children(tree.find("Autostart/Current user")));
 

@@ -215,33 +215,18 @@ TEST_F(StartupTreeTest, EntriesAreSortedLeavesWithIconAndCheckBox)
     const std::string odd = "z\xEF\xBF\xBD   (the name holds half of a UTF-16 pair)";
     EXPECT_EQ((std::vector<std::string>{"(Default)", "b", "Old", "tool", odd}), view.children(USER_RUN));
     EXPECT_EQ("z\xEF\xBF\xBD.exe", tree.commandLine(entry(odd)));
-    EXPECT_EQ(Widget::IMAGE_NO_ICON, at("(Default)").image);
+    EXPECT_EQ(Widget::IMAGE_NO_PROGRAM, at("(Default)").image);
     EXPECT_EQ((std::vector<Command>{Command::Disable, Command::Delete}), tree.commands(entry("(Default)")))
         << "a number is no command to run";
     EXPECT_EQ(Widget::IMAGE_PROGRAM, at("tool").image);
     EXPECT_EQ(Widget::IMAGE_PROGRAM, at("b").image) << "an icon is a question for later";
     EXPECT_EQ(Widget::STATE_ENABLED, at("tool").state);
     EXPECT_EQ(Widget::STATE_DISABLED, at("Old").state);
-    EXPECT_EQ("C:\\Program Files\\T\\Tool.EXE", tree.programOf(entry("tool")));
-    EXPECT_EQ("", tree.programOf(entry("(Default)")));
     EXPECT_EQ("\"C:\\Program Files\\T\\Tool.EXE\" /min", tree.commandLine(entry("tool")));
     EXPECT_EQ((std::vector<Command>{Command::Enable, Command::Delete, Command::Run, Command::OpenFileLocation}),
               tree.commands(entry("Old")))
         << "no key of the registry to open";
     EXPECT_EQ("", tree.programCommand(entry("(Default)")));
-}
-
-TEST(StartupTreeProgramPathTest, TheProgramOfACommandLine)
-{
-    const std::pair<const char*, const char*> paths[] = {
-        {"C:\\a\\tool.exe /x", "C:\\a\\tool.exe"},
-        {"\"C:\\Program Files\\A\\Tool.Exe\" /x", "C:\\Program Files\\A\\Tool.Exe"},
-        {"rundll32 shell32.dll,Control_RunDLL", "rundll32 shell32.dll,Control_RunDLL"},
-        {"||\"C:\\Tools\\setup.exe\" /quiet", "C:\\Tools\\setup.exe"},
-        {"", ""},
-    };
-    for (const auto& path : paths)
-        EXPECT_EQ(path.second, StartupTree::programPath(path.first)) << path.first;
 }
 
 TEST_F(StartupTreeTest, AnUnlistableLocationShowsTheWarningAndKeepsItsReason)
