@@ -4,7 +4,6 @@
 #include "products/bootwarden/StartupConstants.h"
 #include "products/bootwarden/LocationTable.h"
 #include "products/bootwarden/StartupInterface.h"
-#include "util/StringHelper.h"
 #include "util/Utf8.h"
 #include "util/assertion/Assertion.h"
 

@@ -65,8 +65,6 @@ public:
     // failed.
     bool applyChanges();
 
-    // The program a command line starts, as far as its icon is concerned: the text up to and
-    // including ".exe" (quotes dropped), or the whole text when it names no ".exe".
     // Where the tree shows a location: "Registry/Current User/Run".
     static std::string locationName(int type);
 
