@@ -43,6 +43,10 @@ struct ScriptedDatabase : products::bootwarden::database::StartupDatabase {
     void disable(const StartupItem& item) override { record("disable", item); }
     void stageDisable(const StartupItem& item) override { calls.push_back("stage " + item.getValue()); }
     void commit() override { record("commit", StartupItem()); }
+    bool tookBack(const StartupItem& item) const override
+    {
+        return std::find(takenBack.begin(), takenBack.end(), item.getValue()) != takenBack.end();
+    }
     void remove(const StartupItem& item) override { record("remove", item); }
     void run(const StartupItem& item) override { record("run", item); }
     int getType() const override { return type; }
@@ -75,6 +79,7 @@ struct ScriptedDatabase : products::bootwarden::database::StartupDatabase {
     std::string registryKey; // of the location; none when empty
     std::string label; // every entry's; empty: its name
     std::string problem;
+    std::vector<std::string> takenBack; // the names whose enabling a failed commit took back
     std::vector<std::string> calls;
 };
 

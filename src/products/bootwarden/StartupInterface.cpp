@@ -100,7 +100,18 @@ bool StartupInterface::applyChanges(const std::vector<StartupItem>& items, std::
         for (const auto& entry : _database)
             entry.second->commit();
     } catch (const exceptions::Exception& e) {
-        _reporter->showError("The disabled entries could not be saved.\n\n" + e.getMessage());
+        // An enable the failed write made its location take back did not happen.
+        bool tookBack = false;
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            if (!applied[i] || !items[i].isChanged() || disabling(items[i]) ||
+                !_database.at(items[i].getType())->tookBack(items[i]))
+                continue;
+            applied[i] = false;
+            tookBack = true;
+        }
+        _reporter->showError(std::string("The disabled entries could not be saved.") +
+                             (tookBack ? " The entries to enable stay disabled: nothing changed for them." : "") +
+                             "\n\n" + e.getMessage());
         return false;
     }
     return std::all_of(applied.begin(), applied.end(), [](bool done) { return done; });

@@ -41,8 +41,9 @@ public:
     // Applies each item's pending change, for the window's OK and the console alike: the
     // entries to disable are staged and written to the data file before the first one leaves
     // its location, then each is disabled or enabled, then what that changed is written again.
-    // applied says item by item whether its change was made; the answer is false when anything
-    // failed, which has been reported.
+    // applied says item by item whether its change was made (an enable that the last write's
+    // failure took back was not); the answer is false when anything failed, which has been
+    // reported.
     bool applyChanges(const std::vector<StartupItem>& items, std::vector<bool>& applied);
 
 private:

@@ -54,21 +54,26 @@ TEST_F(StartupInterfaceTest, EachFailureIsReportedWithItsItem)
     EXPECT_FALSE(facade.enable(item));
     userRun.failure = [](const StartupItem&) { throw std::runtime_error("not ours"); };
     EXPECT_FALSE(facade.remove(item));
-    // A data file that cannot be written after the changes: the entry itself changed.
-    StartupItem disabling = item;
+    // A data file that cannot be written after the changes: the entry disabled is, the one its
+    // location took back is not, one enabled elsewhere is.
+    StartupItem disabling = item, enabling(RUN, 1, "E", "e"), moved(RUN, 1, "F", "f");
     disabling.setState(1);
+    enabling.setState(0);
+    moved.setState(0);
+    userRun.takenBack = {"E"};
     userRun.failure = [](const StartupItem& item) {
         if (item.getValue().empty())
             throw exceptions::Exception("M");
     };
     std::vector<bool> applied;
-    EXPECT_FALSE(facade.applyChanges({disabling}, applied));
-    EXPECT_EQ(std::vector<bool>{true}, applied);
+    EXPECT_FALSE(facade.applyChanges({disabling, enabling, moved}, applied));
+    EXPECT_EQ((std::vector<bool>{true, false, true}), applied);
     const std::string itemText = "\n\nType: " + std::to_string(RUN) + "\nState: 0\nValue: A\nData: B\n\n";
     EXPECT_EQ((std::vector<std::string>{"Error while disabling an entry." + itemText + "M",
                                         "Error while enabling an entry." + itemText + "M",
                                         "Error while deleting an entry. An ... exception was caught." + itemText,
-                                        "The disabled entries could not be saved.\n\nM"}),
+                                        "The disabled entries could not be saved. The entries to enable stay "
+                                        "disabled: nothing changed for them.\n\nM"}),
               reporter.texts);
 }
 

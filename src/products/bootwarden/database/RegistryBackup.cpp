@@ -1,5 +1,6 @@
 #include "products/bootwarden/database/RegistryBackup.h"
 
+#include "exceptions/Exception.h"
 #include "io/file/FileHelper.h"
 #include "io/file/FileLock.h"
 #include "platform/Text.h"
@@ -37,12 +38,12 @@ void RegistryBackup::put(const StartupItem& item)
 {
     if (_staged.empty())
         _written.clear(); // a new round of changes trusts nothing written before it
-    _staged.push_back({storedForm(item), true});
+    _staged.push_back({storedForm(item), true, {}});
 }
 
-void RegistryBackup::drop(const StartupItem& item)
+void RegistryBackup::drop(const StartupItem& item, std::function<void()> takeBack)
 {
-    _staged.push_back({item, false});
+    _staged.push_back({item, false, std::move(takeBack)});
 }
 
 void RegistryBackup::unstage(const StartupItem& item)
@@ -68,6 +69,52 @@ void RegistryBackup::commit()
 {
     if (_staged.empty())
         return;
+    _takenBack.clear();
+    try {
+        write();
+    } catch (const exceptions::Exception& e) {
+        const std::string stillEnabled = takeBackEnables();
+        if (stillEnabled.empty())
+            throw;
+        throw exceptions::Exception(e.getMessage() + stillEnabled);
+    }
+}
+
+bool RegistryBackup::tookBack(const StartupItem& item) const
+{
+    return std::any_of(_takenBack.begin(), _takenBack.end(),
+                       [&item](const StartupItem& taken) { return taken.sameExactName(item); });
+}
+
+std::string RegistryBackup::takeBackEnables()
+{
+    // An entry enabled beside a stored copy that cannot be dropped would be in two places, and
+    // the user told that enabling it failed.
+    std::string stillEnabled;
+    for (Change& change : _staged) {
+        if (!change.takeBack)
+            continue;
+        try {
+            change.takeBack();
+            _takenBack.push_back(change.item);
+        } catch (const exceptions::Exception& e) {
+            stillEnabled += "\n\n" + change.item.getValue() +
+                            " is enabled all the same: taking it out again failed.\n" + e.getMessage() +
+                            "\nThe data file still holds its copy, hidden while it matches the entry; disabling "
+                            "the entry replaces it.";
+        }
+        change.takeBack = nullptr; // either way it is done: the entry is where it is now
+    }
+    _staged.erase(std::remove_if(_staged.begin(), _staged.end(),
+                                 [this](const Change& change) {
+                                     return !change.store && tookBack(change.item);
+                                 }),
+                  _staged.end());
+    return stillEnabled;
+}
+
+void RegistryBackup::write()
+{
     const io::file::FileLock lock(_filename);
     reload();
     std::vector<StartupItem> changed = _entries;

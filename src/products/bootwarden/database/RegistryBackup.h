@@ -20,8 +20,10 @@ public:
     // Stores item, a disabled entry as it is now, in place of every stored entry of its
     // location that has its name (in any case).
     void put(const StartupItem& item);
-    // Forgets the stored entry of the item's location with exactly the item's name.
-    void drop(const StartupItem& item);
+    // Forgets the stored entry of the item's location with exactly the item's name. takeBack,
+    // when given, undoes what put the entry back in its location: a commit that cannot write
+    // the file runs it, so the entry is in one place only, disabled as it was.
+    void drop(const StartupItem& item, std::function<void()> takeBack = {});
     // Takes back what is staged for the item's exact name.
     void unstage(const StartupItem& item);
     // Whether the item, its exact name and contents, is staged to be stored or was stored by
@@ -30,8 +32,11 @@ public:
     bool holds(const StartupItem& item) const;
     // Writes what is staged into the data file as it is on disk now, under the lock every
     // Bootwarden takes; then this store holds what the file holds. Nothing staged writes
-    // nothing. A failure keeps what is staged.
+    // nothing. A failure keeps what is staged, except the drops it took back (see drop), and
+    // says which entries are enabled all the same because taking them back failed too.
     void commit();
+    // Whether the last commit failed and took back the item's enabling.
+    bool tookBack(const StartupItem& item) const;
     // Reads the data file again, for what other Bootwardens changed; staged changes stay.
     void reload();
     // The stored entries of a location in file order, staged changes applied.
@@ -53,8 +58,12 @@ private:
     struct Change {
         StartupItem item;
         bool store; // put, or else drop
+        std::function<void()> takeBack;
     };
 
+    void write();
+    // Runs every staged takeBack; what remains is what could not be taken back, for the user.
+    std::string takeBackEnables();
     static void apply(const std::vector<Change>& changes, std::vector<StartupItem>& entries);
 
     std::string _filename;
@@ -63,6 +72,8 @@ private:
     std::vector<Change> _staged;
     // The entries this round's commit stored.
     std::vector<StartupItem> _written;
+    // The entries whose enabling the last commit took back.
+    std::vector<StartupItem> _takenBack;
     // The bytes of a damaged data file, kept beside it before it is first overwritten.
     std::string _damagedContents;
     bool _damaged = false;

@@ -37,7 +37,7 @@ public:
     // Writes the value back with its type and exact bytes (an entry of an older data file as
     // REG_SZ), creating the key if it is gone, and stages forgetting the stored copy. A value of
     // that name already there is never overwritten: the same one makes the stored copy go, another
-    // one is refused.
+    // one is refused. A commit that cannot drop the copy takes the written value out again.
     void enable(const StartupItem& item) override;
     // Stores the value as it is now and writes the data file before the value is deleted; if
     // the file cannot be written, the value stays and the failure is thrown. Every entry of a
@@ -49,6 +49,7 @@ public:
     // just like it. Written at once.
     void remove(const StartupItem& item) override;
     void commit() override;
+    bool tookBack(const StartupItem& item) const override;
     // The command line, its environment variables expanded, as a new process; a document or
     // an address through the shell.
     void run(const StartupItem& item) override;

@@ -12,6 +12,7 @@
 #include "windows/registry/RegistryReaderImpl.h"
 #include "windows/service/ServiceManager.h"
 
+#include <functional>
 #include <optional>
 
 namespace products::bootwarden::database {
@@ -182,15 +183,30 @@ void ServiceDatabase::enable(const StartupItem& item)
 {
     const ServiceManager manager;
     const StartSettings settings = decode(item);
+    const std::optional<Configuration> before = configurationOf(_type, item.getValue());
     manager.setStartType(item.getValue(), settings.startType);
     if (settings.delayed)
         manager.setDelayedStart(item.getValue(), true);
-    _backup->drop(item);
+    // The delay was never taken from the key, so only the start type goes back: to what it was,
+    // unless another program has set it otherwise since.
+    std::function<void()> takeBack;
+    if (before && before->start.startType != settings.startType)
+        takeBack = [type = _type, name = item.getValue(), settings, was = before->start.startType] {
+            const std::optional<Configuration> now = configurationOf(type, name, true);
+            if (now && now->start.startType == settings.startType)
+                ServiceManager().setStartType(name, was);
+        };
+    _backup->drop(item, std::move(takeBack));
 }
 
 void ServiceDatabase::commit()
 {
     _backup->commit();
+}
+
+bool ServiceDatabase::tookBack(const StartupItem& item) const
+{
+    return _backup->tookBack(item);
 }
 
 void ServiceDatabase::remove(const StartupItem&)

@@ -30,7 +30,7 @@ public:
     // The automatic services, then the stored ones that are not among them just as they are.
     std::vector<StartupItem> getItems() override;
     // Restores the stored start type, and the delay where the system keeps one; then the stored
-    // entry goes.
+    // entry goes. A commit that cannot drop it makes the service start on demand again.
     void enable(const StartupItem& item) override;
     // Stores the service's settings as they are now and writes the data file, then makes it start
     // on demand; if the file cannot be written, the service stays as it was. A service that no
@@ -38,6 +38,7 @@ public:
     void disable(const StartupItem& item) override;
     void stageDisable(const StartupItem& item) override;
     void commit() override;
+    bool tookBack(const StartupItem& item) const override;
     // Never: see the class.
     void remove(const StartupItem& item) override;
     void run(const StartupItem& item) override;

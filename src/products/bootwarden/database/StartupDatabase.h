@@ -18,8 +18,11 @@ public:
     // Says that item is about to be disabled, so that what disabling must write first can be
     // written once for every entry of a walk.
     virtual void stageDisable(const StartupItem&) {}
-    // Writes what enabling and disabling staged; nothing when nothing is staged.
+    // Writes what enabling and disabling staged; nothing when nothing is staged. Enabling that
+    // needs this write to be whole is taken back when it fails, where it can be.
     virtual void commit() {}
+    // Whether the last commit failed and took back the item's enabling: it is disabled still.
+    virtual bool tookBack(const StartupItem&) const { return false; }
     virtual void remove(const StartupItem& item) = 0;
     // Starts the entry now, as Windows starts it at sign-in.
     virtual void run(const StartupItem& item) = 0;

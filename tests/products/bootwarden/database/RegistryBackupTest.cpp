@@ -172,4 +172,32 @@ TEST_F(RegistryBackupTest, FilesThatCannotBeReadOrWrittenFailLoudly)
     EXPECT_EQ(1u, backup.getEntries(MACHINE_RUN).size());
 }
 
+// An entry enabled beside its stored copy is taken out again when the copy cannot be dropped; one
+// that cannot be taken out stays enabled, is named, and loses its copy at the next save.
+TEST_F(RegistryBackupTest, AFailedCommitTakesEnablingBack)
+{
+    RegistryBackup backup(file);
+    backup.put(StartupItem(RUN, 1, "Back", "b.exe"));
+    backup.put(StartupItem(RUN, 1, "Stuck", "s.exe"));
+    backup.commit();
+    const std::vector<StartupItem> stored = backup.getEntries(RUN);
+    int takenBack = 0;
+    backup.drop(stored.at(0), [&takenBack] { ++takenBack; });
+    backup.drop(stored.at(1), [] { throw exceptions::Exception("Access denied."); });
+    {
+        platform::ScopedOverride move(&platform::Win32Api::MoveFileExU, failing(FALSE, ERROR_DISK_FULL));
+        const std::string message = messageOf<exceptions::Exception>([&backup] { backup.commit(); });
+        EXPECT_EQ("\n\nStuck is enabled all the same: taking it out again failed.\nAccess denied.\nThe data file still "
+                  "holds its copy, hidden while it matches the entry; disabling the entry replaces it.",
+                  message.substr(message.find("\n\nStuck")));
+    }
+    EXPECT_EQ(1, takenBack);
+    EXPECT_TRUE(backup.tookBack(stored.at(0)));
+    EXPECT_FALSE(backup.tookBack(stored.at(1)));
+    EXPECT_EQ(std::vector<std::string>{"Back=b.exe"}, names(backup, RUN));
+    backup.commit();
+    EXPECT_EQ(std::vector<std::string>{"Back=b.exe"}, names(RegistryBackup(file), RUN));
+    EXPECT_EQ(1, takenBack) << "what is done stays done";
+}
+
 } // namespace

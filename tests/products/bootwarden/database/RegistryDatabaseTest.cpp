@@ -70,6 +70,21 @@ TEST_F(RegistryDatabaseTest, AValueStaysWhenItsDisablingCannotBeCompleted)
     EXPECT_FALSE(backup.holds(item));
 }
 
+// Enabling that the data file cannot record is taken back: the entry is disabled, as it was.
+TEST_F(RegistryDatabaseTest, AnEnableThatCannotBeSavedLeavesTheEntryDisabled)
+{
+    backup.put(StartupItem(USER_RUN, 1, "Back", "b.exe"));
+    backup.commit();
+    database.enable(database.getItems().at(0));
+    {
+        platform::ScopedOverride move(&platform::Win32Api::MoveFileExU, failing(FALSE, ERROR_DISK_FULL));
+        EXPECT_THROW(database.commit(), io::file::CouldNotSaveFileException);
+    }
+    EXPECT_FALSE(run.has("Back"));
+    EXPECT_EQ(std::vector<std::string>{"1 Back=b.exe"}, describe(database.getItems()));
+    EXPECT_EQ(1u, RegistryBackup(file).getEntries(USER_RUN).size());
+}
+
 // Names as Windows compares them: a stored entry and a value of the same name in any case.
 TEST_F(RegistryDatabaseTest, AStoredEntryAndAValueOfItsNameNeverOverwriteEachOther)
 {
@@ -297,7 +312,15 @@ TEST(RegistryLocationTest, OfTheWindowsSettingsOnlyLoadAndRunNamingAProgramAreEn
     EXPECT_EQ(std::vector<std::string>{"0 load=C:\\l.exe"}, describe(items));
     database.disable(disabled(items.at(0)));
     settings.setString("Load", ""); // as Windows leaves it
-    database.enable(backup.getEntries(type).at(0));
+    const StartupItem stored = backup.getEntries(type).at(0);
+    database.enable(stored);
+    {
+        platform::ScopedOverride move(&platform::Win32Api::MoveFileExU, failing(FALSE, ERROR_DISK_FULL));
+        EXPECT_THROW(database.commit(), io::file::CouldNotSaveFileException);
+    }
+    EXPECT_EQ("", settings.get("Load")) << "a save that fails puts the setting back as it was";
+    EXPECT_TRUE(settings.has("Load"));
+    database.enable(stored);
     EXPECT_EQ("C:\\l.exe", settings.get("Load"));
     EXPECT_EQ("Printer,winspool,LPT1:", settings.get("Device"));
 }

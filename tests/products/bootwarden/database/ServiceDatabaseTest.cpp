@@ -1,5 +1,6 @@
 #include "products/bootwarden/database/ServiceDatabase.h"
 
+#include "exceptions/IOException.h"
 #include "products/bootwarden/database/RegistryBackup.h"
 #include "support/Files.h"
 #include "support/MessageOf.h"
@@ -73,6 +74,12 @@ TEST_F(ServiceDatabaseTest, AnAutomaticServiceStartsOnDemandWhileDisabledAndAuto
               describe(listed));
     const StartupItem& stored = listed.at(listed.at(0).getValue() == plain.name() ? 0 : 1);
     EXPECT_EQ("Contoso Updater", again.getLabel(stored)) << "a disabled service keeps its display name";
+    again.enable(stored);
+    {
+        platform::ScopedOverride move(&platform::Win32Api::MoveFileExU, failing(FALSE, ERROR_DISK_FULL));
+        EXPECT_THROW(restarted.commit(), io::file::CouldNotSaveFileException);
+    }
+    EXPECT_EQ(DWORD(SERVICE_DEMAND_START), plain.startType()) << "a save that fails takes enabling back";
     again.enable(stored);
     restarted.commit();
     EXPECT_EQ(DWORD(SERVICE_AUTO_START), plain.startType());
