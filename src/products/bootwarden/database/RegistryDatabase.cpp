@@ -112,15 +112,6 @@ std::optional<StartupItem> valueNamed(Place& place, const StartupItem& item)
     }
 }
 
-// The item's value with its type and exact bytes; an entry of an older data file as REG_SZ.
-void writeValue(Place& place, const StartupItem& item)
-{
-    if (const std::optional<std::string_view> raw = item.getRawData())
-        RegistryWriterImpl(place.key).writeValue(place.value, item.getValueType(), std::string(*raw));
-    else
-        RegistryWriterImpl(place.key).writeString(place.value, std::string(item.getData()));
-}
-
 // A value that is already gone is what deleting wanted.
 void deleteValueIfPresent(RegistryKeyImpl& key, const std::string& name)
 {
@@ -277,16 +268,15 @@ void RegistryDatabase::enable(const StartupItem& item)
         _backup->drop(item); // nothing written, nothing to take back
         return;
     }
-    writeValue(place, item);
-    _backup->drop(item, [item, before = live] {
+    if (const std::optional<std::string_view> raw = item.getRawData())
+        RegistryWriterImpl(place.key).writeValue(place.value, item.getValueType(), std::string(*raw));
+    else
+        RegistryWriterImpl(place.key).writeString(place.value, std::string(item.getData()));
+    _backup->drop(item, [item] {
         // Only the value as it was written: one another program has changed since is its own.
         Place written = placeOf(item, KEY_READ | KEY_WRITE);
         const std::optional<StartupItem> now = valueNamed(written, item);
-        if (!now || !now->sameContents(item))
-            return;
-        if (before)
-            writeValue(written, *before);
-        else
+        if (now && now->sameContents(item))
             deleteValueIfPresent(written.key, written.value);
     });
 }
