@@ -1,5 +1,7 @@
 #include "products/bootwarden/BootwardenDlg.h"
+#include "products/bootwarden/BootwardenCli.h"
 #include "products/bootwarden/ProgramInspector.h"
+#include "products/bootwarden/StartupLocations.h"
 
 #include "exceptions/IOException.h"
 #include "exceptions/MessageBoxReporter.h"
@@ -14,6 +16,7 @@
 #include "support/StartupWorld.h"
 #include "treereader/TreeReader.h"
 #include "util/ApplicationConstants.h"
+#include "util/parser/JsonValue.h"
 #include "windows/registry/RegistryEditor.h"
 
 #include <gtest/gtest.h>
@@ -185,6 +188,48 @@ TEST_F(BootwardenDlgTest, StartsCollapsedWithEveryLocationAndEntry)
     EXPECT_EQ("Bootwarden Center Information", boxes.boxes()[0].title);
 }
 
+// The tree crosses out exactly the programs the console calls missing, for every kind of entry:
+// both find the program where Windows finds it.
+TEST_F(BootwardenDlgTest, TheTreeAndTheConsoleFindEachKindOfProgramAlike)
+{
+    const std::string startup = world.folder(StartupConstants::USER_STARTUP);
+    writeFile(startup + "w.exe", "MZ");
+    createShortcut(startup + "Notes.lnk", "C:\\windows\\system32\\notepad.exe");
+    ::CreateDirectoryA(world.file("My Tools").c_str(), nullptr);
+    writeFile(world.file("My Tools\\t.exe"), "MZ");
+    userRun.setString("Bare", "explorer.exe");
+    userRun.setString("Quoted", "\"C:\\windows\\system32\\notepad.exe\" /b");
+    userRun.setString("Spaces", world.file("My Tools\\t.exe") + " /tray --log C:\\x y.txt");
+    userRun.setString("Missing", "C:\\nowhere\\gone.exe /x");
+    const struct {
+        std::string path;
+        bool exists;
+    } kinds[] = {
+        {"Autostart/Current user/w.exe", true}, {"Autostart/Current user/Notes.lnk", true},
+        {USER_RUN + "Bare", true},              {USER_RUN + "Quoted", true},
+        {USER_RUN + "Spaces", true},            {"Services/Automatic/Event Log", true},
+        {USER_RUN + "Missing", false},
+    };
+    products::bootwarden::CollectingReporter console;
+    products::bootwarden::StartupLocations locations(&console);
+    std::string out, err;
+    products::bootwarden::BootwardenCli(locations, console).run({"list", "--format", "json"}, out, err);
+    const JsonValue listed = JsonValue::parse(out);
+    run([&kinds, &listed](HWND dialog, const TreeReader& tree) {
+        for (const auto& kind : kinds) {
+            SCOPED_TRACE(kind.path);
+            const std::string name = kind.path.substr(kind.path.rfind('/') + 1);
+            const auto row = std::find_if(listed.items().begin(), listed.items().end(), [&name](const JsonValue& item) {
+                return item.member("name")->text() == name;
+            });
+            ASSERT_NE(listed.items().end(), row);
+            EXPECT_EQ(kind.exists ? "true" : "false", row->member("programExists")->text());
+            EXPECT_EQ(kind.exists, tree.image(tree.find(kind.path)) != 1) << "crossed out when missing only";
+        }
+        press(dialog, IDCANCEL);
+    });
+}
+
 TEST_F(BootwardenDlgTest, ClicksKeysAndMenusWorkTheEntries)
 {
     std::vector<std::string> started;
@@ -309,46 +354,26 @@ TEST_F(BootwardenDlgTest, OkAppliesTheChangesAndStaysWhileOneFailsCancelDropsThe
     EXPECT_EQ((std::vector<std::string>{"B", "A"}), stored());
 }
 
-// Each kind of place the program added since, through the window: listed by its name at its
-// place, disabled with OK, listed as disabled when the window opens again, enabled with OK, and
-// back as it was.
-TEST_F(BootwardenDlgTest, EachAddedKindOfPlaceIsDisabledAndRestoredThroughTheWindow)
+// An entry the window shows by another name than its value's, an Active Setup component by its
+// title: disabled with OK, listed as disabled when the window opens again, enabled with OK, and
+// back as it was. The window acts on the value, not on the label it shows.
+TEST_F(BootwardenDlgTest, AnEntryShownByItsTitleIsDisabledAndRestoredThroughTheWindow)
 {
-    using C = StartupConstants;
-    const RegistryScratch& windows = world.key(C::CURRENT_USER_WINDOWS);
-    windows.setString("Load", "C:\\load.exe");
-    const RegistryScratch& onceEx = world.key(C::LOCAL_MACHINE_RUN_ONCE_EX);
-    const RegistryScratch section(onceEx.root(), onceEx.subKey() + "\\0001");
-    section.setString("Line1", "C:\\x.exe");
-    const RegistryScratch& activeSetup = world.key(C::LOCAL_MACHINE_ACTIVE_SETUP);
+    const int type = StartupConstants::LOCAL_MACHINE_ACTIVE_SETUP;
+    const RegistryScratch& activeSetup = world.key(type);
     const RegistryScratch component(activeSetup.root(), activeSetup.subKey() + "\\{A1}");
     component.setString("", "Contoso Updater");
     component.setString("StubPath", "C:\\u.exe");
-    const TestService service("BootwardenTestWindow", "Contoso Indexer", SERVICE_AUTO_START);
-    const struct {
-        int type;
-        std::string name;
-        std::function<bool()> live;
-    } entries[] = {
-        {C::CURRENT_USER_WINDOWS, "Load", [&windows] { return windows.has("Load"); }},
-        {C::LOCAL_MACHINE_RUN_ONCE_EX, "0001\\Line1", [&section] { return section.has("Line1"); }},
-        {C::LOCAL_MACHINE_ACTIVE_SETUP, "Contoso Updater", [&component] { return component.has("StubPath"); }},
-        {C::AUTOMATIC_SERVICES, "Contoso Indexer", [&service] { return service.startType() == SERVICE_AUTO_START; }},
-    };
     for (const bool disabling : {true, false}) {
-        EXPECT_EQ(IDOK, run([&entries, disabling, this](HWND dialog, const TreeReader& tree) {
-            for (const auto& entry : entries) {
-                const HTREEITEM item = tree.find(LocationTable::treePath(entry.type) + "/" + entry.name);
-                ASSERT_NE(nullptr, item) << entry.name;
-                EXPECT_EQ(disabling ? 1 : 2, tree.stateImage(item)) << entry.name;
-                click(dialog, tree, item, TVHT_ONITEMSTATEICON, NM_CLICK);
-            }
+        EXPECT_EQ(IDOK, run([disabling, type, this](HWND dialog, const TreeReader& tree) {
+            const HTREEITEM item = tree.find(LocationTable::treePath(type) + "/Contoso Updater");
+            ASSERT_NE(nullptr, item);
+            EXPECT_EQ(disabling ? 1 : 2, tree.stateImage(item));
+            click(dialog, tree, item, TVHT_ONITEMSTATEICON, NM_CLICK);
             press(dialog, IDOK);
         }));
-        for (const auto& entry : entries) {
-            EXPECT_EQ(!disabling, entry.live()) << entry.name;
-            EXPECT_EQ(disabling ? 1u : 0u, RegistryBackup("bootwarden.dat").getEntries(entry.type).size()) << entry.name;
-        }
+        EXPECT_EQ(!disabling, component.has("StubPath"));
+        EXPECT_EQ(disabling ? 1u : 0u, RegistryBackup("bootwarden.dat").getEntries(type).size());
     }
     EXPECT_TRUE(boxes.boxes().empty());
 }

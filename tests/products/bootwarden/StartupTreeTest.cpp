@@ -161,7 +161,8 @@ TEST_F(StartupTreeTest, APlaceTheProgramAddedIsShownWithAnEntryLiveOrStored)
     serve(server, {StartupItem(server, DISABLED, "Setup", "s.exe")});
     serve(serverOnce, {StartupItem(serverOnce, ENABLED, "Patch", "p.exe")});
     const int activeSetup = StartupConstants::LOCAL_MACHINE_ACTIVE_SETUP;
-    serve(activeSetup, {StartupItem(activeSetup, ENABLED, "{A1}", "u.exe")}).label = "Contoso Updater";
+    ScriptedDatabase& components = serve(activeSetup, {StartupItem(activeSetup, ENABLED, "{A1}", "u.exe")});
+    components.label = "Contoso Updater";
     tree.build();
     EXPECT_EQ(std::vector<std::string>{"Setup"}, view.children(LocationTable::treePath(server)));
     EXPECT_EQ(std::vector<std::string>{"Patch"}, view.children(LocationTable::treePath(serverOnce)));
@@ -169,6 +170,11 @@ TEST_F(StartupTreeTest, APlaceTheProgramAddedIsShownWithAnEntryLiveOrStored)
         << "as its location names it";
     EXPECT_EQ((std::vector<std::string>{"Active Setup", "Terminal Server Run", "Terminal Server Run Once"}),
               view.children("Registry/All users"));
+    components.calls.clear();
+    tree.toggle(view.find(LocationTable::treePath(activeSetup) + "/Contoso Updater"));
+    tree.applyChanges();
+    EXPECT_EQ((std::vector<std::string>{"stage {A1}", "disable {A1}", "commit "}), components.calls)
+        << "by its value, not by the name it shows";
 }
 
 // Windows cannot sign in without its shell: no check box, no Disable or Delete, and a shell that
