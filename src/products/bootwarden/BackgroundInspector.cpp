@@ -23,7 +23,7 @@ void BackgroundInspector::request(const std::string& commandLine)
 {
     {
         const std::lock_guard<std::mutex> lock(_mutex);
-        if (_known.count(commandLine) || !_pending.insert(commandLine).second)
+        if (!_pending.insert(commandLine).second)
             return;
         _asked.push_back(commandLine);
         if (!_thread.joinable())
@@ -32,11 +32,9 @@ void BackgroundInspector::request(const std::string& commandLine)
     _wake.notify_one();
 }
 
-std::optional<ProgramFacts> BackgroundInspector::known(const std::string& commandLine) const
+std::optional<ProgramFacts> BackgroundInspector::known(const std::string& commandLine)
 {
-    const std::lock_guard<std::mutex> lock(_mutex);
-    const auto found = _known.find(commandLine);
-    return found == _known.end() ? std::nullopt : std::optional<ProgramFacts>(found->second);
+    return _inspector.known(commandLine);
 }
 
 std::vector<std::string> BackgroundInspector::takeAnswered()
@@ -55,9 +53,8 @@ void BackgroundInspector::work()
         const std::string commandLine = _asked.front();
         _asked.pop_front();
         lock.unlock();
-        ProgramFacts facts = _inspector.inspect(commandLine);
+        _inspector.inspect(commandLine); // which keeps what it learns
         lock.lock();
-        _known[commandLine] = std::move(facts);
         _pending.erase(commandLine);
         _answered.push_back(commandLine);
         // One message tells of every answer that waits.

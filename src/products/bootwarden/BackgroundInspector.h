@@ -7,7 +7,6 @@
 
 #include <condition_variable>
 #include <deque>
-#include <map>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -29,10 +28,12 @@ public:
     BackgroundInspector(const BackgroundInspector&) = delete;
     BackgroundInspector& operator=(const BackgroundInspector&) = delete;
 
-    // Asks for the facts of the program the command line starts; nothing when they are known
-    // or asked for already.
+    // Asks for the facts of the program the command line starts; nothing when they are asked
+    // for already.
     void request(const std::string& commandLine);
-    std::optional<ProgramFacts> known(const std::string& commandLine) const;
+    // What the inspector knows of the program as its file is now; none until it has been asked
+    // for, and again once the file has changed.
+    std::optional<ProgramFacts> known(const std::string& commandLine);
     // The command lines answered since the last call.
     std::vector<std::string> takeAnswered();
 
@@ -46,7 +47,6 @@ private:
     std::condition_variable _wake;
     std::deque<std::string> _asked;
     std::set<std::string> _pending; // asked for and not answered yet
-    std::map<std::string, ProgramFacts> _known;
     std::vector<std::string> _answered;
     bool _stopping = false;
     std::thread _thread;

@@ -143,36 +143,55 @@ bool ProgramInspector::exists(const std::string& path)
     return isFile(path);
 }
 
+ProgramInspector::Look ProgramInspector::look(const std::string& commandLine)
+{
+    Look now;
+    now.path = locate(commandLine);
+    now.native = nativePath(now.path);
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (now.path.empty())
+        now.error = ERROR_FILE_NOT_FOUND;
+    else if (!platform::win32().GetFileAttributesExU(now.native, data))
+        now.error = platform::win32().GetLastError();
+    now.attributes = data.dwFileAttributes;
+    now.size = (std::uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    now.written = (std::uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+    return now;
+}
+
+std::optional<ProgramFacts> ProgramInspector::known(const std::string& commandLine)
+{
+    return known(look(commandLine));
+}
+
+std::optional<ProgramFacts> ProgramInspector::known(const Look& now)
+{
+    const std::lock_guard<std::mutex> lock(_mutex);
+    const auto known = _known.find(Utf8::foldCase(now.path));
+    if (known == _known.end())
+        return std::nullopt;
+    const Look& then = known->second.look;
+    if (then.error != now.error || then.size != now.size || then.written != now.written)
+        return std::nullopt;
+    return known->second.facts;
+}
+
 ProgramFacts ProgramInspector::inspect(const std::string& commandLine)
 {
-    const std::string path = locate(commandLine);
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
-    const std::string native = nativePath(path);
-    if (path.empty() || !platform::win32().GetFileAttributesExU(native, data)) {
-        const DWORD error = platform::win32().GetLastError();
-        ProgramFacts facts;
-        facts.path = path;
-        if (!path.empty() && !isMissing(error)) {
-            facts.signature = Signature::Invalid;
-            facts.problem = "the file cannot be read. " + SystemErrors::map(static_cast<int>(error));
-        }
-        return facts;
+    const Look now = look(commandLine);
+    if (std::optional<ProgramFacts> facts = known(now))
+        return *facts;
+    ProgramFacts facts;
+    if (!now.error) {
+        facts = read(now.native, now.attributes);
+        facts.startsOthers = startsOthers(now.path);
+    } else if (!isMissing(now.error)) {
+        facts.signature = Signature::Invalid;
+        facts.problem = "the file cannot be read. " + SystemErrors::map(static_cast<int>(now.error));
     }
-    const std::uint64_t size = (std::uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    const std::uint64_t written =
-        (std::uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
-    const std::string key = Utf8::foldCase(path);
-    {
-        const std::lock_guard<std::mutex> lock(_mutex);
-        const auto known = _known.find(key);
-        if (known != _known.end() && known->second.size == size && known->second.written == written)
-            return known->second.facts;
-    }
-    ProgramFacts facts = read(native, data.dwFileAttributes);
-    facts.path = path;
-    facts.startsOthers = startsOthers(path);
+    facts.path = now.path;
     const std::lock_guard<std::mutex> lock(_mutex);
-    _known[key] = {size, written, facts};
+    _known[Utf8::foldCase(now.path)] = {now, facts};
     return facts;
 }
 

@@ -5,13 +5,15 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace products::bootwarden {
 
 // Finds the program a command line starts and learns what can be known of it. Checking a
 // signature reads the whole file, so each file is read once while it stays as it is: the facts
-// are kept by path, size and time of change. Several threads may ask at once.
+// are kept by path, size and time of change, and this is the one place they are kept. Several
+// threads may ask at once.
 class ProgramInspector {
 public:
     // The file a command line starts, as Windows finds it: the quoted path, the text up to
@@ -26,14 +28,28 @@ public:
     // The facts of the program the command line starts. A 32-bit Bootwarden on 64-bit Windows
     // reads the system's own programs, not the 32-bit copies Windows shows it under their names.
     ProgramFacts inspect(const std::string& commandLine);
+    // The facts inspect learnt of the program while its file is as it was then (the same size
+    // and time of change, or missing still); none when it must be inspected again. It reads the
+    // file's attributes only, so a window may ask it while it waits for nobody.
+    std::optional<ProgramFacts> known(const std::string& commandLine);
 
 private:
+    // The file a command line starts, as it is now.
+    struct Look {
+        std::string path;   // as the command line names it
+        std::string native; // as this process must open it
+        unsigned long attributes = 0;
+        unsigned long error = 0; // why the file's attributes cannot be read; 0 when they can
+        std::uint64_t size = 0;
+        std::uint64_t written = 0;
+    };
     struct Known {
-        std::uint64_t size;
-        std::uint64_t written;
+        Look look;
         ProgramFacts facts;
     };
 
+    static Look look(const std::string& commandLine);
+    std::optional<ProgramFacts> known(const Look& now);
     static ProgramFacts read(const std::string& path, unsigned long attributes);
 
     std::mutex _mutex;

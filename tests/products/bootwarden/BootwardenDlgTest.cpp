@@ -497,14 +497,30 @@ TEST_F(BootwardenDlgTest, TheLineUnderTheCommandSaysWhoSignedTheProgram)
     };
     for (const auto& entry : entries)
         userRun.setString(entry.name, entry.command);
+    const std::string replaced = world.file("replaced.exe");
+    ::CopyFileA(SignedPrograms::path("contoso-updater.exe").c_str(), replaced.c_str(), FALSE);
+    userRun.setString("Replaced", replaced);
     run([&](HWND dialog, const TreeReader& tree) {
         const HWND line = ::GetDlgItem(dialog, IDC_PROGRAM_FACTS);
+        const auto shows = [&](const std::string& command) {
+            const std::string expected = ProgramInspector().inspect(command).summary();
+            return pumpUntil([&] { return windowText(line) == expected; });
+        };
+        // A signed program overwritten while the window is open, an updater's work or worse, is
+        // shown as it is now after F5.
+        select(tree, tree.find(USER_RUN + "Replaced"));
+        EXPECT_TRUE(shows(replaced));
+        const std::string signedLine = windowText(line);
+        ::CopyFileA(SignedPrograms::path("unsigned.exe").c_str(), replaced.c_str(), FALSE);
+        key(tree, VK_F5);
+        select(tree, tree.find(USER_RUN + "Replaced"));
+        EXPECT_TRUE(shows(replaced)) << windowText(line);
+        EXPECT_NE(signedLine, windowText(line));
         for (const auto& entry : entries) {
             SCOPED_TRACE(entry.name);
-            const std::string expected = ProgramInspector().inspect(entry.command).summary();
             select(tree, tree.find(USER_RUN + entry.name));
             EXPECT_EQ("Checking who signed the program...", windowText(line)) << "the window never waits for it";
-            EXPECT_TRUE(pumpUntil([&] { return windowText(line) == expected; })) << windowText(line);
+            EXPECT_TRUE(shows(entry.command)) << windowText(line);
         }
         select(tree, tree.find(USER_RUN + "Signed"));
         EXPECT_EQ(ProgramInspector().inspect(entries[0].command).summary(), windowText(line))
@@ -518,7 +534,7 @@ TEST_F(BootwardenDlgTest, TheLineUnderTheCommandSaysWhoSignedTheProgram)
         press(dialog, IDC_HIDE_MICROSOFT);
         EXPECT_TRUE(pumpUntil([&] { return !tree.find(USER_RUN + "Microsoft's"); })) << "hidden";
         EXPECT_TRUE(tree.find(USER_RUN + "Says Microsoft")) << "a claim in a version resource is no signature";
-        EXPECT_EQ(9u, tree.children(tree.find(USER_RUN)).size()) << "nothing else hidden";
+        EXPECT_EQ(10u, tree.children(tree.find(USER_RUN)).size()) << "nothing else hidden";
         ::SendMessageW(::GetDlgItem(dialog, IDC_HIDE_MICROSOFT), BM_SETCHECK, BST_UNCHECKED, 0);
         press(dialog, IDC_HIDE_MICROSOFT);
         const HTREEITEM back = tree.find(USER_RUN + "Microsoft's");
