@@ -192,7 +192,7 @@ void ServiceDatabase::enable(const StartupItem& item)
     std::function<void()> takeBack;
     if (before && before->start.startType != settings.startType)
         takeBack = [type = _type, name = item.getValue(), settings, was = before->start.startType] {
-            const std::optional<Configuration> now = configurationOf(type, name, true);
+            const std::optional<Configuration> now = configurationOf(type, name);
             if (now && now->start.startType == settings.startType)
                 ServiceManager().setStartType(name, was);
         };
