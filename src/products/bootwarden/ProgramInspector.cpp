@@ -58,17 +58,6 @@ std::string found(const std::string& name)
     return path;
 }
 
-// Where a service's image path names the system's own folders as the kernel names them.
-std::string withSystemFolders(const std::string& command)
-{
-    if (command.rfind("\\??\\", 0) == 0)
-        return command.substr(4);
-    const std::string systemRoot = "\\systemroot\\";
-    if (StringHelper::toLower(command.substr(0, systemRoot.size())) == systemRoot)
-        return "%SystemRoot%\\" + command.substr(systemRoot.size());
-    return command;
-}
-
 bool isMissing(DWORD error)
 {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME ||
@@ -118,8 +107,7 @@ std::string problemOf(LONG result)
 
 std::string ProgramInspector::locate(const std::string& commandLine)
 {
-    // A Run Once Ex command may begin with "||" (Windows runs it without waiting).
-    std::string command = expanded(withSystemFolders(commandLine.rfind("||", 0) == 0 ? commandLine.substr(2) : commandLine));
+    std::string command = expanded(commandLine);
     command.erase(0, command.find_first_not_of(" \t"));
     if (command.empty())
         return std::string();

@@ -298,7 +298,15 @@ void RegistryDatabase::disable(const StartupItem& item)
 
 void RegistryDatabase::run(const StartupItem& item)
 {
-    ProcessHelper::start(windows::registry::RegistryHelpers::expandEnvironmentStrings(std::string(item.getData())));
+    ProcessHelper::start(windows::registry::RegistryHelpers::expandEnvironmentStrings(getCommand(item)));
+}
+
+std::string RegistryDatabase::getCommand(const StartupItem& item)
+{
+    const std::string_view data = item.getData();
+    if (layoutOf(_type) == Location::Layout::Sections && data.substr(0, 2) == "||")
+        return std::string(data.substr(2));
+    return std::string(data);
 }
 
 void RegistryDatabase::remove(const StartupItem& item)

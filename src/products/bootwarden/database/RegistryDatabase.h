@@ -50,9 +50,11 @@ public:
     void remove(const StartupItem& item) override;
     void commit() override;
     bool tookBack(const StartupItem& item) const override;
-    // The command line, its environment variables expanded, as a new process; a document or
-    // an address through the shell.
+    // The command, its environment variables expanded, as a new process; a document or an
+    // address through the shell.
     void run(const StartupItem& item) override;
+    // A RunOnceEx command without the "||" that tells Windows not to wait for it.
+    std::string getCommand(const StartupItem& item) override;
     int getType() const override { return _type; }
     bool isWorking() const override { return true; }
     std::string getWhere() const override;

@@ -152,6 +152,17 @@ std::string ServiceDatabase::getLabel(const StartupItem& item)
     return name == _displayNames.end() || name->second.empty() ? item.getValue() : name->second;
 }
 
+std::string ServiceDatabase::getCommand(const StartupItem& item)
+{
+    const std::string_view path = item.getData();
+    if (path.substr(0, 4) == "\\??\\")
+        return std::string(path.substr(4));
+    const std::string_view systemRoot = "\\SystemRoot\\";
+    if (Utf8::sameName(std::string(path.substr(0, systemRoot.size())), std::string(systemRoot)))
+        return "%SystemRoot%\\" + std::string(path.substr(systemRoot.size()));
+    return std::string(path);
+}
+
 ServiceDatabase::Note ServiceDatabase::getNote(const StartupItem& item)
 {
     return {"Service " + item.getValue() + (decode(item).delayed ? ", started after the others" : ""), false};

@@ -50,6 +50,9 @@ public:
     Note getNote(const StartupItem& item) override;
     // The service's display name as the last listing read it; else its name.
     std::string getLabel(const StartupItem& item) override;
+    // The image path with the system's folders named as a program's command names them, not as
+    // the kernel does ("\SystemRoot\", "\??\").
+    std::string getCommand(const StartupItem& item) override;
 
 private:
     int _type;

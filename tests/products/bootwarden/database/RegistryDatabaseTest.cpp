@@ -337,6 +337,7 @@ TEST(RegistryLocationTest, RunOnceExListsTheValuesOfItsSections)
         const std::vector<StartupItem> items = database.getItems();
         EXPECT_EQ((std::vector<std::string>{"0 0001\\Line1=||C:\\Tools\\setup.exe /quiet", "0 0002\\Line1=\"C:\\x.exe\""}),
                   describe(items));
+        EXPECT_EQ("C:\\Tools\\setup.exe /quiet", database.getCommand(items.at(0))) << "\"||\" says only not to wait";
         {
             platform::ScopedOverride gone(&platform::Win32Api::RegOpenKeyExU,
                                           [real = platform::win32().RegOpenKeyExU](HKEY root, const std::string& name,

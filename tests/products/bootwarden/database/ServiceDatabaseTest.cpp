@@ -104,7 +104,7 @@ TEST_F(ServiceDatabaseTest, ADelayedServiceKeepsItsDelay)
 }
 
 // A service is known by its display name in any language; an indirect one that cannot be loaded
-// leaves it known by its name.
+// leaves it known by its name. Its program is named as any command names it, not as the kernel does.
 TEST_F(ServiceDatabaseTest, AServiceIsKnownByItsDisplayName)
 {
     const TestService indirect("BootwardenTestIndirect", "@C:\\nowhere.dll,-101", SERVICE_AUTO_START);
@@ -115,6 +115,10 @@ TEST_F(ServiceDatabaseTest, AServiceIsKnownByItsDisplayName)
         labels.push_back(database.getLabel(item));
     std::sort(labels.begin(), labels.end());
     EXPECT_EQ((std::vector<std::string>{"BootwardenTestIndirect", "Contoso Updater", "Служба индексирования"}), labels);
+    for (const auto& [imagePath, command] : {std::pair<std::string, std::string>{"\\SystemRoot\\system32\\svc.exe -k x", "%SystemRoot%\\system32\\svc.exe -k x"},
+                                             {"\\??\\C:\\Drivers\\svc.exe", "C:\\Drivers\\svc.exe"},
+                                             {TestService::PROGRAM, TestService::PROGRAM}})
+        EXPECT_EQ(command, database.getCommand(StartupItem(SERVICES, 0, "x", imagePath))) << "its program, as a command names it";
 }
 
 // A service the system will not change stays as it was, and no stored copy of it is listed; one
