@@ -416,17 +416,12 @@ int BootwardenCli::change(const Change& change, std::string& out, std::string& e
         return USAGE;
     }
     StartupItem item = *named.front();
-    const Location* row = LocationTable::find(type);
-    if (row && row->essential && command != "enable") {
-        err += "Windows cannot sign in without " + label(item) + " in " + where +
-               ", so Bootwarden never disables or deletes it.\n";
-        return FAILED;
-    }
-    if (row && !row->deletable() && command == "delete") {
-        err += "Bootwarden never deletes a service: " + label(item) + " in " + where +
-               " stays installed. Disable it to keep it from starting with Windows.\n";
-        return FAILED;
-    }
+    if (command != "enable")
+        if (const std::string refused = startup.refusal(item, command == "delete" ? EntryAction::Delete : EntryAction::Disable);
+            !refused.empty()) {
+            err += refused + "\n";
+            return FAILED;
+        }
     const bool enabled = item.getState() == StartupConstants::ENABLED;
     if ((command == "disable" && !enabled) || (command == "enable" && enabled)) {
         out += label(item) + " in " + where + " is " + stateOf(item) + " already.\n";

@@ -2,14 +2,45 @@
 
 #include "products/bootwarden/StartupConstants.h"
 
+#include <span>
 #include <string>
-#include <vector>
 
 namespace products::bootwarden {
 
+// What the user may do to an entry besides enabling one that is disabled, which only puts back
+// what was there.
+enum class EntryAction { Disable, Delete, Run };
+
+// Which actions a location's entries allow, and why not the others: the facade's refusal says it.
+struct AllowedActions {
+    bool disable = true;
+    bool remove = true;
+    bool run = true;
+    const char* because = nullptr; // "Windows cannot sign in without it"
+
+    constexpr bool allows(EntryAction action) const
+    {
+        return action == EntryAction::Disable ? disable : action == EntryAction::Delete ? remove : run;
+    }
+};
+
+// A node of the window's tree that holds locations, under its parent group.
+struct LocationGroup {
+    const char* name;
+    const LocationGroup* parent = nullptr;
+    const char* description = nullptr;
+    // The groups the program has always shown are shown when empty too; one added since only
+    // when one of its locations is shown.
+    bool shownWhenEmpty = false;
+
+    // "Registry/All users"
+    std::string path() const;
+};
+
 // One place Windows starts programs from, all this program knows of it: one row of the
 // location table. A new registry location is one row; a new kind of location, one row and a
-// database class.
+// database class. Each row names its fields; those without a default are named by every row
+// (the build fails when one is left out), the others only where they differ.
 struct Location {
     enum class Kind { RegistryKey, StartupFolder, Services };
     enum class Root { LocalMachine, CurrentUser };
@@ -35,23 +66,27 @@ struct Location {
     // by the key they share a path with, and the locations they never had not at all (NO_RECORD:
     // their entries live in the extension block alone).
     int recordType;
-    Kind kind;
+    Kind kind = Kind::RegistryKey;
     Root root;
     // The Run-family key; for a Startup folder, the key whose value names the folder; for the
     // services, the key that holds a key of each.
     const char* key;
-    View view;
-    Systems systems;
-    // Where the window's tree shows it: the path of its group and its own label.
-    const char* group;
-    const char* label;
-    const char* description;
+    View view = View::Shared;
+    Systems systems = Systems::All;
+    // Where the window's tree shows it: its group and its own label; none for a second name of
+    // another location.
+    const LocationGroup* group = nullptr;
+    const char* label = nullptr;
+    const char* description = nullptr;
+    // The places the program has always shown are shown when empty too; the places added since,
+    // which most machines leave empty, only when they hold an entry.
+    bool shownWhenEmpty = false;
     // A Startup folder's: the value that names it, and the folder of its disabled files.
-    const char* folderValue;
-    const char* disabledFolder;
+    const char* folderValue = nullptr;
+    const char* disabledFolder = nullptr;
     // The key of the system's own startup switches under Explorer\StartupApproved (the one its
     // task manager writes); null when the system keeps none.
-    const char* switches;
+    const char* switches = nullptr;
     // For a second name of another location's key, that location: the type its entries are
     // listed and kept as. The 32-bit view shares the machine's policy keys with the native one
     // on 64-bit Windows; an earlier version kept entries under that view's name.
@@ -62,22 +97,16 @@ struct Location {
     const char* const* values = nullptr;
     // Windows' own value of each of them, where it has one; null: none.
     const char* const* defaults = nullptr;
-    // Windows cannot sign in without them: never disabled or deleted.
-    bool essential = false;
+    AllowedActions allowed = {};
     Layout layout = Layout::Values;
-
-    // The eleven places the program has always shown are shown when empty too; the places added
-    // since, which most machines leave empty, only when they hold an entry.
-    bool alwaysShown() const { return type < StartupConstants::MAX_TYPES; }
-    // Windows cannot sign in without an essential entry, so it is never disabled or deleted; a
-    // service is removed and started by the system's own tools.
-    bool deletable() const { return !essential && kind != Kind::Services; }
-    bool runnable() const { return kind != Kind::Services; }
 };
 
 class LocationTable {
 public:
-    static const std::vector<Location>& all();
+    // In the order of their types, which find relies on.
+    static std::span<const Location> all();
+    // Every group the rows name, parents first.
+    static std::span<const LocationGroup* const> groups();
     // The row of a type; null for a type that has none.
     static const Location* find(int type);
     // The type whose entries a type's are (its own, or the one it is a second name of).

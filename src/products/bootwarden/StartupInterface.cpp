@@ -73,21 +73,31 @@ std::string StartupInterface::getRegistryKey(const StartupItem& item)
     return database ? database->getRegistryKey(item) : std::string();
 }
 
+std::string StartupInterface::refusal(const StartupItem& item, EntryAction action)
+{
+    const Location* location = LocationTable::find(item.getType());
+    if (!location || location->allowed.allows(action))
+        return std::string();
+    const char* const verbs[] = {"disables", "deletes", "starts"};
+    return std::string("Bootwarden never ") + verbs[static_cast<int>(action)] + " " + getLabel(item) + " in " +
+           LocationTable::treePath(item.getType()) + ": " + location->allowed.because + ".";
+}
+
 bool StartupInterface::remove(const StartupItem& item)
 {
-    return apply(&database::StartupDatabase::remove, item, "deleting");
+    return apply(&database::StartupDatabase::remove, item, "deleting", EntryAction::Delete);
 }
 
 bool StartupInterface::enable(const StartupItem& item)
 {
-    return apply(&database::StartupDatabase::enable, item, "enabling");
+    return apply(&database::StartupDatabase::enable, item, "enabling", std::nullopt);
 }
 
 bool StartupInterface::applyChanges(const std::vector<StartupItem>& items, std::vector<bool>& applied)
 {
     const auto disabling = [](const StartupItem& item) { return item.getState() == StartupConstants::DISABLED; };
     for (const StartupItem& item : items)
-        if (item.isChanged() && disabling(item))
+        if (item.isChanged() && disabling(item) && allows(item, EntryAction::Disable))
             if (database::StartupDatabase* database = find(item.getType(), "_database.find(item.getType()) != _database.end()"))
                 database->stageDisable(item);
     applied.assign(items.size(), true);
@@ -119,12 +129,12 @@ bool StartupInterface::applyChanges(const std::vector<StartupItem>& items, std::
 
 bool StartupInterface::run(const StartupItem& item)
 {
-    return apply(&database::StartupDatabase::run, item, "starting");
+    return apply(&database::StartupDatabase::run, item, "starting", EntryAction::Run);
 }
 
 bool StartupInterface::disable(const StartupItem& item)
 {
-    return apply(&database::StartupDatabase::disable, item, "disabling");
+    return apply(&database::StartupDatabase::disable, item, "disabling", EntryAction::Disable);
 }
 
 database::StartupDatabase* StartupInterface::find(int type, const char* expression)
@@ -134,12 +144,17 @@ database::StartupDatabase* StartupInterface::find(int type, const char* expressi
     return found == _database.end() ? nullptr : found->second;
 }
 
-bool StartupInterface::apply(Operation operation, const StartupItem& item, const char* doing)
+bool StartupInterface::apply(Operation operation, const StartupItem& item, const char* doing,
+                             std::optional<EntryAction> action)
 {
     database::StartupDatabase* database =
         find(item.getType(), "_database.find(item.getType()) != _database.end()");
     if (!database)
         return false;
+    if (const std::string refused = action ? refusal(item, *action) : std::string(); !refused.empty()) {
+        _reporter->showError(refused);
+        return false;
+    }
     const std::string heading = std::string("Error while ") + doing + " an entry.";
     try {
         (database->*operation)(item);

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "products/bootwarden/LocationTable.h"
 #include "products/bootwarden/StartupItem.h"
 #include "products/bootwarden/database/StartupDatabase.h"
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,12 @@ public:
     // The name people know the entry by, as its location names it.
     std::string getLabel(const StartupItem& item);
 
+    // Why the entry's location never lets the action be done to it ("Bootwarden never deletes
+    // Shell in Registry/All users/Winlogon: Windows cannot sign in without it."); empty when it
+    // may be. Each change below refuses with it, reported.
+    std::string refusal(const StartupItem& item, EntryAction action);
+    bool allows(const StartupItem& item, EntryAction action) { return refusal(item, action).empty(); }
+
     // Each answers whether the change was made; a failure has been reported when it was not.
     bool remove(const StartupItem& item);
     bool enable(const StartupItem& item);
@@ -50,7 +58,7 @@ private:
     using Operation = void (database::StartupDatabase::*)(const StartupItem&);
 
     database::StartupDatabase* find(int type, const char* expression);
-    bool apply(Operation operation, const StartupItem& item, const char* doing);
+    bool apply(Operation operation, const StartupItem& item, const char* doing, std::optional<EntryAction> action);
 
     ErrorReporter* _reporter;
     std::map<int, database::StartupDatabase*> _database;

@@ -19,31 +19,6 @@ namespace {
 // Reports of the tree building keep naming the window they have always named.
 const char* const SOURCE = "products/bootwarden/BootwardenDlg";
 
-const char* const REGISTRY_TEXT =
-    "Entries under this key will be executed from the registry everytime the computer starts up.";
-const char* const AUTOSTART_TEXT = "Entries under this key will be executed from the autostart "
-                                   "directories everytime the computer starts up.";
-const char* const REGISTRY_ALL_USERS_TEXT =
-    "Entries under this key will be executed for all users everytime the computer starts up.";
-const char* const REGISTRY_CURRENT_USER_TEXT = "Entries under this key will be executed for the "
-                                               "current user everytime the computer starts up.";
-const char* const SERVICES_TEXT = "Entries under this key are services that Windows starts everytime the "
-                                  "computer starts up, before anyone signs in.";
-// The nodes that group the locations, parents first; each location's row says which group
-// holds it. The program has always shown the first four; a group added since is shown only
-// when one of its locations is.
-const struct Group {
-    const char* path;
-    const char* description;
-} GROUPS[] = {
-    {"Registry", REGISTRY_TEXT},
-    {"Autostart", AUTOSTART_TEXT},
-    {"Registry/All users", REGISTRY_ALL_USERS_TEXT},
-    {"Registry/Current User", REGISTRY_CURRENT_USER_TEXT},
-    {"Services", SERVICES_TEXT},
-};
-const std::size_t ALWAYS_SHOWN_GROUPS = 4;
-
 // A name as people can read it: a lone UTF-16 unit, which no font shows, as U+FFFD, and the
 // name marked, since what is shown is then not all there is.
 std::string nameShown(const std::string& name)
@@ -84,31 +59,26 @@ void StartupTree::rebuild()
 
 void StartupTree::insertGroups()
 {
-    for (std::size_t i = 0; i < ALWAYS_SHOWN_GROUPS; ++i)
-        group(GROUPS[i].path);
+    for (const LocationGroup* group : LocationTable::groups())
+        if (group->shownWhenEmpty)
+            this->group(group);
 }
 
-StartupTree::Node StartupTree::group(const std::string& path)
+StartupTree::Node StartupTree::group(const LocationGroup* group)
 {
-    if (const auto shown = _groups.find(path); shown != _groups.end())
+    if (const auto shown = _groups.find(group); shown != _groups.end())
         return shown->second;
-    const Group* row = std::find_if(std::begin(GROUPS), std::end(GROUPS),
-                                    [&path](const Group& candidate) { return path == candidate.path; });
-    if (!check(row != std::end(GROUPS), "row != std::end(GROUPS)", SOURCE, __LINE__))
-        return nullptr;
-    const std::size_t slash = path.rfind('/');
-    const Node parent = slash == std::string::npos ? nullptr : group(path.substr(0, slash));
-    const Node node =
-        _view.insert(path.substr(slash + 1), parent, StartupTreeWidget::IMAGE_FOLDER, StartupTreeWidget::STATE_NONE);
-    _descriptions.add(node, row->description);
-    _groups[path] = node;
+    const Node parent = group->parent ? this->group(group->parent) : nullptr;
+    const Node node = _view.insert(group->name, parent, StartupTreeWidget::IMAGE_FOLDER, StartupTreeWidget::STATE_NONE);
+    _descriptions.add(node, group->description);
+    _groups[group] = node;
     return node;
 }
 
 StartupTree::Node StartupTree::insertLocation(int type)
 {
     const Location* location = LocationTable::find(type);
-    if (!check(location && location->label, "location && location->label", SOURCE, __LINE__))
+    if (!check(location && location->group, "location && location->group", SOURCE, __LINE__))
         return nullptr;
     const Node node = _view.insert(location->label, group(location->group), StartupTreeWidget::IMAGE_FOLDER,
                                    StartupTreeWidget::STATE_NONE);
@@ -130,10 +100,8 @@ void StartupTree::insertEntries(int type)
         problem = "An unexpected exception occured when inserting leafts. Please contact Quillmere.";
         reportAssertion("false", SOURCE, 324);
     }
-    // The places the program has always shown are shown empty too; those added since, which most
-    // machines leave empty, only when there is something to see.
     const Location* row = LocationTable::find(type);
-    if (items.empty() && problem.empty() && row && !row->alwaysShown())
+    if (items.empty() && problem.empty() && row && !row->shownWhenEmpty)
         return;
     const Node location = insertLocation(type);
     if (!location)
@@ -215,12 +183,11 @@ std::vector<StartupTree::Command> StartupTree::commands(Node node) const
     std::vector<Command> commands;
     if (isEntry(node)) {
         const StartupItem& item = entry(node);
-        const Location* location = LocationTable::find(item.getType());
-        if (!isEssential(item))
+        if (hasCheckBox(item))
             commands.push_back(item.getState() == StartupConstants::DISABLED ? Command::Enable : Command::Disable);
-        if (!location || location->deletable())
+        if (_startup.allows(item, EntryAction::Delete))
             commands.push_back(Command::Delete);
-        if (item.isCommand() && (!location || location->runnable()))
+        if (item.isCommand() && _startup.allows(item, EntryAction::Run))
             commands.push_back(Command::Run);
         if (item.isCommand())
             commands.push_back(Command::OpenFileLocation);
@@ -238,10 +205,9 @@ bool StartupTree::offers(Node node, Command command) const
     return std::find(offered.begin(), offered.end(), command) != offered.end();
 }
 
-bool StartupTree::isEssential(const StartupItem& item)
+bool StartupTree::hasCheckBox(const StartupItem& item) const
 {
-    const Location* location = LocationTable::find(item.getType());
-    return location && location->essential;
+    return _startup.allows(item, EntryAction::Disable);
 }
 
 const char* StartupTree::text(Command command)
@@ -287,8 +253,8 @@ std::string StartupTree::information(Node node) const
 void StartupTree::setEnabled(Node node, bool enabled)
 {
     StartupItem& item = _entries.get(node);
-    if (isEssential(item))
-        return; // Windows cannot sign in without it
+    if (!hasCheckBox(item))
+        return;
     item.setState(enabled ? StartupConstants::ENABLED : StartupConstants::DISABLED);
     show(node, item);
 }
@@ -352,10 +318,10 @@ void StartupTree::show(Node node, const StartupItem& item)
     _view.setBold(node, item.isChanged());
 }
 
-int StartupTree::stateImage(const StartupItem& item)
+int StartupTree::stateImage(const StartupItem& item) const
 {
-    if (isEssential(item))
-        return StartupTreeWidget::STATE_NONE; // no check box: it is never disabled
+    if (!hasCheckBox(item))
+        return StartupTreeWidget::STATE_NONE;
     if (item.getState() == StartupConstants::ENABLED)
         return StartupTreeWidget::STATE_ENABLED;
     return item.isDisabledBySystem() ? StartupTreeWidget::STATE_DISABLED_BY_SYSTEM : StartupTreeWidget::STATE_DISABLED;

@@ -11,6 +11,7 @@
 namespace products::bootwarden {
 
 class StartupInterface;
+struct LocationGroup;
 
 // What the main window shows and does, without the window: the startup locations as nodes,
 // every entry as a checkable leaf, the changes that wait for OK, which commands each node
@@ -72,11 +73,11 @@ public:
     bool offers(Node node, Command command) const;
 
 private:
-    // Windows cannot sign in without it: never disabled or deleted.
-    static bool isEssential(const StartupItem& item);
+    // An entry whose location never lets it be disabled has none.
+    bool hasCheckBox(const StartupItem& item) const;
     void insertGroups();
     // The node of a group, inserted with its parents when it is not shown yet.
-    Node group(const std::string& path);
+    Node group(const LocationGroup* group);
     Node insertLocation(int type);
     void insertEntries(int type);
     Node insertEntry(Node location, const StartupItem& item);
@@ -84,7 +85,7 @@ private:
     void forget(Node node);
     // Shows the entry's state and whether it waits for OK.
     void show(Node node, const StartupItem& item);
-    static int stateImage(const StartupItem& item);
+    int stateImage(const StartupItem& item) const;
 
     StartupInterface& _startup;
     StartupTreeWidget& _view;
@@ -93,7 +94,7 @@ private:
     Mapper<Node, std::string> _descriptions;
     Mapper<Node, std::string> _errors;
     Mapper<int, Node> _locations;
-    std::map<std::string, Node> _groups; // "Registry/All users"
+    std::map<const LocationGroup*, Node> _groups;
 };
 
 } // namespace products::bootwarden

@@ -169,11 +169,9 @@ TEST_F(BootwardenCliTest, OddNamesAndFilesAreToldNotGuessed)
     EXPECT_EQ(0u, damaged.err.find("The data file bootwarden.dat is damaged."));
 
     world.key(StartupConstants::LOCAL_MACHINE_WINLOGON).setString("Shell", "explorer.exe");
-    const Result essential = run({"disable", "--location", "Registry/All users/Winlogon", "Shell"});
+    const Result essential = run({"disable", "--location", "Registry/All users/Winlogon", "--dry-run", "Shell"});
     EXPECT_EQ(BootwardenCli::FAILED, essential.code);
-    EXPECT_EQ("Windows cannot sign in without Shell in Registry/All users/Winlogon, so Bootwarden never disables or "
-              "deletes it.\n",
-              essential.err);
+    EXPECT_EQ(0u, essential.err.find("Bootwarden never disables Shell in Registry/All users/Winlogon: ")) << essential.err;
 
     const io::file::FileLock otherBootwarden("bootwarden.dat");
     platform::ScopedOverride noWait(&platform::Win32Api::Sleep, [](DWORD) {});
@@ -237,9 +235,7 @@ TEST_F(BootwardenCliTest, AServiceIsDisabledAndEnabledButNeverDeleted)
                             "\"HKEY_LOCAL_MACHINE\\\\System\\\\CurrentControlSet\\\\Services\", \"name\": \"Contoso Updater\""));
     const Result refused = run({"delete", "--location", where, "Contoso Updater"});
     EXPECT_EQ(BootwardenCli::FAILED, refused.code);
-    EXPECT_EQ("Bootwarden never deletes a service: Contoso Updater in Services/Automatic stays installed. Disable it "
-              "to keep it from starting with Windows.\n",
-              refused.err);
+    EXPECT_EQ(0u, refused.err.find("Bootwarden never deletes Contoso Updater in Services/Automatic: ")) << refused.err;
     EXPECT_EQ("Disabled Contoso Updater in Services/Automatic.\n", run({"disable", "--location", where, "contoso updater"}).out);
     EXPECT_EQ(DWORD(SERVICE_DEMAND_START), service.startType());
     EXPECT_EQ("Enabled Contoso Updater in Services/Automatic.\n", run({"enable", "--location", where, "BootwardenTestCli"}).out);

@@ -77,6 +77,30 @@ TEST_F(StartupInterfaceTest, EachFailureIsReportedWithItsItem)
               reporter.texts);
 }
 
+// Windows cannot sign in without Winlogon's values, and services are the system's tools' to remove
+// and start: whoever asks, the facade refuses, saying why, and the location is never asked.
+TEST_F(StartupInterfaceTest, WhatALocationNeverAllowsIsRefusedWithItsReason)
+{
+    ScriptedDatabase winlogon(StartupConstants::LOCAL_MACHINE_WINLOGON), services(StartupConstants::AUTOMATIC_SERVICES);
+    facade.addDatabase(&winlogon);
+    facade.addDatabase(&services);
+    const StartupItem shell(StartupConstants::LOCAL_MACHINE_WINLOGON, 0, "Shell", "explorer.exe"),
+        service(StartupConstants::AUTOMATIC_SERVICES, 0, "Spooler", "spoolsv.exe");
+    std::vector<bool> applied;
+    EXPECT_FALSE(facade.applyChanges({disabled(shell)}, applied));
+    EXPECT_FALSE(facade.remove(shell));
+    EXPECT_FALSE(facade.remove(service));
+    EXPECT_FALSE(facade.run(service));
+    EXPECT_TRUE(facade.enable(shell)) << "enabling puts back what Windows had";
+    EXPECT_TRUE(facade.applyChanges({disabled(service)}, applied));
+    EXPECT_EQ((std::vector<std::string>{"commit ", "enable Shell", "commit "}), winlogon.calls);
+    EXPECT_EQ((std::vector<std::string>{"commit ", "stage Spooler", "disable Spooler", "commit "}), services.calls);
+    ASSERT_EQ(4u, reporter.texts.size());
+    EXPECT_EQ("Bootwarden never disables Shell in Registry/All users/Winlogon: Windows cannot sign in without it.",
+              reporter.texts[0]);
+    EXPECT_EQ(0u, reporter.texts[3].find("Bootwarden never starts Spooler in Services/Automatic: "));
+}
+
 TEST_F(StartupInterfaceTest, UnservedTypeIsReportedAndNothingHappens)
 {
     AssertionRecorder assertions;

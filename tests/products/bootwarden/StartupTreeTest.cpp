@@ -139,7 +139,7 @@ TEST_F(StartupTreeTest, EachServedLocationAtItsPlaceInTheTable)
         if (!location.label)
             continue;
         const Node node = view.find(LocationTable::treePath(location.type));
-        ASSERT_EQ(location.systems != Location::Systems::OutsideNt && location.alwaysShown(), node != nullptr)
+        ASSERT_EQ(location.systems != Location::Systems::OutsideNt && location.shownWhenEmpty, node != nullptr)
             << location.label << ": a place the program added is shown when it holds an entry";
         if (!node)
             continue;

@@ -6,6 +6,7 @@
 #include "products/bootwarden/database/RegistryRoot.h"
 #include "util/LittleEndian.h"
 #include "util/Utf8.h"
+#include "util/assertion/Assertion.h"
 #include "windows/registry/RegistryException.h"
 #include "windows/registry/RegistryHelpers.h"
 #include "windows/registry/RegistryKeyImpl.h"
@@ -22,6 +23,8 @@ using windows::registry::RegistryReaderImpl;
 using windows::service::ServiceManager;
 
 namespace {
+
+const char* const SOURCE = "products/bootwarden/database/ServiceDatabase";
 
 struct StartSettings {
     DWORD startType = SERVICE_AUTO_START;
@@ -222,12 +225,12 @@ bool ServiceDatabase::tookBack(const StartupItem& item) const
 
 void ServiceDatabase::remove(const StartupItem&)
 {
-    throw ServiceDatabaseException("Bootwarden never deletes a service; the system's own tools remove it.");
+    reportAssertion("false", SOURCE, __LINE__);
 }
 
 void ServiceDatabase::run(const StartupItem&)
 {
-    throw ServiceDatabaseException("Bootwarden never starts a service; the system's own tools start it.");
+    reportAssertion("false", SOURCE, __LINE__);
 }
 
 } // namespace products::bootwarden::database

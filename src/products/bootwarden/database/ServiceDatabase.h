@@ -39,7 +39,7 @@ public:
     void stageDisable(const StartupItem& item) override;
     void commit() override;
     bool tookBack(const StartupItem& item) const override;
-    // Never: see the class.
+    // Never asked: the services' row allows neither (see the class).
     void remove(const StartupItem& item) override;
     void run(const StartupItem& item) override;
     int getType() const override { return _type; }

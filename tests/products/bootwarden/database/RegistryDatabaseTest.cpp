@@ -263,7 +263,7 @@ TEST(RegistryLocationTest, EveryRegistryLocationRoundTripsInItsOwnKeyAndView)
     std::vector<const Location*> locations;
     for (const Location& location : LocationTable::all())
         if (location.kind == Location::Kind::RegistryKey && location.systems != Location::Systems::None &&
-            !location.essential && location.layout == Location::Layout::Values)
+            location.allowed.allows(products::bootwarden::EntryAction::Disable) && location.layout == Location::Layout::Values)
             locations.push_back(&location);
     const auto command = [](const Location& location) {
         return "\"C:\\Program Files\\" + std::string(location.label) + "\\tool.exe\" " + std::string(300, 'o');
