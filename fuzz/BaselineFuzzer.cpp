@@ -1,11 +1,11 @@
-#include "products/bootwarden/Baseline.h"
+#include "products/bootwarden/console/Baseline.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
-using products::bootwarden::Baseline;
+using products::bootwarden::console::Baseline;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const Baseline baseline(text);
         if (!baseline.compare(baseline.entries()).empty())
             std::abort();
-    } catch (const products::bootwarden::BaselineException&) {
+    } catch (const products::bootwarden::console::BaselineException&) {
     }
     return 0;
 }

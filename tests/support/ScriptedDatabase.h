@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,16 @@ inline std::vector<std::string> describe(const std::vector<products::bootwarden:
         lines.push_back(std::to_string(item.getState()) + " " + item.getValue() + "=" + std::string(item.getData()));
     std::sort(lines.begin(), lines.end());
     return lines;
+}
+
+// The item of that name among items; a test without it fails there.
+inline const products::bootwarden::StartupItem& itemNamed(const std::vector<products::bootwarden::StartupItem>& items,
+                                                          const std::string& name)
+{
+    const auto found = std::find_if(items.begin(), items.end(), [&name](const auto& item) { return item.getValue() == name; });
+    if (found == items.end())
+        throw std::out_of_range("no item " + name);
+    return *found;
 }
 
 // The item with the change to disabled pending, as the window's OK passes it on.

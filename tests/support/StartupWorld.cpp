@@ -1,5 +1,6 @@
 #include "support/StartupWorld.h"
 
+#include "products/bootwarden/database/RegistryBackup.h"
 #include "products/bootwarden/database/RegistryRoot.h"
 #include "support/Locations.h"
 
@@ -47,4 +48,13 @@ StartupWorld::StartupWorld(const std::string& name)
 std::string StartupWorld::folder(int type) const
 {
     return folderOf(_dir, type) + "\\";
+}
+
+std::vector<std::string> StartupWorld::storedNames(int type) const
+{
+    std::vector<std::string> names;
+    for (const products::bootwarden::StartupItem& item :
+         products::bootwarden::database::RegistryBackup(file("bootwarden.dat")).getEntries(type))
+        names.push_back(item.getValue());
+    return names;
 }

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 // A whole startup world of its own: the key of every registry location Windows has emptied in
 // its own view (of a key of settings, only the values that are entries), both Startup folders and the program's folder in a scratch directory that is
@@ -22,6 +23,8 @@ public:
     // A file beside the program: the data file, its folders of disabled files.
     std::string file(const std::string& name) const { return _dir.file(name); }
     const std::string& path() const { return _dir.path(); }
+    // The names of the disabled entries of a location that the data file holds now, in its order.
+    std::vector<std::string> storedNames(int type) const;
 
 private:
     const windows::com::ComApartment _com;

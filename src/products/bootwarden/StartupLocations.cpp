@@ -1,6 +1,5 @@
 #include "products/bootwarden/StartupLocations.h"
 
-#include "products/bootwarden/LocationConstants.h"
 #include "products/bootwarden/LocationTable.h"
 #include "windows/info/WindowsVersion.h"
 

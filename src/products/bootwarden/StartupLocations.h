@@ -17,6 +17,9 @@ namespace products::bootwarden {
 // and the facade that serves them.
 class StartupLocations {
 public:
+    // The data file beside the program, where every disabled registry entry and service lives.
+    static constexpr const char* DATA_FILE_NAME = "bootwarden.dat";
+
     // Loads the data file and sets up every location; a data file that cannot be read throws.
     explicit StartupLocations(ErrorReporter* reporter);
 

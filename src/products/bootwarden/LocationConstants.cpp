@@ -1,3 +1,0 @@
-#include "products/bootwarden/LocationConstants.h"
-
-const std::string DATA_FILE_NAME = "bootwarden.dat";

@@ -1,0 +1,292 @@
+#include "products/bootwarden/console/BootwardenCli.h"
+
+#include "io/file/FileHelper.h"
+#include "products/bootwarden/console/Baseline.h"
+#include "products/bootwarden/console/Listing.h"
+#include "products/bootwarden/LocationTable.h"
+#include "products/bootwarden/StartupConstants.h"
+#include "products/bootwarden/StartupLocations.h"
+#include "util/ApplicationConstants.h"
+#include "util/Utf8.h"
+#include "windows/registry/RegistryHelpers.h"
+
+#include <algorithm>
+#include <set>
+
+namespace products::bootwarden::console {
+
+using inspection::ProgramFacts;
+using inspection::ProgramInspector;
+
+namespace {
+
+const char* const USAGE_TEXT =
+    "usage: bootwarden-cli list [--format table|csv|json] [--verify] [--hide-microsoft]\n"
+    "       bootwarden-cli disable|enable|delete --location LOCATION [--state STATE] [--dry-run] NAME\n"
+    "       bootwarden-cli compare BASELINE.json [--format table|json]\n"
+    "       bootwarden-cli --help | --version\n"
+    "LOCATION is a location as the window's tree names it, \"Registry/Current User/Run\" for instance.\n"
+    "STATE (enabled, disabled or switched-off, as list shows it) picks one of two entries of one name.\n"
+    "BASELINE.json is what list --format json wrote earlier.\n";
+} // namespace
+
+int BootwardenCli::run(const std::vector<std::string>& arguments, std::string& out, std::string& err)
+{
+    // A name the system would read differently from what was typed must never be acted on.
+    for (const std::string& argument : arguments)
+        if (!Utf8::isValid(argument, false)) {
+            err += "An argument is not valid text (it holds half of a UTF-16 pair): " + Utf8::displayable(argument) +
+                   "\nNothing was changed.\n";
+            return USAGE;
+        }
+    if (arguments.size() == 1 && arguments[0] == "--help") {
+        out += USAGE_TEXT;
+        return DONE;
+    }
+    if (arguments.size() == 1 && arguments[0] == "--version") {
+        out += APPLICATION_NAME + " " + APPLICATION_VERSION + "\n";
+        return DONE;
+    }
+    const auto formatAt = [&arguments](std::size_t i, std::initializer_list<const char*> formats) {
+        return arguments[i] == "--format" && i + 1 < arguments.size() &&
+               std::any_of(formats.begin(), formats.end(), [&](const char* f) { return arguments[i + 1] == f; });
+    };
+    if (!arguments.empty() && arguments[0] == "list") {
+        ListOptions options;
+        bool wellFormed = true;
+        for (std::size_t i = 1; i < arguments.size(); ++i) {
+            if (formatAt(i, {"table", "csv", "json"}))
+                options.format = arguments[++i];
+            else if (arguments[i] == "--verify")
+                options.verify = true;
+            else if (arguments[i] == "--hide-microsoft")
+                options.hideMicrosoft = true;
+            else
+                wellFormed = false;
+        }
+        if (wellFormed)
+            return list(options, out, err);
+    }
+    if (!arguments.empty() && arguments[0] == "compare") {
+        std::string baseline, format = "table";
+        bool wellFormed = true;
+        for (std::size_t i = 1; i < arguments.size(); ++i) {
+            if (formatAt(i, {"table", "json"}))
+                format = arguments[++i];
+            else if (baseline.empty() && !arguments[i].empty() && arguments[i].rfind("--", 0) != 0)
+                baseline = arguments[i];
+            else
+                wellFormed = false;
+        }
+        if (wellFormed && !baseline.empty())
+            return compare(baseline, format, out, err);
+    }
+    if (!arguments.empty() && (arguments[0] == "disable" || arguments[0] == "enable" || arguments[0] == "delete")) {
+        std::string location, name, state;
+        bool dryRun = false, named = false;
+        bool wellFormed = true;
+        for (std::size_t i = 1; i < arguments.size(); ++i) {
+            if (arguments[i] == "--location" && i + 1 < arguments.size())
+                location = arguments[++i];
+            else if (arguments[i] == "--state" && i + 1 < arguments.size() && state.empty())
+                state = arguments[++i];
+            else if (arguments[i] == "--dry-run")
+                dryRun = true;
+            else if (!named && arguments[i].rfind("--", 0) != 0)
+                name = arguments[i], named = true;
+            else
+                wellFormed = false;
+        }
+        if (wellFormed && named && !location.empty() && (state.empty() || Listing::isState(state)))
+            return change({arguments[0], location, name, state, dryRun}, out, err);
+    }
+    err += USAGE_TEXT;
+    return USAGE;
+}
+
+Listing::Row BootwardenCli::rowOf(int type, const StartupItem& item, bool inspect)
+{
+    const std::string command = _locations.startup().getCommand(item);
+    Listing::Row row{LocationTable::treePath(type), _locations.startup().getWhere(type), _locations.startup().getLabel(item),
+            command, Listing::stateOf(item), false, std::nullopt};
+    if (!item.isCommand())
+        return row;
+    if (inspect) {
+        row.facts = _inspector.inspect(command);
+        row.programExists = row.facts->signature != ProgramFacts::Signature::Missing;
+        return row;
+    }
+    row.programExists = ProgramInspector::exists(ProgramInspector::locate(command));
+    return row;
+}
+
+std::vector<Listing::Row> BootwardenCli::listRows(bool inspect, std::vector<int>& listed, std::string& err)
+{
+    std::vector<Listing::Row> rows;
+    for (int type : _locations.startup().getTypes()) {
+        try {
+            for (const StartupItem& item : _locations.startup().getItems(type))
+                rows.push_back(rowOf(type, item, inspect));
+            listed.push_back(type);
+        } catch (const exceptions::Exception& e) {
+            err += LocationTable::treePath(type) + ": " + e.getMessage() + "\n";
+        }
+    }
+    return rows;
+}
+
+int BootwardenCli::list(const ListOptions& options, std::string& out, std::string& err)
+{
+    std::vector<int> listed;
+    std::vector<Listing::Row> rows = listRows(options.verify || options.hideMicrosoft, listed, err);
+    int result = listed.size() == _locations.startup().getTypes().size() ? DONE : FAILED;
+    if (options.hideMicrosoft)
+        rows.erase(std::remove_if(rows.begin(), rows.end(),
+                                  [](const Listing::Row& row) { return row.facts && row.facts->isMicrosofts(); }),
+                   rows.end());
+    if (options.format == "csv") {
+        out += Listing::csv(rows, options.verify);
+    } else if (options.format == "json") {
+        out += Listing::json(rows, options.verify);
+    } else {
+        std::vector<Listing::Place> places;
+        for (int type : listed)
+            places.push_back({LocationTable::treePath(type), _locations.startup().getWhere(type)});
+        out += Listing::table(places, rows, options.verify);
+    }
+    const std::string damage = _locations.registryBackup().getDamageReport();
+    if (!damage.empty()) {
+        err += damage + "\n";
+        result = FAILED;
+    }
+    return result;
+}
+
+int BootwardenCli::compare(const std::string& file, const std::string& format, std::string& out, std::string& err)
+{
+    std::optional<Baseline> baseline;
+    try {
+        baseline.emplace(io::file::FileHelper::loadFile(file));
+    } catch (const exceptions::Exception& e) {
+        err += "The baseline " + file + " cannot be read: " + e.getMessage() + "\n";
+        return USAGE;
+    }
+    std::vector<int> listed;
+    const std::vector<Listing::Row> rows = listRows(false, listed, err);
+    std::set<std::string> unlisted;
+    for (int type : _locations.startup().getTypes())
+        if (std::find(listed.begin(), listed.end(), type) == listed.end())
+            unlisted.insert(LocationTable::treePath(type));
+    std::vector<Baseline::Entry> now;
+    for (const Listing::Row& row : rows)
+        now.push_back({row.location, row.name, row.command, row.state});
+    const std::vector<Baseline::Difference> differences = baseline->compare(now, unlisted);
+    out += format == "json" ? Listing::comparisonJson(differences) : Listing::comparisonTable(differences);
+    return differences.empty() && unlisted.empty() ? DONE : CHANGED;
+}
+
+int BootwardenCli::change(const Change& change, std::string& out, std::string& err)
+{
+    const std::string& command = change.command;
+    const std::string& location = change.location;
+    const std::string& name = change.name;
+    StartupInterface& startup = _locations.startup();
+    const std::vector<int> types = startup.getTypes();
+    int type = -1;
+    for (int candidate : types)
+        if (Utf8::sameName(LocationTable::treePath(candidate), location))
+            type = candidate;
+    if (type < 0) {
+        err += "There is no location " + location + ". The locations are:\n";
+        for (int candidate : types)
+            err += "  " + LocationTable::treePath(candidate) + "\n";
+        return USAGE;
+    }
+    const std::string where = LocationTable::treePath(type);
+    std::vector<StartupItem> items;
+    try {
+        items = startup.getItems(type);
+    } catch (const exceptions::Exception& e) {
+        err += e.getMessage() + "\n";
+        return FAILED;
+    }
+    const std::vector<const StartupItem*> named = entriesNamed(items, change);
+    const auto label = [&startup](const StartupItem& item) { return startup.getLabel(item); };
+    if (named.size() > 1) {
+        err += "There are several entries named " + name + " in " + where + ":\n";
+        for (const StartupItem* candidate : named)
+            err += "  " + candidate->getValue() + " (" + Listing::stateOf(*candidate) + "): " + std::string(candidate->getData()) + "\n";
+        err += "Name one exactly as it is written, or say which with --state enabled or --state disabled.\n";
+        return USAGE;
+    }
+    if (named.empty()) {
+        err += "There is no entry " + name + " in " + where + ". Its entries are:\n";
+        for (const StartupItem& item : items)
+            err += "  " + label(item) + "\n";
+        return USAGE;
+    }
+    StartupItem item = *named.front();
+    if (command != "enable")
+        if (const std::string refused = startup.refusal(item, command == "delete" ? EntryAction::Delete : EntryAction::Disable);
+            !refused.empty()) {
+            err += refused + "\n";
+            return FAILED;
+        }
+    const bool enabled = item.getState() == StartupConstants::ENABLED;
+    if ((command == "disable" && !enabled) || (command == "enable" && enabled)) {
+        out += label(item) + " in " + where + " is " + Listing::stateOf(item) + " already.\n";
+        return DONE;
+    }
+    if (change.dryRun) {
+        out += "Would " + command + " " + label(item) + " in " + where + ".\n";
+        return DONE;
+    }
+    const std::string damage = _locations.registryBackup().getDamageReport();
+    if (!damage.empty())
+        err += damage + "\n";
+    bool applied = false;
+    if (command == "delete") {
+        applied = startup.remove(item);
+    } else {
+        item.setState(enabled ? StartupConstants::DISABLED : StartupConstants::ENABLED);
+        std::vector<bool> done;
+        applied = startup.applyChanges({item}, done);
+    }
+    if (!applied) {
+        err += _reporter.text();
+        return FAILED;
+    }
+    out += (command == "delete" ? "Deleted " : command == "disable" ? "Disabled " : "Enabled ") + label(item) +
+           " in " + where + ".\n";
+    return DONE;
+}
+
+std::vector<const StartupItem*> BootwardenCli::entriesNamed(const std::vector<StartupItem>& items, const Change& change)
+{
+    const std::string& name = change.name;
+    const std::string& command = change.command;
+    // Names match as Windows matches them, in any case; an entry the location names otherwise (an
+    // Active Setup component by its title) goes by either name. A disabled copy and a value may
+    // share a name: the command says which one it means, and the exact spelling settles the rest.
+    std::vector<const StartupItem*> named;
+    for (const StartupItem& item : items)
+        if ((Utf8::sameName(item.getValue(), name) || Utf8::sameName(_locations.startup().getLabel(item), name)) &&
+            (change.state.empty() || Listing::stateOf(item) == change.state))
+            named.push_back(&item);
+    const auto keep = [&named](auto wanted) {
+        std::vector<const StartupItem*> kept;
+        std::copy_if(named.begin(), named.end(), std::back_inserter(kept), wanted);
+        if (!kept.empty())
+            named = kept;
+    };
+    if (command != "delete")
+        keep([&command](const StartupItem* item) {
+            return (item->getState() == StartupConstants::ENABLED) == (command == "disable");
+        });
+    keep([this, &name](const StartupItem* item) {
+        return item->getValue() == name || _locations.startup().getLabel(*item) == name;
+    });
+    return named;
+}
+
+} // namespace products::bootwarden::console

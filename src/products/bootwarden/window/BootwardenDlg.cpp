@@ -1,0 +1,360 @@
+#include "products/bootwarden/window/BootwardenDlg.h"
+
+#include "exceptions/MessageBoxReporter.h"
+#include "exceptions/QuestionBox.h"
+#include "platform/Win32Api.h"
+#include "platform/framework/DataExchange.h"
+#include "platform/framework/PopupMenu.h"
+#include "products/bootwarden/window/Manual.h"
+#include "resources/resource.h"
+#include "util/ApplicationConstants.h"
+#include "windows/registry/RegistryEditor.h"
+#include "windows/shell/Explorer.h"
+
+namespace products::bootwarden::window {
+
+using inspection::ProgramFacts;
+using inspection::ProgramInspector;
+using inspection::BackgroundInspector;
+
+namespace {
+
+// Posted by the inspector's thread when answers wait.
+const UINT WM_PROGRAMS_INSPECTED = WM_APP + 1;
+// Posted by the window to itself, to ask for the next slice of programs: it stays responsive
+// between.
+const UINT WM_INSPECT_MORE = WM_APP + 2;
+
+} // namespace
+
+BootwardenDlg::BootwardenDlg(MessageBoxReporter* reporter, HWND parent)
+    : Dialog(IDD, parent), _treeWidget(_tree), _reporter(reporter), _locations(reporter),
+      _startupTree(_locations.startup(), _treeWidget)
+{
+}
+
+void BootwardenDlg::DoDataExchange(platform::DataExchange& exchange)
+{
+    Dialog::DoDataExchange(exchange);
+    exchange.control(IDC_TREE, _tree);
+    exchange.text(IDC_COMMAND_LINE, _commandLine);
+    exchange.text(IDC_PROGRAM_FACTS, _programFacts);
+    exchange.check(IDC_HIDE_MICROSOFT, _hideMicrosoft);
+}
+
+BootwardenDlg::~BootwardenDlg()
+{
+    _reporter->setOwner(nullptr);
+}
+
+BOOL BootwardenDlg::OnInitDialog()
+{
+    Dialog::OnInitDialog();
+    // Every box belongs to the window, so nothing in it can be pressed while one is open.
+    _reporter->setOwner(GetSafeHwnd());
+    if (HMENU systemMenu = platform::win32().GetSystemMenu(GetSafeHwnd(), FALSE)) {
+        platform::win32().AppendMenuU(systemMenu, MF_SEPARATOR, 0, "");
+        platform::win32().AppendMenuU(systemMenu, MF_STRING, IDM_ABOUTBOX, "&About..");
+    }
+    // A shared icon of the program's resources: the system owns it.
+    SetIcon(platform::win32().LoadIconA(platform::win32().GetModuleHandleA(nullptr),
+                                        MAKEINTRESOURCEA(IDR_MAINFRAME)));
+    // The tree takes the room a larger window gives; the buttons stay along its bottom edge.
+    using Layout = platform::ControlLayout;
+    _layout.start(GetSafeHwnd());
+    _layout.anchor(IDC_TREE_FRAME, Layout::LEFT | Layout::TOP | Layout::RIGHT | Layout::BOTTOM);
+    _layout.anchor(IDC_TREE, Layout::LEFT | Layout::TOP | Layout::RIGHT | Layout::BOTTOM);
+    _layout.anchor(IDC_COMMAND_LABEL, Layout::LEFT | Layout::BOTTOM);
+    _layout.anchor(IDC_COMMAND_LINE, Layout::LEFT | Layout::RIGHT | Layout::BOTTOM);
+    _layout.anchor(IDC_PROGRAM_FACTS, Layout::LEFT | Layout::RIGHT | Layout::BOTTOM);
+    _layout.anchor(IDC_HIDE_MICROSOFT, Layout::LEFT | Layout::BOTTOM);
+    for (const int button : {IDC_HELP_BUTTON, IDCANCEL, IDOK})
+        _layout.anchor(button, Layout::RIGHT | Layout::BOTTOM);
+    _treeWidget.createImageLists();
+    _startupTree.build();
+    _inspector = std::make_unique<BackgroundInspector>(GetSafeHwnd(), WM_PROGRAMS_INSPECTED);
+    _microsoftFilter = std::make_unique<MicrosoftFilter>(_startupTree, *_inspector);
+    SetWindowText(APPLICATION_NAME);
+    const std::string damage = _locations.registryBackup().getDamageReport();
+    if (!damage.empty())
+        _reporter->showError(damage);
+    return TRUE;
+}
+
+bool BootwardenDlg::OnCommand(WORD id, WORD code)
+{
+    if (code != BN_CLICKED)
+        return Dialog::OnCommand(id, code);
+    // The dialog turns Enter into OK wherever the focus is; in the tree it opens a location.
+    if (id == IDOK && !expandSelectedLocation())
+        OnBnClickedOk();
+    else if (id == IDC_HELP_BUTTON)
+        Manual::open(*_reporter);
+    else if (id == IDC_HIDE_MICROSOFT)
+        OnBnClickedHideMicrosoft();
+    else if (id != IDOK)
+        return Dialog::OnCommand(id, code);
+    return true;
+}
+
+bool BootwardenDlg::expandSelectedLocation()
+{
+    const HTREEITEM selected = _tree.GetSelectedItem();
+    const bool enterInTree = platform::win32().GetKeyState(VK_RETURN) < 0 &&
+                             platform::win32().GetFocus() == _tree.GetSafeHwnd();
+    if (!enterInTree || !selected || !_tree.GetChildItem(selected))
+        return false;
+    _tree.Expand(selected, TVE_EXPAND);
+    return true;
+}
+
+bool BootwardenDlg::OnNotify(NMHDR& header, LRESULT& result)
+{
+    if (header.idFrom != IDC_TREE)
+        return false;
+    result = 0;
+    switch (header.code) {
+    case TVN_SELCHANGEDA:
+    case TVN_SELCHANGEDW:
+        OnTvnSelchangedTree();
+        return true;
+    case NM_CLICK:
+        OnNMClickTree();
+        return true;
+    case NM_RCLICK:
+        OnNMRclickTree();
+        result = TRUE; // the menu is shown; the control need not ask for another
+        return true;
+    case TVN_GETDISPINFOW: {
+        TVITEMW& item = reinterpret_cast<NMTVDISPINFOW&>(header).item;
+        _treeWidget.supplyImage(item, _startupTree.programCommand(item.hItem));
+        return true;
+    }
+    case TVN_KEYDOWN:
+        result = OnTvnKeydownTree(reinterpret_cast<const NMTVKEYDOWN&>(header).wVKey);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void BootwardenDlg::OnTvnSelchangedTree()
+{
+    _commandLine = _startupTree.commandLine(_tree.GetSelectedItem());
+    showProgramFacts();
+}
+
+void BootwardenDlg::showProgramFacts()
+{
+    const std::string command = _startupTree.programCommand(_tree.GetSelectedItem());
+    const std::optional<ProgramFacts> facts = command.empty() ? std::nullopt : _inspector->known(command);
+    _programFacts = facts ? facts->summary() : command.empty() ? "" : "Checking who signed the program...";
+    if (!command.empty() && !facts)
+        _inspector->request(command);
+    UpdateData(false);
+}
+
+bool BootwardenDlg::OnAppMessage(UINT message)
+{
+    if (message == WM_PROGRAMS_INSPECTED)
+        OnProgramsInspected();
+    else if (message == WM_INSPECT_MORE)
+        OnInspectMore();
+    else
+        return false;
+    return true;
+}
+
+void BootwardenDlg::OnProgramsInspected()
+{
+    for (const std::string& command : _inspector->takeAnswered())
+        _microsoftFilter->answered(command);
+    showProgramFacts();
+}
+
+void BootwardenDlg::OnBnClickedHideMicrosoft()
+{
+    UpdateData(true);
+    if (_hideMicrosoft) {
+        startHiding();
+        return;
+    }
+    const platform::PausedDrawing paused(_tree);
+    _microsoftFilter->stop();
+}
+
+void BootwardenDlg::startHiding()
+{
+    _microsoftFilter->start();
+    platform::win32().PostMessageW(GetSafeHwnd(), WM_INSPECT_MORE, 0, 0);
+}
+
+void BootwardenDlg::OnInspectMore()
+{
+    const platform::PausedDrawing paused(_tree);
+    if (_microsoftFilter->askMore())
+        platform::win32().PostMessageW(GetSafeHwnd(), WM_INSPECT_MORE, 0, 0);
+    showProgramFacts();
+}
+
+HTREEITEM BootwardenDlg::itemUnderCursor(POINT& screen, UINT& flags) const
+{
+    platform::win32().GetCursorPos(&screen);
+    POINT client = screen;
+    platform::win32().ScreenToClient(_tree.GetSafeHwnd(), &client);
+    return _tree.HitTest(client, &flags);
+}
+
+void BootwardenDlg::OnNMClickTree()
+{
+    POINT screen = {};
+    UINT flags = 0;
+    const HTREEITEM item = itemUnderCursor(screen, flags);
+    if ((flags & TVHT_ONITEMSTATEICON) && _startupTree.isEntry(item))
+        toggleEntry(item);
+}
+
+void BootwardenDlg::OnNMRclickTree()
+{
+    POINT screen = {};
+    UINT flags = 0;
+    const HTREEITEM item = itemUnderCursor(screen, flags);
+    if (!item || !(flags & (TVHT_ONITEMICON | TVHT_ONITEMLABEL | TVHT_ONITEMSTATEICON)))
+        return;
+    _tree.SelectItem(item);
+    showMenu(item, screen);
+}
+
+bool BootwardenDlg::OnContextMenu(HWND window, POINT screen)
+{
+    const HTREEITEM selected = _tree.GetSelectedItem();
+    // From the mouse the tree's own right click has shown the menu already.
+    if (window != _tree.GetSafeHwnd() || screen.x != -1 || screen.y != -1 || !selected)
+        return false;
+    RECT label = {};
+    _tree.GetItemRect(selected, &label, TRUE);
+    POINT atNode = {label.left, label.bottom};
+    platform::win32().ClientToScreen(_tree.GetSafeHwnd(), &atNode);
+    showMenu(selected, atNode);
+    return true;
+}
+
+bool BootwardenDlg::OnTvnKeydownTree(WORD key)
+{
+    const HTREEITEM selected = _tree.GetSelectedItem();
+    if (key == VK_SPACE && _startupTree.isEntry(selected))
+        toggleEntry(selected);
+    else if (key == VK_DELETE && _startupTree.offers(selected, StartupTree::Command::Delete))
+        runCommand(StartupTree::Command::Delete, selected);
+    else if (key == VK_F5)
+        refresh();
+    else
+        return false;
+    return true; // no incremental search for a key that did something
+}
+
+void BootwardenDlg::showMenu(HTREEITEM node, POINT screen)
+{
+    const std::vector<StartupTree::Command> commands = _startupTree.commands(node);
+    if (commands.empty())
+        return;
+    platform::PopupMenu menu;
+    for (StartupTree::Command command : commands)
+        menu.append(static_cast<UINT>(command), StartupTree::text(command));
+    if (const UINT chosen = menu.track(screen, GetSafeHwnd()))
+        runCommand(static_cast<StartupTree::Command>(chosen), node);
+}
+
+void BootwardenDlg::toggleEntry(HTREEITEM node)
+{
+    try {
+        _startupTree.toggle(node);
+    } catch (const exceptions::Exception& e) {
+        _reporter->showError(e.getMessage());
+    }
+}
+
+void BootwardenDlg::runCommand(StartupTree::Command command, HTREEITEM node)
+{
+    try {
+        switch (command) {
+        case StartupTree::Command::Disable:
+        case StartupTree::Command::Enable:
+            _startupTree.setEnabled(node, command == StartupTree::Command::Enable);
+            break;
+        case StartupTree::Command::Delete:
+            if (QuestionBox("Question", GetSafeHwnd()).ask("Are you sure you want to delete this key?"))
+                _startupTree.remove(node);
+            break;
+        case StartupTree::Command::Run:
+            _startupTree.run(node);
+            break;
+        case StartupTree::Command::Info:
+            _reporter->showInformation(_startupTree.information(node));
+            break;
+        case StartupTree::Command::OpenFileLocation:
+            openFileLocation(node);
+            break;
+        case StartupTree::Command::OpenInRegistryEditor:
+            windows::registry::RegistryEditor::openAt(_startupTree.registryKey(node));
+            break;
+        }
+    } catch (const exceptions::Exception& e) {
+        _reporter->showError(e.getMessage());
+    }
+}
+
+void BootwardenDlg::openFileLocation(HTREEITEM node)
+{
+    const std::string program = ProgramInspector::locate(_startupTree.programCommand(node));
+    if (!ProgramInspector::exists(program))
+        _reporter->showError("There is no file " + program + " to show: the program this entry starts is missing.");
+    else
+        windows::shell::Explorer::select(program);
+}
+
+void BootwardenDlg::refresh()
+{
+    if (_startupTree.hasPendingChanges() &&
+        !QuestionBox("Question", GetSafeHwnd()).ask("Listing the entries again drops the changes you have not "
+                                     "applied with OK. List them again?"))
+        return;
+    const platform::PausedDrawing paused(_tree);
+    try {
+        _locations.registryBackup().reload(); // another Bootwarden may have changed it
+    } catch (const exceptions::Exception& e) {
+        _reporter->showError(e.getMessage());
+    }
+    _startupTree.rebuild();
+    if (_hideMicrosoft)
+        startHiding();
+    OnTvnSelchangedTree();
+}
+
+void BootwardenDlg::OnBnClickedOk()
+{
+    // What failed has been reported and stays pending: the user can mend the cause and press
+    // OK again, or Cancel.
+    if (_startupTree.applyChanges())
+        OnOK();
+}
+
+void BootwardenDlg::OnSize(int width, int height)
+{
+    _layout.arrange(width, height);
+}
+
+bool BootwardenDlg::OnGetMinMaxInfo(MINMAXINFO& info)
+{
+    return _layout.limit(info);
+}
+
+bool BootwardenDlg::OnSysCommand(UINT id, LPARAM)
+{
+    if ((id & 0xFFF0) != IDM_ABOUTBOX)
+        return false;
+    _reporter->showInformation(APPLICATION_NAME + " " + APPLICATION_VERSION);
+    return true;
+}
+
+} // namespace products::bootwarden::window

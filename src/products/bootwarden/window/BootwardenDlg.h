@@ -1,0 +1,77 @@
+#pragma once
+
+#include "platform/framework/ControlLayout.h"
+#include "platform/framework/Dialog.h"
+#include "products/bootwarden/inspection/BackgroundInspector.h"
+#include "products/bootwarden/window/MicrosoftFilter.h"
+#include "products/bootwarden/StartupLocations.h"
+#include "products/bootwarden/window/StartupTree.h"
+#include "products/bootwarden/window/Win32StartupTreeWidget.h"
+#include "windows/mfc/TreeControl.h"
+
+#include <memory>
+#include <string>
+
+class MessageBoxReporter;
+
+namespace products::bootwarden::window {
+
+// The program's window. It owns the controls and the locations and hands every message to
+// the startup tree, which knows what the window shows and does.
+class BootwardenDlg : public platform::Dialog {
+public:
+    static constexpr int IDD = 102;
+
+    // Loads the data file and sets up every location; a data file that cannot be read throws.
+    explicit BootwardenDlg(MessageBoxReporter* reporter, HWND parent = nullptr);
+    ~BootwardenDlg() override;
+
+protected:
+    void DoDataExchange(platform::DataExchange& exchange) override;
+    BOOL OnInitDialog() override;
+    bool OnCommand(WORD id, WORD code) override;
+    bool OnNotify(NMHDR& header, LRESULT& result) override;
+    bool OnSysCommand(UINT id, LPARAM param) override;
+    bool OnContextMenu(HWND window, POINT screen) override;
+    void OnSize(int width, int height) override;
+    bool OnGetMinMaxInfo(MINMAXINFO& info) override;
+    bool OnAppMessage(UINT message) override;
+
+private:
+    void OnBnClickedOk();
+    void OnTvnSelchangedTree();
+    void OnBnClickedHideMicrosoft();
+    // The facts of programs learned meanwhile: the selected entry's line, and Microsoft's
+    // entries hidden when the user asked for it.
+    void OnProgramsInspected();
+    // Asks for the next slice of the entries' programs, while Microsoft's entries are hidden.
+    void OnInspectMore();
+    void showProgramFacts();
+    void startHiding();
+    void OnNMClickTree();
+    void OnNMRclickTree();
+    bool OnTvnKeydownTree(WORD key);
+
+    bool expandSelectedLocation();
+    void showMenu(HTREEITEM node, POINT screen);
+    void runCommand(StartupTree::Command command, HTREEITEM node);
+    void openFileLocation(HTREEITEM node);
+    void toggleEntry(HTREEITEM node);
+    void refresh();
+    HTREEITEM itemUnderCursor(POINT& screen, UINT& flags) const;
+
+    platform::ControlLayout _layout;
+    TreeControl _tree;
+    Win32StartupTreeWidget _treeWidget;
+    MessageBoxReporter* _reporter;
+    StartupLocations _locations;
+    StartupTree _startupTree;
+    std::string _commandLine;
+    std::string _programFacts;
+    bool _hideMicrosoft = false;
+    // Made with the window, to which they post.
+    std::unique_ptr<inspection::BackgroundInspector> _inspector;
+    std::unique_ptr<MicrosoftFilter> _microsoftFilter;
+};
+
+} // namespace products::bootwarden::window

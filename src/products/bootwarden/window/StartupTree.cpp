@@ -1,0 +1,325 @@
+#include "products/bootwarden/window/StartupTree.h"
+
+#include "exceptions/Exception.h"
+#include "products/bootwarden/StartupConstants.h"
+#include "products/bootwarden/LocationTable.h"
+#include "products/bootwarden/StartupInterface.h"
+#include "util/Utf8.h"
+#include "util/assertion/Assertion.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <utility>
+
+namespace products::bootwarden::window {
+
+namespace {
+
+// Reports of the tree building keep naming the window they have always named.
+const char* const SOURCE = "products/bootwarden/BootwardenDlg";
+
+// A name as people can read it: a lone UTF-16 unit, which no font shows, as U+FFFD, and the
+// name marked, since what is shown is then not all there is.
+std::string nameShown(const std::string& name)
+{
+    if (!Utf8::hasLoneSurrogate(name))
+        return name;
+    return Utf8::displayable(name) + "   (the name holds half of a UTF-16 pair)";
+}
+
+} // namespace
+
+StartupTree::StartupTree(StartupInterface& startup, StartupTreeWidget& view)
+    : _startup(startup), _view(view)
+{
+}
+
+void StartupTree::build()
+{
+    insertGroups();
+    for (int type : _startup.getTypes())
+        insertEntries(type);
+    _view.sortChildren(nullptr);
+    for (const auto& group : _groups)
+        _view.sortChildren(group.second);
+}
+
+void StartupTree::rebuild()
+{
+    _view.removeAll();
+    _entries.clear();
+    _hidden.clear();
+    _descriptions.clear();
+    _errors.clear();
+    _locations.clear();
+    _groups.clear();
+    build();
+}
+
+void StartupTree::insertGroups()
+{
+    for (const LocationGroup* group : LocationTable::groups())
+        if (group->shownWhenEmpty)
+            this->group(group);
+}
+
+StartupTree::Node StartupTree::group(const LocationGroup* group)
+{
+    if (const auto shown = _groups.find(group); shown != _groups.end())
+        return shown->second;
+    const Node parent = group->parent ? this->group(group->parent) : nullptr;
+    const Node node = _view.insert(group->name, parent, StartupTreeWidget::IMAGE_FOLDER, StartupTreeWidget::STATE_NONE);
+    _descriptions.add(node, group->description);
+    _groups[group] = node;
+    return node;
+}
+
+StartupTree::Node StartupTree::insertLocation(int type)
+{
+    const Location* location = LocationTable::find(type);
+    if (!check(location && location->group, "location && location->group", SOURCE, __LINE__))
+        return nullptr;
+    const Node node = _view.insert(location->label, group(location->group), StartupTreeWidget::IMAGE_FOLDER,
+                                   StartupTreeWidget::STATE_NONE);
+    _descriptions.add(node, location->description);
+    _locations.add(type, node);
+    return node;
+}
+
+void StartupTree::insertEntries(int type)
+{
+    std::vector<StartupItem> items;
+    std::string problem;
+    try {
+        items = _startup.getItems(type);
+        problem = _startup.getProblem(type);
+    } catch (const exceptions::Exception& e) {
+        problem = e.getMessage();
+    } catch (...) {
+        problem = "An unexpected exception occured when inserting leafts. Please contact Quillmere.";
+        reportAssertion("false", SOURCE, 324);
+    }
+    const Location* row = LocationTable::find(type);
+    if (items.empty() && problem.empty() && row && !row->shownWhenEmpty)
+        return;
+    const Node location = insertLocation(type);
+    if (!location)
+        return;
+    for (const StartupItem& item : items)
+        insertEntry(location, item);
+    _view.sortChildren(location);
+    if (problem.empty())
+        return;
+    _errors.add(location, problem);
+    _view.setImage(location, StartupTreeWidget::IMAGE_FOLDER_WARNING);
+}
+
+StartupTree::Node StartupTree::insertEntry(Node location, const StartupItem& item)
+{
+    // A key's unnamed value is shown as the registry editor shows it.
+    const std::string name = _startup.getLabel(item);
+    const std::string label = name.empty() ? "(Default)" : nameShown(name);
+    const database::StartupDatabase::Note note = _startup.getNote(item);
+    const int image = note.warning       ? StartupTreeWidget::IMAGE_FOLDER_WARNING
+                      : item.isCommand() ? StartupTreeWidget::IMAGE_PROGRAM
+                                         : StartupTreeWidget::IMAGE_NO_PROGRAM;
+    const Node leaf = _view.insert(label, location, image, stateImage(item));
+    _entries.add(leaf, item);
+    if (!note.text.empty())
+        _descriptions.add(leaf, note.text);
+    return leaf;
+}
+
+const StartupItem& StartupTree::entry(Node node) const
+{
+    return _entries.get(node);
+}
+
+bool StartupTree::hasPendingChanges() const
+{
+    return std::any_of(_entries.begin(), _entries.end(), [](const auto& leaf) { return leaf.second.isChanged(); }) ||
+           std::any_of(_hidden.begin(), _hidden.end(), [](const StartupItem& item) { return item.isChanged(); });
+}
+
+std::vector<StartupTree::Node> StartupTree::entries() const
+{
+    std::vector<Node> nodes;
+    for (const auto& leaf : _entries)
+        nodes.push_back(leaf.first);
+    return nodes;
+}
+
+void StartupTree::hide(Node node)
+{
+    if (!isEntry(node))
+        return;
+    _hidden.push_back(entry(node));
+    forget(node);
+}
+
+void StartupTree::forget(Node node)
+{
+    _view.remove(node);
+    _entries.remove(node);
+    if (_descriptions.exists(node))
+        _descriptions.remove(node);
+}
+
+void StartupTree::showHidden()
+{
+    std::set<Node> locations;
+    for (const StartupItem& item : std::exchange(_hidden, {})) {
+        const Node location = _locations.get(item.getType());
+        show(insertEntry(location, item), item);
+        locations.insert(location);
+    }
+    for (const Node location : locations)
+        _view.sortChildren(location);
+}
+
+std::vector<StartupTree::Command> StartupTree::commands(Node node) const
+{
+    std::vector<Command> commands;
+    if (isEntry(node)) {
+        const StartupItem& item = entry(node);
+        if (hasCheckBox(item))
+            commands.push_back(item.getState() == StartupConstants::DISABLED ? Command::Enable : Command::Disable);
+        if (_startup.allows(item, EntryAction::Delete))
+            commands.push_back(Command::Delete);
+        if (item.isCommand() && _startup.allows(item, EntryAction::Run))
+            commands.push_back(Command::Run);
+        if (item.isCommand())
+            commands.push_back(Command::OpenFileLocation);
+        if (!_startup.getRegistryKey(item).empty())
+            commands.push_back(Command::OpenInRegistryEditor);
+    }
+    if (_descriptions.exists(node))
+        commands.push_back(Command::Info);
+    return commands;
+}
+
+bool StartupTree::offers(Node node, Command command) const
+{
+    const std::vector<Command> offered = commands(node);
+    return std::find(offered.begin(), offered.end(), command) != offered.end();
+}
+
+bool StartupTree::hasCheckBox(const StartupItem& item) const
+{
+    return _startup.allows(item, EntryAction::Disable);
+}
+
+const char* StartupTree::text(Command command)
+{
+    const char* const texts[] = {"&Disable",         "&Enable", "&Delete", "&Run", "Open file &location",
+                                 "Open in Re&gistry Editor", "&Info"};
+    return texts[static_cast<int>(command) - static_cast<int>(Command::Disable)];
+}
+
+std::string StartupTree::commandLine(Node node) const
+{
+    if (!isEntry(node))
+        return std::string();
+    const StartupItem& item = entry(node);
+    const std::string command = Utf8::displayable(_startup.getCommand(item));
+    if (item.isDisabledBySystem() && item.getState() == StartupConstants::DISABLED)
+        return command + "   (switched off in the system's startup settings)";
+    return command;
+}
+
+std::string StartupTree::programCommand(Node node) const
+{
+    if (!isEntry(node) || !entry(node).isCommand())
+        return std::string();
+    return _startup.getCommand(entry(node));
+}
+
+std::string StartupTree::registryKey(Node node) const
+{
+    return isEntry(node) ? _startup.getRegistryKey(entry(node)) : std::string();
+}
+
+std::string StartupTree::information(Node node) const
+{
+    std::string text = "General Information:\n" + _descriptions.get(node);
+    if (_errors.exists(node))
+        text += "\n\nError description:\n" + _errors.get(node) +
+                "\n\nIf you have questions about this key, please include the text in this "
+                "message in you email. Press CTRL+C to copy it.";
+    return text;
+}
+
+void StartupTree::setEnabled(Node node, bool enabled)
+{
+    StartupItem& item = _entries.get(node);
+    if (!hasCheckBox(item))
+        return;
+    item.setState(enabled ? StartupConstants::ENABLED : StartupConstants::DISABLED);
+    show(node, item);
+}
+
+void StartupTree::toggle(Node node)
+{
+    setEnabled(node, entry(node).getState() == StartupConstants::DISABLED);
+}
+
+bool StartupTree::run(Node node)
+{
+    return _startup.run(_entries.get(node));
+}
+
+bool StartupTree::remove(Node node)
+{
+    if (!_startup.remove(_entries.get(node)))
+        return false;
+    forget(node);
+    return true;
+}
+
+bool StartupTree::applyChanges()
+{
+    // Hidden entries too; in the order of the list, whatever the nodes' addresses: the user reads
+    // the reports of what failed in that order.
+    std::vector<std::pair<Node, StartupItem*>> changed; // no node for a hidden entry
+    for (auto& leaf : _entries)
+        if (leaf.second.isChanged())
+            changed.emplace_back(leaf.first, &leaf.second);
+    for (StartupItem& item : _hidden)
+        if (item.isChanged())
+            changed.emplace_back(nullptr, &item);
+    std::sort(changed.begin(), changed.end(), [](const auto& a, const auto& b) {
+        return std::make_pair(a.second->getType(), Utf8::foldCase(a.second->getValue())) <
+               std::make_pair(b.second->getType(), Utf8::foldCase(b.second->getValue()));
+    });
+    std::vector<StartupItem> items;
+    for (const auto& change : changed)
+        items.push_back(*change.second);
+    std::vector<bool> applied;
+    const bool done = _startup.applyChanges(items, applied);
+    for (std::size_t i = 0; i < changed.size(); ++i) {
+        if (!applied[i])
+            continue;
+        changed[i].second->markApplied();
+        if (changed[i].first)
+            show(changed[i].first, *changed[i].second);
+    }
+    return done;
+}
+
+void StartupTree::show(Node node, const StartupItem& item)
+{
+    _view.setStateImage(node, stateImage(item));
+    _view.setBold(node, item.isChanged());
+}
+
+int StartupTree::stateImage(const StartupItem& item) const
+{
+    if (!hasCheckBox(item))
+        return StartupTreeWidget::STATE_NONE;
+    if (item.getState() == StartupConstants::ENABLED)
+        return StartupTreeWidget::STATE_ENABLED;
+    return item.isDisabledBySystem() ? StartupTreeWidget::STATE_DISABLED_BY_SYSTEM : StartupTreeWidget::STATE_DISABLED;
+}
+
+} // namespace products::bootwarden::window

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "products/bootwarden/window/Mapper.h"
+#include "products/bootwarden/StartupItem.h"
+#include "products/bootwarden/window/StartupTreeWidget.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace products::bootwarden {
+class StartupInterface;
+struct LocationGroup;
+} // namespace products::bootwarden
+
+namespace products::bootwarden::window {
+
+
+// What the main window shows and does, without the window: the startup locations as nodes,
+// every entry as a checkable leaf, the changes that wait for OK, which commands each node
+// offers, and the walk that applies the changes.
+class StartupTree {
+public:
+    using Node = StartupTreeWidget::Node;
+
+    enum class Command { Disable = 100, Enable, Delete, Run, OpenFileLocation, OpenInRegistryEditor, Info };
+
+    StartupTree(StartupInterface& startup, StartupTreeWidget& view);
+
+    // Inserts the locations the facade serves and their entries. A location whose entries
+    // cannot be listed shows the warning folder and keeps the reason for Info.
+    void build();
+    // Lists everything again; changes that were not applied are dropped.
+    void rebuild();
+
+    bool isEntry(Node node) const { return _entries.exists(node); }
+    const StartupItem& entry(Node node) const;
+    bool hasPendingChanges() const;
+
+    // The commands of the node's menu, top to bottom; none for a node that is not there.
+    std::vector<Command> commands(Node node) const;
+    // The command's menu text.
+    static const char* text(Command command);
+    // The entry's command line; empty for a location.
+    std::string commandLine(Node node) const;
+    // The command line the entry starts, exactly as its location holds it; empty for a location
+    // and for an entry that starts no program.
+    std::string programCommand(Node node) const;
+    // The key that holds the entry, as the Registry Editor names it; empty when none does.
+    std::string registryKey(Node node) const;
+    // The location's description, and the reason when its entries could not be listed.
+    std::string information(Node node) const;
+
+    void setEnabled(Node node, bool enabled);
+    void toggle(Node node);
+    // Starts the entry now; a failure has been reported.
+    bool run(Node node);
+    // Deletes the entry from its location; its leaf goes only when that worked.
+    bool remove(Node node);
+    // The entries shown, in no particular order.
+    std::vector<Node> entries() const;
+    // Takes an entry out of the tree; it keeps its pending change, which OK applies.
+    void hide(Node node);
+    // Shows every hidden entry again.
+    void showHidden();
+
+    // Applies every pending change through the facade. An applied change is no longer
+    // pending; a failed one stays pending (the facade has reported it). False when anything
+    // failed.
+    bool applyChanges();
+
+    // Whether the node's menu holds the command.
+    bool offers(Node node, Command command) const;
+
+private:
+    // An entry whose location never lets it be disabled has none.
+    bool hasCheckBox(const StartupItem& item) const;
+    void insertGroups();
+    // The node of a group, inserted with its parents when it is not shown yet.
+    Node group(const LocationGroup* group);
+    Node insertLocation(int type);
+    void insertEntries(int type);
+    Node insertEntry(Node location, const StartupItem& item);
+    // Takes the entry's leaf out of the tree and out of every map.
+    void forget(Node node);
+    // Shows the entry's state and whether it waits for OK.
+    void show(Node node, const StartupItem& item);
+    int stateImage(const StartupItem& item) const;
+
+    StartupInterface& _startup;
+    StartupTreeWidget& _view;
+    Mapper<Node, StartupItem> _entries;
+    std::vector<StartupItem> _hidden;
+    Mapper<Node, std::string> _descriptions;
+    Mapper<Node, std::string> _errors;
+    Mapper<int, Node> _locations;
+    std::map<const LocationGroup*, Node> _groups;
+};
+
+} // namespace products::bootwarden::window

@@ -1,0 +1,396 @@
+#include "products/bootwarden/console/BootwardenCli.h"
+
+#include "io/file/FileLock.h"
+#include "products/bootwarden/database/RegistryBackup.h"
+
+#include "products/bootwarden/StartupLocations.h"
+#include "support/Files.h"
+#include "util/parser/JsonValue.h"
+#include "support/Locations.h"
+#include "support/StartupWorld.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+using products::bootwarden::console::BootwardenCli;
+using products::bootwarden::console::CollectingReporter;
+using products::bootwarden::StartupLocations;
+
+namespace {
+
+const std::string USER_RUN = products::bootwarden::LocationTable::treePath(StartupConstants::CURRENT_USER_RUN);
+
+std::size_t utf8ToCharacters(const std::string& text)
+{
+    return wide(text).size();
+}
+
+class BootwardenCliTest : public testing::Test {
+protected:
+    StartupWorld world{"console"};
+    const RegistryScratch& userRun = world.key(StartupConstants::CURRENT_USER_RUN);
+
+    struct Result {
+        int code;
+        std::string out;
+        std::string err;
+    };
+
+    void SetUp() override { userRun.setString("Tool", "C:\\windows\\system32\\notepad.exe /x"); }
+
+    Result run(const std::vector<std::string>& arguments)
+    {
+        CollectingReporter reporter;
+        StartupLocations locations(&reporter);
+        Result result{0, "", ""};
+        result.code = BootwardenCli(locations, reporter).run(arguments, result.out, result.err);
+        return result;
+    }
+};
+
+TEST_F(BootwardenCliTest, UsageHelpAndVersion)
+{
+    const std::string usage = "usage: bootwarden-cli list [--format table|csv|json] [--verify] [--hide-microsoft]\n"
+                              "       bootwarden-cli disable|enable|delete --location LOCATION [--state STATE] [--dry-run] "
+                              "NAME\n"
+                              "       bootwarden-cli compare BASELINE.json [--format table|json]\n"
+                              "       bootwarden-cli --help | --version\n"
+                              "LOCATION is a location as the window's tree names it, \"Registry/Current User/Run\" for "
+                              "instance.\n"
+                              "STATE (enabled, disabled or switched-off, as list shows it) picks one of two entries of "
+                              "one name.\n"
+                              "BASELINE.json is what list --format json wrote earlier.\n";
+    EXPECT_EQ(usage, run({"--help"}).out);
+    EXPECT_EQ("Bootwarden Center 1.01\n", run({"--version"}).out);
+    for (const std::vector<std::string>& wrong : std::vector<std::vector<std::string>>{
+             {}, {"list", "--format", "xml"}, {"disable"}, {"enable", "Tool"}, {"delete", "--location", USER_RUN},
+             {"disable", "--location", USER_RUN, "Tool", "Other"}, {"frob"}, {"list", "--verify", "--format"},
+             {"compare"}, {"compare", "a.json", "b.json"}, {"compare", "a.json", "--format", "csv"}}) {
+        const Result result = run(wrong);
+        EXPECT_EQ(BootwardenCli::USAGE, result.code) << testing::PrintToString(wrong);
+        EXPECT_EQ(usage, result.err) << testing::PrintToString(wrong);
+    }
+}
+
+TEST_F(BootwardenCliTest, ChangesApplyAtOnceWithTheWindowsSafety)
+{
+    const Result dry = run({"disable", "--location", USER_RUN, "--dry-run", "Tool"});
+    EXPECT_EQ("Would disable Tool in Registry/Current User/Run.\n", dry.out);
+    EXPECT_TRUE(userRun.has("Tool"));
+
+    EXPECT_EQ("Disabled Tool in Registry/Current User/Run.\n", run({"disable", "--location", USER_RUN, "Tool"}).out);
+    EXPECT_FALSE(userRun.has("Tool"));
+    EXPECT_NE(std::string::npos, readFile(world.file("bootwarden.dat")).find("Tool")) << "kept in the data file";
+    EXPECT_EQ("Tool in Registry/Current User/Run is disabled already.\n",
+              run({"disable", "--location", "registry/current user/run", "Tool"}).out);
+    EXPECT_EQ("Enabled Tool in Registry/Current User/Run.\n", run({"enable", "--location", USER_RUN, "Tool"}).out);
+    EXPECT_EQ("C:\\windows\\system32\\notepad.exe /x", userRun.get("Tool"));
+
+    {
+        platform::ScopedOverride refuse(&platform::Win32Api::RegDeleteValueU,
+                                        [](HKEY, const std::string&) { return LONG(ERROR_ACCESS_DENIED); });
+        const Result refused = run({"disable", "--location", USER_RUN, "Tool"});
+        EXPECT_EQ(BootwardenCli::FAILED, refused.code);
+        EXPECT_EQ(0u, refused.err.find("Error while disabling an entry.\n\n")) << "the window's own message";
+        EXPECT_TRUE(userRun.has("Tool"));
+    }
+    EXPECT_EQ("Deleted Tool in Registry/Current User/Run.\n", run({"delete", "--location", USER_RUN, "Tool"}).out);
+    EXPECT_FALSE(userRun.has("Tool"));
+
+    const Result nowhere = run({"delete", "--location", "Registry/Elsewhere", "Tool"});
+    EXPECT_EQ(BootwardenCli::USAGE, nowhere.code);
+    EXPECT_EQ(0u, nowhere.err.find("There is no location Registry/Elsewhere. The locations are:\n  Registry/All users/Run\n"));
+    userRun.setString("Other", "o.exe");
+    const Result nobody = run({"delete", "--location", USER_RUN, "Tool"});
+    EXPECT_EQ(BootwardenCli::USAGE, nobody.code);
+    EXPECT_EQ("There is no entry Tool in Registry/Current User/Run. Its entries are:\n  Other\n", nobody.err);
+}
+
+TEST_F(BootwardenCliTest, ListsEveryEntryInEachFormat)
+{
+    const std::string chinese = "\xe5\x90\xaf\xe5\x8a\xa8\xe5\x99\xa8";
+    userRun.setString("Say, \"hi\"", "C:\\a\\b.exe \"quoted\"\tTab");
+    userRun.setString(chinese, "C:\\" + chinese + "\\" + std::string(90, 'x') + ".exe");
+    run({"disable", "--location", USER_RUN, "Tool"});
+    createShortcut(world.folder(StartupConstants::USER_STARTUP) + "Notes.lnk", "C:\\windows\\system32\\notepad.exe");
+
+    const std::string csv = run({"list", "--format", "csv"}).out;
+    EXPECT_NE(std::string::npos, csv.find(",Notes.lnk,C:\\windows\\system32\\notepad.exe,enabled,yes\r\n"))
+        << "a shortcut lists what it starts";
+    EXPECT_EQ(0u, csv.find("location,where,name,command,state,program_exists\r\n"));
+    EXPECT_NE(std::string::npos, csv.find("Registry/Current User/Run,HKEY_CURRENT_USER\\" + RUN_KEY +
+                                          ",\"Say, \"\"hi\"\"\",\"C:\\a\\b.exe \"\"quoted\"\"\tTab\",enabled,no\r\n"));
+    EXPECT_NE(std::string::npos, csv.find(",Tool,C:\\windows\\system32\\notepad.exe /x,disabled,yes\r\n"));
+
+    const std::string json = run({"list", "--format", "json"}).out;
+    EXPECT_EQ('[', json.front());
+    std::string escapedKey = "HKEY_CURRENT_USER\\" + RUN_KEY;
+    for (std::size_t at = 0; (at = escapedKey.find('\\', at)) != std::string::npos; at += 2)
+        escapedKey.insert(at, 1, '\\');
+    EXPECT_NE(std::string::npos, json.find("{\"location\": \"Registry/Current User/Run\", \"where\": \"" + escapedKey +
+                                           "\", \"name\": \"Say, "
+                                           "\\\"hi\\\"\", \"command\": \"C:\\\\a\\\\b.exe \\\"quoted\\\"\\u0009Tab\", "
+                                           "\"state\": \"enabled\", \"programExists\": false}"));
+    EXPECT_NE(std::string::npos, json.find("\"name\": \"" + chinese + "\""));
+
+    const std::string table = run({"list"}).out;
+    EXPECT_NE(std::string::npos, table.find("\n  disabled     Tool                    yes C:\\windows\\system32\\notepad.exe /x\n"));
+    std::size_t start = 0;
+    for (std::size_t end; (end = table.find('\n', start)) != std::string::npos; start = end + 1) {
+        const std::string line = table.substr(start, end - start);
+        EXPECT_LE(utf8ToCharacters(line), 80u) << line;
+    }
+}
+
+// Names as Windows compares them, text that is not quite text, a damaged or busy data file.
+TEST_F(BootwardenCliTest, OddNamesAndFilesAreToldNotGuessed)
+{
+    EXPECT_EQ("Disabled Tool in Registry/Current User/Run.\n", run({"disable", "--location", USER_RUN, "TOOL"}).out)
+        << "a name matches in any case, as the registry matches it";
+
+    const Result refused = run({"delete", "--location", USER_RUN, "x\xED\xA0\x80"});
+    EXPECT_EQ(BootwardenCli::USAGE, refused.code);
+    EXPECT_EQ("An argument is not valid text (it holds half of a UTF-16 pair): x\xEF\xBF\xBD\nNothing was changed.\n",
+              refused.err);
+
+    userRun.setString("Row\r\x1b[2Kdisabled", "c.exe\a");
+    const std::string table = run({"list"}).out;
+    EXPECT_NE(std::string::npos, table.find("  enabled      Row\\r\\x1b[2Kdisabled    no  c.exe\\x07\n")) << table;
+    EXPECT_NE(std::string::npos, run({"list", "--format", "csv"}).out.find(",\"Row\r\x1b[2Kdisabled\",c.exe\a,"))
+        << "CSV stays exact";
+
+    const std::string data = world.file("bootwarden.dat");
+    writeFile(data, "\x02" + readFile(data).substr(1)); // counts a record that is not there
+    const Result damaged = run({"list"});
+    EXPECT_EQ(BootwardenCli::FAILED, damaged.code);
+    EXPECT_NE(std::string::npos, damaged.out.find("Tool")) << "what is whole is listed";
+    EXPECT_EQ(0u, damaged.err.find("The data file bootwarden.dat is damaged."));
+
+    world.key(StartupConstants::LOCAL_MACHINE_WINLOGON).setString("Shell", "explorer.exe");
+    const Result essential = run({"disable", "--location", "Registry/All users/Winlogon", "--dry-run", "Shell"});
+    EXPECT_EQ(BootwardenCli::FAILED, essential.code);
+    EXPECT_EQ(0u, essential.err.find("Bootwarden never disables Shell in Registry/All users/Winlogon: ")) << essential.err;
+
+    const io::file::FileLock otherBootwarden("bootwarden.dat");
+    platform::ScopedOverride noWait(&platform::Win32Api::Sleep, [](DWORD) {});
+    const Result busy = run({"enable", "--location", USER_RUN, "tool"});
+    EXPECT_EQ(BootwardenCli::FAILED, busy.code);
+    EXPECT_NE(std::string::npos, busy.err.find("Another Bootwarden is changing the disabled entries, so nothing was changed."));
+    EXPECT_NE(std::string::npos, readFile(data).find("Tool")) << "still stored";
+}
+
+// A component is listed by its title and found by its title or its key; two of one title are told
+// apart by their keys.
+TEST_F(BootwardenCliTest, AnActiveSetupComponentGoesByItsTitleOrItsKey)
+{
+    const RegistryScratch& components = world.key(StartupConstants::LOCAL_MACHINE_ACTIVE_SETUP);
+    const std::string where = products::bootwarden::LocationTable::treePath(StartupConstants::LOCAL_MACHINE_ACTIVE_SETUP);
+    RegistryScratch first(components.root(), components.subKey() + "\\{A1}"),
+        second(components.root(), components.subKey() + "\\{B2}");
+    for (const RegistryScratch* component : {&first, &second}) {
+        component->setString("", "Updater");
+        component->setString("StubPath", "C:\\u.exe");
+    }
+    EXPECT_NE(std::string::npos, run({"list", "--format", "json"}).out.find("\"location\": \"" + where +
+                                                                           "\", \"where\": \"HKEY_LOCAL_MACHINE\\\\"
+                                                                           "Software\\\\Microsoft\\\\Active Setup\\\\"
+                                                                           "Installed Components\", \"name\": \"Updater\""));
+    const Result both = run({"disable", "--location", where, "updater"});
+    EXPECT_EQ(BootwardenCli::USAGE, both.code);
+    EXPECT_EQ("There are several entries named updater in " + where +
+                  ":\n  {A1} (enabled): C:\\u.exe\n  {B2} (enabled): C:\\u.exe\nName one exactly as it is written, or say which with --state enabled or --state disabled.\n",
+              both.err);
+    EXPECT_EQ("Disabled Updater in " + where + ".\n", run({"disable", "--location", where, "{b2}"}).out);
+    EXPECT_TRUE(first.has("StubPath"));
+    EXPECT_FALSE(second.has("StubPath"));
+}
+
+// A value re-added after it was disabled, and its stored copy: --state picks one.
+TEST_F(BootwardenCliTest, TheStatePicksOneOfTwoEntriesOfOneName)
+{
+    ASSERT_EQ(BootwardenCli::DONE, run({"disable", "--location", USER_RUN, "Tool"}).code);
+    userRun.setString("Tool", "C:\\new.exe");
+    EXPECT_NE(std::string::npos, run({"delete", "--location", USER_RUN, "Tool"}).err.find("--state enabled"));
+    EXPECT_EQ(BootwardenCli::DONE, run({"delete", "--location", USER_RUN, "--state", "enabled", "Tool"}).code);
+    EXPECT_FALSE(userRun.has("Tool"));
+    EXPECT_NE(std::string::npos, readFile(world.file("bootwarden.dat")).find("notepad")) << "the stored copy stays";
+    userRun.setString("Tool", "C:\\new.exe");
+    EXPECT_EQ(BootwardenCli::DONE, run({"delete", "--location", USER_RUN, "--state", "disabled", "Tool"}).code);
+    EXPECT_TRUE(userRun.has("Tool"));
+    EXPECT_EQ(std::string::npos, readFile(world.file("bootwarden.dat")).find("notepad"));
+    EXPECT_EQ(BootwardenCli::USAGE, run({"delete", "--location", USER_RUN, "--state", "on", "Tool"}).code);
+}
+
+// A service is listed with the services' place and its display name, disabled and enabled by it,
+// never deleted.
+TEST_F(BootwardenCliTest, AServiceIsDisabledAndEnabledButNeverDeleted)
+{
+    const TestService service("BootwardenTestCli", "Contoso Updater", SERVICE_AUTO_START);
+    const std::string where = products::bootwarden::LocationTable::treePath(StartupConstants::AUTOMATIC_SERVICES);
+    EXPECT_NE(std::string::npos,
+              run({"list", "--format", "json"})
+                  .out.find("{\"location\": \"Services/Automatic\", \"where\": "
+                            "\"HKEY_LOCAL_MACHINE\\\\System\\\\CurrentControlSet\\\\Services\", \"name\": \"Contoso Updater\""));
+    const Result refused = run({"delete", "--location", where, "Contoso Updater"});
+    EXPECT_EQ(BootwardenCli::FAILED, refused.code);
+    EXPECT_EQ(0u, refused.err.find("Bootwarden never deletes Contoso Updater in Services/Automatic: ")) << refused.err;
+    EXPECT_EQ("Disabled Contoso Updater in Services/Automatic.\n", run({"disable", "--location", where, "contoso updater"}).out);
+    EXPECT_EQ(DWORD(SERVICE_DEMAND_START), service.startType());
+    EXPECT_EQ("Enabled Contoso Updater in Services/Automatic.\n", run({"enable", "--location", where, "BootwardenTestCli"}).out);
+    EXPECT_EQ(DWORD(SERVICE_AUTO_START), service.startType());
+}
+
+// Each state a signature can be in, in every format; Microsoft's entries hidden only when a
+// signature says they are Microsoft's.
+TEST_F(BootwardenCliTest, ListVerifiedSaysWhoSignedEachProgram)
+{
+    const SignedPrograms programs;
+    const std::string changed = world.file("changed.exe");
+    SignedPrograms::writeChangedCopy(changed);
+    writeFile(world.file("start.bat"), "@echo off\r\n");
+    const struct {
+        const char* name;
+        std::string command;
+        const char* signature;
+        const char* publisher;
+        bool hidden;
+    } entries[] = {
+        {"Signed", '"' + SignedPrograms::path("contoso-updater.exe") + "\" /quiet", "verified", "Contoso Ltd", false},
+        {"Changed", changed, "invalid", "", false},
+        {"Unsigned", SignedPrograms::path("unsigned.exe"), "unsigned", "", false},
+        {"Script", world.file("start.bat"), "not-a-program", "", false},
+        {"Gone", "C:\\Gone\\gone.exe", "missing", "", false},
+        {"Microsoft's", SignedPrograms::path("microsoft-signed.exe"), "verified", "Microsoft Corporation", true},
+        {"Says Microsoft", "winver.exe", "unsigned", "", false},
+    };
+    for (const auto& entry : entries)
+        userRun.setString(entry.name, entry.command);
+
+    const Result listed = run({"list", "--verify", "--format", "json"});
+    EXPECT_EQ(BootwardenCli::DONE, listed.code) << listed.err;
+    const JsonValue json = JsonValue::parse(listed.out);
+    const Result hiding = run({"list", "--format", "json", "--hide-microsoft"});
+    for (const auto& entry : entries) {
+        SCOPED_TRACE(entry.name);
+        const auto& items = json.items();
+        const auto row = std::find_if(items.begin(), items.end(), [&](const JsonValue& item) {
+            return item.member("location")->text() == USER_RUN && item.member("name")->text() == entry.name;
+        });
+        ASSERT_NE(items.end(), row);
+        EXPECT_EQ(entry.signature, row->member("signature")->text());
+        EXPECT_EQ(entry.publisher, row->member("publisher")->text());
+        EXPECT_EQ(entry.hidden, hiding.out.find("\"name\": \"" + std::string(entry.name) + "\"") == std::string::npos);
+    }
+    EXPECT_EQ(std::string::npos, hiding.out.find("\"signature\"")) << "hiding alone adds no columns";
+    const auto signedRow = std::find_if(json.items().begin(), json.items().end(), [](const JsonValue& item) {
+        return item.member("name")->text() == "Signed";
+    });
+    EXPECT_EQ("Contoso Ltd", signedRow->member("company")->text());
+    EXPECT_EQ("Contoso Updater", signedRow->member("description")->text());
+    EXPECT_EQ("4.2", signedRow->member("version")->text());
+
+    const std::string csv = run({"list", "--format", "csv", "--verify"}).out;
+    EXPECT_EQ(0u, csv.find("location,where,name,command,state,program_exists,publisher,signature,company,description,"
+                           "version\r\n"));
+    EXPECT_NE(std::string::npos, csv.find(",enabled,yes,Contoso Ltd,verified,Contoso Ltd,Contoso Updater,4.2\r\n"));
+    EXPECT_NE(std::string::npos, run({"list", "--verify"}).out.find("  enabled      Gone                    no  missing       C:\\Gone"));
+}
+
+// What changed since a listing saved with list --format json, and what the exit code says.
+TEST_F(BootwardenCliTest, CompareSaysWhatChangedSinceTheBaseline)
+{
+    const std::string baseline = world.file("baseline.json");
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        int code;
+        std::string out;
+    } cases[] = {
+        {"nothing changed", [] {}, BootwardenCli::DONE, "Nothing changed since the baseline.\n"},
+        {"added", [&] { userRun.setString("New", "n.exe"); }, BootwardenCli::CHANGED,
+         "added    " + USER_RUN + "  New: n.exe (enabled)\nSince the baseline: 1 added, 0 removed, 0 changed.\n"},
+        {"removed", [&] { run({"delete", "--location", USER_RUN, "Tool"}); }, BootwardenCli::CHANGED,
+         "removed  " + USER_RUN + "  Tool: C:\\windows\\system32\\notepad.exe /x (enabled)\n"
+         "Since the baseline: 0 added, 1 removed, 0 changed.\n"},
+        {"command changed", [&] { userRun.setString("Tool", "C:\\Evil\\tool.exe"); }, BootwardenCli::CHANGED,
+         "changed  " + USER_RUN + "  Tool: command C:\\windows\\system32\\notepad.exe /x -> C:\\Evil\\tool.exe\n"
+         "Since the baseline: 0 added, 0 removed, 1 changed.\n"},
+        {"state changed", [&] { run({"disable", "--location", USER_RUN, "Tool"}); }, BootwardenCli::CHANGED,
+         "changed  " + USER_RUN + "  Tool: state enabled -> disabled\nSince the baseline: 0 added, 0 removed, 1 changed.\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        userRun.setString("Tool", "C:\\windows\\system32\\notepad.exe /x");
+        run({"enable", "--location", USER_RUN, "Tool"});
+        userRun.deleteValue("New");
+        writeFile(baseline, run({"list", "--format", "json"}).out);
+        c.change();
+        const Result compared = run({"compare", baseline});
+        EXPECT_EQ(c.code, compared.code);
+        EXPECT_EQ(c.out, compared.out);
+        EXPECT_EQ("", compared.err);
+    }
+    const JsonValue json = JsonValue::parse(run({"compare", baseline, "--format", "json"}).out);
+    ASSERT_EQ(1u, json.member("changed")->items().size());
+    const JsonValue& changed = json.member("changed")->items()[0];
+    EXPECT_EQ("Tool", changed.member("name")->text());
+    EXPECT_EQ("enabled", changed.member("before")->member("state")->text());
+    EXPECT_EQ("disabled", changed.member("after")->member("state")->text());
+    EXPECT_TRUE(json.member("added")->items().empty());
+    EXPECT_TRUE(json.member("removed")->items().empty());
+
+    writeFile(baseline, "usage: bootwarden-cli list\n");
+    const Result unreadable = run({"compare", baseline});
+    EXPECT_EQ(BootwardenCli::USAGE, unreadable.code);
+    EXPECT_EQ("The baseline " + baseline + " cannot be read: it is not JSON: line 1, column 1: expected a value.\n",
+              unreadable.err);
+    const Result missing = run({"compare", world.file("none.json")});
+    EXPECT_EQ(BootwardenCli::USAGE, missing.code);
+    EXPECT_EQ(0u, missing.err.find("The baseline " + world.file("none.json") + " cannot be read: ")) << missing.err;
+}
+
+// Real processes, as scripts start them: six console programs at once, five times over, each
+// disabling its own value. Every value ends in the data file, once.
+TEST_F(BootwardenCliTest, SixConsolesAtOnceLoseNothing)
+{
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring program = self;
+    program = program.substr(0, program.rfind(L'\\', program.rfind(L'\\') - 1)) + L"\\bootwarden-cli.exe";
+    const std::wstring copy = wide(world.file("bootwarden-cli.exe"));
+    ASSERT_TRUE(::CopyFileW(program.c_str(), copy.c_str(), FALSE)) << utf8(program);
+    std::vector<std::string> names;
+    for (int i = 0; i < 30; ++i) {
+        names.push_back("Value" + std::to_string(i));
+        userRun.setString(names.back(), "v" + std::to_string(i) + ".exe");
+    }
+    for (int round = 0; round < 5; ++round) {
+        std::vector<PROCESS_INFORMATION> processes(6);
+        for (int i = 0; i < 6; ++i) {
+            std::wstring commandLine = L"\"" + copy + L"\" disable --location \"" + wide(USER_RUN) + L"\" " +
+                                       wide(names[round * 6 + i]);
+            STARTUPINFOW startupInfo = {};
+            startupInfo.cb = sizeof startupInfo;
+            ASSERT_TRUE(::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                                         nullptr, &startupInfo, &processes[i]));
+        }
+        for (PROCESS_INFORMATION& process : processes) {
+            ::WaitForSingleObject(process.hProcess, 60000);
+            DWORD code = 99;
+            ::GetExitCodeProcess(process.hProcess, &code);
+            EXPECT_EQ(0u, code);
+            ::CloseHandle(process.hProcess);
+            ::CloseHandle(process.hThread);
+        }
+    }
+    std::vector<std::string> kept = world.storedNames(StartupConstants::CURRENT_USER_RUN);
+    std::sort(kept.begin(), kept.end());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, kept);
+    for (const std::string& name : names)
+        EXPECT_FALSE(userRun.has(name)) << name;
+}
+
+} // namespace
