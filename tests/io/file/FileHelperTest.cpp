@@ -84,23 +84,17 @@ TEST_F(FileHelperTest, EveryFailureNamesTheFileAndTheSystemsError)
     EXPECT_EQ("An error occured when trying to open the file for writing." + details(nowhere, ERROR_PATH_NOT_FOUND),
               messageOf<CouldNotSaveFileException>([&] { FileHelper::saveFile(nowhere, "x"); }))
         << "the message names the file being saved, not its temporary";
-    {
-        platform::ScopedOverride full(&platform::Win32Api::WriteFile, failing(FALSE, ERROR_DISK_FULL));
-        EXPECT_EQ("An error occured when trying to write the file." + details(name, ERROR_DISK_FULL),
-                  messageOf<CouldNotSaveFileException>([this] { FileHelper::saveFile(name, "new"); }));
-    }
-    {
-        platform::ScopedOverride full(&platform::Win32Api::FlushFileBuffers, failing(FALSE, ERROR_DISK_FULL));
-        EXPECT_EQ("An error occured when trying to write the file." + details(name, ERROR_DISK_FULL),
-                  messageOf<CouldNotSaveFileException>([this] { FileHelper::saveFile(name, "new"); }));
-    }
-    {
-        platform::ScopedOverride replace(&platform::Win32Api::MoveFileExU, failing(FALSE, ERROR_ACCESS_DENIED));
+    // Each call a save makes, failing: the file stays as it was.
+    const auto saveWith = [this](auto call, DWORD code) {
+        platform::ScopedOverride failed(call, failing(FALSE, code));
         platform::ScopedOverride noWait(&platform::Win32Api::Sleep, [](DWORD) {});
-        EXPECT_EQ("An error occured when trying to replace the file with its new contents." +
-                      details(name, ERROR_ACCESS_DENIED),
-                  messageOf<CouldNotSaveFileException>([this] { FileHelper::saveFile(name, "new"); }));
-    }
+        return messageOf<CouldNotSaveFileException>([this] { FileHelper::saveFile(name, "new"); });
+    };
+    const std::string writing = "An error occured when trying to write the file.";
+    EXPECT_EQ(writing + details(name, ERROR_DISK_FULL), saveWith(&platform::Win32Api::WriteFile, ERROR_DISK_FULL));
+    EXPECT_EQ(writing + details(name, ERROR_DISK_FULL), saveWith(&platform::Win32Api::FlushFileBuffers, ERROR_DISK_FULL));
+    EXPECT_EQ("An error occured when trying to replace the file with its new contents." + details(name, ERROR_ACCESS_DENIED),
+              saveWith(&platform::Win32Api::MoveFileExU, ERROR_ACCESS_DENIED));
     EXPECT_EQ("old", readFile(name)) << "every failed save keeps the old file";
     EXPECT_FALSE(ScratchDirectory::exists(name + ".tmp"));
 

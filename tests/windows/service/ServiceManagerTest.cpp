@@ -3,6 +3,7 @@
 #include "platform/Win32Api.h"
 #include "platform/errorresources/SystemErrors.h"
 #include "support/MessageOf.h"
+#include "support/Win32Fakes.h"
 #include "support/WineFixtures.h"
 
 #include <gtest/gtest.h>
@@ -18,24 +19,7 @@ namespace {
 const std::string NAME = "BootwardenManagerTest";
 const std::string DISPLAY_NAME = "Contoso Updater";
 
-// A failing call of the seam: the answer, with the reason in the last error.
-template <class Answer>
-auto failing(Answer answer, DWORD code)
-{
-    return [answer, code](auto&&...) {
-        ::SetLastError(code);
-        return answer;
-    };
-}
-
 } // namespace
-
-TEST(ServiceManagerTest, ChangesHowAServiceStarts)
-{
-    const TestService service(NAME, DISPLAY_NAME, SERVICE_AUTO_START);
-    ServiceManager().setStartType(NAME, SERVICE_DEMAND_START);
-    EXPECT_EQ(DWORD(SERVICE_DEMAND_START), service.startType());
-}
 
 // Each failure names the service and the system's error; a system without a delayed start says
 // so and nothing fails.

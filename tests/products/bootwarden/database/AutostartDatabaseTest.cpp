@@ -89,7 +89,7 @@ TEST_F(AutostartDatabaseTest, DisableMovesFilesAsideAndEnableBringsThemBackUncha
         database.disable(item);
     const std::vector<StartupItem> disabled = database.getItems();
     EXPECT_EQ((std::vector<std::string>{"1 a.lnk=" + disabledFolder + "a.lnk", "1 b.exe=" + disabledFolder + "b.exe"}), describe(disabled));
-    EXPECT_EQ("C:\\windows\\system32\\notepad.exe", database.getCommand(disabled[0].getValue() == "a.lnk" ? disabled[0] : disabled[1]));
+    EXPECT_EQ("C:\\windows\\system32\\notepad.exe", database.getCommand(itemNamed(disabled, "a.lnk")));
     EXPECT_TRUE(ScratchDirectory::exists(disabledHere + "b.exe"));
 
     for (const StartupItem& item : database.getItems())

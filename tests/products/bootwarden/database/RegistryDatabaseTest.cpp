@@ -455,11 +455,11 @@ TEST_F(RegistryDatabaseTest, EntriesSwitchedOffBySystemSettingsAreDisabledAndSwi
     const std::vector<StartupItem> items = database.getItems();
     EXPECT_EQ((std::vector<std::string>{"0 Missing=Missing.exe", "0 On=On.exe", "0 Short=Short.exe", "1 Flagged=Flagged.exe"}),
               describe(items)) << "a short switch counts as on";
-    const auto flagged = std::find_if(items.begin(), items.end(), [](const StartupItem& i) { return i.getValue() == "Flagged"; });
-    ASSERT_TRUE(flagged->isDisabledBySystem());
-    EXPECT_FALSE(flagged->isChanged());
+    const StartupItem& flagged = itemNamed(items, "Flagged");
+    ASSERT_TRUE(flagged.isDisabledBySystem());
+    EXPECT_FALSE(flagged.isChanged());
 
-    database.enable(*flagged);
+    database.enable(flagged);
     EXPECT_EQ(on, approved.bytes("Flagged")) << "switched on as the system does";
     EXPECT_TRUE(run.has("Flagged")) << "the value never moved";
     EXPECT_EQ(std::string("\x03\0", 2), approved.bytes("Short")) << "never rewritten";

@@ -55,7 +55,7 @@ TEST_F(ServiceDatabaseTest, AnAutomaticServiceStartsOnDemandWhileDisabledAndAuto
     EXPECT_EQ((std::vector<std::string>{"0 BootwardenTestDelayed=" + program, "0 BootwardenTestPlain=" + program}),
               describe(items))
         << "automatic ones only, delayed or not";
-    const StartupItem& service = items.at(items.at(0).getValue() == plain.name() ? 0 : 1);
+    const StartupItem& service = itemNamed(items, plain.name());
     EXPECT_EQ("Contoso Updater", database.getLabel(service));
     EXPECT_EQ("Service BootwardenTestPlain", database.getNote(service).text);
     EXPECT_TRUE(service.isCommand());
@@ -72,7 +72,7 @@ TEST_F(ServiceDatabaseTest, AnAutomaticServiceStartsOnDemandWhileDisabledAndAuto
     const std::vector<StartupItem> listed = ours(again.getItems());
     EXPECT_EQ((std::vector<std::string>{"0 BootwardenTestDelayed=" + program, "1 BootwardenTestPlain=" + program}),
               describe(listed));
-    const StartupItem& stored = listed.at(listed.at(0).getValue() == plain.name() ? 0 : 1);
+    const StartupItem& stored = itemNamed(listed, plain.name());
     EXPECT_EQ("Contoso Updater", again.getLabel(stored)) << "a disabled service keeps its display name";
     again.enable(stored);
     {
@@ -93,7 +93,7 @@ TEST_F(ServiceDatabaseTest, ADelayedServiceKeepsItsDelay)
     RegistryBackup backup(file);
     ServiceDatabase database(SERVICES, backup);
     std::vector<StartupItem> items = ours(database.getItems());
-    const StartupItem service = items.at(items.at(0).getValue() == delayed.name() ? 0 : 1);
+    const StartupItem service = itemNamed(items, delayed.name());
     EXPECT_EQ("Service BootwardenTestDelayed, started after the others", database.getNote(service).text);
     database.disable(disabled(service));
     EXPECT_EQ(DWORD(SERVICE_DEMAND_START), delayed.startType());
