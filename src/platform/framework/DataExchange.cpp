@@ -1,11 +1,11 @@
 #include "platform/framework/DataExchange.h"
 
 #include "platform/Win32Api.h"
-#include "platform/framework/TreeCtrl.h"
+#include "platform/framework/TreeView.h"
 
 namespace platform {
 
-void DataExchange::control(int id, TreeCtrl& control)
+void DataExchange::control(int id, TreeView& control)
 {
     if (!control.GetSafeHwnd())
         control.Attach(win32().GetDlgItem(_dialog, id));

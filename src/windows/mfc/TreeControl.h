@@ -1,7 +1,7 @@
 #pragma once
 
 #include "exceptions/Exception.h"
-#include "platform/framework/TreeCtrl.h"
+#include "platform/framework/TreeView.h"
 
 #include <string>
 
@@ -12,7 +12,7 @@ public:
 
 // The dialog's tree view, with the operations that must not fail silently: each checks the
 // control's answer and throws with the system's text.
-class TreeControl : public platform::TreeCtrl {
+class TreeControl : public platform::TreeView {
 public:
     // Appended under parent (null: at the top); the state image is set only when
     // setStateImage is true. A text too long for the control is shortened with "...".

@@ -1,4 +1,4 @@
-#include "platform/framework/TreeCtrl.h"
+#include "platform/framework/TreeView.h"
 
 #include "platform/Text.h"
 #include "platform/Win32Api.h"
@@ -15,12 +15,12 @@ const std::size_t MAX_LABEL = 1024;
 
 } // namespace
 
-void TreeCtrl::SetImageList(ImageList& list, int which)
+void TreeView::SetImageList(ImageList& list, int which)
 {
     send(TVM_SETIMAGELIST, which, reinterpret_cast<LPARAM>(list.handle()));
 }
 
-HTREEITEM TreeCtrl::InsertItem(const std::string& text, HTREEITEM parent, int image, UINT state, UINT stateMask)
+HTREEITEM TreeView::InsertItem(const std::string& text, HTREEITEM parent, int image, UINT state, UINT stateMask)
 {
     std::wstring label;
     if (!Text::toWide(text, label)) {
@@ -43,17 +43,17 @@ HTREEITEM TreeCtrl::InsertItem(const std::string& text, HTREEITEM parent, int im
     return reinterpret_cast<HTREEITEM>(send(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
-HTREEITEM TreeCtrl::GetSelectedItem() const
+HTREEITEM TreeView::GetSelectedItem() const
 {
     return reinterpret_cast<HTREEITEM>(send(TVM_GETNEXTITEM, TVGN_CARET, 0));
 }
 
-BOOL TreeCtrl::SelectItem(HTREEITEM item)
+BOOL TreeView::SelectItem(HTREEITEM item)
 {
     return static_cast<BOOL>(send(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)));
 }
 
-HTREEITEM TreeCtrl::HitTest(POINT point, UINT* flags) const
+HTREEITEM TreeView::HitTest(POINT point, UINT* flags) const
 {
     TVHITTESTINFO info = {};
     info.pt = point;
@@ -63,31 +63,31 @@ HTREEITEM TreeCtrl::HitTest(POINT point, UINT* flags) const
     return item;
 }
 
-BOOL TreeCtrl::GetItemRect(HTREEITEM item, RECT* rect, BOOL textOnly) const
+BOOL TreeView::GetItemRect(HTREEITEM item, RECT* rect, BOOL textOnly) const
 {
     // The control takes the item from the rectangle it is to fill.
     std::memcpy(rect, &item, sizeof item);
     return static_cast<BOOL>(send(TVM_GETITEMRECT, textOnly, reinterpret_cast<LPARAM>(rect)));
 }
 
-BOOL TreeCtrl::Expand(HTREEITEM item, UINT action)
+BOOL TreeView::Expand(HTREEITEM item, UINT action)
 {
     return static_cast<BOOL>(send(TVM_EXPAND, action, reinterpret_cast<LPARAM>(item)));
 }
 
-HTREEITEM TreeCtrl::GetChildItem(HTREEITEM item) const
+HTREEITEM TreeView::GetChildItem(HTREEITEM item) const
 {
     return reinterpret_cast<HTREEITEM>(send(TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)));
 }
 
-void TreeCtrl::SetRedraw(bool redraw)
+void TreeView::SetRedraw(bool redraw)
 {
     send(WM_SETREDRAW, redraw, 0);
     if (redraw)
         win32().InvalidateRect(_window, nullptr, TRUE);
 }
 
-LRESULT TreeCtrl::send(UINT message, WPARAM wParam, LPARAM lParam) const
+LRESULT TreeView::send(UINT message, WPARAM wParam, LPARAM lParam) const
 {
     return win32().SendMessageW(_window, message, wParam, lParam);
 }

@@ -9,18 +9,16 @@ namespace platform {
 
 class ImageList;
 
-// A tree-view control of a dialog, reached through its messages.
-class TreeCtrl {
+// A tree-view control of a dialog, reached through its messages; TreeControl adds the checked
+// operations the dialog uses.
+class TreeView {
 public:
-    virtual ~TreeCtrl() = default;
+    virtual ~TreeView() = default;
 
     void Attach(HWND window) { _window = window; }
     HWND GetSafeHwnd() const { return _window; }
 
     void SetImageList(ImageList& list, int which);
-    // Appends an item under parent (null: at the top) with the given state bits; null when the
-    // control refuses. A text longer than the control shows is shortened with "...".
-    HTREEITEM InsertItem(const std::string& text, HTREEITEM parent, int image, UINT state, UINT stateMask);
     HTREEITEM GetSelectedItem() const;
     BOOL SelectItem(HTREEITEM item);
     // The item under a client point, and where on it the point lies (TVHT_ flags).
@@ -33,6 +31,10 @@ public:
     void SetRedraw(bool redraw);
 
 protected:
+    // Appends an item under parent (null: at the top) with the given state bits; null when the
+    // control refuses, which a caller must check. A text longer than the control shows is
+    // shortened with "...".
+    HTREEITEM InsertItem(const std::string& text, HTREEITEM parent, int image, UINT state, UINT stateMask);
     LRESULT send(UINT message, WPARAM wParam, LPARAM lParam) const;
 
 private:
@@ -42,14 +44,14 @@ private:
 // Keeps a tree from drawing for the length of a scope, so a whole listing is drawn once.
 class PausedDrawing {
 public:
-    explicit PausedDrawing(TreeCtrl& tree) : _tree(tree) { _tree.SetRedraw(false); }
+    explicit PausedDrawing(TreeView& tree) : _tree(tree) { _tree.SetRedraw(false); }
     ~PausedDrawing() { _tree.SetRedraw(true); }
 
     PausedDrawing(const PausedDrawing&) = delete;
     PausedDrawing& operator=(const PausedDrawing&) = delete;
 
 private:
-    TreeCtrl& _tree;
+    TreeView& _tree;
 };
 
 } // namespace platform
