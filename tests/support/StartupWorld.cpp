@@ -27,11 +27,11 @@ std::vector<std::string> namesOf(const char* const* values)
 
 StartupWorld::StartupWorld(const std::string& name)
     : _dir(name), _current(_dir.path()),
-      _userFolder(HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, STARTUP_VALUE,
-                  folderOf(_dir, StartupConstants::USER_STARTUP).c_str()),
-      _commonFolder(HKEY_LOCAL_MACHINE, SHELL_FOLDERS_KEY, COMMON_STARTUP_VALUE,
-                    folderOf(_dir, StartupConstants::COMMON_STARTUP).c_str())
+      _userFolder(HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, {STARTUP_VALUE}, RegistryScratch::OWN_VIEW),
+      _commonFolder(HKEY_LOCAL_MACHINE, SHELL_FOLDERS_KEY, {COMMON_STARTUP_VALUE}, RegistryScratch::OWN_VIEW)
 {
+    _userFolder.setString(STARTUP_VALUE, folderOf(_dir, StartupConstants::USER_STARTUP));
+    _commonFolder.setString(COMMON_STARTUP_VALUE, folderOf(_dir, StartupConstants::COMMON_STARTUP));
     for (const Location& location : LocationTable::all()) {
         if (location.kind != Location::Kind::RegistryKey || location.systems == Location::Systems::None)
             continue;

@@ -31,6 +31,6 @@ private:
     ScratchDirectory _dir;
     CurrentDirectory _current;
     std::map<int, std::unique_ptr<RegistryScratch>> _keys;
-    ScopedRegistryValue _userFolder;
-    ScopedRegistryValue _commonFolder;
+    RegistryScratch _userFolder;
+    RegistryScratch _commonFolder;
 };

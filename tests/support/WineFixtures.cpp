@@ -35,7 +35,6 @@ namespace {
 // The view a scratch key is made in: the 64-bit one, whatever the test program's build, as its
 // name says. The 32-bit view's keys are named by their path there (Software\Wow6432Node\...),
 // so a 32-bit test writes exactly where it means and not through the system's redirection.
-const REGSAM VIEW = KEY_WOW64_64KEY;
 
 std::string keyOf(const std::string& service)
 {
@@ -49,14 +48,14 @@ RegistryScratch::RegistryScratch(HKEY root, const std::string& subKey)
 {
     deleteKey();
     HKEY key = nullptr;
-    if (::RegCreateKeyExW(_root, wide(_subKey).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | VIEW, nullptr, &key,
+    if (::RegCreateKeyExW(_root, wide(_subKey).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | _view, nullptr, &key,
                           nullptr) != ERROR_SUCCESS)
         throw std::runtime_error("cannot create test key " + subKey);
     ::RegCloseKey(key);
 }
 
-RegistryScratch::RegistryScratch(HKEY root, const std::string& subKey, std::vector<std::string> values)
-    : _root(root), _subKey(subKey), _values(std::move(values))
+RegistryScratch::RegistryScratch(HKEY root, const std::string& subKey, std::vector<std::string> values, REGSAM view)
+    : _root(root), _subKey(subKey), _view(view), _values(std::move(values))
 {
     for (const std::string& name : _values) {
         DWORD type = 0;
@@ -82,7 +81,7 @@ RegistryScratch::~RegistryScratch()
 void RegistryScratch::deleteValue(const std::string& name) const
 {
     HKEY key = nullptr;
-    if (::RegOpenKeyExW(_root, wide(_subKey).c_str(), 0, KEY_SET_VALUE | VIEW, &key) != ERROR_SUCCESS)
+    if (::RegOpenKeyExW(_root, wide(_subKey).c_str(), 0, KEY_SET_VALUE | _view, &key) != ERROR_SUCCESS)
         return;
     ::RegDeleteValueW(key, wide(name).c_str());
     ::RegCloseKey(key);
@@ -91,17 +90,17 @@ void RegistryScratch::deleteValue(const std::string& name) const
 void RegistryScratch::deleteKey() const
 {
     HKEY key = nullptr;
-    if (::RegOpenKeyExW(_root, wide(_subKey).c_str(), 0, KEY_ALL_ACCESS | VIEW, &key) != ERROR_SUCCESS)
+    if (::RegOpenKeyExW(_root, wide(_subKey).c_str(), 0, KEY_ALL_ACCESS | _view, &key) != ERROR_SUCCESS)
         return;
     ::RegDeleteTreeW(key, nullptr);
     ::RegCloseKey(key);
-    ::RegDeleteKeyExW(_root, wide(_subKey).c_str(), VIEW, 0);
+    ::RegDeleteKeyExW(_root, wide(_subKey).c_str(), _view, 0);
 }
 
 void RegistryScratch::set(const ValueName& name, DWORD type, const std::string& bytes) const
 {
     HKEY key = nullptr;
-    if (::RegCreateKeyExW(_root, wide(_subKey).c_str(), 0, nullptr, 0, KEY_SET_VALUE | VIEW, nullptr, &key,
+    if (::RegCreateKeyExW(_root, wide(_subKey).c_str(), 0, nullptr, 0, KEY_SET_VALUE | _view, nullptr, &key,
                           nullptr) != ERROR_SUCCESS)
         throw std::runtime_error("cannot write to test key " + _subKey);
     ::RegSetValueExW(key, name.text.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
@@ -117,7 +116,7 @@ void RegistryScratch::setString(const std::string& name, const std::string& text
 bool RegistryScratch::read(const ValueName& name, DWORD& type, std::string& data) const
 {
     HKEY key = nullptr;
-    if (::RegOpenKeyExW(_root, wide(_subKey).c_str(), 0, KEY_READ | VIEW, &key) != ERROR_SUCCESS)
+    if (::RegOpenKeyExW(_root, wide(_subKey).c_str(), 0, KEY_READ | _view, &key) != ERROR_SUCCESS)
         return false;
     DWORD size = 0;
     bool found = ::RegQueryValueExW(key, name.text.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
@@ -157,37 +156,6 @@ bool RegistryScratch::has(const ValueName& name) const
     DWORD type = 0;
     std::string data;
     return read(name, type, data);
-}
-
-ScopedRegistryValue::ScopedRegistryValue(HKEY root, const std::string& subKey,
-                                         const std::string& name, const char* text)
-    : _root(root), _subKey(subKey), _name(name)
-{
-    HKEY key = nullptr;
-    ::RegCreateKeyExA(_root, _subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    DWORD size = 0;
-    if (::RegQueryValueExA(key, _name.c_str(), nullptr, &_oldType, nullptr, &size) == ERROR_SUCCESS) {
-        _oldBytes.resize(size);
-        ::RegQueryValueExA(key, _name.c_str(), nullptr, &_oldType,
-                           reinterpret_cast<BYTE*>(&_oldBytes[0]), &size);
-    } else {
-        _oldType = 0;
-    }
-    if (text)
-        ::RegSetValueExA(key, _name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                         static_cast<DWORD>(strlen(text) + 1));
-    else
-        ::RegDeleteValueA(key, _name.c_str());
-    ::RegCloseKey(key);
-}
-
-ScopedRegistryValue::~ScopedRegistryValue()
-{
-    if (_oldType == 0)
-        ::RegDeleteKeyValueA(_root, _subKey.c_str(), _name.c_str());
-    else
-        ::RegSetKeyValueA(_root, _subKey.c_str(), _name.c_str(), _oldType, _oldBytes.data(),
-                          static_cast<DWORD>(_oldBytes.size()));
 }
 
 const char* const TestService::PROGRAM = "C:\\windows\\system32\\notepad.exe";

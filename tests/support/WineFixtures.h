@@ -23,14 +23,18 @@ struct ValueName {
 
 // Real keys and values in the test prefix, made with the system's own wide calls so the code
 // under test meets them as it would on a user's machine. Names are UTF-8. Keys are made in the
-// 64-bit registry view, whichever build runs the test.
+// 64-bit registry view, whichever build runs the test, unless a view is named: OWN_VIEW is the
+// test program's, where the code under test reads its settings (the folders of the shell, say).
 class RegistryScratch {
 public:
     // Deletes and re-creates root\subKey; deletes it again at the end of the scope.
     RegistryScratch(HKEY root, const std::string& subKey);
+    static constexpr REGSAM OWN_VIEW = 0;
+
     // In a key of settings that the prefix needs: deletes only the values named, and puts them
     // back as they were at the end of the scope.
-    RegistryScratch(HKEY root, const std::string& subKey, std::vector<std::string> values);
+    RegistryScratch(HKEY root, const std::string& subKey, std::vector<std::string> values,
+                    REGSAM view = KEY_WOW64_64KEY);
     ~RegistryScratch();
 
     RegistryScratch(const RegistryScratch&) = delete;
@@ -56,28 +60,9 @@ private:
 
     HKEY _root;
     std::string _subKey;
+    REGSAM _view = KEY_WOW64_64KEY;
     std::vector<std::string> _values; // empty: the whole key
     std::vector<std::pair<DWORD, std::string>> _saved; // type 0: there was none
-};
-
-// Gives one existing value a new REG_SZ text, or deletes it when text is null, and puts the
-// old value back at the end of the scope. It works in the test program's own view, where the
-// code under test reads its settings (the folders of the shell, say).
-class ScopedRegistryValue {
-public:
-    ScopedRegistryValue(HKEY root, const std::string& subKey, const std::string& name,
-                        const char* text);
-    ~ScopedRegistryValue();
-
-    ScopedRegistryValue(const ScopedRegistryValue&) = delete;
-    ScopedRegistryValue& operator=(const ScopedRegistryValue&) = delete;
-
-private:
-    HKEY _root;
-    std::string _subKey;
-    std::string _name;
-    DWORD _oldType = 0;
-    std::string _oldBytes;
 };
 
 // A service of the prefix's service manager, made for the test (an automatic one delayed as

@@ -4,10 +4,10 @@
 #include "support/Locations.h"
 #include "support/Files.h"
 #include "support/ScriptedDatabase.h"
+#include "support/StartupWorld.h"
 #include "support/MessageOf.h"
 #include "support/Win32Fakes.h"
 #include "support/WineFixtures.h"
-#include "windows/com/ComApartment.h"
 #include "windows/file/WindowsFileHelper.h"
 
 #include <gtest/gtest.h>
@@ -23,28 +23,23 @@ namespace {
 
 const int USER_STARTUP = StartupConstants::USER_STARTUP;
 
-// The current user's Startup folder pointed at a scratch folder, with a scratch folder of
-// disabled files beside it.
+// A startup world of its own, whose Startup folders are one folder here.
 class AutostartDatabaseTest : public testing::Test {
 protected:
-    const windows::com::ComApartment com;
-    ScratchDirectory dir{"autostart"};
-    const std::string startup = dir.file("Startup\\");
+    StartupWorld world{"autostart"};
+    const std::string startup = world.folder(USER_STARTUP);
     // The folder of disabled files as the program names it, and where it lies here.
     const std::string disabledFolder = LocationTable::find(USER_STARTUP)->disabledFolder;
-    const std::string disabledHere = dir.file(disabledFolder.substr(2));
-    // Both Startup folders are one folder here.
-    ScopedRegistryValue folderSetting{HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, STARTUP_VALUE, dir.file("Startup").c_str()};
-    ScopedRegistryValue commonSetting{HKEY_LOCAL_MACHINE, SHELL_FOLDERS_KEY, COMMON_STARTUP_VALUE,
-                                      dir.file("Startup").c_str()};
+    const std::string disabledHere = world.file(disabledFolder.substr(2));
+    RegistryScratch commonSetting{HKEY_LOCAL_MACHINE, SHELL_FOLDERS_KEY, {COMMON_STARTUP_VALUE}, RegistryScratch::OWN_VIEW};
 
-    void SetUp() override { ::CreateDirectoryA(startup.c_str(), nullptr); }
+    void SetUp() override { commonSetting.setString(COMMON_STARTUP_VALUE, startup.substr(0, startup.size() - 1)); }
 };
 
 TEST_F(AutostartDatabaseTest, ListsEveryFileWindowsStartsByItsRealName)
 {
-    writeFile(dir.file("tool.exe"), "MZ");
-    createShortcut(startup + "Link.LNK", dir.file("tool.exe"), "/tray");
+    writeFile(world.file("tool.exe"), "MZ");
+    createShortcut(startup + "Link.LNK", world.file("tool.exe"), "/tray");
     const std::string started[] = {"TOOL.EXE", "a.com", "b.Bat", "start-vpn.cmd", "s.scr", "p.pif", "v.vbs",
                                    "e.VBE", "j.js", "k.jse", "w.wsf", "h.wsh", "Dashboard.url", "App.appref-ms",
                                    "Setup.exe (2).exe", "broken.lnk"};
@@ -73,7 +68,7 @@ TEST_F(AutostartDatabaseTest, ListsEveryFileWindowsStartsByItsRealName)
     const auto command = [&](const std::string& name) {
         return database.getCommand(StartupItem(USER_STARTUP, 0, name, startup + name));
     };
-    EXPECT_EQ(dir.file("tool.exe") + " /tray", command("Link.LNK"));
+    EXPECT_EQ(world.file("tool.exe") + " /tray", command("Link.LNK"));
     EXPECT_EQ(startup + "broken.lnk", command("broken.lnk")) << "a link that leads nowhere is its own path";
     EXPECT_EQ(startup + "a.com", command("a.com"));
 }
@@ -83,7 +78,6 @@ TEST_F(AutostartDatabaseTest, DisableMovesFilesAsideAndEnableBringsThemBackUncha
     writeFile(startup + "b.exe", "MZ program");
     createShortcut(startup + "a.lnk", "C:\\windows\\system32\\notepad.exe");
     const std::string linkBytes = readFile(startup + "a.lnk");
-    const CurrentDirectory current(dir.path());
     AutostartDatabase database(USER_STARTUP, disabledFolder);
     for (const StartupItem& item : database.getItems())
         database.disable(item);
@@ -100,7 +94,7 @@ TEST_F(AutostartDatabaseTest, DisableMovesFilesAsideAndEnableBringsThemBackUncha
 
 TEST_F(AutostartDatabaseTest, RunOpensTheFileAsSignInDoesShortcutArgumentsIncluded)
 {
-    const std::string script = dir.file("script.txt"), link = dir.file("link.txt");
+    const std::string script = world.file("script.txt"), link = world.file("link.txt");
     writeFile(startup + "start-vpn.cmd", "@echo script> \"" + script + "\"\r\n");
     createShortcut(startup + "Echo.lnk", "C:\\windows\\system32\\cmd.exe", "/c echo shortcut> \"" + link + "\"");
     AutostartDatabase database(USER_STARTUP, disabledHere);
@@ -175,7 +169,9 @@ TEST_F(AutostartDatabaseTest, AFolderThatCannotBeFoundOrListedFailsTheListing)
         {"", "The location of the Startup folder is empty." + entry}, // least of all the drive's root
     };
     for (const auto& setting : settings) {
-        ScopedRegistryValue value(HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, STARTUP_VALUE, setting.first);
+        RegistryScratch value(HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, {STARTUP_VALUE}, RegistryScratch::OWN_VIEW);
+        if (setting.first)
+            value.setString(STARTUP_VALUE, setting.first);
         AutostartDatabase database(USER_STARTUP, disabledHere);
         EXPECT_FALSE(database.isWorking());
         EXPECT_EQ("The autostart startup database isn't working. Reason: " + setting.second,
@@ -184,12 +180,13 @@ TEST_F(AutostartDatabaseTest, AFolderThatCannotBeFoundOrListedFailsTheListing)
     {
         // A file where the folder of disabled files belongs hides nothing that is active.
         writeFile(startup + "a.exe", "MZ");
-        writeFile(dir.file("common disabled"), "not a folder");
-        AutostartDatabase database(USER_STARTUP, dir.file("common disabled\\"));
+        writeFile(world.file("common disabled"), "not a folder");
+        AutostartDatabase database(USER_STARTUP, world.file("common disabled\\"));
         EXPECT_EQ(std::vector<std::string>{"0 a.exe=" + startup + "a.exe"}, describe(database.getItems()));
         EXPECT_EQ(0u, database.getProblem().find("The disabled entries of this folder could not be listed.\n\n"));
     }
-    ScopedRegistryValue elsewhere(HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, STARTUP_VALUE, dir.file("nowhere").c_str());
+    RegistryScratch elsewhere(HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, {STARTUP_VALUE}, RegistryScratch::OWN_VIEW);
+    elsewhere.setString(STARTUP_VALUE, world.file("nowhere"));
     AutostartDatabase database(USER_STARTUP, disabledHere);
     EXPECT_TRUE(database.isWorking());
     EXPECT_THROW(database.getItems(), windows::file::CouldNotGetFirstLevelFilesException);
