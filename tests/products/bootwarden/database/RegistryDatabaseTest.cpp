@@ -6,6 +6,7 @@
 #include "support/Files.h"
 #include "support/Locations.h"
 #include "support/Records.h"
+#include "support/RoundTrip.h"
 #include "support/ScriptedDatabase.h"
 #include "support/StartupWorld.h"
 #include "windows/registry/RegistryException.h"
@@ -284,15 +285,13 @@ TEST(RegistryLocationTest, EveryRegistryLocationRoundTripsInItsOwnKeyAndView)
             EXPECT_EQ(each != location, world.key(each->type).has(name(*each))) << each->label;
         EXPECT_EQ(word(location->recordType == StartupConstants::NO_RECORD ? 0 : 1), readFile(file).substr(0, 4));
 
-        RegistryBackup restarted(file);
         for (const Location* each : locations)
-            EXPECT_EQ(each == location ? 1u : 0u, restarted.getEntries(each->type).size()) << each->label;
-        RegistryDatabase(location->type, restarted).enable(restarted.getEntries(location->type).at(0));
-        restarted.commit();
-        DWORD type = 0;
-        EXPECT_EQ(command(*location), world.key(location->type).get(name(*location), &type));
-        EXPECT_EQ(DWORD(REG_SZ), type);
-        EXPECT_EQ(dataFile({}), readFile(file));
+            EXPECT_EQ(each == location, !RegistryBackup(file).getEntries(each->type).empty()) << each->label;
+        expectComesBack<RegistryDatabase>(file, location->type, [&] {
+            DWORD type = 0;
+            EXPECT_EQ(command(*location), world.key(location->type).get(name(*location), &type));
+            EXPECT_EQ(DWORD(REG_SZ), type);
+        });
     }
 }
 
@@ -356,13 +355,12 @@ TEST(RegistryLocationTest, RunOnceExListsTheValuesOfItsSections)
         EXPECT_FALSE(second.has("Line1"));
         EXPECT_TRUE(first.has("Line1"));
         EXPECT_EQ(word(0), readFile(file).substr(0, 4)) << "no record an older version would write into the key";
-        RegistryBackup restarted(file);
-        RegistryDatabase(type, restarted).enable(restarted.getEntries(type).at(0));
-        restarted.commit();
-        DWORD valueType = 0;
-        EXPECT_EQ(bytes, second.bytes("Line1", &valueType));
-        EXPECT_EQ(DWORD(REG_EXPAND_SZ), valueType);
-        RegistryDatabase(type, restarted).remove(database.getItems().at(0));
+        expectComesBack<RegistryDatabase>(file, type, [&] {
+            DWORD valueType = 0;
+            EXPECT_EQ(bytes, second.bytes("Line1", &valueType));
+            EXPECT_EQ(DWORD(REG_EXPAND_SZ), valueType);
+        });
+        database.remove(database.getItems().at(0));
         EXPECT_FALSE(first.has("Line1"));
         EXPECT_TRUE(key.has("Title") && first.has("")) << "settings stay";
     }
