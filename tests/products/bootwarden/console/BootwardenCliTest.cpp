@@ -302,44 +302,34 @@ TEST_F(BootwardenCliTest, ListVerifiedSaysWhoSignedEachProgram)
 TEST_F(BootwardenCliTest, CompareSaysWhatChangedSinceTheBaseline)
 {
     const std::string baseline = world.file("baseline.json");
-    const struct {
-        const char* what;
-        std::function<void()> change;
-        int code;
-        std::string out;
-    } cases[] = {
-        {"nothing changed", [] {}, BootwardenCli::DONE, "Nothing changed since the baseline.\n"},
-        {"added", [&] { userRun.setString("New", "n.exe"); }, BootwardenCli::CHANGED,
-         "added    " + USER_RUN + "  New: n.exe (enabled)\nSince the baseline: 1 added, 0 removed, 0 changed.\n"},
-        {"removed", [&] { run({"delete", "--location", USER_RUN, "Tool"}); }, BootwardenCli::CHANGED,
-         "removed  " + USER_RUN + "  Tool: C:\\windows\\system32\\notepad.exe /x (enabled)\n"
-         "Since the baseline: 0 added, 1 removed, 0 changed.\n"},
-        {"command changed", [&] { userRun.setString("Tool", "C:\\Evil\\tool.exe"); }, BootwardenCli::CHANGED,
-         "changed  " + USER_RUN + "  Tool: command C:\\windows\\system32\\notepad.exe /x -> C:\\Evil\\tool.exe\n"
-         "Since the baseline: 0 added, 0 removed, 1 changed.\n"},
-        {"state changed", [&] { run({"disable", "--location", USER_RUN, "Tool"}); }, BootwardenCli::CHANGED,
-         "changed  " + USER_RUN + "  Tool: state enabled -> disabled\nSince the baseline: 0 added, 0 removed, 1 changed.\n"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        userRun.setString("Tool", "C:\\windows\\system32\\notepad.exe /x");
-        run({"enable", "--location", USER_RUN, "Tool"});
-        userRun.deleteValue("New");
-        writeFile(baseline, run({"list", "--format", "json"}).out);
-        c.change();
-        const Result compared = run({"compare", baseline});
-        EXPECT_EQ(c.code, compared.code);
-        EXPECT_EQ(c.out, compared.out);
-        EXPECT_EQ("", compared.err);
-    }
+    userRun.setString("Old", "o.exe");
+    userRun.setString("Later", "l.exe");
+    writeFile(baseline, run({"list", "--format", "json"}).out);
+    const Result same = run({"compare", baseline});
+    EXPECT_EQ(BootwardenCli::DONE, same.code);
+    EXPECT_EQ("Nothing changed since the baseline.\n", same.out);
+
+    userRun.setString("New", "n.exe");
+    run({"delete", "--location", USER_RUN, "Old"});
+    userRun.setString("Tool", "C:\\Evil\\tool.exe");
+    run({"disable", "--location", USER_RUN, "Later"});
+    const Result compared = run({"compare", baseline});
+    EXPECT_EQ(BootwardenCli::CHANGED, compared.code);
+    EXPECT_EQ("changed  " + USER_RUN + "  Later: state enabled -> disabled\n"
+              "added    " + USER_RUN + "  New: n.exe (enabled)\n"
+              "removed  " + USER_RUN + "  Old: o.exe (enabled)\n"
+              "changed  " + USER_RUN + "  Tool: command C:\\windows\\system32\\notepad.exe /x -> C:\\Evil\\tool.exe\n"
+              "Since the baseline: 1 added, 1 removed, 2 changed.\n",
+              compared.out);
+    EXPECT_EQ("", compared.err);
     const JsonValue json = JsonValue::parse(run({"compare", baseline, "--format", "json"}).out);
-    ASSERT_EQ(1u, json.member("changed")->items().size());
-    const JsonValue& changed = json.member("changed")->items()[0];
-    EXPECT_EQ("Tool", changed.member("name")->text());
-    EXPECT_EQ("enabled", changed.member("before")->member("state")->text());
-    EXPECT_EQ("disabled", changed.member("after")->member("state")->text());
-    EXPECT_TRUE(json.member("added")->items().empty());
-    EXPECT_TRUE(json.member("removed")->items().empty());
+    EXPECT_EQ(1u, json.member("added")->items().size());
+    EXPECT_EQ(1u, json.member("removed")->items().size());
+    ASSERT_EQ(2u, json.member("changed")->items().size());
+    const JsonValue& later = json.member("changed")->items()[0];
+    EXPECT_EQ("Later", later.member("name")->text());
+    EXPECT_EQ("enabled", later.member("before")->member("state")->text());
+    EXPECT_EQ("disabled", later.member("after")->member("state")->text());
 
     writeFile(baseline, "usage: bootwarden-cli list\n");
     const Result unreadable = run({"compare", baseline});
