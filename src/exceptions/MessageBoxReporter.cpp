@@ -17,8 +17,7 @@ void MessageBoxReporter::showInformation(const std::string& text, HWND owner)
     show(text, owner, " Information", MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
 }
 
-void MessageBoxReporter::show(const std::string& text, HWND owner, const char* titleSuffix,
-                              UINT flags)
+void MessageBoxReporter::show(const std::string& text, HWND owner, const char* titleSuffix, UINT flags)
 {
     const std::string title = _applicationName + titleSuffix;
     platform::win32().MessageBoxU(owner, text, title, flags);

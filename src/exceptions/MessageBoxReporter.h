@@ -11,10 +11,7 @@
 // Shows texts in message boxes titled with the application's name.
 class MessageBoxReporter : public ErrorReporter, public SuccessReporter, public InformationReporter {
 public:
-    explicit MessageBoxReporter(const std::string& applicationName)
-        : _applicationName(applicationName)
-    {
-    }
+    explicit MessageBoxReporter(const std::string& applicationName) : _applicationName(applicationName) {}
 
     // Boxes shown without a window of their own belong to owner, which nothing can be done in
     // while one is open; null when no window is shown.

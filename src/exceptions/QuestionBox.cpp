@@ -4,6 +4,5 @@
 
 bool QuestionBox::ask(const std::string& text)
 {
-    return platform::win32().MessageBoxU(_owner, text, _title,
-                                         MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) == IDYES;
+    return platform::win32().MessageBoxU(_owner, text, _title, MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) == IDYES;
 }

@@ -119,7 +119,8 @@ private:
     BOOL hash(HANDLE file, DWORD* size, BYTE* bytes) const
     {
         ::SetFilePointer(file, 0, nullptr, FILE_BEGIN);
-        return _hash2 ? _hash2(_admin, file, size, bytes, 0) : ::CryptCATAdminCalcHashFromFileHandle(file, size, bytes, 0);
+        return _hash2 ? _hash2(_admin, file, size, bytes, 0)
+                      : ::CryptCATAdminCalcHashFromFileHandle(file, size, bytes, 0);
     }
 
     HCATADMIN _admin = nullptr;
@@ -138,8 +139,8 @@ LONG catalogTrust(const std::wstring& path, std::string& signer)
         const CatalogAdmin admin(sha256);
         std::vector<BYTE> hash = admin.get() ? admin.hashOf(file.get()) : std::vector<BYTE>();
         HCATINFO catalog = hash.empty() ? nullptr
-                                        : ::CryptCATAdminEnumCatalogFromHash(admin.get(), hash.data(),
-                                                                             static_cast<DWORD>(hash.size()), 0, nullptr);
+                                        : ::CryptCATAdminEnumCatalogFromHash(
+                                              admin.get(), hash.data(), static_cast<DWORD>(hash.size()), 0, nullptr);
         if (!catalog)
             continue;
         CATALOG_INFO info = {};

@@ -45,8 +45,8 @@ std::string Text::toUtf8(const std::wstring& wide)
     utf8.reserve(wide.size());
     for (std::size_t i = 0; i < wide.size(); ++i) {
         const char32_t unit = wide[i];
-        const bool paired = unit >= 0xD800 && unit <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
-                            wide[i + 1] <= 0xDFFF;
+        const bool paired =
+            unit >= 0xD800 && unit <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 && wide[i + 1] <= 0xDFFF;
         if (paired)
             Utf8::append(utf8, 0x10000 + ((unit - 0xD800) << 10) + (static_cast<char32_t>(wide[++i]) - 0xDC00));
         else

@@ -47,15 +47,39 @@ private:
     Handle _handle;
 };
 
-inline BOOL closeFind(HANDLE handle) { return win32().FindClose(handle); }
-inline BOOL closeHandle(HANDLE handle) { return win32().CloseHandle(handle); }
-inline HLOCAL freeLocal(HLOCAL block) { return win32().LocalFree(block); }
-inline BOOL destroyIcon(HICON icon) { return win32().DestroyIcon(icon); }
-inline BOOL deleteBitmap(HBITMAP bitmap) { return win32().DeleteObject(bitmap); }
-inline BOOL closeService(SC_HANDLE handle) { return win32().CloseServiceHandle(handle); }
-inline HANDLE invalidHandle() { return INVALID_HANDLE_VALUE; }
+inline BOOL closeFind(HANDLE handle)
+{
+    return win32().FindClose(handle);
+}
+inline BOOL closeHandle(HANDLE handle)
+{
+    return win32().CloseHandle(handle);
+}
+inline HLOCAL freeLocal(HLOCAL block)
+{
+    return win32().LocalFree(block);
+}
+inline BOOL destroyIcon(HICON icon)
+{
+    return win32().DestroyIcon(icon);
+}
+inline BOOL deleteBitmap(HBITMAP bitmap)
+{
+    return win32().DeleteObject(bitmap);
+}
+inline BOOL closeService(SC_HANDLE handle)
+{
+    return win32().CloseServiceHandle(handle);
+}
+inline HANDLE invalidHandle()
+{
+    return INVALID_HANDLE_VALUE;
+}
 template <class Handle>
-Handle null() { return nullptr; }
+Handle null()
+{
+    return nullptr;
+}
 
 using UniqueFindHandle = UniqueResource<HANDLE, closeFind, invalidHandle>;
 using UniqueHandle = UniqueResource<HANDLE, closeHandle, null<HANDLE>>;

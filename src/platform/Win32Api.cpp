@@ -20,8 +20,7 @@ const DWORD MAX_KEY_NAME = 256;
 // the system would read it only that far and name another value or file.
 class Wide {
 public:
-    explicit Wide(const std::string& utf8)
-        : _valid(utf8.find('\0') == std::string::npos && Text::toWide(utf8, _text))
+    explicit Wide(const std::string& utf8) : _valid(utf8.find('\0') == std::string::npos && Text::toWide(utf8, _text))
     {
     }
     bool valid() const { return _valid; }
@@ -73,8 +72,8 @@ Win32Api::Win32Api()
     };
     RegCreateKeyExU = [](HKEY root, const std::string& subKey, REGSAM access, PHKEY key) {
         const Wide name(subKey);
-        return name.valid() ? ::RegCreateKeyExW(root, name.get(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
-                                                nullptr, key, nullptr)
+        return name.valid() ? ::RegCreateKeyExW(root, name.get(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
+                                                key, nullptr)
                             : LONG(NO_TRANSLATION);
     };
     RegQueryValueExU = [](HKEY key, const std::string& value, LPDWORD type, LPBYTE data, LPDWORD size) {
@@ -114,8 +113,8 @@ Win32Api::Win32Api()
         LONG result = ::RegLoadMUIStringW(key, name.get(), nullptr, 0, &size, 0, nullptr);
         std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1);
         if (result == ERROR_MORE_DATA || result == ERROR_SUCCESS)
-            result = ::RegLoadMUIStringW(key, name.get(), buffer.data(), static_cast<DWORD>(buffer.size() * sizeof(wchar_t)),
-                                         &size, 0, nullptr);
+            result = ::RegLoadMUIStringW(key, name.get(), buffer.data(),
+                                         static_cast<DWORD>(buffer.size() * sizeof(wchar_t)), &size, 0, nullptr);
         if (result == ERROR_SUCCESS)
             text = Text::toUtf8(buffer.data());
         return result;
@@ -174,7 +173,8 @@ Win32Api::Win32Api()
         if (!name.valid() || !suffix.valid())
             return untranslatable(DWORD(0));
         return growingText(found, [&](wchar_t* buffer, DWORD size) {
-            return ::SearchPathW(nullptr, name.get(), extension.empty() ? nullptr : suffix.get(), size, buffer, nullptr);
+            return ::SearchPathW(nullptr, name.get(), extension.empty() ? nullptr : suffix.get(), size, buffer,
+                                 nullptr);
         });
     };
     GetFileVersionInfoU = [](const std::string& path, std::string& resource) {
@@ -267,14 +267,14 @@ Win32Api::Win32Api()
             return untranslatable(FALSE);
         STARTUPINFOW startup = {};
         startup.cb = sizeof startup;
-        return ::CreateProcessW(nullptr, &command.text()[0], nullptr, nullptr, FALSE, flags, nullptr, nullptr,
-                                &startup, process);
+        return ::CreateProcessW(nullptr, &command.text()[0], nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup,
+                                process);
     };
     FormatMessageU = [](DWORD code, std::string& text) {
         wchar_t* buffer = nullptr;
         const DWORD length = ::FormatMessageW(
-            FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM, nullptr,
-            code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+            FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,
+            MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
         const LocalMemory owner(buffer);
         if (length == 0 || !buffer)
             return DWORD(0);

@@ -62,13 +62,12 @@ struct Win32Api {
     std::function<HANDLE(const std::string&, DWORD access, DWORD share, DWORD disposition, DWORD flags)> CreateFileU;
     std::function<void(DWORD)> Sleep = ::Sleep;
     // An open file's bytes and size.
-    std::function<BOOL(HANDLE, void*, DWORD, LPDWORD)> ReadFile = [](HANDLE file, void* into, DWORD size, LPDWORD read) {
-        return ::ReadFile(file, into, size, read, nullptr);
+    std::function<BOOL(HANDLE, void*, DWORD, LPDWORD)> ReadFile =
+        [](HANDLE file, void* into, DWORD size, LPDWORD read) { return ::ReadFile(file, into, size, read, nullptr); };
+    std::function<BOOL(HANDLE, const void*, DWORD, LPDWORD)> WriteFile = [](HANDLE file, const void* bytes, DWORD size,
+                                                                            LPDWORD written) {
+        return ::WriteFile(file, bytes, size, written, nullptr);
     };
-    std::function<BOOL(HANDLE, const void*, DWORD, LPDWORD)> WriteFile =
-        [](HANDLE file, const void* bytes, DWORD size, LPDWORD written) {
-            return ::WriteFile(file, bytes, size, written, nullptr);
-        };
     std::function<BOOL(HANDLE)> FlushFileBuffers = ::FlushFileBuffers;
     std::function<BOOL(HANDLE, PLARGE_INTEGER)> GetFileSizeEx = ::GetFileSizeEx;
     // Size, times and attributes without opening the file.
@@ -104,8 +103,7 @@ struct Win32Api {
     // Shell and COM
     std::function<HRESULT(LPVOID)> CoInitialize = ::CoInitialize;
     std::function<void()> CoUninitialize = ::CoUninitialize;
-    std::function<HRESULT(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*)> CoCreateInstance =
-        ::CoCreateInstance;
+    std::function<HRESULT(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*)> CoCreateInstance = ::CoCreateInstance;
     std::function<HRESULT(IShellLinkW*, REFIID, void**)> ShellLinkQueryInterface =
         [](IShellLinkW* link, REFIID iid, void** out) { return link->QueryInterface(iid, out); };
     std::function<HRESULT(IPersistFile*, const std::string&, DWORD)> PersistFileLoadU;
@@ -132,14 +130,15 @@ struct Win32Api {
     std::function<int(HWND, const std::string&, const std::string&, UINT)> MessageBoxU;
     std::function<void()> InitCommonControls = ::InitCommonControls;
     std::function<HMODULE(LPCSTR)> GetModuleHandleA = ::GetModuleHandleA;
-    std::function<INT_PTR(HINSTANCE, LPCWSTR, HWND, DLGPROC, LPARAM)> DialogBoxParamW =
-        ::DialogBoxParamW;
+    std::function<INT_PTR(HINSTANCE, LPCWSTR, HWND, DLGPROC, LPARAM)> DialogBoxParamW = ::DialogBoxParamW;
     std::function<BOOL(HWND, INT_PTR)> EndDialog = ::EndDialog;
     std::function<HWND(HWND, int)> GetDlgItem = ::GetDlgItem;
     std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> SendMessageW = ::SendMessageW;
     std::function<BOOL(HWND, UINT, WPARAM, LPARAM)> PostMessageW = ::PostMessageW;
     // A top-level window of the class; null when none is open.
-    std::function<HWND(LPCWSTR)> FindWindowClass = [](LPCWSTR windowClass) { return ::FindWindowW(windowClass, nullptr); };
+    std::function<HWND(LPCWSTR)> FindWindowClass = [](LPCWSTR windowClass) {
+        return ::FindWindowW(windowClass, nullptr);
+    };
     std::function<BOOL(HWND, const RECT*, BOOL)> InvalidateRect = ::InvalidateRect;
     std::function<BOOL(HWND, const std::string&)> SetWindowTextU;
     std::function<void(HWND, std::string&)> GetWindowTextU;
@@ -158,8 +157,7 @@ struct Win32Api {
     std::function<HMENU(HWND, BOOL)> GetSystemMenu = ::GetSystemMenu;
     std::function<BOOL(HMENU, UINT, UINT_PTR, const std::string&)> AppendMenuU;
     std::function<HMENU()> CreatePopupMenu = ::CreatePopupMenu;
-    std::function<BOOL(HMENU, UINT, int, int, int, HWND, const RECT*)> TrackPopupMenu =
-        ::TrackPopupMenu;
+    std::function<BOOL(HMENU, UINT, int, int, int, HWND, const RECT*)> TrackPopupMenu = ::TrackPopupMenu;
     std::function<BOOL(HMENU)> DestroyMenu = ::DestroyMenu;
     std::function<BOOL(LPPOINT)> GetCursorPos = ::GetCursorPos;
     std::function<HWND()> GetFocus = ::GetFocus;
@@ -188,8 +186,7 @@ class ScopedOverride {
 public:
     using Slot = std::function<Signature> Win32Api::*;
 
-    ScopedOverride(Slot slot, std::function<Signature> replacement)
-        : _slot(slot), _saved(std::move(win32().*slot))
+    ScopedOverride(Slot slot, std::function<Signature> replacement) : _slot(slot), _saved(std::move(win32().*slot))
     {
         win32().*_slot = std::move(replacement);
     }
@@ -211,7 +208,7 @@ struct NotDeduced {
 
 // Lets a lambda stand for the replacement: the signature comes from the slot alone.
 template <class Signature>
-ScopedOverride(std::function<Signature> Win32Api::*,
-               typename NotDeduced<std::function<Signature>>::type) -> ScopedOverride<Signature>;
+ScopedOverride(std::function<Signature> Win32Api::*, typename NotDeduced<std::function<Signature>>::type)
+    -> ScopedOverride<Signature>;
 
 } // namespace platform

@@ -8,8 +8,7 @@ public:
     static std::uint32_t readWord(const char* bytes)
     {
         const auto* b = reinterpret_cast<const unsigned char*>(bytes);
-        return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
-               std::uint32_t(b[3]) << 24;
+        return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 | std::uint32_t(b[3]) << 24;
     }
 
     // Writes the word's four bytes at out; returns their end.

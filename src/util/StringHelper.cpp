@@ -11,8 +11,7 @@ namespace {
 const char* const SOURCE = "util/StringHelper";
 }
 
-int StringHelper::replace(std::string& replaceIn, const std::string& find,
-                          const std::string& replaceWith)
+int StringHelper::replace(std::string& replaceIn, const std::string& find, const std::string& replaceWith)
 {
     check(std::find(replaceIn.begin(), replaceIn.end(), '\0') == replaceIn.end(),
           "find(replaceIn.begin(), replaceIn.end(), '\\0') == replaceIn.end()", SOURCE, 99);

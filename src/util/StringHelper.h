@@ -9,8 +9,7 @@ public:
 
     // Replaces every occurrence of find, left to right; inserted text is never searched again.
     // An empty find replaces nothing. Returns the number of replacements.
-    static int replace(std::string& replaceIn, const std::string& find,
-                       const std::string& replaceWith);
+    static int replace(std::string& replaceIn, const std::string& find, const std::string& replaceWith);
     static std::string changeCase(const std::string& src, int mode);
     static std::string toLower(const std::string& src);
 };

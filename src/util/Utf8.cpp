@@ -12,8 +12,11 @@ bool isSurrogate(char32_t c)
 // The length of the sequence a lead byte starts; 0 for a byte that starts none.
 std::size_t sequenceLength(unsigned char lead)
 {
-    return lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
-         : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+    return lead < 0x80                    ? 1
+           : lead >= 0xC2 && lead <= 0xDF ? 2
+           : lead >= 0xE0 && lead <= 0xEF ? 3
+           : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                          : 0;
 }
 
 // The character at text[i] when it is well-formed (a surrogate counts), with its length.

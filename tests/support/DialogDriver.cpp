@@ -1,6 +1,5 @@
 #include "support/DialogDriver.h"
 
-
 DialogDriver::DialogDriver(Script script)
     : _script(std::move(script)),
       _modal(&platform::Win32Api::DialogBoxParamW,

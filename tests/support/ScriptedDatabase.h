@@ -23,7 +23,8 @@ inline std::vector<std::string> describe(const std::vector<products::bootwarden:
 inline const products::bootwarden::StartupItem& itemNamed(const std::vector<products::bootwarden::StartupItem>& items,
                                                           const std::string& name)
 {
-    const auto found = std::find_if(items.begin(), items.end(), [&name](const auto& item) { return item.getValue() == name; });
+    const auto found =
+        std::find_if(items.begin(), items.end(), [&name](const auto& item) { return item.getValue() == name; });
     if (found == items.end())
         throw std::out_of_range("no item " + name);
     return *found;
@@ -41,10 +42,7 @@ inline products::bootwarden::StartupItem disabled(products::bootwarden::StartupI
 struct ScriptedDatabase : products::bootwarden::database::StartupDatabase {
     using StartupItem = products::bootwarden::StartupItem;
 
-    explicit ScriptedDatabase(int type, std::vector<StartupItem> items = {})
-        : type(type), items(std::move(items))
-    {
-    }
+    explicit ScriptedDatabase(int type, std::vector<StartupItem> items = {}) : type(type), items(std::move(items)) {}
     std::vector<StartupItem> getItems() override
     {
         record("list", StartupItem());
@@ -88,7 +86,7 @@ struct ScriptedDatabase : products::bootwarden::database::StartupDatabase {
     std::function<void(const StartupItem&)> failure;
     Note note;
     std::string registryKey; // of the location; none when empty
-    std::string label; // every entry's; empty: its name
+    std::string label;       // every entry's; empty: its name
     std::string problem;
     std::vector<std::string> takenBack; // the names whose enabling a failed commit took back
     std::vector<std::string> calls;

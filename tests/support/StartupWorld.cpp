@@ -37,9 +37,9 @@ StartupWorld::StartupWorld(const std::string& name)
             continue;
         const HKEY root = products::bootwarden::database::registryRoot(location);
         const bool settings = location.values && location.layout == Location::Layout::Values;
-        _keys[location.type] = settings
-                                   ? std::make_unique<RegistryScratch>(root, liveKeyOf(location), namesOf(location.values))
-                                   : std::make_unique<RegistryScratch>(root, liveKeyOf(location));
+        _keys[location.type] =
+            settings ? std::make_unique<RegistryScratch>(root, liveKeyOf(location), namesOf(location.values))
+                     : std::make_unique<RegistryScratch>(root, liveKeyOf(location));
     }
     for (const int type : {StartupConstants::USER_STARTUP, StartupConstants::COMMON_STARTUP})
         ::CreateDirectoryA(folderOf(_dir, type).c_str(), nullptr);

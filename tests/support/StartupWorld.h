@@ -10,8 +10,8 @@
 #include <vector>
 
 // A whole startup world of its own: the key of every registry location Windows has emptied in
-// its own view (of a key of settings, only the values that are entries), both Startup folders and the program's folder in a scratch directory that is
-// also the current one, and COM for the shortcuts.
+// its own view (of a key of settings, only the values that are entries), both Startup folders and the program's folder
+// in a scratch directory that is also the current one, and COM for the shortcuts.
 class StartupWorld {
 public:
     explicit StartupWorld(const std::string& name);

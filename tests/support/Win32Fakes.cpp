@@ -2,7 +2,6 @@
 
 #include <shellapi.h>
 
-
 namespace {
 
 std::string absolute(const std::string& name)

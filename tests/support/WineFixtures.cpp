@@ -11,14 +11,16 @@
 std::wstring wide(const std::string& utf8)
 {
     std::wstring text(::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &text[0], static_cast<int>(text.size()));
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &text[0],
+                          static_cast<int>(text.size()));
     return text;
 }
 
 std::string utf8(const std::wstring& wide)
 {
-    std::string text(::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                           nullptr, nullptr), '\0');
+    std::string text(
+        ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr),
+        '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &text[0],
                           static_cast<int>(text.size()), nullptr, nullptr);
     return text;
@@ -43,8 +45,7 @@ std::string keyOf(const std::string& service)
 
 } // namespace
 
-RegistryScratch::RegistryScratch(HKEY root, const std::string& subKey)
-    : _root(root), _subKey(subKey)
+RegistryScratch::RegistryScratch(HKEY root, const std::string& subKey) : _root(root), _subKey(subKey)
 {
     deleteKey();
     HKEY key = nullptr;
@@ -100,8 +101,8 @@ void RegistryScratch::deleteKey() const
 void RegistryScratch::set(const ValueName& name, DWORD type, const std::string& bytes) const
 {
     HKEY key = nullptr;
-    if (::RegCreateKeyExW(_root, wide(_subKey).c_str(), 0, nullptr, 0, KEY_SET_VALUE | _view, nullptr, &key,
-                          nullptr) != ERROR_SUCCESS)
+    if (::RegCreateKeyExW(_root, wide(_subKey).c_str(), 0, nullptr, 0, KEY_SET_VALUE | _view, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
         throw std::runtime_error("cannot write to test key " + _subKey);
     ::RegSetValueExW(key, name.text.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
                      static_cast<DWORD>(bytes.size()));
@@ -122,8 +123,8 @@ bool RegistryScratch::read(const ValueName& name, DWORD& type, std::string& data
     bool found = ::RegQueryValueExW(key, name.text.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
     data.resize(size);
     if (found && size)
-        found = ::RegQueryValueExW(key, name.text.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data[0]),
-                                   &size) == ERROR_SUCCESS;
+        found = ::RegQueryValueExW(key, name.text.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size) ==
+                ERROR_SUCCESS;
     ::RegCloseKey(key);
     return found;
 }
@@ -164,10 +165,9 @@ TestService::TestService(const std::string& name, const std::string& displayName
     : _name(name)
 {
     const SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    const SC_HANDLE service =
-        ::CreateServiceW(manager, wide(name).c_str(), wide(displayName).c_str(), SERVICE_ALL_ACCESS,
-                         SERVICE_WIN32_OWN_PROCESS, startType, SERVICE_ERROR_IGNORE, wide(PROGRAM).c_str(), nullptr,
-                         nullptr, nullptr, nullptr, nullptr);
+    const SC_HANDLE service = ::CreateServiceW(
+        manager, wide(name).c_str(), wide(displayName).c_str(), SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
+        startType, SERVICE_ERROR_IGNORE, wide(PROGRAM).c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
     if (!service)
         throw std::runtime_error("cannot create test service " + name + ": " + std::to_string(::GetLastError()));
     ::CloseServiceHandle(service);
@@ -239,10 +239,9 @@ HCERTSTORE machineRoot()
 SignedPrograms::SignedPrograms() : _root(readFile(path("root.cer")))
 {
     const HCERTSTORE store = machineRoot();
-    const BOOL added = ::CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING,
-                                                          reinterpret_cast<const BYTE*>(_root.data()),
-                                                          static_cast<DWORD>(_root.size()), CERT_STORE_ADD_REPLACE_EXISTING,
-                                                          nullptr);
+    const BOOL added =
+        ::CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(_root.data()),
+                                           static_cast<DWORD>(_root.size()), CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
     ::CertCloseStore(store, 0);
     if (!added)
         throw std::runtime_error("the test root could not be trusted: " + std::to_string(::GetLastError()));
@@ -251,8 +250,8 @@ SignedPrograms::SignedPrograms() : _root(readFile(path("root.cer")))
 SignedPrograms::~SignedPrograms()
 {
     const HCERTSTORE store = machineRoot();
-    if (const PCCERT_CONTEXT found = ::CertFindCertificateInStore(
-            store, X509_ASN_ENCODING, 0, CERT_FIND_SUBJECT_STR_W, L"Bootwarden Test Root", nullptr))
+    if (const PCCERT_CONTEXT found = ::CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_SUBJECT_STR_W,
+                                                                  L"Bootwarden Test Root", nullptr))
         ::CertDeleteCertificateFromStore(found);
     ::CertCloseStore(store, 0);
 }

@@ -61,7 +61,7 @@ private:
     HKEY _root;
     std::string _subKey;
     REGSAM _view = KEY_WOW64_64KEY;
-    std::vector<std::string> _values; // empty: the whole key
+    std::vector<std::string> _values;                  // empty: the whole key
     std::vector<std::pair<DWORD, std::string>> _saved; // type 0: there was none
 };
 

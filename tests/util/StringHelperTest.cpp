@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-
 TEST(StringHelperTest, ReplaceCountsAndNeverSearchesInsertedText)
 {
     std::string quoted = "\"C:\\a b\\c.exe\" \"x\"";

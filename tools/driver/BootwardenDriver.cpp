@@ -42,7 +42,8 @@ void expect(bool condition, const std::string& what)
 std::wstring wideText(const std::string& utf8)
 {
     std::wstring text(::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &text[0], static_cast<int>(text.size()));
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &text[0],
+                          static_cast<int>(text.size()));
     return text;
 }
 
@@ -118,8 +119,7 @@ bool session(const std::string& program, const std::function<void(HWND, const Tr
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     std::string commandLine = "\"" + program + "\"";
-    if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &process)) {
+    if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
         expect(false, "start " + program);
         return false;
     }
@@ -207,8 +207,7 @@ std::string startupFolder()
 
 int seed()
 {
-    setValue(HKEY_CURRENT_USER, RUN_KEY, "Updater",
-             "\"C:\\windows\\system32\\notepad.exe\" /background");
+    setValue(HKEY_CURRENT_USER, RUN_KEY, "Updater", "\"C:\\windows\\system32\\notepad.exe\" /background");
     setValue(HKEY_CURRENT_USER, RUN_KEY, "Sync Helper",
              "C:\\windows\\regedit.exe --sync --profile=\"C:\\users\\Public\\Documents\\"
              "Sync Helper\\profiles\\default\" --log-folder=\"C:\\users\\Public\\Documents\\Sync "
@@ -226,8 +225,7 @@ int seed()
         const char* const key = LocationTable::find(type)->key;
         HKEY created = nullptr;
         for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
-            if (::RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr) ==
-                ERROR_SUCCESS)
+            if (::RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr) == ERROR_SUCCESS)
                 ::RegCloseKey(created);
     }
     const std::string folder = startupFolder();
@@ -239,13 +237,15 @@ int seed()
     // One entry disabled earlier, kept where the program will find it.
     const std::string program = "C:\\Program Files\\Bootwarden";
     ::SHCreateDirectoryExA(nullptr, program.c_str(), nullptr);
-    writeFile(program + "\\bootwarden.dat", std::string("\x01\0\0\0", 4) + record(5, "Old Helper", "C:\\windows\\notepad.exe /old"));
+    writeFile(program + "\\bootwarden.dat",
+              std::string("\x01\0\0\0", 4) + record(5, "Old Helper", "C:\\windows\\notepad.exe /old"));
     std::printf("seeded the Run keys, %s and a disabled entry\n", folder.c_str());
     return 0;
 }
 
 // Shows the demo for a picture: the program started, its tree listed, expanded and an entry
-// selected with who made its program, the window maximized; the ready file says when. The program goes on until the Wine session ends.
+// selected with who made its program, the window maximized; the ready file says when. The program goes on until the
+// Wine session ends.
 int show(const std::string& program, const std::string& readyFile)
 {
     STARTUPINFOW startup = {};

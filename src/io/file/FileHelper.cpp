@@ -19,9 +19,9 @@ const DWORD REPLACE_PAUSE_MS = 40;
 // The file to read; others may read it, write it or replace it meanwhile.
 platform::UniqueFileHandle openForReading(const std::string& name, DWORD& error)
 {
-    platform::UniqueFileHandle file(platform::win32().CreateFileU(
-        name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
-        FILE_FLAG_SEQUENTIAL_SCAN));
+    platform::UniqueFileHandle file(
+        platform::win32().CreateFileU(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
     error = file.valid() ? ERROR_SUCCESS : platform::win32().GetLastError();
     return file;
 }
@@ -49,7 +49,8 @@ std::string FileHelper::loadFile(const std::string& name, unsigned count)
     return contents;
 }
 
-void FileHelper::readFile(const std::string& name, const std::function<void(const Read& read, std::size_t size)>& consume)
+void FileHelper::readFile(const std::string& name,
+                          const std::function<void(const Read& read, std::size_t size)>& consume)
 {
     DWORD error = ERROR_SUCCESS;
     const platform::UniqueFileHandle file = openForReading(name, error);
@@ -67,11 +68,11 @@ void FileHelper::readFile(const std::string& name, const std::function<void(cons
         throw CouldNotLoadFileException(makeErrorDetails("An error occured while trying to get the size of the file.",
                                                          name, platform::win32().GetLastError()));
     if (static_cast<unsigned long long>(size.QuadPart) > MAX_FILE_SIZE)
-        throw CouldNotLoadFileException(makeErrorDetails(
-            "Could not load the file because the file size was too big. The file size is " +
-                std::to_string(size.QuadPart) + ". The file cannot be bigger than " + std::to_string(MAX_FILE_SIZE) +
-                " bytes.",
-            name, ERROR_FILE_TOO_LARGE));
+        throw CouldNotLoadFileException(
+            makeErrorDetails("Could not load the file because the file size was too big. The file size is " +
+                                 std::to_string(size.QuadPart) + ". The file cannot be bigger than " +
+                                 std::to_string(MAX_FILE_SIZE) + " bytes.",
+                             name, ERROR_FILE_TOO_LARGE));
     consume(
         [&file, &name](char* into, std::size_t most) -> std::size_t {
             DWORD read = 0;
@@ -86,11 +87,11 @@ void FileHelper::readFile(const std::string& name, const std::function<void(cons
 void FileHelper::saveFile(const std::string& name, const std::string& contents)
 {
     if (contents.size() > MAX_FILE_SIZE)
-        throw CouldNotSaveFileException(makeErrorDetails(
-            "Could not save the file because the data size was too big. The data size is " +
-                std::to_string(contents.size()) + ". The data cannot be bigger than " +
-                std::to_string(MAX_FILE_SIZE) + " bytes.",
-            name, ERROR_FILE_TOO_LARGE));
+        throw CouldNotSaveFileException(
+            makeErrorDetails("Could not save the file because the data size was too big. The data size is " +
+                                 std::to_string(contents.size()) + ". The data cannot be bigger than " +
+                                 std::to_string(MAX_FILE_SIZE) + " bytes.",
+                             name, ERROR_FILE_TOO_LARGE));
     saveFile(name, [&contents](const Write& write) { write(contents); });
 }
 

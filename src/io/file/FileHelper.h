@@ -21,7 +21,8 @@ public:
     // Hands the open file to consume, with its size, to be read a piece at a time; a read that
     // fails throws as loading does. Another process may replace the file meanwhile: this one
     // goes on reading what it opened.
-    static void readFile(const std::string& name, const std::function<void(const Read& read, std::size_t size)>& consume);
+    static void readFile(const std::string& name,
+                         const std::function<void(const Read& read, std::size_t size)>& consume);
     // Writes a temporary file beside the target and then replaces the target in one step, so
     // a failure at any point leaves the old file as it was.
     static void saveFile(const std::string& name, const std::string& contents);

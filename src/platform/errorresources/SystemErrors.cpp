@@ -29,8 +29,8 @@ std::string SystemErrors::map(int errorCode, const ErrorMapper* fallbackErrors)
             if (found.first)
                 return PREFIX + found.second + CRLF;
         }
-        return PREFIX + std::string("The string representation of the error code [") +
-               Helpers::toString(errorCode) + "] was not found." + CRLF;
+        return PREFIX + std::string("The string representation of the error code [") + Helpers::toString(errorCode) +
+               "] was not found." + CRLF;
     } catch (...) {
         reportAssertion("false", "platform/errorresources/SystemErrors", 53);
         return "An unexpected exception was caught in static std::string SystemErrors::map(int "

@@ -5,18 +5,15 @@
 
 namespace platform {
 
-Dialog::Dialog(int templateId, HWND parent) : _templateId(templateId), _parent(parent)
-{
-}
+Dialog::Dialog(int templateId, HWND parent) : _templateId(templateId), _parent(parent) {}
 
 Dialog::~Dialog() = default;
 
 INT_PTR Dialog::DoModal()
 {
     _failure = nullptr;
-    const INT_PTR result =
-        win32().DialogBoxParamW(win32().GetModuleHandleA(nullptr), MAKEINTRESOURCEW(_templateId), _parent,
-                                DialogProc, reinterpret_cast<LPARAM>(this));
+    const INT_PTR result = win32().DialogBoxParamW(win32().GetModuleHandleA(nullptr), MAKEINTRESOURCEW(_templateId),
+                                                   _parent, DialogProc, reinterpret_cast<LPARAM>(this));
     _window = nullptr;
     if (_failure)
         std::rethrow_exception(_failure);
@@ -29,9 +26,7 @@ BOOL Dialog::OnInitDialog()
     return TRUE;
 }
 
-void Dialog::DoDataExchange(DataExchange&)
-{
-}
+void Dialog::DoDataExchange(DataExchange&) {}
 
 void Dialog::UpdateData(bool saveAndValidate)
 {
@@ -78,9 +73,7 @@ bool Dialog::OnSysCommand(UINT, LPARAM)
     return false;
 }
 
-void Dialog::OnSize(int, int)
-{
-}
+void Dialog::OnSize(int, int) {}
 
 bool Dialog::OnGetMinMaxInfo(MINMAXINFO&)
 {

@@ -4,9 +4,7 @@
 
 namespace platform {
 
-PopupMenu::PopupMenu() : _menu(win32().CreatePopupMenu())
-{
-}
+PopupMenu::PopupMenu() : _menu(win32().CreatePopupMenu()) {}
 
 PopupMenu::~PopupMenu()
 {
@@ -21,8 +19,8 @@ void PopupMenu::append(UINT id, const char* text)
 
 UINT PopupMenu::track(POINT screen, HWND owner)
 {
-    return static_cast<UINT>(win32().TrackPopupMenu(
-        _menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_LEFTBUTTON, screen.x, screen.y, 0, owner, nullptr));
+    return static_cast<UINT>(win32().TrackPopupMenu(_menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_LEFTBUTTON, screen.x,
+                                                    screen.y, 0, owner, nullptr));
 }
 
 } // namespace platform

@@ -15,10 +15,12 @@ constexpr const char* RUN_SERVICES = "Software\\Microsoft\\Windows\\CurrentVersi
 constexpr const char* RUN_SERVICES_ONCE = "Software\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnce";
 constexpr const char* POLICY_RUN = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run";
 // What a terminal server in install mode copies into every user's own keys.
-constexpr const char* INSTALL_RUN = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Terminal Server\\Install\\Software\\"
-                                "Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr const char* INSTALL_RUN_ONCE = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Terminal Server\\Install\\Software\\"
-                                     "Microsoft\\Windows\\CurrentVersion\\RunOnce";
+constexpr const char* INSTALL_RUN =
+    "Software\\Microsoft\\Windows NT\\CurrentVersion\\Terminal Server\\Install\\Software\\"
+    "Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* INSTALL_RUN_ONCE =
+    "Software\\Microsoft\\Windows NT\\CurrentVersion\\Terminal Server\\Install\\Software\\"
+    "Microsoft\\Windows\\CurrentVersion\\RunOnce";
 constexpr const char* WINDOWS = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
 constexpr const char* WINDOWS_VALUES[] = {"Load", "Run", nullptr};
 constexpr const char* WINLOGON = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
@@ -73,8 +75,8 @@ constexpr const char* RUN_SERVICES_ONCE_TEXT =
     "such as remote registry service and are run only once per boot. This key is removed after "
     "execution.";
 constexpr const char* AUTOSTART_ALL_USERS_TEXT = "Each time the system boots, it runs all executables "
-                                             "stored under this directory. These are executed for "
-                                             "all users.";
+                                                 "stored under this directory. These are executed for "
+                                                 "all users.";
 constexpr const char* AUTOSTART_CURRENT_USER_TEXT =
     "Each time the system boots, it runs all executables stored under this directory. These are "
     "executed for the current user only.";
@@ -115,6 +117,8 @@ constexpr L::View NATIVE = L::View::Native;
 constexpr L::View VIEW_32 = L::View::Redirected32;
 constexpr L::Systems ON_64_BIT = L::Systems::On64BitWindows;
 
+// A row to a few lines, its fields packed as they fit.
+// clang-format off
 constexpr Location LOCATIONS[] = {
     {.type = C::LOCAL_MACHINE_RUN, .recordType = C::LOCAL_MACHINE_RUN, .root = MACHINE, .key = RUN, .view = NATIVE,
      .group = &ALL_USERS, .label = "Run", .description = RUN_TEXT, .shownWhenEmpty = true, .switches = "Run"},
@@ -182,6 +186,7 @@ constexpr Location LOCATIONS[] = {
      .key = SERVICES, .view = NATIVE, .group = &SERVICES_GROUP, .label = "Automatic", .description = SERVICES_TEXT,
      .allowed = SERVICE},
 };
+// clang-format on
 
 // A row is found by its type at once: the data file's reader asks once per entry.
 constexpr bool inTypeOrder()

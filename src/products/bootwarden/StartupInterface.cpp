@@ -14,9 +14,7 @@ namespace {
 const char* const SOURCE = "products/bootwarden/StartupInterface";
 }
 
-StartupInterface::StartupInterface(ErrorReporter* reporter) : _reporter(reporter)
-{
-}
+StartupInterface::StartupInterface(ErrorReporter* reporter) : _reporter(reporter) {}
 
 void StartupInterface::addDatabase(database::StartupDatabase* database)
 {
@@ -98,7 +96,8 @@ bool StartupInterface::applyChanges(const std::vector<StartupItem>& items, std::
     const auto disabling = [](const StartupItem& item) { return item.getState() == StartupConstants::DISABLED; };
     for (const StartupItem& item : items)
         if (item.isChanged() && disabling(item) && allows(item, EntryAction::Disable))
-            if (database::StartupDatabase* database = find(item.getType(), "_database.find(item.getType()) != _database.end()"))
+            if (database::StartupDatabase* database =
+                    find(item.getType(), "_database.find(item.getType()) != _database.end()"))
                 database->stageDisable(item);
     applied.assign(items.size(), true);
     // Every disable first, so the data file is written once for all of them.
@@ -147,8 +146,7 @@ database::StartupDatabase* StartupInterface::find(int type, const char* expressi
 bool StartupInterface::apply(Operation operation, const StartupItem& item, const char* doing,
                              std::optional<EntryAction> action)
 {
-    database::StartupDatabase* database =
-        find(item.getType(), "_database.find(item.getType()) != _database.end()");
+    database::StartupDatabase* database = find(item.getType(), "_database.find(item.getType()) != _database.end()");
     if (!database)
         return false;
     if (const std::string refused = action ? refusal(item, *action) : std::string(); !refused.empty()) {
@@ -162,8 +160,7 @@ bool StartupInterface::apply(Operation operation, const StartupItem& item, const
     } catch (const exceptions::Exception& e) {
         _reporter->showError(heading + "\n\n" + item.toString() + "\n\n" + e.getMessage());
     } catch (...) {
-        _reporter->showError(heading + " An ... exception was caught.\n\n" + item.toString() +
-                             "\n\n");
+        _reporter->showError(heading + " An ... exception was caught.\n\n" + item.toString() + "\n\n");
     }
     return false;
 }

@@ -88,8 +88,8 @@ void StartupItem::markApplied()
 
 std::string StartupItem::toString() const
 {
-    return "Type: " + std::to_string(_type) + "\nState: " + std::to_string(_state) +
-           "\nValue: " + _value + "\nData: " + std::string(getData());
+    return "Type: " + std::to_string(_type) + "\nState: " + std::to_string(_state) + "\nValue: " + _value +
+           "\nData: " + std::string(getData());
 }
 
 bool StartupItem::operator==(const StartupItem& other) const

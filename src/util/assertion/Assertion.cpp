@@ -62,8 +62,7 @@ AssertionListenerRegistration::~AssertionListenerRegistration()
     g_listener = nullptr;
 }
 
-std::string composeAssertionReport(const char* expression, const char* file, int line,
-                                   const std::string& time)
+std::string composeAssertionReport(const char* expression, const char* file, int line, const std::string& time)
 {
     std::ostringstream report;
     report << RULE << "\n"

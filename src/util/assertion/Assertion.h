@@ -17,7 +17,6 @@ inline bool check(bool condition, const char* expression, const char* file, int 
 
 // Composes the report that reportAssertion delivers; the time text is asctime's without its
 // line feed.
-std::string composeAssertionReport(const char* expression, const char* file, int line,
-                                   const std::string& time);
+std::string composeAssertionReport(const char* expression, const char* file, int line, const std::string& time);
 
 extern const char* const ASSERTION_FILE_NAME;

@@ -194,14 +194,31 @@ private:
             const std::size_t backslash = _at++;
             const char escape = _at < _text.size() ? _text[_at++] : '\0';
             switch (escape) {
-            case '"': case '\\': case '/': text += escape; break;
-            case 'b': text += '\b'; break;
-            case 'f': text += '\f'; break;
-            case 'n': text += '\n'; break;
-            case 'r': text += '\r'; break;
-            case 't': text += '\t'; break;
-            case 'u': Utf8::append(text, escapedCharacter()); break;
-            default: _at = backslash, fail("an escape: \\\" \\\\ \\/ \\b \\f \\n \\r \\t or \\u");
+            case '"':
+            case '\\':
+            case '/':
+                text += escape;
+                break;
+            case 'b':
+                text += '\b';
+                break;
+            case 'f':
+                text += '\f';
+                break;
+            case 'n':
+                text += '\n';
+                break;
+            case 'r':
+                text += '\r';
+                break;
+            case 't':
+                text += '\t';
+                break;
+            case 'u':
+                Utf8::append(text, escapedCharacter());
+                break;
+            default:
+                _at = backslash, fail("an escape: \\\" \\\\ \\/ \\b \\f \\n \\r \\t or \\u");
             }
         }
     }

@@ -14,7 +14,8 @@ std::string textOf(const std::string& resource, const std::string& table, const 
 {
     const void* value = nullptr;
     UINT size = 0;
-    if (!platform::win32().VerQueryValueU(resource, "\\StringFileInfo\\" + table + "\\" + name, value, size) || size == 0)
+    if (!platform::win32().VerQueryValueU(resource, "\\StringFileInfo\\" + table + "\\" + name, value, size) ||
+        size == 0)
         return std::string();
     const auto* text = static_cast<const wchar_t*>(value);
     return platform::Text::toUtf8(std::wstring(text, wcsnlen(text, size)));

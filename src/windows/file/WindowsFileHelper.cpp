@@ -18,8 +18,8 @@ std::string lastErrorText()
     return SystemErrors::map(static_cast<int>(platform::win32().GetLastError()));
 }
 
-bool wanted(const platform::FoundFile& entry, DWORD attributes,
-            const std::vector<std::string>& excluded, bool skipDirectories)
+bool wanted(const platform::FoundFile& entry, DWORD attributes, const std::vector<std::string>& excluded,
+            bool skipDirectories)
 {
     return (entry.attributes & attributes) != 0 &&
            std::find(excluded.begin(), excluded.end(), entry.name) == excluded.end() &&
@@ -39,8 +39,8 @@ std::string WindowsFileHelper::getModuleFileName()
 {
     std::string path;
     if (platform::win32().GetModuleFileNameU(nullptr, path) == 0)
-        throw CouldNotGetModuleFileNameException(
-            "Could not get the module filename for the current process: " + lastErrorText());
+        throw CouldNotGetModuleFileNameException("Could not get the module filename for the current process: " +
+                                                 lastErrorText());
     return path;
 }
 
@@ -48,8 +48,7 @@ std::string WindowsFileHelper::getCurrentDirectory()
 {
     std::string path;
     if (platform::win32().GetCurrentDirectoryU(path) == 0)
-        throw CouldNotGetCurrentDirectoryException("Couldn't get the current directory.\n " +
-                                                   lastErrorText());
+        throw CouldNotGetCurrentDirectoryException("Couldn't get the current directory.\n " + lastErrorText());
     return path + "\\";
 }
 
@@ -73,8 +72,7 @@ void WindowsFileHelper::createDirectory(const std::string& path)
 void WindowsFileHelper::deleteFile(const std::string& path)
 {
     if (!platform::win32().DeleteFileU(path))
-        throw CouldNotDeleteFileException("Couldn't delete the file: " + path + "\n" +
-                                          lastErrorText());
+        throw CouldNotDeleteFileException("Couldn't delete the file: " + path + "\n" + lastErrorText());
 }
 
 bool WindowsFileHelper::exists(const std::string& path)
@@ -88,8 +86,7 @@ bool WindowsFileHelper::exists(const std::string& path)
 void WindowsFileHelper::moveFile(const std::string& from, const std::string& to)
 {
     if (!platform::win32().MoveFileU(from, to))
-        throw CouldNotMoveFileException("Couldn't move the file: " + from + " to " + to + "\n" +
-                                        lastErrorText());
+        throw CouldNotMoveFileException("Couldn't move the file: " + from + " to " + to + "\n" + lastErrorText());
 }
 
 std::vector<platform::FoundFile> WindowsFileHelper::getFirstLevelEntries(const std::string& initialDirectory,
@@ -103,9 +100,8 @@ std::vector<platform::FoundFile> WindowsFileHelper::getFirstLevelEntries(const s
 }
 
 std::vector<platform::FoundFile> WindowsFileHelper::findFiles(const std::string& initialDirectory,
-                                                      const std::string& mask, DWORD attributes,
-                                                      std::vector<std::string> excluded,
-                                                      bool skipDirectories)
+                                                              const std::string& mask, DWORD attributes,
+                                                              std::vector<std::string> excluded, bool skipDirectories)
 {
     check(initialDirectory != "", "initialDirectory != \"\"", SOURCE, 470);
     const std::string pattern = withBackslash(initialDirectory) + mask;
@@ -119,8 +115,8 @@ std::vector<platform::FoundFile> WindowsFileHelper::findFiles(const std::string&
         if (error == ERROR_FILE_NOT_FOUND)
             return {};
         throw CouldNotGetFirstLevelDirectoriesException(
-            failure + "opening a find file handle. Initial directory: " + initialDirectory +
-            "\n\n" + SystemErrors::map(static_cast<int>(error)));
+            failure + "opening a find file handle. Initial directory: " + initialDirectory + "\n\n" +
+            SystemErrors::map(static_cast<int>(error)));
     }
 
     std::vector<platform::FoundFile> entries;

@@ -29,8 +29,7 @@ public:
                                                                  const std::string& mask);
 
 private:
-    static std::vector<platform::FoundFile> findFiles(const std::string& initialDirectory,
-                                              const std::string& mask, DWORD attributes,
-                                              std::vector<std::string> excluded,
-                                              bool skipDirectories);
+    static std::vector<platform::FoundFile> findFiles(const std::string& initialDirectory, const std::string& mask,
+                                                      DWORD attributes, std::vector<std::string> excluded,
+                                                      bool skipDirectories);
 };

@@ -10,9 +10,8 @@ OSVERSIONINFOA getWindowsVersion()
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;
     if (!platform::win32().GetVersionExA(&version))
-        throw CouldNotGetWindowsVersion(
-            "Couldn't get the windows version.\n" +
-            SystemErrors::map(static_cast<int>(platform::win32().GetLastError())));
+        throw CouldNotGetWindowsVersion("Couldn't get the windows version.\n" +
+                                        SystemErrors::map(static_cast<int>(platform::win32().GetLastError())));
     return version;
 }
 

@@ -12,14 +12,13 @@ std::string lastErrorText()
 
 } // namespace
 
-HTREEITEM TreeControl::insertItem(const std::string& text, HTREEITEM parent, int image,
-                                  bool setStateImage, int stateImage)
+HTREEITEM TreeControl::insertItem(const std::string& text, HTREEITEM parent, int image, bool setStateImage,
+                                  int stateImage)
 {
-    const HTREEITEM item = InsertItem(text, parent, image, INDEXTOSTATEIMAGEMASK(stateImage),
-                                      setStateImage ? TVIS_STATEIMAGEMASK : 0);
+    const HTREEITEM item =
+        InsertItem(text, parent, image, INDEXTOSTATEIMAGEMASK(stateImage), setStateImage ? TVIS_STATEIMAGEMASK : 0);
     if (!item)
-        throw TreeControlException("Could not insert item " + text + " into the tree.\n" +
-                                   lastErrorText());
+        throw TreeControlException("Could not insert item " + text + " into the tree.\n" + lastErrorText());
     return item;
 }
 

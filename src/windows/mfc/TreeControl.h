@@ -16,8 +16,7 @@ class TreeControl : public platform::TreeView {
 public:
     // Appended under parent (null: at the top); the state image is set only when
     // setStateImage is true. A text too long for the control is shortened with "...".
-    HTREEITEM insertItem(const std::string& text, HTREEITEM parent, int image, bool setStateImage,
-                         int stateImage);
+    HTREEITEM insertItem(const std::string& text, HTREEITEM parent, int image, bool setStateImage, int stateImage);
     // Sorts the children of parent (null: the top level) by their texts.
     void sortChildren(HTREEITEM parent);
     void deleteItem(HTREEITEM item);

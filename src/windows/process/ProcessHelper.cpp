@@ -11,9 +11,8 @@ void ProcessHelper::shellExecute(const std::string& command, const std::string& 
 {
     const HINSTANCE result = platform::win32().ShellExecuteU(nullptr, operation, command);
     if (reinterpret_cast<UINT_PTR>(result) <= 32)
-        throw CouldNotShellExecuteException(
-            "Error when trying to run command (ShellExecute) " + command + "\n" +
-            SystemErrors::map(static_cast<int>(platform::win32().GetLastError())));
+        throw CouldNotShellExecuteException("Error when trying to run command (ShellExecute) " + command + "\n" +
+                                            SystemErrors::map(static_cast<int>(platform::win32().GetLastError())));
 }
 
 void ProcessHelper::createProcess(const std::string& commandLine)
@@ -32,8 +31,7 @@ void ProcessHelper::createProcess(const std::string& commandLine)
     } catch (const windows::file::CouldNotGetCurrentDirectoryException& e) {
         directory = "Could not get current working directory. Error message: " + e.getMessage();
     }
-    throw CouldNotCreateProcessException("Couldn't create the process '" + commandLine + "'\n" +
-                                         directory + "\n" +
+    throw CouldNotCreateProcessException("Couldn't create the process '" + commandLine + "'\n" + directory + "\n" +
                                          SystemErrors::map(static_cast<int>(error)));
 }
 

@@ -6,7 +6,6 @@
 #include "util/assertion/Assertion.h"
 #include "windows/registry/RegistryException.h"
 
-
 namespace windows::registry {
 
 namespace {
@@ -15,9 +14,8 @@ const char* const SOURCE = "windows/registry/RegistryHelpers";
 
 RegistryException expansionFailure()
 {
-    return RegistryException(
-        "Error when expanding enviromental varible.\n\n" +
-        SystemErrors::map(static_cast<int>(platform::win32().GetLastError())));
+    return RegistryException("Error when expanding enviromental varible.\n\n" +
+                             SystemErrors::map(static_cast<int>(platform::win32().GetLastError())));
 }
 
 } // namespace
@@ -25,8 +23,10 @@ RegistryException expansionFailure()
 std::string RegistryHelpers::getRootKeyName(HKEY root)
 {
     const std::pair<HKEY, const char*> names[] = {
-        {HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT"},   {HKEY_CURRENT_CONFIG, "HKEY_CURRENT_CONFIG"},
-        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER"},   {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE"},
+        {HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT"},
+        {HKEY_CURRENT_CONFIG, "HKEY_CURRENT_CONFIG"},
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER"},
+        {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE"},
         {HKEY_USERS, "HKEY_USERS"},
     };
     for (const auto& name : names)
@@ -47,7 +47,8 @@ std::string RegistryHelpers::getEditorPath(HKEY root, const std::string& subKey,
     if (!(access & KEY_WOW64_32KEY) || root != HKEY_LOCAL_MACHINE ||
         StringHelper::toLower(subKey.substr(0, software.size())) != software)
         return getRootKeyName(root) + "\\" + subKey;
-    return getRootKeyName(root) + "\\" + subKey.substr(0, software.size()) + "WOW6432Node\\" + subKey.substr(software.size());
+    return getRootKeyName(root) + "\\" + subKey.substr(0, software.size()) + "WOW6432Node\\" +
+           subKey.substr(software.size());
 }
 
 std::string RegistryHelpers::expandEnvironmentStrings(const std::string& text)

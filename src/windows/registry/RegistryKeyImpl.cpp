@@ -26,16 +26,13 @@ const char* const SOURCE = "windows/registry/RegistryKeyImpl";
 
 } // namespace
 
-RegistryKeyImpl::RegistryKeyImpl(HKEY root, const std::string& subKey, REGSAM securityAccess,
-                                 int mode)
-    : _key(nullptr), _root(root), _subKey(subKey),
-      _path(RegistryHelpers::getKeyPath(root, subKey, securityAccess))
+RegistryKeyImpl::RegistryKeyImpl(HKEY root, const std::string& subKey, REGSAM securityAccess, int mode)
+    : _key(nullptr), _root(root), _subKey(subKey), _path(RegistryHelpers::getKeyPath(root, subKey, securityAccess))
 {
     if (mode == OPEN) {
         open(securityAccess);
     } else if (mode == CREATE) {
-        check((securityAccess & KEY_CREATE_SUB_KEY) != 0, "securityAccess & KEY_CREATE_SUB_KEY",
-              SOURCE, 100);
+        check((securityAccess & KEY_CREATE_SUB_KEY) != 0, "securityAccess & KEY_CREATE_SUB_KEY", SOURCE, 100);
         create(securityAccess);
     } else {
         reportAssertion("false", SOURCE, 106);

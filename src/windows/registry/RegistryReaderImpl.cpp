@@ -98,8 +98,7 @@ std::string RegistryReaderImpl::readLocalizedString(const std::string& name)
     const LONG result = platform::win32().RegLoadMUIStringU(_key.getKey(), name, loaded);
     if (result != ERROR_SUCCESS)
         throw RegistryException("Error when reading a registry key's text in the user's language. Entry: " +
-                                _key.getPath() + "\\" + name +
-                                "\n\n" + SystemErrors::map(result));
+                                _key.getPath() + "\\" + name + "\n\n" + SystemErrors::map(result));
     return loaded;
 }
 
@@ -130,8 +129,7 @@ bool RegistryReaderImpl::valueExists(const std::string& name)
     return findValue(name).has_value();
 }
 
-DWORD RegistryReaderImpl::queryValue(const std::string& name, std::vector<char>& buffer,
-                                     DWORD& size)
+DWORD RegistryReaderImpl::queryValue(const std::string& name, std::vector<char>& buffer, DWORD& size)
 {
     DWORD type = 0;
     const LONG result = tryQueryValue(name, buffer, size, type);
@@ -145,7 +143,7 @@ LONG RegistryReaderImpl::tryQueryValue(const std::string& name, std::vector<char
     for (;;) {
         size = static_cast<DWORD>(buffer.size());
         const LONG result = platform::win32().RegQueryValueExU(_key.getKey(), name, &type,
-                                                                reinterpret_cast<LPBYTE>(buffer.data()), &size);
+                                                               reinterpret_cast<LPBYTE>(buffer.data()), &size);
         if (result != ERROR_MORE_DATA || size <= buffer.size())
             return result;
         buffer.assign(size, '\0');
@@ -203,7 +201,8 @@ std::vector<std::string> RegistryReaderImpl::getSubkeys()
             const std::string details = _key.getPath() + "\n\n" + SystemErrors::map(result);
             if (result == ERROR_ACCESS_DENIED)
                 throw RegistryAccessDeniedException(
-                    "Error when reading a registry key while enumerating its subkeys, access is denied. Key: " + details);
+                    "Error when reading a registry key while enumerating its subkeys, access is denied. Key: " +
+                    details);
             throw RegistryException("Error when reading a registry key while enumerating its subkeys. Key: " + details);
         }
         names.push_back(name);
@@ -240,10 +239,9 @@ RegistryReaderImpl::Values RegistryReaderImpl::enumerateValues()
                 "Entry: " +
                 details);
         if (result == ERROR_FILE_NOT_FOUND)
-            throw RegistryValueNotFoundException(
-                "Error when reading a registry key, the value doesn't exist. Entry: " + details);
-        throw RegistryException(
-            "Error when reading a registry key while enumerating a value. Entry: " + details);
+            throw RegistryValueNotFoundException("Error when reading a registry key, the value doesn't exist. Entry: " +
+                                                 details);
+        throw RegistryException("Error when reading a registry key while enumerating a value. Entry: " + details);
     }
 }
 

@@ -13,15 +13,15 @@ void RegistryWriterImpl::writeString(const std::string& name, const std::string&
 {
     std::string bytes;
     if (!platform::Text::toRegistryString(text, bytes))
-        throw RegistryException("Error when setting a registry value, its text is no valid Unicode. Value: " +
-                                _key.getPath() + "\\" + name + "\n\n" + SystemErrors::map(ERROR_NO_UNICODE_TRANSLATION));
+        throw RegistryException(
+            "Error when setting a registry value, its text is no valid Unicode. Value: " + _key.getPath() + "\\" +
+            name + "\n\n" + SystemErrors::map(ERROR_NO_UNICODE_TRANSLATION));
     writeValue(name, REG_SZ, bytes);
 }
 
 void RegistryWriterImpl::writeInt(const std::string& name, int value, DWORD type)
 {
-    check(type == REG_DWORD || type == REG_BINARY || type == REG_DWORD_LITTLE_ENDIAN ||
-              type == REG_DWORD_BIG_ENDIAN,
+    check(type == REG_DWORD || type == REG_BINARY || type == REG_DWORD_LITTLE_ENDIAN || type == REG_DWORD_BIG_ENDIAN,
           "type == REG_DWORD || type == REG_BINARY || type == REG_DWORD_LITTLE_ENDIAN || type == "
           "REG_DWORD_BIG_ENDIAN",
           "windows/registry/RegistryWriterImpl", 52);
@@ -42,8 +42,7 @@ void RegistryWriterImpl::deleteValue(const std::string& name)
         return;
     const std::string details = _key.getPath() + "\\" + name + "\n\n" + SystemErrors::map(result);
     if (result == ERROR_ACCESS_DENIED)
-        throw RegistryAccessDeniedException("Error deleting the value, access is denied. Entry: " +
-                                            details);
+        throw RegistryAccessDeniedException("Error deleting the value, access is denied. Entry: " + details);
     if (result == ERROR_FILE_NOT_FOUND)
         throw RegistryValueNotFoundException(
             "Error when deleteing the registry value. The value did not exist. Entry: " + details);
@@ -52,15 +51,13 @@ void RegistryWriterImpl::deleteValue(const std::string& name)
 
 void RegistryWriterImpl::setValue(const std::string& name, DWORD type, const BYTE* data, DWORD size)
 {
-    const LONG result =
-        platform::win32().RegSetValueExU(_key.getKey(), name, type, data, size);
+    const LONG result = platform::win32().RegSetValueExU(_key.getKey(), name, type, data, size);
     if (result == ERROR_SUCCESS)
         return;
     const std::string value = _key.getPath() + "\\" + name;
     if (result == ERROR_ACCESS_DENIED)
-        throw RegistryAccessDeniedException(
-            "Error when setting a registry value, access is denied. Value: " + value + " \n\n" +
-            SystemErrors::map(result));
+        throw RegistryAccessDeniedException("Error when setting a registry value, access is denied. Value: " + value +
+                                            " \n\n" + SystemErrors::map(result));
     throw RegistryException("Error when setting a registry value. Value: " + value + "\n\n" +
                             SystemErrors::map(result));
 }

@@ -17,8 +17,7 @@ namespace {
 
 } // namespace
 
-ServiceManager::ServiceManager()
-    : _manager(platform::win32().OpenSCManager(SC_MANAGER_CONNECT))
+ServiceManager::ServiceManager() : _manager(platform::win32().OpenSCManager(SC_MANAGER_CONNECT))
 {
     if (!_manager.valid())
         throw ServiceException("Error when opening the service manager.\n\n" +

@@ -17,8 +17,8 @@ using io::file::FileHelper;
 // The block every message ends with.
 std::string details(const std::string& name, DWORD error)
 {
-    return "\nFilename: '" + name + "'\nCurrent Working Directory: " + WindowsFileHelper::getCurrentDirectory() +
-           "\n" + SystemErrors::map(static_cast<int>(error));
+    return "\nFilename: '" + name + "'\nCurrent Working Directory: " + WindowsFileHelper::getCurrentDirectory() + "\n" +
+           SystemErrors::map(static_cast<int>(error));
 }
 
 class FileHelperTest : public testing::Test {
@@ -33,7 +33,8 @@ TEST_F(FileHelperTest, LoadsWholeFilesOrTheirFirstBytes)
     EXPECT_EQ(std::string("a\0b\0c", 5), FileHelper::loadFile(name));
     EXPECT_EQ(std::string("a\0", 2), FileHelper::loadFile(name, 2));
     EXPECT_EQ("Tried to read a larger number of bytes from a file that it contained. Tried to read : 6 "
-              "File size: 5" + details(name, ERROR_HANDLE_EOF),
+              "File size: 5" +
+                  details(name, ERROR_HANDLE_EOF),
               messageOf<CouldNotLoadFileException>([this] { FileHelper::loadFile(name, 6); }));
     writeFile(name, "");
     EXPECT_EQ("", FileHelper::loadFile(name));
@@ -45,15 +46,15 @@ TEST_F(FileHelperTest, ReplacingWaitsForAReaderOfTheFile)
     writeFile(name, "old");
     int refusals = 2, pauses = 0;
     platform::ScopedOverride pause(&platform::Win32Api::Sleep, [&pauses](DWORD) { ++pauses; });
-    platform::ScopedOverride replace(&platform::Win32Api::MoveFileExU,
-                                     [&refusals, real = platform::win32().MoveFileExU](const std::string& from,
-                                                                                       const std::string& to, DWORD flags) {
-                                         if (refusals-- > 0) {
-                                             ::SetLastError(ERROR_SHARING_VIOLATION);
-                                             return FALSE;
-                                         }
-                                         return real(from, to, flags);
-                                     });
+    platform::ScopedOverride replace(
+        &platform::Win32Api::MoveFileExU,
+        [&refusals, real = platform::win32().MoveFileExU](const std::string& from, const std::string& to, DWORD flags) {
+            if (refusals-- > 0) {
+                ::SetLastError(ERROR_SHARING_VIOLATION);
+                return FALSE;
+            }
+            return real(from, to, flags);
+        });
     FileHelper::saveFile(name, "new");
     EXPECT_EQ("new", readFile(name));
     EXPECT_EQ(2, pauses);
@@ -75,7 +76,8 @@ TEST_F(FileHelperTest, EveryFailureNamesTheFileAndTheSystemsError)
               messageOf<CouldNotLoadFileException>([&] { FileHelper::loadFile(nowhere); }));
     EXPECT_EQ(0u, messageOf<CouldNotLoadFileException>([&] { FileHelper::loadFile(folder); })
                       .find("An error occured when trying to open the file for reading: a folder of that name is where "
-                            "the file should be.\nFilename: '" + folder + "'"));
+                            "the file should be.\nFilename: '" +
+                            folder + "'"));
     {
         platform::ScopedOverride bad(&platform::Win32Api::ReadFile, failing(FALSE, ERROR_CRC));
         EXPECT_EQ("An error occured while trying to load the file." + details(name, ERROR_CRC),
@@ -92,13 +94,16 @@ TEST_F(FileHelperTest, EveryFailureNamesTheFileAndTheSystemsError)
     };
     const std::string writing = "An error occured when trying to write the file.";
     EXPECT_EQ(writing + details(name, ERROR_DISK_FULL), saveWith(&platform::Win32Api::WriteFile, ERROR_DISK_FULL));
-    EXPECT_EQ(writing + details(name, ERROR_DISK_FULL), saveWith(&platform::Win32Api::FlushFileBuffers, ERROR_DISK_FULL));
-    EXPECT_EQ("An error occured when trying to replace the file with its new contents." + details(name, ERROR_ACCESS_DENIED),
+    EXPECT_EQ(writing + details(name, ERROR_DISK_FULL),
+              saveWith(&platform::Win32Api::FlushFileBuffers, ERROR_DISK_FULL));
+    EXPECT_EQ("An error occured when trying to replace the file with its new contents." +
+                  details(name, ERROR_ACCESS_DENIED),
               saveWith(&platform::Win32Api::MoveFileExU, ERROR_ACCESS_DENIED));
     EXPECT_EQ("old", readFile(name)) << "every failed save keeps the old file";
     EXPECT_FALSE(ScratchDirectory::exists(name + ".tmp"));
 
-    platform::ScopedOverride directory(&platform::Win32Api::GetCurrentDirectoryU, failing(DWORD(0), ERROR_ACCESS_DENIED));
+    platform::ScopedOverride directory(&platform::Win32Api::GetCurrentDirectoryU,
+                                       failing(DWORD(0), ERROR_ACCESS_DENIED));
     EXPECT_NE(std::string::npos, messageOf<CouldNotLoadFileException>([&] { FileHelper::loadFile(nowhere); })
                                      .find("\nCurrent Working Directory: Couldn't get the current directory. "
                                            "Exception: Couldn't get the current directory.\n "));

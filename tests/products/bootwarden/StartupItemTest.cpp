@@ -31,8 +31,10 @@ TEST(StartupItemTest, EqualityIsTypeAndTheNameInAnyCaseContentsAreBytes)
 
     const StartupItem raw(RUN, 1, "Tool", "a", StartupConstants::TEXT_VALUE, std::string("a\0\0\0", 4));
     EXPECT_TRUE(raw.sameContents(item)) << "an older record knows the command only";
-    EXPECT_FALSE(raw.sameContents(StartupItem(RUN, 1, "Tool", "a", StartupConstants::EXPANDABLE_TEXT_VALUE, std::nullopt)));
-    EXPECT_FALSE(raw.sameContents(StartupItem(RUN, 1, "Tool", "a", StartupConstants::TEXT_VALUE, std::string("a\0b\0", 4))));
+    EXPECT_FALSE(
+        raw.sameContents(StartupItem(RUN, 1, "Tool", "a", StartupConstants::EXPANDABLE_TEXT_VALUE, std::nullopt)));
+    EXPECT_FALSE(
+        raw.sameContents(StartupItem(RUN, 1, "Tool", "a", StartupConstants::TEXT_VALUE, std::string("a\0b\0", 4))));
 }
 
 } // namespace

@@ -22,12 +22,13 @@ std::string reportFile()
 
 TEST(AssertionTest, ReportHasEveryLineInOrder)
 {
-    EXPECT_EQ(RULE + "\nAssertion failed. Message: exists(first)\nFile: products/bootwarden/Mapper\n"
-                     "Line: 40\nOccurred: Sun Dec  6 09:27:02 2026\n\nPlease contact "
-                     "support@quillmere.com and include this message.\nThank you for helping us "
-                     "improve the software.\n" + RULE + "\n",
-              composeAssertionReport("exists(first)", "products/bootwarden/Mapper", 40,
-                                     "Sun Dec  6 09:27:02 2026"));
+    EXPECT_EQ(RULE +
+                  "\nAssertion failed. Message: exists(first)\nFile: products/bootwarden/Mapper\n"
+                  "Line: 40\nOccurred: Sun Dec  6 09:27:02 2026\n\nPlease contact "
+                  "support@quillmere.com and include this message.\nThank you for helping us "
+                  "improve the software.\n" +
+                  RULE + "\n",
+              composeAssertionReport("exists(first)", "products/bootwarden/Mapper", 40, "Sun Dec  6 09:27:02 2026"));
 }
 
 TEST(AssertionTest, ListenerTakesReportsAndTheFileGetsThemOtherwise)

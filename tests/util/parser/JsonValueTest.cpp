@@ -5,15 +5,18 @@
 // What the console writes comes back unit for unit: escapes, pairs and a lone half of one.
 TEST(JsonValueTest, ReadsWhatTheConsoleWrites)
 {
-    const JsonValue value = JsonValue::parse(
-        " [\n {\"name\": \"Caf\u00e9 \\\"x\\\" \\\\ \\/ \\b\\f\\n\\r\\t\", \"pair\": \"\\ud83d\\ude00\", \"lone\": \"a\\udc80b\","
-        " \"exists\": true, \"off\": false, \"none\": null, \"n\": -12.5e+3, \"nested\": {\"list\": [1, [], {}]}}\n]\n");
+    const JsonValue value = JsonValue::parse(" [\n {\"name\": \"Caf\u00e9 \\\"x\\\" \\\\ \\/ \\b\\f\\n\\r\\t\", "
+                                             "\"pair\": \"\\ud83d\\ude00\", \"lone\": \"a\\udc80b\","
+                                             " \"exists\": true, \"off\": false, \"none\": null, \"n\": -12.5e+3, "
+                                             "\"nested\": {\"list\": [1, [], {}]}}\n]\n");
     ASSERT_EQ(JsonValue::Type::Array, value.type());
     ASSERT_EQ(1u, value.items().size());
     const JsonValue& entry = value.items()[0];
     EXPECT_EQ("Caf\u00e9 \"x\" \\ / \b\f\n\r\t", entry.member("name")->text());
     EXPECT_EQ("\U0001F600", entry.member("pair")->text());
-    EXPECT_EQ("a\xED\xB2\x80" "b", entry.member("lone")->text());
+    EXPECT_EQ("a\xED\xB2\x80"
+              "b",
+              entry.member("lone")->text());
     EXPECT_EQ("true", entry.member("exists")->text());
     EXPECT_EQ("false", entry.member("off")->text());
     EXPECT_EQ(JsonValue::Type::Null, entry.member("none")->type());

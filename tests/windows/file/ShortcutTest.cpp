@@ -22,8 +22,7 @@ protected:
 
     std::string failureOf(const std::string& file)
     {
-        return messageOf<CouldNotExtractPathFromShourcutException>(
-            [&file] { ShortcutReader().read(file); });
+        return messageOf<CouldNotExtractPathFromShourcutException>([&file] { ShortcutReader().read(file); });
     }
 };
 
@@ -34,10 +33,11 @@ TEST_F(ShortcutTest, ResolvesQuietlyToTheLongTargetAndItsArguments)
     writeFile(target, "MZ");
     createShortcut(link, target, "/tray --profile \"a b\"");
     DWORD flags = 0;
-    platform::ScopedOverride resolve(&platform::Win32Api::ShellLinkResolve, [&flags](IShellLinkW* l, HWND owner, DWORD asked) {
-        flags = asked;
-        return l->Resolve(owner, asked);
-    });
+    platform::ScopedOverride resolve(&platform::Win32Api::ShellLinkResolve,
+                                     [&flags](IShellLinkW* l, HWND owner, DWORD asked) {
+                                         flags = asked;
+                                         return l->Resolve(owner, asked);
+                                     });
     ShortcutReader reader;
     const ShortcutReader::Shortcut shortcut = reader.read(link);
     EXPECT_EQ(DWORD(SLR_NO_UI | SLR_NOSEARCH), flags & (SLR_NO_UI | SLR_NOSEARCH)) << "no window, no search";
@@ -58,8 +58,8 @@ TEST_F(ShortcutTest, FilesThatAreNoShortcutsFailAtTheirStep)
     writeFile(link, "not a shell link");
     EXPECT_EQ(0u, failureOf(link).find("Could not extract the path from the link file " + link +
                                        ".\nThe function failed when trying to Load.\nSystem error message: "));
-    EXPECT_NE(std::string::npos, failureOf(dir.file(std::string(300, 'l') + ".lnk"))
-                                     .find(".\nThe function failed when trying to Load.\n"))
+    EXPECT_NE(std::string::npos,
+              failureOf(dir.file(std::string(300, 'l') + ".lnk")).find(".\nThe function failed when trying to Load.\n"))
         << "a long name reaches the shell whole";
 }
 

@@ -33,9 +33,11 @@ TEST_F(WindowsFileHelperTest, EveryFailureSaysWhatFailedOnWhichPath)
     const std::string missing = dir.file("missing");
     const std::pair<std::function<void()>, std::string> failures[] = {
         {[&] { WindowsFileHelper::getFirstLevelEntries(missing, "*.*"); },
-         listing + "opening a find file handle. Initial directory: " + missing + "\n\n" + errorText(ERROR_PATH_NOT_FOUND)},
+         listing + "opening a find file handle. Initial directory: " + missing + "\n\n" +
+             errorText(ERROR_PATH_NOT_FOUND)},
         {[&] { WindowsFileHelper::moveFile(dir.file("from"), dir.file("to")); },
-         "Couldn't move the file: " + dir.file("from") + " to " + dir.file("to") + "\n" + errorText(ERROR_ALREADY_EXISTS)},
+         "Couldn't move the file: " + dir.file("from") + " to " + dir.file("to") + "\n" +
+             errorText(ERROR_ALREADY_EXISTS)},
         {[&] { WindowsFileHelper::deleteFile(missing); },
          "Couldn't delete the file: " + missing + "\n" + errorText(ERROR_FILE_NOT_FOUND)},
         {[&] { WindowsFileHelper::createDirectory(dir.file("no\\parent")); },
@@ -69,8 +71,10 @@ TEST_F(WindowsFileHelperTest, EveryFailureSaysWhatFailedOnWhichPath)
                  CouldNotGetFirstLevelFilesException);
     EXPECT_TRUE(assertions.reports().empty()) << "a long path is an ordinary failure";
 
-    platform::ScopedOverride directory(&platform::Win32Api::GetCurrentDirectoryU, failing(DWORD(0), ERROR_ACCESS_DENIED));
-    platform::ScopedOverride module(&platform::Win32Api::GetModuleFileNameU, failing(DWORD(0), ERROR_INSUFFICIENT_BUFFER));
+    platform::ScopedOverride directory(&platform::Win32Api::GetCurrentDirectoryU,
+                                       failing(DWORD(0), ERROR_ACCESS_DENIED));
+    platform::ScopedOverride module(&platform::Win32Api::GetModuleFileNameU,
+                                    failing(DWORD(0), ERROR_INSUFFICIENT_BUFFER));
     EXPECT_EQ("Couldn't get the current directory.\n " + errorText(ERROR_ACCESS_DENIED),
               messageOf<CouldNotGetCurrentDirectoryException>([] { WindowsFileHelper::getCurrentDirectory(); }));
     EXPECT_EQ("Could not get the module filename for the current process: " + errorText(ERROR_INSUFFICIENT_BUFFER),

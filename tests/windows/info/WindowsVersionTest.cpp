@@ -16,6 +16,7 @@ TEST(WindowsVersionTest, OnlyPlatformIdTwoIsTheNtFamily)
         EXPECT_FALSE(windows::info::isWindowsNT());
     }
     platform::ScopedOverride fails(&platform::Win32Api::GetVersionExA, failing(FALSE, ERROR_INVALID_PARAMETER));
-    EXPECT_EQ(0u, messageOf<windows::info::CouldNotGetWindowsVersion>([] { windows::info::isWindowsNT(); })
-                      .find("Couldn't get the windows version.\nSystem error message: "));
+    EXPECT_EQ(0u, messageOf<windows::info::CouldNotGetWindowsVersion>([] {
+                      windows::info::isWindowsNT();
+                  }).find("Couldn't get the windows version.\nSystem error message: "));
 }

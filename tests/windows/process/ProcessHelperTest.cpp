@@ -54,10 +54,11 @@ TEST_F(ProcessHelperTest, FailuresNameTheCommandTheDirectoryAndTheError)
               messageOf<CouldNotShellExecuteException>(
                   [] { ProcessHelper::shellExecute("C:\\nowhere\\doc.txt /p", "open"); }));
     platform::ScopedOverride create(&platform::Win32Api::CreateProcessU, failing(FALSE, ERROR_ACCESS_DENIED));
-    platform::ScopedOverride directory(&platform::Win32Api::GetCurrentDirectoryU, failing(DWORD(0), ERROR_NOT_ENOUGH_MEMORY));
+    platform::ScopedOverride directory(&platform::Win32Api::GetCurrentDirectoryU,
+                                       failing(DWORD(0), ERROR_NOT_ENOUGH_MEMORY));
     EXPECT_EQ("Couldn't create the process 'tool.exe'\nCould not get current working directory. Error message: "
-              "Couldn't get the current directory.\n " + SystemErrors::map(ERROR_NOT_ENOUGH_MEMORY) + "\n" +
-                  SystemErrors::map(ERROR_ACCESS_DENIED),
+              "Couldn't get the current directory.\n " +
+                  SystemErrors::map(ERROR_NOT_ENOUGH_MEMORY) + "\n" + SystemErrors::map(ERROR_ACCESS_DENIED),
               messageOf<CouldNotCreateProcessException>([] { ProcessHelper::createProcess("tool.exe"); }));
 }
 

@@ -86,17 +86,17 @@ TEST_F(RegistryTest, AValueDeletedWhileListingHidesNoOther)
     for (const char* name : {"a", "b", "c"})
         scratch.setString(name, "x.exe");
     bool deleted = false;
-    platform::ScopedOverride meanwhile(
-        &platform::Win32Api::RegEnumValueU,
-        [&, real = platform::win32().RegEnumValueU](HKEY key, DWORD index, std::string& name, LPDWORD type, LPBYTE data,
-                                                    LPDWORD size) {
-            const LONG result = real(key, index, name, type, data, size);
-            if (index == 0 && !deleted) {
-                deleted = true;
-                ::RegDeleteKeyValueA(HKEY_CURRENT_USER, SUB_KEY.c_str(), "a");
-            }
-            return result;
-        });
+    platform::ScopedOverride meanwhile(&platform::Win32Api::RegEnumValueU,
+                                       [&, real = platform::win32().RegEnumValueU](HKEY key, DWORD index,
+                                                                                   std::string& name, LPDWORD type,
+                                                                                   LPBYTE data, LPDWORD size) {
+                                           const LONG result = real(key, index, name, type, data, size);
+                                           if (index == 0 && !deleted) {
+                                               deleted = true;
+                                               ::RegDeleteKeyValueA(HKEY_CURRENT_USER, SUB_KEY.c_str(), "a");
+                                           }
+                                           return result;
+                                       });
     std::vector<std::string> names;
     for (const RegistryReaderImpl::Value& value : reader.getValues())
         names.push_back(value.name);
@@ -105,17 +105,16 @@ TEST_F(RegistryTest, AValueDeletedWhileListingHidesNoOther)
 
 TEST_F(RegistryTest, MissingKeysAndValuesAreTheirOwnExceptions)
 {
-    EXPECT_EQ("Error when deleteing the registry value. The value did not exist. Entry: " + VALUE +
-                  "\n\n" + SystemErrors::map(ERROR_FILE_NOT_FOUND),
+    EXPECT_EQ("Error when deleteing the registry value. The value did not exist. Entry: " + VALUE + "\n\n" +
+                  SystemErrors::map(ERROR_FILE_NOT_FOUND),
               messageOf<RegistryValueNotFoundException>([this] { writer.deleteValue("v"); }));
     EXPECT_EQ("Error when reading a registry key, the value doesn't exist. Entry: " + VALUE + "\n\n" +
                   SystemErrors::map(ERROR_FILE_NOT_FOUND),
               messageOf<RegistryValueNotFoundException>([this] { reader.readString("v"); }));
     EXPECT_EQ("Error when opening a registry key, the key doesn't exist. Key: " + PATH + "\\Missing\n\n" +
                   SystemErrors::map(ERROR_FILE_NOT_FOUND),
-              messageOf<RegistryKeyNotFoundException>([] {
-                  RegistryKeyImpl(HKEY_CURRENT_USER, SUB_KEY + "\\Missing", KEY_READ, RegistryKeyImpl::OPEN);
-              }));
+              messageOf<RegistryKeyNotFoundException>(
+                  [] { RegistryKeyImpl(HKEY_CURRENT_USER, SUB_KEY + "\\Missing", KEY_READ, RegistryKeyImpl::OPEN); }));
     RegistryKeyImpl created(HKEY_CURRENT_USER, SUB_KEY + "\\New", KEY_ALL_ACCESS, RegistryKeyImpl::CREATE);
     EXPECT_EQ(PATH + "\\New", created.getPath());
 }
@@ -166,8 +165,10 @@ TEST_F(RegistryTest, RefusalsNameTheKeyOrValueAndTheSystemText)
         {create, other, "Error when creating a registry key. Key: " + PATH + "\n\n"},
         {read, denied, "Error when reading a registry key, access is denied. Entry: " + VALUE + "\n\n"},
         {read, other, "Error when reading a registry key. Entry: " + VALUE + "\n\n"},
-        {list, denied, "Error when reading a registry key while enumerating a value, access is denied. Entry: " + PATH + "\n\n"},
-        {list, ERROR_FILE_NOT_FOUND, "Error when reading a registry key, the value doesn't exist. Entry: " + PATH + "\n\n"},
+        {list, denied,
+         "Error when reading a registry key while enumerating a value, access is denied. Entry: " + PATH + "\n\n"},
+        {list, ERROR_FILE_NOT_FOUND,
+         "Error when reading a registry key, the value doesn't exist. Entry: " + PATH + "\n\n"},
         {list, other, "Error when reading a registry key while enumerating a value. Entry: " + PATH + "\n\n"},
         {set, denied, "Error when setting a registry value, access is denied. Value: " + VALUE + " \n\n"},
         {set, other, "Error when setting a registry value. Value: " + VALUE + "\n\n"},

@@ -35,8 +35,8 @@ TEST(ServiceManagerTest, FailuresNameTheServiceAndTheSystemsError)
     const auto change = [](const ServiceManager& manager) { manager.setStartType(NAME, SERVICE_DEMAND_START); };
     const auto delay = [](const ServiceManager& manager) { manager.setDelayedStart(NAME, true); };
     const Failure failures[] = {
-        {[](const ServiceManager& manager) { manager.setStartType("BootwardenNoSuchService", SERVICE_AUTO_START); },
-         0, "Error when opening a service, the service doesn't exist. Service: BootwardenNoSuchService\n\n"},
+        {[](const ServiceManager& manager) { manager.setStartType("BootwardenNoSuchService", SERVICE_AUTO_START); }, 0,
+         "Error when opening a service, the service doesn't exist. Service: BootwardenNoSuchService\n\n"},
         {change, denied, "Error when changing how a service starts. Service: " + NAME + "\n\n"},
         {delay, denied, "Error when changing how a service starts. Service: " + NAME + "\n\n"},
     };
@@ -47,12 +47,14 @@ TEST(ServiceManagerTest, FailuresNameTheServiceAndTheSystemsError)
         EXPECT_EQ(failure.text + SystemErrors::map(static_cast<int>(code)),
                   messageOf<ServiceException>([&failure] { failure.operation(ServiceManager()); }));
     }
-    EXPECT_THROW(ServiceManager().setStartType("BootwardenNoSuchService", SERVICE_AUTO_START), ServiceNotFoundException);
+    EXPECT_THROW(ServiceManager().setStartType("BootwardenNoSuchService", SERVICE_AUTO_START),
+                 ServiceNotFoundException);
     {
         platform::ScopedOverride refused(&platform::Win32Api::OpenSCManager, failing(SC_HANDLE(nullptr), denied));
         EXPECT_EQ("Error when opening the service manager.\n\n" + SystemErrors::map(static_cast<int>(denied)),
                   messageOf<ServiceException>([] { ServiceManager(); }));
     }
-    platform::ScopedOverride unknown(&platform::Win32Api::ChangeServiceDelayedStart, failing(FALSE, ERROR_INVALID_LEVEL));
+    platform::ScopedOverride unknown(&platform::Win32Api::ChangeServiceDelayedStart,
+                                     failing(FALSE, ERROR_INVALID_LEVEL));
     EXPECT_FALSE(ServiceManager().setDelayedStart(NAME, true)) << "Wine 8 knows no delayed start";
 }

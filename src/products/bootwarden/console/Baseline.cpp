@@ -48,9 +48,8 @@ Baseline::Baseline(const std::string& json)
         const JsonValue& entry = listing.items()[i];
         if (entry.type() != JsonValue::Type::Object)
             throw BaselineException("entry " + std::to_string(i + 1) + " is not an object.");
-        _entries.push_back(
-            {field(entry, i, Listing::LOCATION), field(entry, i, Listing::NAME), field(entry, i, Listing::COMMAND),
-             field(entry, i, Listing::STATE)});
+        _entries.push_back({field(entry, i, Listing::LOCATION), field(entry, i, Listing::NAME),
+                            field(entry, i, Listing::COMMAND), field(entry, i, Listing::STATE)});
     }
 }
 

@@ -107,8 +107,13 @@ int BootwardenCli::run(const std::vector<std::string>& arguments, std::string& o
 Listing::Row BootwardenCli::rowOf(int type, const StartupItem& item, bool inspect)
 {
     const std::string command = _locations.startup().getCommand(item);
-    Listing::Row row{LocationTable::treePath(type), _locations.startup().getWhere(type), _locations.startup().getLabel(item),
-            command, Listing::stateOf(item), false, std::nullopt};
+    Listing::Row row{LocationTable::treePath(type),
+                     _locations.startup().getWhere(type),
+                     _locations.startup().getLabel(item),
+                     command,
+                     Listing::stateOf(item),
+                     false,
+                     std::nullopt};
     if (!item.isCommand())
         return row;
     if (inspect) {
@@ -215,7 +220,8 @@ int BootwardenCli::change(const Change& change, std::string& out, std::string& e
     if (named.size() > 1) {
         err += "There are several entries named " + name + " in " + where + ":\n";
         for (const StartupItem* candidate : named)
-            err += "  " + candidate->getValue() + " (" + Listing::stateOf(*candidate) + "): " + std::string(candidate->getData()) + "\n";
+            err += "  " + candidate->getValue() + " (" + Listing::stateOf(*candidate) +
+                   "): " + std::string(candidate->getData()) + "\n";
         err += "Name one exactly as it is written, or say which with --state enabled or --state disabled.\n";
         return USAGE;
     }
@@ -227,7 +233,8 @@ int BootwardenCli::change(const Change& change, std::string& out, std::string& e
     }
     StartupItem item = *named.front();
     if (command != "enable")
-        if (const std::string refused = startup.refusal(item, command == "delete" ? EntryAction::Delete : EntryAction::Disable);
+        if (const std::string refused =
+                startup.refusal(item, command == "delete" ? EntryAction::Delete : EntryAction::Disable);
             !refused.empty()) {
             err += refused + "\n";
             return FAILED;
@@ -256,8 +263,10 @@ int BootwardenCli::change(const Change& change, std::string& out, std::string& e
         err += _reporter.text();
         return FAILED;
     }
-    out += (command == "delete" ? "Deleted " : command == "disable" ? "Disabled " : "Enabled ") + label(item) +
-           " in " + where + ".\n";
+    out += (command == "delete"    ? "Deleted "
+            : command == "disable" ? "Disabled "
+                                   : "Enabled ") +
+           label(item) + " in " + where + ".\n";
     return DONE;
 }
 

@@ -57,7 +57,7 @@ std::string signatureOf(const Listing::Row& row)
     return row.facts ? std::string(ProgramFacts::name(row.facts->signature)) : std::string();
 }
 
-// A JSON object's member up to its value: "name": 
+// A JSON object's member up to its value: "name":
 std::string key(const char* name)
 {
     return "\"" + std::string(name) + "\": ";
@@ -127,8 +127,8 @@ std::string Listing::json(const std::vector<Row>& rows, bool verified)
         const Row& row = rows[i];
         out += std::string(i ? ",\n " : "\n ") + "{" + key(LOCATION) + TextEscaping::json(row.location) +
                ", \"where\": " + TextEscaping::json(row.where) + ", " + key(NAME) + TextEscaping::json(row.name) +
-               ", " + key(COMMAND) + TextEscaping::json(row.command) + ", " + key(STATE) + TextEscaping::json(row.state) +
-               ", \"programExists\": " + (row.programExists ? "true" : "false");
+               ", " + key(COMMAND) + TextEscaping::json(row.command) + ", " + key(STATE) +
+               TextEscaping::json(row.state) + ", \"programExists\": " + (row.programExists ? "true" : "false");
         const ProgramFacts& facts = factsOf(row);
         if (verified)
             out += ", \"publisher\": " + TextEscaping::json(facts.publisher()) +
@@ -145,7 +145,9 @@ std::string Listing::comparisonJson(const std::vector<Baseline::Difference>& dif
 {
     std::string json = "{";
     for (const Kind kind : {Kind::Added, Kind::Removed, Kind::Changed}) {
-        json += kind == Kind::Added ? "\"added\": [" : kind == Kind::Removed ? ",\n \"removed\": [" : ",\n \"changed\": [";
+        json += kind == Kind::Added     ? "\"added\": ["
+                : kind == Kind::Removed ? ",\n \"removed\": ["
+                                        : ",\n \"changed\": [";
         const char* separator = "\n  ";
         for (const Baseline::Difference& d : differences) {
             if (d.kind != kind)
@@ -176,10 +178,14 @@ std::string Listing::comparisonTable(const std::vector<Baseline::Difference>& di
         if (d.kind != Kind::Changed)
             detail = TextEscaping::visible(entry.command) + " (" + entry.state + ")";
         if (d.kind == Kind::Changed && d.before.command != d.after.command)
-            detail = "command " + TextEscaping::visible(d.before.command) + " -> " + TextEscaping::visible(d.after.command);
+            detail =
+                "command " + TextEscaping::visible(d.before.command) + " -> " + TextEscaping::visible(d.after.command);
         if (d.kind == Kind::Changed && d.before.state != d.after.state)
             detail += (detail.empty() ? "" : ", ") + std::string("state ") + d.before.state + " -> " + d.after.state;
-        table += padded(d.kind == Kind::Added ? "added" : d.kind == Kind::Removed ? "removed" : "changed", 9) +
+        table += padded(d.kind == Kind::Added     ? "added"
+                        : d.kind == Kind::Removed ? "removed"
+                                                  : "changed",
+                        9) +
                  entry.location + "  " + TextEscaping::visible(entry.name) + ": " + detail + "\n";
     }
     if (differences.empty())

@@ -26,9 +26,10 @@ const char* const SOURCE = "products/bootwarden/database/AutostartDatabase";
 // What Windows starts from a Startup folder at sign-in: programs, scripts and shortcuts.
 bool startsAtSignIn(const platform::FoundFile& file)
 {
-    static const std::set<std::string> EXTENSIONS = {"exe", "com", "bat", "cmd", "scr", "pif", "vbs", "vbe",
+    static const std::set<std::string> EXTENSIONS = {"exe", "com", "bat", "cmd", "scr", "pif", "vbs",      "vbe",
                                                      "js",  "jse", "wsf", "wsh", "lnk", "url", "appref-ms"};
-    const bool hiddenSystemFile = (file.attributes & FILE_ATTRIBUTE_HIDDEN) && (file.attributes & FILE_ATTRIBUTE_SYSTEM);
+    const bool hiddenSystemFile =
+        (file.attributes & FILE_ATTRIBUTE_HIDDEN) && (file.attributes & FILE_ATTRIBUTE_SYSTEM);
     return !hiddenSystemFile &&
            EXTENSIONS.count(StringHelper::toLower(ArgumentParserHelpers::getExtension(file.name))) != 0;
 }
@@ -61,15 +62,13 @@ AutostartDatabase::FolderLocation AutostartDatabase::getFolderLocation(int type)
     if (!check(location && location->kind == Location::Kind::StartupFolder,
                "location && location->kind == Location::Kind::StartupFolder", SOURCE, __LINE__))
         return {HKEY_CURRENT_USER, std::string(), std::string()};
-    return {registryRoot(*location), location->key,
-            location->folderValue};
+    return {registryRoot(*location), location->key, location->folderValue};
 }
 
 std::vector<StartupItem> AutostartDatabase::listFolder(const std::string& folder, int state)
 {
     if (!_working)
-        throw AutostartDatabaseException("The autostart startup database isn't working. Reason: " +
-                                         _reason);
+        throw AutostartDatabaseException("The autostart startup database isn't working. Reason: " + _reason);
     std::vector<StartupItem> items;
     for (const platform::FoundFile& file : WindowsFileHelper::getFirstLevelEntries(folder, "*.*"))
         if (startsAtSignIn(file))
@@ -135,7 +134,8 @@ void AutostartDatabase::enable(const StartupItem& item)
     if (WindowsFileHelper::exists(_folder + item.getValue()))
         throw AutostartDatabaseException("The Startup folder already holds a file named " + item.getValue() +
                                          ", so the disabled one is left where it is. Rename or delete one of "
-                                         "them first.\nFolder: " + _folder);
+                                         "them first.\nFolder: " +
+                                         _folder);
     WindowsFileHelper::moveFile(_disabledFolder + item.getValue(), _folder + item.getValue());
 }
 
@@ -147,7 +147,8 @@ void AutostartDatabase::disable(const StartupItem& item)
         if (!sameBytes(name))
             throw AutostartDatabaseException("The folder of disabled files already holds another file named " + name +
                                              ", so the entry is left where it is. Rename or delete one of them "
-                                             "first.\nFolder: " + _disabledFolder);
+                                             "first.\nFolder: " +
+                                             _disabledFolder);
         WindowsFileHelper::deleteFile(_disabledFolder + name);
     }
     WindowsFileHelper::moveFile(_folder + name, _disabledFolder + name);

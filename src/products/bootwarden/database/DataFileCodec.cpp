@@ -137,8 +137,8 @@ bool readExtension(Reader& reader, std::size_t records, std::vector<Extension>& 
     std::string mark;
     StartupItem::SharedText body;
     std::uint32_t length = 0, sum = 0;
-    if (!reader.bytes(Stream::WORD, mark) || !reader.word(length) || !reader.shared(length, body) || !reader.word(sum) ||
-        Stream::checksum(body.text.data(), body.text.size()) != sum)
+    if (!reader.bytes(Stream::WORD, mark) || !reader.word(length) || !reader.shared(length, body) ||
+        !reader.word(sum) || Stream::checksum(body.text.data(), body.text.size()) != sum)
         return false;
     // The registry bytes of the entries stay where they were read.
     Reader fields(body);

@@ -50,7 +50,10 @@ struct DataFileStream {
     class Writer {
     public:
         // size: the bytes expected, for a small file's buffer.
-        Writer(const DataFileCodec::Write& write, std::size_t size) : _write(write), _bytes(std::min(size, WRITTEN_PIECE), '\0') {}
+        Writer(const DataFileCodec::Write& write, std::size_t size)
+            : _write(write), _bytes(std::min(size, WRITTEN_PIECE), '\0')
+        {
+        }
 
         // Room for size bytes at the end of the piece, which go on once filled says where they end.
         char* room(std::size_t size)
@@ -159,9 +162,10 @@ struct DataFileStream {
             const Location* const location = LocationTable::find(type);
             const bool known = location && (anyLocation || location->recordType == type);
             valid = known && state == StartupConstants::DISABLED;
-            items.emplace_back(type, state, std::string(start + RECORD_HEADER_SIZE, valueEnd - RECORD_HEADER_SIZE),
-                               StartupItem::SharedText{_window, std::string_view(start + valueEnd + 1, dataEnd - valueEnd - 1)},
-                               StartupConstants::TEXT_VALUE, std::nullopt);
+            items.emplace_back(
+                type, state, std::string(start + RECORD_HEADER_SIZE, valueEnd - RECORD_HEADER_SIZE),
+                StartupItem::SharedText{_window, std::string_view(start + valueEnd + 1, dataEnd - valueEnd - 1)},
+                StartupConstants::TEXT_VALUE, std::nullopt);
             _offset += dataEnd + 1;
             return true;
         }
@@ -246,7 +250,8 @@ struct DataFileStream {
         {
             const StartupItem& item = _items[index];
             const auto hash = static_cast<std::uint32_t>(std::hash<std::string>()(item.getValue()) * 31 +
-                                                         static_cast<std::size_t>(item.getType())) | 1u;
+                                                         static_cast<std::size_t>(item.getType())) |
+                              1u;
             for (std::size_t slot = hash & (_slots.size() - 1);; slot = (slot + 1) & (_slots.size() - 1)) {
                 Slot& seen = _slots[slot];
                 if (seen.hash == 0) {

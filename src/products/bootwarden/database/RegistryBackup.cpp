@@ -106,9 +106,7 @@ std::string RegistryBackup::takeBackEnables()
         change.takeBack = nullptr; // either way it is done: the entry is where it is now
     }
     _staged.erase(std::remove_if(_staged.begin(), _staged.end(),
-                                 [this](const Change& change) {
-                                     return !change.store && tookBack(change.item);
-                                 }),
+                                 [this](const Change& change) { return !change.store && tookBack(change.item); }),
                   _staged.end());
     return stillEnabled;
 }
@@ -126,9 +124,8 @@ void RegistryBackup::write()
     _entries = std::move(changed);
     _written.clear();
     for (auto change = _staged.begin(); change != _staged.end(); ++change)
-        if (change->store && std::none_of(change + 1, _staged.end(), [&change](const Change& later) {
-                return later.item == change->item;
-            }))
+        if (change->store && std::none_of(change + 1, _staged.end(),
+                                          [&change](const Change& later) { return later.item == change->item; }))
             _written.push_back(change->item);
     _staged.clear();
     _damaged = false;
@@ -203,9 +200,10 @@ void RegistryBackup::reload()
     DataFileCodec::Contents contents;
     std::string damagedContents;
     if (WindowsFileHelper::exists(_filename)) {
-        io::file::FileHelper::readFile(_filename, [&contents](const io::file::FileHelper::Read& read, std::size_t size) {
-            contents = DataFileCodec::decode(read, size);
-        });
+        io::file::FileHelper::readFile(_filename,
+                                       [&contents](const io::file::FileHelper::Read& read, std::size_t size) {
+                                           contents = DataFileCodec::decode(read, size);
+                                       });
         if (!contents.complete)
             damagedContents = io::file::FileHelper::loadFile(_filename);
     }

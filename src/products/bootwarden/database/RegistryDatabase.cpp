@@ -123,10 +123,7 @@ void deleteValueIfPresent(RegistryKeyImpl& key, const std::string& name)
 
 } // namespace
 
-RegistryDatabase::RegistryDatabase(int type, RegistryBackup& backup)
-    : _type(type), _backup(&backup)
-{
-}
+RegistryDatabase::RegistryDatabase(int type, RegistryBackup& backup) : _type(type), _backup(&backup) {}
 
 RegistryDatabase::KeyLocation RegistryDatabase::getKeyLocation(int type)
 {
@@ -148,7 +145,8 @@ std::string RegistryDatabase::getWhere() const
 std::string RegistryDatabase::getRegistryKey(const StartupItem& item)
 {
     const KeyLocation location = getKeyLocation(_type);
-    return windows::registry::RegistryHelpers::getEditorPath(location.root, whereIn(location, item).first, location.view);
+    return windows::registry::RegistryHelpers::getEditorPath(location.root, whereIn(location, item).first,
+                                                             location.view);
 }
 
 RegistryDatabase::Note RegistryDatabase::getNote(const StartupItem& item)
@@ -170,8 +168,8 @@ RegistryDatabase::Note RegistryDatabase::getNote(const StartupItem& item)
         const std::string own = location->defaults[i];
         if (expanded(own) == expanded(std::string(item.getData())))
             return {};
-        return {"This is not Windows' own " + item.getValue() + ", which is " + own + ". Windows starts: " +
-                    std::string(item.getData()),
+        return {"This is not Windows' own " + item.getValue() + ", which is " + own +
+                    ". Windows starts: " + std::string(item.getData()),
                 true};
     }
     return {};
@@ -199,16 +197,17 @@ RegistryReaderImpl::Values RegistryDatabase::readEntries()
             });
             break;
         case Location::Layout::Components:
-            forEachSubkey(_type, key, [this, &entries](const std::string& component, RegistryReaderImpl::Values values) {
-                for (RegistryReaderImpl::Value& value : values) {
-                    if (value.name.empty()) {
-                        _titles[Utf8::foldCase(component)] = value.text;
-                    } else if (isEntry(_type, value.name, value.text)) {
-                        value.name = component;
-                        entries.push_back(std::move(value));
-                    }
-                }
-            });
+            forEachSubkey(_type, key,
+                          [this, &entries](const std::string& component, RegistryReaderImpl::Values values) {
+                              for (RegistryReaderImpl::Value& value : values) {
+                                  if (value.name.empty()) {
+                                      _titles[Utf8::foldCase(component)] = value.text;
+                                  } else if (isEntry(_type, value.name, value.text)) {
+                                      value.name = component;
+                                      entries.push_back(std::move(value));
+                                  }
+                              }
+                          });
             break;
         }
     } catch (const windows::registry::RegistryKeyNotFoundException&) {
@@ -262,8 +261,8 @@ void RegistryDatabase::enable(const StartupItem& item)
         if (!live->sameContents(item))
             throw RegistryDatabaseException("The key already holds a value named " + live->getValue() +
                                             " with another command, so the disabled entry is left as it is. "
-                                            "Delete or disable one of them first.\nKey: " + getWhere() +
-                                            "\nIn the key: " + std::string(live->getData()) +
+                                            "Delete or disable one of them first.\nKey: " +
+                                            getWhere() + "\nIn the key: " + std::string(live->getData()) +
                                             "\nDisabled: " + std::string(item.getData()));
         _backup->drop(item); // nothing written, nothing to take back
         return;

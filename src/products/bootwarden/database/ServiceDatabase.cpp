@@ -110,10 +110,7 @@ StartupItem entryOf(int type, int state, const std::string& service, const Confi
 
 } // namespace
 
-ServiceDatabase::ServiceDatabase(int type, RegistryBackup& backup)
-    : _type(type), _backup(&backup)
-{
-}
+ServiceDatabase::ServiceDatabase(int type, RegistryBackup& backup) : _type(type), _backup(&backup) {}
 
 std::string ServiceDatabase::getWhere() const
 {
@@ -122,7 +119,8 @@ std::string ServiceDatabase::getWhere() const
 
 std::string ServiceDatabase::getRegistryKey(const StartupItem& item)
 {
-    return windows::registry::RegistryHelpers::getEditorPath(registryRoot(row(_type)), std::string(row(_type).key) + "\\" + item.getValue(), 0);
+    return windows::registry::RegistryHelpers::getEditorPath(registryRoot(row(_type)),
+                                                             std::string(row(_type).key) + "\\" + item.getValue(), 0);
 }
 
 std::vector<StartupItem> ServiceDatabase::getItems()

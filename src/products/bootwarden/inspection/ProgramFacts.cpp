@@ -40,10 +40,12 @@ std::string ProgramFacts::summary() const
     std::string who = publisher();
     if (who.empty())
         who = company.empty() ? "Unknown publisher" : company + " (by its own account)";
-    std::string line = who + " \u2014 " + (signature == Signature::Verified   ? "verified"
-                                           : signature == Signature::Unsigned ? "unsigned"
-                                                                              : "invalid: " + problem);
-    const std::string what = description.empty() || version.empty() ? description + version : description + " " + version;
+    std::string line = who + " \u2014 " +
+                       (signature == Signature::Verified   ? "verified"
+                        : signature == Signature::Unsigned ? "unsigned"
+                                                           : "invalid: " + problem);
+    const std::string what =
+        description.empty() || version.empty() ? description + version : description + " " + version;
     if (!what.empty())
         line += " \u00b7 " + what;
     return startsOthers ? line + " \u00b7 runs what its command line names" : line;

@@ -67,8 +67,8 @@ bool isMissing(DWORD error)
 // Windows' programs that run what their arguments name: a DLL, a script, a command.
 bool startsOthers(const std::string& path)
 {
-    static const char* const HOSTS[] = {"rundll32.exe", "regsvr32.exe", "mshta.exe",      "wscript.exe", "cscript.exe",
-                                        "powershell.exe", "pwsh.exe",   "cmd.exe",        "msiexec.exe", "conhost.exe"};
+    static const char* const HOSTS[] = {"rundll32.exe",   "regsvr32.exe", "mshta.exe", "wscript.exe", "cscript.exe",
+                                        "powershell.exe", "pwsh.exe",     "cmd.exe",   "msiexec.exe", "conhost.exe"};
     const std::string name = StringHelper::toLower(path.substr(path.find_last_of("\\/") + 1));
     return std::any_of(std::begin(HOSTS), std::end(HOSTS), [&name](const char* host) { return name == host; });
 }
@@ -195,7 +195,8 @@ ProgramFacts ProgramInspector::read(const std::string& path, unsigned long attri
     const bool image = isImage(path);
     if (result == ERROR_SUCCESS)
         facts.signature = Signature::Verified;
-    else if (result == TRUST_E_NOSIGNATURE || result == TRUST_E_SUBJECT_FORM_UNKNOWN || result == TRUST_E_PROVIDER_UNKNOWN)
+    else if (result == TRUST_E_NOSIGNATURE || result == TRUST_E_SUBJECT_FORM_UNKNOWN ||
+             result == TRUST_E_PROVIDER_UNKNOWN)
         facts.signature = image ? Signature::Unsigned : Signature::NotAProgram;
     else
         facts.signature = Signature::Invalid, facts.problem = problemOf(result);

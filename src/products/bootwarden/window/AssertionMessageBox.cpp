@@ -7,11 +7,10 @@ namespace products::bootwarden::window {
 
 void AssertionMessageBox::assertionFailed(const std::string& report)
 {
-    _reporter->showError(
-        "An assertion failed. This happens when something goes wrong in the program. Please help "
-        "us to improve our program by emailing us this message box.\nPress CTRL+C to copy this "
-        "text. Our email: " +
-        SUPPORT_EMAIL + ", subject: Assertion in " + APPLICATION_NAME + "\nThank you!\n\n" + report);
+    _reporter->showError("An assertion failed. This happens when something goes wrong in the program. Please help "
+                         "us to improve our program by emailing us this message box.\nPress CTRL+C to copy this "
+                         "text. Our email: " +
+                         SUPPORT_EMAIL + ", subject: Assertion in " + APPLICATION_NAME + "\nThank you!\n\n" + report);
 }
 
 } // namespace products::bootwarden::window

@@ -13,9 +13,9 @@
 
 namespace products::bootwarden::window {
 
+using inspection::BackgroundInspector;
 using inspection::ProgramFacts;
 using inspection::ProgramInspector;
-using inspection::BackgroundInspector;
 
 namespace {
 
@@ -57,8 +57,7 @@ BOOL BootwardenDlg::OnInitDialog()
         platform::win32().AppendMenuU(systemMenu, MF_STRING, IDM_ABOUTBOX, "&About..");
     }
     // A shared icon of the program's resources: the system owns it.
-    SetIcon(platform::win32().LoadIconA(platform::win32().GetModuleHandleA(nullptr),
-                                        MAKEINTRESOURCEA(IDR_MAINFRAME)));
+    SetIcon(platform::win32().LoadIconA(platform::win32().GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME)));
     // The tree takes the room a larger window gives; the buttons stay along its bottom edge.
     using Layout = platform::ControlLayout;
     _layout.start(GetSafeHwnd());
@@ -100,8 +99,8 @@ bool BootwardenDlg::OnCommand(WORD id, WORD code)
 bool BootwardenDlg::expandSelectedLocation()
 {
     const HTREEITEM selected = _tree.GetSelectedItem();
-    const bool enterInTree = platform::win32().GetKeyState(VK_RETURN) < 0 &&
-                             platform::win32().GetFocus() == _tree.GetSafeHwnd();
+    const bool enterInTree =
+        platform::win32().GetKeyState(VK_RETURN) < 0 && platform::win32().GetFocus() == _tree.GetSafeHwnd();
     if (!enterInTree || !selected || !_tree.GetChildItem(selected))
         return false;
     _tree.Expand(selected, TVE_EXPAND);
@@ -315,9 +314,9 @@ void BootwardenDlg::openFileLocation(HTREEITEM node)
 
 void BootwardenDlg::refresh()
 {
-    if (_startupTree.hasPendingChanges() &&
-        !QuestionBox("Question", GetSafeHwnd()).ask("Listing the entries again drops the changes you have not "
-                                     "applied with OK. List them again?"))
+    if (_startupTree.hasPendingChanges() && !QuestionBox("Question", GetSafeHwnd())
+                                                 .ask("Listing the entries again drops the changes you have not "
+                                                      "applied with OK. List them again?"))
         return;
     const platform::PausedDrawing paused(_tree);
     try {

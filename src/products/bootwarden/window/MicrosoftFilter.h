@@ -14,7 +14,9 @@ namespace products::bootwarden::window {
 // never holds the window up.
 class MicrosoftFilter {
 public:
-    MicrosoftFilter(StartupTree& tree, inspection::BackgroundInspector& inspector) : _tree(tree), _inspector(inspector) {}
+    MicrosoftFilter(StartupTree& tree, inspection::BackgroundInspector& inspector) : _tree(tree), _inspector(inspector)
+    {
+    }
 
     // Starts over with the entries the tree shows now.
     void start();

@@ -30,10 +30,7 @@ std::string nameShown(const std::string& name)
 
 } // namespace
 
-StartupTree::StartupTree(StartupInterface& startup, StartupTreeWidget& view)
-    : _startup(startup), _view(view)
-{
-}
+StartupTree::StartupTree(StartupInterface& startup, StartupTreeWidget& view) : _startup(startup), _view(view) {}
 
 void StartupTree::build()
 {
@@ -212,8 +209,8 @@ bool StartupTree::hasCheckBox(const StartupItem& item) const
 
 const char* StartupTree::text(Command command)
 {
-    const char* const texts[] = {"&Disable",         "&Enable", "&Delete", "&Run", "Open file &location",
-                                 "Open in Re&gistry Editor", "&Info"};
+    const char* const texts[] = {
+        "&Disable", "&Enable", "&Delete", "&Run", "Open file &location", "Open in Re&gistry Editor", "&Info"};
     return texts[static_cast<int>(command) - static_cast<int>(Command::Disable)];
 }
 

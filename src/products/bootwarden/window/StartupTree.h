@@ -15,7 +15,6 @@ struct LocationGroup;
 
 namespace products::bootwarden::window {
 
-
 // What the main window shows and does, without the window: the startup locations as nodes,
 // every entry as a checkable leaf, the changes that wait for OK, which commands each node
 // offers, and the walk that applies the changes.

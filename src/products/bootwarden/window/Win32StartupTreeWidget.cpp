@@ -55,8 +55,7 @@ void Win32StartupTreeWidget::createImageLists()
     _programImages.clear();
 }
 
-StartupTreeWidget::Node Win32StartupTreeWidget::insert(const std::string& text, Node parent, int image,
-                                                 int stateImage)
+StartupTreeWidget::Node Win32StartupTreeWidget::insert(const std::string& text, Node parent, int image, int stateImage)
 {
     return _tree.insertItem(text, item(parent), image == IMAGE_PROGRAM ? I_IMAGECALLBACK : image,
                             stateImage != STATE_NONE, stateImage);

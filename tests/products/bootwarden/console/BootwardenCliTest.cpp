@@ -14,9 +14,9 @@
 #include <algorithm>
 #include <functional>
 
+using products::bootwarden::StartupLocations;
 using products::bootwarden::console::BootwardenCli;
 using products::bootwarden::console::CollectingReporter;
-using products::bootwarden::StartupLocations;
 
 namespace {
 
@@ -52,22 +52,31 @@ protected:
 
 TEST_F(BootwardenCliTest, UsageHelpAndVersion)
 {
-    const std::string usage = "usage: bootwarden-cli list [--format table|csv|json] [--verify] [--hide-microsoft]\n"
-                              "       bootwarden-cli disable|enable|delete --location LOCATION [--state STATE] [--dry-run] "
-                              "NAME\n"
-                              "       bootwarden-cli compare BASELINE.json [--format table|json]\n"
-                              "       bootwarden-cli --help | --version\n"
-                              "LOCATION is a location as the window's tree names it, \"Registry/Current User/Run\" for "
-                              "instance.\n"
-                              "STATE (enabled, disabled or switched-off, as list shows it) picks one of two entries of "
-                              "one name.\n"
-                              "BASELINE.json is what list --format json wrote earlier.\n";
+    const std::string usage =
+        "usage: bootwarden-cli list [--format table|csv|json] [--verify] [--hide-microsoft]\n"
+        "       bootwarden-cli disable|enable|delete --location LOCATION [--state STATE] [--dry-run] "
+        "NAME\n"
+        "       bootwarden-cli compare BASELINE.json [--format table|json]\n"
+        "       bootwarden-cli --help | --version\n"
+        "LOCATION is a location as the window's tree names it, \"Registry/Current User/Run\" for "
+        "instance.\n"
+        "STATE (enabled, disabled or switched-off, as list shows it) picks one of two entries of "
+        "one name.\n"
+        "BASELINE.json is what list --format json wrote earlier.\n";
     EXPECT_EQ(usage, run({"--help"}).out);
     EXPECT_EQ("Bootwarden Center 1.01\n", run({"--version"}).out);
-    for (const std::vector<std::string>& wrong : std::vector<std::vector<std::string>>{
-             {}, {"list", "--format", "xml"}, {"disable"}, {"enable", "Tool"}, {"delete", "--location", USER_RUN},
-             {"disable", "--location", USER_RUN, "Tool", "Other"}, {"frob"}, {"list", "--verify", "--format"},
-             {"compare"}, {"compare", "a.json", "b.json"}, {"compare", "a.json", "--format", "csv"}}) {
+    for (const std::vector<std::string>& wrong :
+         std::vector<std::vector<std::string>>{{},
+                                               {"list", "--format", "xml"},
+                                               {"disable"},
+                                               {"enable", "Tool"},
+                                               {"delete", "--location", USER_RUN},
+                                               {"disable", "--location", USER_RUN, "Tool", "Other"},
+                                               {"frob"},
+                                               {"list", "--verify", "--format"},
+                                               {"compare"},
+                                               {"compare", "a.json", "b.json"},
+                                               {"compare", "a.json", "--format", "csv"}}) {
         const Result result = run(wrong);
         EXPECT_EQ(BootwardenCli::USAGE, result.code) << testing::PrintToString(wrong);
         EXPECT_EQ(usage, result.err) << testing::PrintToString(wrong);
@@ -101,7 +110,8 @@ TEST_F(BootwardenCliTest, ChangesApplyAtOnceWithTheWindowsSafety)
 
     const Result nowhere = run({"delete", "--location", "Registry/Elsewhere", "Tool"});
     EXPECT_EQ(BootwardenCli::USAGE, nowhere.code);
-    EXPECT_EQ(0u, nowhere.err.find("There is no location Registry/Elsewhere. The locations are:\n  Registry/All users/Run\n"));
+    EXPECT_EQ(0u, nowhere.err.find(
+                      "There is no location Registry/Elsewhere. The locations are:\n  Registry/All users/Run\n"));
     userRun.setString("Other", "o.exe");
     const Result nobody = run({"delete", "--location", USER_RUN, "Tool"});
     EXPECT_EQ(BootwardenCli::USAGE, nobody.code);
@@ -136,7 +146,8 @@ TEST_F(BootwardenCliTest, ListsEveryEntryInEachFormat)
     EXPECT_NE(std::string::npos, json.find("\"name\": \"" + chinese + "\""));
 
     const std::string table = run({"list"}).out;
-    EXPECT_NE(std::string::npos, table.find("\n  disabled     Tool                    yes C:\\windows\\system32\\notepad.exe /x\n"));
+    EXPECT_NE(std::string::npos,
+              table.find("\n  disabled     Tool                    yes C:\\windows\\system32\\notepad.exe /x\n"));
     std::size_t start = 0;
     for (std::size_t end; (end = table.find('\n', start)) != std::string::npos; start = end + 1) {
         const std::string line = table.substr(start, end - start);
@@ -171,13 +182,15 @@ TEST_F(BootwardenCliTest, OddNamesAndFilesAreToldNotGuessed)
     world.key(StartupConstants::LOCAL_MACHINE_WINLOGON).setString("Shell", "explorer.exe");
     const Result essential = run({"disable", "--location", "Registry/All users/Winlogon", "--dry-run", "Shell"});
     EXPECT_EQ(BootwardenCli::FAILED, essential.code);
-    EXPECT_EQ(0u, essential.err.find("Bootwarden never disables Shell in Registry/All users/Winlogon: ")) << essential.err;
+    EXPECT_EQ(0u, essential.err.find("Bootwarden never disables Shell in Registry/All users/Winlogon: "))
+        << essential.err;
 
     const io::file::FileLock otherBootwarden("bootwarden.dat");
     platform::ScopedOverride noWait(&platform::Win32Api::Sleep, [](DWORD) {});
     const Result busy = run({"enable", "--location", USER_RUN, "tool"});
     EXPECT_EQ(BootwardenCli::FAILED, busy.code);
-    EXPECT_NE(std::string::npos, busy.err.find("Another Bootwarden is changing the disabled entries, so nothing was changed."));
+    EXPECT_NE(std::string::npos,
+              busy.err.find("Another Bootwarden is changing the disabled entries, so nothing was changed."));
     EXPECT_NE(std::string::npos, readFile(data).find("Tool")) << "still stored";
 }
 
@@ -186,21 +199,24 @@ TEST_F(BootwardenCliTest, OddNamesAndFilesAreToldNotGuessed)
 TEST_F(BootwardenCliTest, AnActiveSetupComponentGoesByItsTitleOrItsKey)
 {
     const RegistryScratch& components = world.key(StartupConstants::LOCAL_MACHINE_ACTIVE_SETUP);
-    const std::string where = products::bootwarden::LocationTable::treePath(StartupConstants::LOCAL_MACHINE_ACTIVE_SETUP);
+    const std::string where =
+        products::bootwarden::LocationTable::treePath(StartupConstants::LOCAL_MACHINE_ACTIVE_SETUP);
     RegistryScratch first(components.root(), components.subKey() + "\\{A1}"),
         second(components.root(), components.subKey() + "\\{B2}");
     for (const RegistryScratch* component : {&first, &second}) {
         component->setString("", "Updater");
         component->setString("StubPath", "C:\\u.exe");
     }
-    EXPECT_NE(std::string::npos, run({"list", "--format", "json"}).out.find("\"location\": \"" + where +
-                                                                           "\", \"where\": \"HKEY_LOCAL_MACHINE\\\\"
-                                                                           "Software\\\\Microsoft\\\\Active Setup\\\\"
-                                                                           "Installed Components\", \"name\": \"Updater\""));
+    EXPECT_NE(std::string::npos, run({"list", "--format", "json"})
+                                     .out.find("\"location\": \"" + where +
+                                               "\", \"where\": \"HKEY_LOCAL_MACHINE\\\\"
+                                               "Software\\\\Microsoft\\\\Active Setup\\\\"
+                                               "Installed Components\", \"name\": \"Updater\""));
     const Result both = run({"disable", "--location", where, "updater"});
     EXPECT_EQ(BootwardenCli::USAGE, both.code);
     EXPECT_EQ("There are several entries named updater in " + where +
-                  ":\n  {A1} (enabled): C:\\u.exe\n  {B2} (enabled): C:\\u.exe\nName one exactly as it is written, or say which with --state enabled or --state disabled.\n",
+                  ":\n  {A1} (enabled): C:\\u.exe\n  {B2} (enabled): C:\\u.exe\nName one exactly as it is written, or "
+                  "say which with --state enabled or --state disabled.\n",
               both.err);
     EXPECT_EQ("Disabled Updater in " + where + ".\n", run({"disable", "--location", where, "{b2}"}).out);
     EXPECT_TRUE(first.has("StubPath"));
@@ -229,16 +245,20 @@ TEST_F(BootwardenCliTest, AServiceIsDisabledAndEnabledButNeverDeleted)
 {
     const TestService service("BootwardenTestCli", "Contoso Updater", SERVICE_AUTO_START);
     const std::string where = products::bootwarden::LocationTable::treePath(StartupConstants::AUTOMATIC_SERVICES);
-    EXPECT_NE(std::string::npos,
-              run({"list", "--format", "json"})
-                  .out.find("{\"location\": \"Services/Automatic\", \"where\": "
-                            "\"HKEY_LOCAL_MACHINE\\\\System\\\\CurrentControlSet\\\\Services\", \"name\": \"Contoso Updater\""));
+    EXPECT_NE(
+        std::string::npos,
+        run({"list", "--format", "json"})
+            .out.find(
+                "{\"location\": \"Services/Automatic\", \"where\": "
+                "\"HKEY_LOCAL_MACHINE\\\\System\\\\CurrentControlSet\\\\Services\", \"name\": \"Contoso Updater\""));
     const Result refused = run({"delete", "--location", where, "Contoso Updater"});
     EXPECT_EQ(BootwardenCli::FAILED, refused.code);
     EXPECT_EQ(0u, refused.err.find("Bootwarden never deletes Contoso Updater in Services/Automatic: ")) << refused.err;
-    EXPECT_EQ("Disabled Contoso Updater in Services/Automatic.\n", run({"disable", "--location", where, "contoso updater"}).out);
+    EXPECT_EQ("Disabled Contoso Updater in Services/Automatic.\n",
+              run({"disable", "--location", where, "contoso updater"}).out);
     EXPECT_EQ(DWORD(SERVICE_DEMAND_START), service.startType());
-    EXPECT_EQ("Enabled Contoso Updater in Services/Automatic.\n", run({"enable", "--location", where, "BootwardenTestCli"}).out);
+    EXPECT_EQ("Enabled Contoso Updater in Services/Automatic.\n",
+              run({"enable", "--location", where, "BootwardenTestCli"}).out);
     EXPECT_EQ(DWORD(SERVICE_AUTO_START), service.startType());
 }
 
@@ -277,9 +297,8 @@ TEST_F(BootwardenCliTest, ListVerifiedSaysWhoSignedEachProgram)
         EXPECT_EQ(entry.hidden, hiding.out.find("\"name\": \"" + std::string(entry.name) + "\"") == std::string::npos);
     }
     EXPECT_EQ(std::string::npos, hiding.out.find("\"signature\"")) << "hiding alone adds no columns";
-    const auto signedRow = std::find_if(json.items().begin(), json.items().end(), [](const JsonValue& item) {
-        return item.member("name")->text() == "Signed";
-    });
+    const auto signedRow = std::find_if(json.items().begin(), json.items().end(),
+                                        [](const JsonValue& item) { return item.member("name")->text() == "Signed"; });
     EXPECT_EQ("Contoso Ltd", signedRow->member("company")->text());
     EXPECT_EQ("Contoso Updater", signedRow->member("description")->text());
     EXPECT_EQ("4.2", signedRow->member("version")->text());
@@ -288,7 +307,9 @@ TEST_F(BootwardenCliTest, ListVerifiedSaysWhoSignedEachProgram)
     EXPECT_EQ(0u, csv.find("location,where,name,command,state,program_exists,publisher,signature,company,description,"
                            "version\r\n"));
     EXPECT_NE(std::string::npos, csv.find(",enabled,yes,Contoso Ltd,verified,Contoso Ltd,Contoso Updater,4.2\r\n"));
-    EXPECT_NE(std::string::npos, run({"list", "--verify"}).out.find("  enabled      Says Microsoft          yes unsigned      winver.exe"));
+    EXPECT_NE(
+        std::string::npos,
+        run({"list", "--verify"}).out.find("  enabled      Says Microsoft          yes unsigned      winver.exe"));
 }
 
 // What changed since a listing saved with list --format json, and what the exit code says.
@@ -308,11 +329,18 @@ TEST_F(BootwardenCliTest, CompareSaysWhatChangedSinceTheBaseline)
     run({"disable", "--location", USER_RUN, "Later"});
     const Result compared = run({"compare", baseline});
     EXPECT_EQ(BootwardenCli::CHANGED, compared.code);
-    EXPECT_EQ("changed  " + USER_RUN + "  Later: state enabled -> disabled\n"
-              "added    " + USER_RUN + "  New: n.exe (enabled)\n"
-              "removed  " + USER_RUN + "  Old: o.exe (enabled)\n"
-              "changed  " + USER_RUN + "  Tool: command C:\\windows\\system32\\notepad.exe /x -> C:\\Evil\\tool.exe\n"
-              "Since the baseline: 1 added, 1 removed, 2 changed.\n",
+    EXPECT_EQ("changed  " + USER_RUN +
+                  "  Later: state enabled -> disabled\n"
+                  "added    " +
+                  USER_RUN +
+                  "  New: n.exe (enabled)\n"
+                  "removed  " +
+                  USER_RUN +
+                  "  Old: o.exe (enabled)\n"
+                  "changed  " +
+                  USER_RUN +
+                  "  Tool: command C:\\windows\\system32\\notepad.exe /x -> C:\\Evil\\tool.exe\n"
+                  "Since the baseline: 1 added, 1 removed, 2 changed.\n",
               compared.out);
     EXPECT_EQ("", compared.err);
     const JsonValue json = JsonValue::parse(run({"compare", baseline, "--format", "json"}).out);
@@ -352,8 +380,8 @@ TEST_F(BootwardenCliTest, SixConsolesAtOnceLoseNothing)
     for (int round = 0; round < 5; ++round) {
         std::vector<PROCESS_INFORMATION> processes(6);
         for (int i = 0; i < 6; ++i) {
-            std::wstring commandLine = L"\"" + copy + L"\" disable --location \"" + wide(USER_RUN) + L"\" " +
-                                       wide(names[round * 6 + i]);
+            std::wstring commandLine =
+                L"\"" + copy + L"\" disable --location \"" + wide(USER_RUN) + L"\" " + wide(names[round * 6 + i]);
             STARTUPINFOW startupInfo = {};
             startupInfo.cb = sizeof startupInfo;
             ASSERT_TRUE(::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,

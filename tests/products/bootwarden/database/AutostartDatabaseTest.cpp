@@ -31,7 +31,8 @@ protected:
     // The folder of disabled files as the program names it, and where it lies here.
     const std::string disabledFolder = LocationTable::find(USER_STARTUP)->disabledFolder;
     const std::string disabledHere = world.file(disabledFolder.substr(2));
-    RegistryScratch commonSetting{HKEY_LOCAL_MACHINE, SHELL_FOLDERS_KEY, {COMMON_STARTUP_VALUE}, RegistryScratch::OWN_VIEW};
+    RegistryScratch commonSetting{
+        HKEY_LOCAL_MACHINE, SHELL_FOLDERS_KEY, {COMMON_STARTUP_VALUE}, RegistryScratch::OWN_VIEW};
 
     void SetUp() override { commonSetting.setString(COMMON_STARTUP_VALUE, startup.substr(0, startup.size() - 1)); }
 };
@@ -40,9 +41,10 @@ TEST_F(AutostartDatabaseTest, ListsEveryFileWindowsStartsByItsRealName)
 {
     writeFile(world.file("tool.exe"), "MZ");
     createShortcut(startup + "Link.LNK", world.file("tool.exe"), "/tray");
-    const std::string started[] = {"TOOL.EXE", "a.com", "b.Bat", "start-vpn.cmd", "s.scr", "p.pif", "v.vbs",
-                                   "e.VBE", "j.js", "k.jse", "w.wsf", "h.wsh", "Dashboard.url", "App.appref-ms",
-                                   "Setup.exe (2).exe", "broken.lnk"};
+    const std::string started[] = {"TOOL.EXE",  "a.com", "b.Bat",         "start-vpn.cmd", "s.scr",
+                                   "p.pif",     "v.vbs", "e.VBE",         "j.js",          "k.jse",
+                                   "w.wsf",     "h.wsh", "Dashboard.url", "App.appref-ms", "Setup.exe (2).exe",
+                                   "broken.lnk"};
     for (const std::string& name : started)
         if (name != "Link.LNK")
             writeFile(startup + name, "x");
@@ -82,7 +84,8 @@ TEST_F(AutostartDatabaseTest, DisableMovesFilesAsideAndEnableBringsThemBackUncha
     for (const StartupItem& item : database.getItems())
         database.disable(item);
     const std::vector<StartupItem> disabled = database.getItems();
-    EXPECT_EQ((std::vector<std::string>{"1 a.lnk=" + disabledFolder + "a.lnk", "1 b.exe=" + disabledFolder + "b.exe"}), describe(disabled));
+    EXPECT_EQ((std::vector<std::string>{"1 a.lnk=" + disabledFolder + "a.lnk", "1 b.exe=" + disabledFolder + "b.exe"}),
+              describe(disabled));
     EXPECT_EQ("C:\\windows\\system32\\notepad.exe", database.getCommand(itemNamed(disabled, "a.lnk")));
     EXPECT_TRUE(ScratchDirectory::exists(disabledHere + "b.exe"));
 
@@ -136,7 +139,8 @@ TEST_F(AutostartDatabaseTest, AFileBackUnderItsNameNeverCostsTheDisabledCopy)
         << "the name is taken";
     EXPECT_EQ("version 2", readFile(startup + "Newer.exe"));
     EXPECT_EQ("The folder of disabled files already holds another file named Newer.exe, so the entry is left where it "
-              "is. Rename or delete one of them first.\nFolder: " + disabledHere,
+              "is. Rename or delete one of them first.\nFolder: " +
+                  disabledHere,
               messageOf<AutostartDatabaseException>(
                   [&database] { database.disable(StartupItem(USER_STARTUP, 0, "Newer.exe", "")); }));
     EXPECT_EQ("version 1", readFile(disabledHere + "newer.exe"));
@@ -157,7 +161,8 @@ TEST_F(AutostartDatabaseTest, AFileBackUnderItsNameNeverCostsTheDisabledCopy)
     writeFile(startup + "locked.exe", "x");
     platform::ScopedOverride unreadable(&platform::Win32Api::ReadFile, failing(FALSE, ERROR_LOCK_VIOLATION));
     database.remove(StartupItem(USER_STARTUP, 0, "locked.exe", ""));
-    EXPECT_FALSE(ScratchDirectory::exists(startup + "locked.exe")) << "a file that cannot be read is there all the same";
+    EXPECT_FALSE(ScratchDirectory::exists(startup + "locked.exe"))
+        << "a file that cannot be read is there all the same";
 }
 
 TEST_F(AutostartDatabaseTest, AFolderThatCannotBeFoundOrListedFailsTheListing)

@@ -28,8 +28,9 @@ std::vector<std::string> fields(const std::vector<StartupItem>& items)
 {
     std::vector<std::string> lines;
     for (const StartupItem& item : items)
-        lines.push_back(std::to_string(item.getType()) + "|" + item.getValue() + "|" + std::string(item.getData()) + "|" +
-                        std::to_string(item.getValueType()) + "|" + (item.getRawData() ? std::string(*item.getRawData()) : "none"));
+        lines.push_back(std::to_string(item.getType()) + "|" + item.getValue() + "|" + std::string(item.getData()) +
+                        "|" + std::to_string(item.getValueType()) + "|" +
+                        (item.getRawData() ? std::string(*item.getRawData()) : "none"));
     return lines;
 }
 
@@ -74,8 +75,8 @@ TEST(DataFileCodecTest, TheBlockKeepsValueTypesAndExactBytesBehindTheOldLayout)
         StartupItem(USER_RUN, 1, "Count", "0x0000002a (42)", 4, std::string("\x2a\0\0\0", 4)),
         StartupItem(RUN, 1, "", "", 1, std::string()), StartupItem(RUN_ONCE, 1, "Old", "o.exe")};
     const std::string bytes = DataFileCodec::encode(items);
-    const std::string counted = dataFile(
-        {record(USER_RUN, "Count", "0x0000002a (42)"), record(RUN, "", ""), record(RUN_ONCE, "Old", "o.exe")});
+    const std::string counted =
+        dataFile({record(USER_RUN, "Count", "0x0000002a (42)"), record(RUN, "", ""), record(RUN_ONCE, "Old", "o.exe")});
     EXPECT_EQ(counted, bytes.substr(0, counted.size())) << "older readers find what they always found";
     EXPECT_EQ("BWX1", bytes.substr(counted.size(), 4));
     const DataFileCodec::Contents contents = DataFileCodec::decode(bytes);
@@ -87,8 +88,8 @@ TEST(DataFileCodecTest, TheBlockKeepsValueTypesAndExactBytesBehindTheOldLayout)
 
 TEST(DataFileCodecTest, EntriesOfLocationsOlderVersionsDoNotKnowLiveInTheBlockAlone)
 {
-    const std::vector<StartupItem> items{StartupItem(POLICY_RUN, 1, "Policy", "p.exe"), StartupItem(USER_RUN, 1, "X", ""),
-                                         StartupItem(RUN_32, 1, "View", "v.exe")};
+    const std::vector<StartupItem> items{StartupItem(POLICY_RUN, 1, "Policy", "p.exe"),
+                                         StartupItem(USER_RUN, 1, "X", ""), StartupItem(RUN_32, 1, "View", "v.exe")};
     const std::string bytes = DataFileCodec::encode(items);
     const std::string counted = dataFile({X, record(RUN, "View", "v.exe")});
     EXPECT_EQ(counted, bytes.substr(0, counted.size())) << "an older reader sees the 32-bit view's entry as Run's";
@@ -99,8 +100,8 @@ TEST(DataFileCodecTest, EntriesOfLocationsOlderVersionsDoNotKnowLiveInTheBlockAl
     // The 32-bit view's name of the machine's policy key, which both views share.
     const int machinePolicy = StartupConstants::LOCAL_MACHINE_POLICY_RUN;
     EXPECT_EQ(std::vector<std::string>{line(machinePolicy, "Agent|a.exe|1|none")},
-              fields(DataFileCodec::decode(DataFileCodec::encode(
-                                               {StartupItem(StartupConstants::LOCAL_MACHINE_POLICY_RUN_32, 1, "Agent", "a.exe")}))
+              fields(DataFileCodec::decode(DataFileCodec::encode({StartupItem(
+                                               StartupConstants::LOCAL_MACHINE_POLICY_RUN_32, 1, "Agent", "a.exe")}))
                          .items));
 }
 
@@ -157,8 +158,8 @@ TEST(DataFileCodecTest, DamagedBytesYieldEveryCompleteValidRecord)
         {dataFile({record(RUN_32, "Tool", "a"), X}), {"X"}}, // a type no record carries
         {dataFile({record(-1, "Tool", "a"), X}), {"X"}},     // no type at all
         {dataFile({X, X}), {"X"}},
-        {word(1) + TOOL + X, {"Tool", "X"}},                                 // beyond the count
-        {withBlock.substr(0, withBlock.size() - 1), {"Tool", "X"}},          // block cut short
+        {word(1) + TOOL + X, {"Tool", "X"}},                        // beyond the count
+        {withBlock.substr(0, withBlock.size() - 1), {"Tool", "X"}}, // block cut short
         {changedByte, {"Tool", "X"}},
         {withBlock.substr(0, withBlock.size() - 5) + "?" + withBlock.substr(withBlock.size() - 4), {"Tool", "X"}},
     };

@@ -49,7 +49,8 @@ TEST_F(RegistryBackupTest, CommitsStagedChangesOnlyKeepingOrderAndTypes)
     RegistryBackup backup(file);
     backup.put(StartupItem(MACHINE_RUN, 1, "b", "2"));
     backup.put(StartupItem(RUN_ONCE, 0, "c", ""));
-    EXPECT_EQ((std::vector<std::string>{"Setup=s.exe /c", "c="}), names(backup, RUN_ONCE)) << "staged changes are seen at once";
+    EXPECT_EQ((std::vector<std::string>{"Setup=s.exe /c", "c="}), names(backup, RUN_ONCE))
+        << "staged changes are seen at once";
     backup.commit();
     RegistryBackup reloaded(file);
     EXPECT_EQ((std::vector<std::string>{"Setup=s.exe /c", "c="}), names(reloaded, RUN_ONCE));
@@ -113,7 +114,8 @@ TEST_F(RegistryBackupTest, AHeldLockChangesNothingAndSaysWhy)
     int waits = 0;
     platform::ScopedOverride sleep(&platform::Win32Api::Sleep, [&waits](DWORD) { ++waits; });
     EXPECT_EQ("Another Bootwarden is changing the disabled entries, so nothing was changed. Try again when it is "
-              "done.\nFile: " + file + ".lock\n\n" + SystemErrors::map(ERROR_SHARING_VIOLATION),
+              "done.\nFile: " +
+                  file + ".lock\n\n" + SystemErrors::map(ERROR_SHARING_VIOLATION),
               messageOf<io::file::FileLockedException>([&backup] { backup.commit(); }));
     EXPECT_EQ(100, waits) << "five seconds in steps of 50 ms";
     EXPECT_EQ(ONE_RECORD, readFile(file));
@@ -146,9 +148,10 @@ TEST_F(RegistryBackupTest, DamagedFileKeepsItsValidRecordsOnceAndIsKeptBeforeOve
     RegistryBackup backup(file);
     EXPECT_EQ(1u, backup.getEntries(RUN_ONCE).size());
     EXPECT_TRUE(assertions.reports().empty()) << "damage is told once, in the report";
-    EXPECT_EQ("The data file " + file + " is damaged. The 1 disabled entries that are whole in it were read; "
-              "the rest is lost.\nThe damaged file will be kept as " + file +
-                  ".damaged when the disabled entries are next saved.",
+    EXPECT_EQ("The data file " + file +
+                  " is damaged. The 1 disabled entries that are whole in it were read; "
+                  "the rest is lost.\nThe damaged file will be kept as " +
+                  file + ".damaged when the disabled entries are next saved.",
               backup.getDamageReport());
     backup.drop(StartupItem(RUN_ONCE, 1, "absent", ""));
     backup.commit();

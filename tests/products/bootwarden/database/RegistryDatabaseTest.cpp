@@ -65,7 +65,8 @@ TEST_F(RegistryDatabaseTest, AValueStaysWhenItsDisablingCannotBeCompleted)
     EXPECT_FALSE(backup.holds(item));
     EXPECT_FALSE(ScratchDirectory::exists(file));
 
-    platform::ScopedOverride refuse(&platform::Win32Api::RegDeleteValueU, [](HKEY, const std::string&) { return LONG(ERROR_ACCESS_DENIED); });
+    platform::ScopedOverride refuse(&platform::Win32Api::RegDeleteValueU,
+                                    [](HKEY, const std::string&) { return LONG(ERROR_ACCESS_DENIED); });
     EXPECT_THROW(database.disable(item), windows::registry::RegistryAccessDeniedException);
     EXPECT_TRUE(run.has("Keep"));
     EXPECT_FALSE(backup.holds(item));
@@ -91,8 +92,8 @@ TEST_F(RegistryDatabaseTest, AStoredEntryAndAValueOfItsNameNeverOverwriteEachOth
 {
     struct Case {
         const char* what;
-        const char* live;        // the value in the key (named "APP"), or null
-        const char* command;     // "enable", "delete" (the stored entry), "disable" or "delete value"
+        const char* live;                // the value in the key (named "APP"), or null
+        const char* command;             // "enable", "delete" (the stored entry), "disable" or "delete value"
         std::vector<std::string> key;    // the key afterwards, "name=data"
         std::vector<std::string> stored; // the data file afterwards
         bool refused;
@@ -131,10 +132,11 @@ TEST_F(RegistryDatabaseTest, AStoredEntryAndAValueOfItsNameNeverOverwriteEachOth
             store.commit();
         } catch (const products::bootwarden::database::RegistryDatabaseException& e) {
             refused = true;
-            EXPECT_EQ("The key already holds a value named App with another command, so the disabled entry is left as it "
-                      "is. Delete or disable one of them first.\nKey: HKEY_CURRENT_USER\\" + RUN_KEY +
-                          "\nIn the key: b.exe\nDisabled: a.exe",
-                      e.getMessage());
+            EXPECT_EQ(
+                "The key already holds a value named App with another command, so the disabled entry is left as it "
+                "is. Delete or disable one of them first.\nKey: HKEY_CURRENT_USER\\" +
+                    RUN_KEY + "\nIn the key: b.exe\nDisabled: a.exe",
+                e.getMessage());
         }
         EXPECT_EQ(c.refused, refused);
         std::vector<std::string> key, stored;
@@ -160,8 +162,8 @@ TEST_F(RegistryDatabaseTest, EveryValueRoundTripsByteForByteInItsOwnName)
         ValueName name() const { return units.empty() ? ValueName(listed) : ValueName(units); }
     };
     const std::string cyrillic = "\xd0\x9f\xd0\xb0\xd0\xbd\xd0\xb5\xd0\xbb\xd1\x8c"; // Панель
-    const std::string chinese = "\xe5\x90\xaf\xe5\x8a\xa8\xe5\x99\xa8";                 // 启动器
-    const std::string emoji = "\xf0\x9f\x9a\x80";                                             // rocket
+    const std::string chinese = "\xe5\x90\xaf\xe5\x8a\xa8\xe5\x99\xa8";              // 启动器
+    const std::string emoji = "\xf0\x9f\x9a\x80";                                    // rocket
     const std::wstring oddCommand = std::wstring(L"C:\\odd\xDC00.exe") + L'\0';
     const std::string oddBytes(reinterpret_cast<const char*>(oddCommand.data()), oddCommand.size() * 2);
     const Value values[] = {
@@ -232,11 +234,16 @@ TEST(RegistryLocationTest, TheTableNamesTheKeysAndFoldersWindowsReads)
 {
     using C = StartupConstants;
     const std::pair<int, const char*> keys[] = {
-        {C::LOCAL_MACHINE_RUN, REGSTR_PATH_RUN},           {C::LOCAL_MACHINE_RUN_ONCE, REGSTR_PATH_RUNONCE},
-        {C::LOCAL_MACHINE_RUN_ONCE_EX, REGSTR_PATH_RUNONCEEX}, {C::LOCAL_MACHINE_RUN_SERVICES, REGSTR_PATH_RUNSERVICES},
-        {C::LOCAL_MACHINE_RUN_SERVICES_ONCE, REGSTR_PATH_RUNSERVICESONCE}, {C::CURRENT_USER_RUN, REGSTR_PATH_RUN},
-        {C::CURRENT_USER_RUN_ONCE, REGSTR_PATH_RUNONCE},   {C::LOCAL_MACHINE_RUN_32, REGSTR_PATH_RUN},
-        {C::LOCAL_MACHINE_POLICY_RUN, REGSTR_PATH_RUN_POLICY}, {C::CURRENT_USER_POLICY_RUN, REGSTR_PATH_RUN_POLICY},
+        {C::LOCAL_MACHINE_RUN, REGSTR_PATH_RUN},
+        {C::LOCAL_MACHINE_RUN_ONCE, REGSTR_PATH_RUNONCE},
+        {C::LOCAL_MACHINE_RUN_ONCE_EX, REGSTR_PATH_RUNONCEEX},
+        {C::LOCAL_MACHINE_RUN_SERVICES, REGSTR_PATH_RUNSERVICES},
+        {C::LOCAL_MACHINE_RUN_SERVICES_ONCE, REGSTR_PATH_RUNSERVICESONCE},
+        {C::CURRENT_USER_RUN, REGSTR_PATH_RUN},
+        {C::CURRENT_USER_RUN_ONCE, REGSTR_PATH_RUNONCE},
+        {C::LOCAL_MACHINE_RUN_32, REGSTR_PATH_RUN},
+        {C::LOCAL_MACHINE_POLICY_RUN, REGSTR_PATH_RUN_POLICY},
+        {C::CURRENT_USER_POLICY_RUN, REGSTR_PATH_RUN_POLICY},
     };
     for (const auto& key : keys)
         EXPECT_EQ(key.second, keyOf(key.first)) << key.first;
@@ -264,7 +271,8 @@ TEST(RegistryLocationTest, EveryRegistryLocationRoundTripsInItsOwnKeyAndView)
     std::vector<const Location*> locations;
     for (const Location& location : LocationTable::all())
         if (location.kind == Location::Kind::RegistryKey && location.systems != Location::Systems::None &&
-            location.allowed.allows(products::bootwarden::EntryAction::Disable) && location.layout == Location::Layout::Values)
+            location.allowed.allows(products::bootwarden::EntryAction::Disable) &&
+            location.layout == Location::Layout::Values)
             locations.push_back(&location);
     const auto command = [](const Location& location) {
         return "\"C:\\Program Files\\" + std::string(location.label) + "\\tool.exe\" " + std::string(300, 'o');
@@ -323,7 +331,8 @@ TEST(RegistryLocationTest, RunOnceExListsTheValuesOfItsSections)
 {
     const StartupWorld world("run_once_ex");
     const std::string file = world.file("bootwarden.dat");
-    for (const int type : {StartupConstants::LOCAL_MACHINE_RUN_ONCE_EX, StartupConstants::LOCAL_MACHINE_RUN_ONCE_EX_32}) {
+    for (const int type :
+         {StartupConstants::LOCAL_MACHINE_RUN_ONCE_EX, StartupConstants::LOCAL_MACHINE_RUN_ONCE_EX_32}) {
         const RegistryScratch& key = world.key(type);
         key.setString("Title", "Installing");
         key.set("Flags", REG_DWORD, std::string("\x20\0\0\0", 4));
@@ -334,16 +343,17 @@ TEST(RegistryLocationTest, RunOnceExListsTheValuesOfItsSections)
         RegistryBackup backup(file);
         RegistryDatabase database(type, backup);
         const std::vector<StartupItem> items = database.getItems();
-        EXPECT_EQ((std::vector<std::string>{"0 0001\\Line1=||C:\\Tools\\setup.exe /quiet", "0 0002\\Line1=\"C:\\x.exe\""}),
-                  describe(items));
+        EXPECT_EQ(
+            (std::vector<std::string>{"0 0001\\Line1=||C:\\Tools\\setup.exe /quiet", "0 0002\\Line1=\"C:\\x.exe\""}),
+            describe(items));
         EXPECT_EQ("C:\\Tools\\setup.exe /quiet", database.getCommand(items.at(0))) << "\"||\" says only not to wait";
         {
-            platform::ScopedOverride gone(&platform::Win32Api::RegOpenKeyExU,
-                                          [real = platform::win32().RegOpenKeyExU](HKEY root, const std::string& name,
-                                                                                   REGSAM access, PHKEY opened) {
-                                              const bool section = name.size() > 5 && name.substr(name.size() - 5) == "\\0002";
-                                              return section ? LONG(ERROR_FILE_NOT_FOUND) : real(root, name, access, opened);
-                                          });
+            platform::ScopedOverride gone(&platform::Win32Api::RegOpenKeyExU, [real = platform::win32().RegOpenKeyExU](
+                                                                                  HKEY root, const std::string& name,
+                                                                                  REGSAM access, PHKEY opened) {
+                const bool section = name.size() > 5 && name.substr(name.size() - 5) == "\\0002";
+                return section ? LONG(ERROR_FILE_NOT_FOUND) : real(root, name, access, opened);
+            });
             EXPECT_EQ(1u, database.getItems().size()) << "a section run and removed while listed hides no other";
         }
         const RegistryDatabase::Note title = database.getNote(items.at(0));
@@ -373,7 +383,8 @@ TEST(RegistryLocationTest, ActiveSetupListsEachComponentWithACommand)
 {
     const StartupWorld world("active_setup");
     const std::string file = world.file("bootwarden.dat");
-    for (const int type : {StartupConstants::LOCAL_MACHINE_ACTIVE_SETUP, StartupConstants::LOCAL_MACHINE_ACTIVE_SETUP_32}) {
+    for (const int type :
+         {StartupConstants::LOCAL_MACHINE_ACTIVE_SETUP, StartupConstants::LOCAL_MACHINE_ACTIVE_SETUP_32}) {
         const RegistryScratch& key = world.key(type);
         RegistryScratch titled(key.root(), key.subKey() + "\\{A1}"), untitled(key.root(), key.subKey() + "\\{B2}"),
             idle(key.root(), key.subKey() + "\\{C3}");
@@ -435,7 +446,8 @@ TEST(RegistryLocationTest, AWinlogonValueThatIsNotWindowsOwnHasANote)
         EXPECT_EQ(note, found.text) << data;
         EXPECT_EQ(*note != '\0', found.warning) << data;
     }
-    EXPECT_EQ((std::vector<std::string>{"0 Shell=Explorer.EXE", "0 Userinit=%SystemRoot%\\system32\\userinit.exe,C:\\agent.exe"}),
+    EXPECT_EQ((std::vector<std::string>{"0 Shell=Explorer.EXE",
+                                        "0 Userinit=%SystemRoot%\\system32\\userinit.exe,C:\\agent.exe"}),
               describe(RegistryDatabase(machine, backup).getItems()));
 }
 
@@ -451,8 +463,10 @@ TEST_F(RegistryDatabaseTest, EntriesSwitchedOffBySystemSettingsAreDisabledAndSwi
     approved.set("On", REG_BINARY, on);
     approved.set("Short", REG_BINARY, std::string("\x03\0", 2));
     const std::vector<StartupItem> items = database.getItems();
-    EXPECT_EQ((std::vector<std::string>{"0 Missing=Missing.exe", "0 On=On.exe", "0 Short=Short.exe", "1 Flagged=Flagged.exe"}),
-              describe(items)) << "a short switch counts as on";
+    EXPECT_EQ((std::vector<std::string>{"0 Missing=Missing.exe", "0 On=On.exe", "0 Short=Short.exe",
+                                        "1 Flagged=Flagged.exe"}),
+              describe(items))
+        << "a short switch counts as on";
     const StartupItem& flagged = itemNamed(items, "Flagged");
     ASSERT_TRUE(flagged.isDisabledBySystem());
     EXPECT_FALSE(flagged.isChanged());
@@ -487,7 +501,8 @@ TEST_F(RegistryDatabaseTest, AMissingKeyListsItsStoredEntriesAndIsMadeAgainToEna
     EXPECT_EQ("k.exe", run.get("Kept").substr(0, 5));
 
     platform::ScopedOverride denied(&platform::Win32Api::RegOpenKeyExU, failing(LONG(ERROR_ACCESS_DENIED), 0));
-    EXPECT_THROW(database.getItems(), windows::registry::RegistryAccessDeniedException) << "only a missing key is empty";
+    EXPECT_THROW(database.getItems(), windows::registry::RegistryAccessDeniedException)
+        << "only a missing key is empty";
 }
 
 } // namespace

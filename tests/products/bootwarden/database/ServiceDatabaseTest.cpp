@@ -115,10 +115,13 @@ TEST_F(ServiceDatabaseTest, AServiceIsKnownByItsDisplayName)
         labels.push_back(database.getLabel(item));
     std::sort(labels.begin(), labels.end());
     EXPECT_EQ((std::vector<std::string>{"BootwardenTestIndirect", "Contoso Updater", "Служба индексирования"}), labels);
-    for (const auto& [imagePath, command] : {std::pair<std::string, std::string>{"\\SystemRoot\\system32\\svc.exe -k x", "%SystemRoot%\\system32\\svc.exe -k x"},
-                                             {"\\??\\C:\\Drivers\\svc.exe", "C:\\Drivers\\svc.exe"},
-                                             {TestService::PROGRAM, TestService::PROGRAM}})
-        EXPECT_EQ(command, database.getCommand(StartupItem(SERVICES, 0, "x", imagePath))) << "its program, as a command names it";
+    for (const auto& [imagePath, command] :
+         {std::pair<std::string, std::string>{"\\SystemRoot\\system32\\svc.exe -k x",
+                                              "%SystemRoot%\\system32\\svc.exe -k x"},
+          {"\\??\\C:\\Drivers\\svc.exe", "C:\\Drivers\\svc.exe"},
+          {TestService::PROGRAM, TestService::PROGRAM}})
+        EXPECT_EQ(command, database.getCommand(StartupItem(SERVICES, 0, "x", imagePath)))
+            << "its program, as a command names it";
 }
 
 // A service the system will not change stays as it was, and no stored copy of it is listed; one
@@ -139,12 +142,12 @@ TEST_F(ServiceDatabaseTest, AServiceThatCannotBeChangedStaysAutomatic)
                                         "0 BootwardenTestPlain=" + std::string(TestService::PROGRAM)}),
               describe(ours(ServiceDatabase(SERVICES, backup).getItems())));
     {
-        platform::ScopedOverride removed(&platform::Win32Api::RegOpenKeyExU,
-                                         [real = platform::win32().RegOpenKeyExU, &service](HKEY root, const std::string& name,
-                                                                                            REGSAM access, PHKEY opened) {
-                                             const bool gone = name.find(service.getValue()) != std::string::npos;
-                                             return gone ? LONG(ERROR_FILE_NOT_FOUND) : real(root, name, access, opened);
-                                         });
+        platform::ScopedOverride removed(
+            &platform::Win32Api::RegOpenKeyExU, [real = platform::win32().RegOpenKeyExU, &service](
+                                                    HKEY root, const std::string& name, REGSAM access, PHKEY opened) {
+                const bool gone = name.find(service.getValue()) != std::string::npos;
+                return gone ? LONG(ERROR_FILE_NOT_FOUND) : real(root, name, access, opened);
+            });
         EXPECT_EQ(1u, ours(database.getItems()).size()) << "a service removed while listed hides no other";
     }
     EXPECT_EQ("The service BootwardenTestManual no longer starts with Windows; another program changed it since it "

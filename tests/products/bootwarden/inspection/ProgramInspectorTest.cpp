@@ -42,8 +42,8 @@ TEST_F(ProgramInspectorTest, EachFileIsWhatItsSignatureSays)
     SignedPrograms::writeChangedCopy(changed);
     writeFile(dir.file("start.bat"), "@echo off\r\n");
     const Expected files[] = {
-        {"signed", '"' + SignedPrograms::path("contoso-updater.exe") + "\" /quiet", Signature::Verified,
-         "Contoso Ltd", "", "Contoso Ltd", false},
+        {"signed", '"' + SignedPrograms::path("contoso-updater.exe") + "\" /quiet", Signature::Verified, "Contoso Ltd",
+         "", "Contoso Ltd", false},
         {"changed after signing", changed, Signature::Invalid, "", "the file was changed after it was signed",
          "Contoso Ltd", false},
         {"unsigned", SignedPrograms::path("unsigned.exe"), Signature::Unsigned, "", "", "Contoso Ltd", false},
@@ -101,10 +101,11 @@ TEST_F(ProgramInspectorTest, ASignatureTheSystemRefusesSaysWhy)
 // A host Microsoft signed runs anybody's DLL or script: such an entry is not Microsoft's own.
 TEST_F(ProgramInspectorTest, AHostOfOtherCodeVouchesForNothingItRuns)
 {
-    const platform::ScopedOverride microsoft(&platform::Win32Api::WinVerifyTrustU, [](const std::string&, std::string& signer) {
-        signer = "Microsoft Windows";
-        return LONG(ERROR_SUCCESS);
-    });
+    const platform::ScopedOverride microsoft(&platform::Win32Api::WinVerifyTrustU,
+                                             [](const std::string&, std::string& signer) {
+                                                 signer = "Microsoft Windows";
+                                                 return LONG(ERROR_SUCCESS);
+                                             });
     const struct {
         const char* command;
         bool startsOthers;
@@ -149,7 +150,8 @@ TEST_F(ProgramInspectorTest, AFileIsCheckedOnceUntilItChanges)
 TEST_F(ProgramInspectorTest, TheSystemsOwnFolderIsReadWhateverTheBuild)
 {
     const std::string name = "bootwarden-native-only.exe";
-    const std::string native = std::string(sizeof(void*) == 4 ? "C:\\windows\\Sysnative\\" : "C:\\windows\\system32\\") + name;
+    const std::string native =
+        std::string(sizeof(void*) == 4 ? "C:\\windows\\Sysnative\\" : "C:\\windows\\system32\\") + name;
     writeFile(native, readFile(SignedPrograms::path("contoso-updater.exe")));
     const ProgramFacts facts = inspector.inspect("%SystemRoot%\\System32\\" + name + " /x");
     ::DeleteFileW(wide(native).c_str());

@@ -22,8 +22,7 @@ class BootwardenAppTest : public testing::Test {
 protected:
     ScratchDirectory elsewhere{"started_elsewhere"};
     CurrentDirectory current{elsewhere.path()};
-    const std::string programFolder =
-        ArgumentParserHelpers::getDirectory(WindowsFileHelper::getModuleFileName());
+    const std::string programFolder = ArgumentParserHelpers::getDirectory(WindowsFileHelper::getModuleFileName());
     MessageBoxRecorder boxes;
     BootwardenApp application;
 };
@@ -31,7 +30,8 @@ protected:
 TEST_F(BootwardenAppTest, RunsTheDialogInTheProgramsOwnFolderWhateverItsLanguage)
 {
     // Installed under "Программы": the folder of disabled files is made right there.
-    const std::string installed = elsewhere.path() + "\xd0\x9f\xd1\x80\xd0\xbe\xd0\xb3\xd1\x80\xd0\xb0\xd0\xbc\xd0\xbc\xd1\x8b\\";
+    const std::string installed =
+        elsewhere.path() + "\xd0\x9f\xd1\x80\xd0\xbe\xd0\xb3\xd1\x80\xd0\xb0\xd0\xbc\xd0\xbc\xd1\x8b\\";
     ::CreateDirectoryW(wide(installed).c_str(), nullptr);
     platform::ScopedOverride module(&platform::Win32Api::GetModuleFileNameU, [&installed](HMODULE, std::string& path) {
         path = installed + "Bootwarden.exe";
@@ -59,16 +59,19 @@ TEST_F(BootwardenAppTest, AFailureBeforeTheWindowGivesOneErrorBox)
     EXPECT_FALSE(application.InitInstance());
     ::RemoveDirectoryA(dataFile.c_str());
     {
-        platform::ScopedOverride fail(&platform::Win32Api::GetModuleFileNameU, failing(DWORD(0), ERROR_NOT_ENOUGH_MEMORY));
+        platform::ScopedOverride fail(&platform::Win32Api::GetModuleFileNameU,
+                                      failing(DWORD(0), ERROR_NOT_ENOUGH_MEMORY));
         application.InitInstance();
     }
     EXPECT_FALSE(shown);
     ASSERT_EQ(2u, boxes.boxes().size());
     EXPECT_NE(std::string::npos, boxes.boxes()[0].text.find("\nFilename: 'bootwarden.dat'\nCurrent "
-                                                           "Working Directory: " + programFolder + "\n"))
+                                                            "Working Directory: " +
+                                                            programFolder + "\n"))
         << "an unreadable data file";
     EXPECT_EQ("Bootwarden Center Error", boxes.boxes()[0].title);
-    EXPECT_EQ("Could not get the module filename for the current process: " + SystemErrors::map(ERROR_NOT_ENOUGH_MEMORY),
+    EXPECT_EQ("Could not get the module filename for the current process: " +
+                  SystemErrors::map(ERROR_NOT_ENOUGH_MEMORY),
               boxes.boxes()[1].text);
 }
 

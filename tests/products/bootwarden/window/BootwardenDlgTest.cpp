@@ -24,13 +24,13 @@
 #include <cstdlib>
 #include <functional>
 
-using products::bootwarden::window::BootwardenDlg;
 using products::bootwarden::LocationTable;
-using products::bootwarden::inspection::ProgramInspector;
 using products::bootwarden::StartupItem;
-using products::bootwarden::window::StartupTree;
 using products::bootwarden::database::DataFileCodec;
 using products::bootwarden::database::RegistryBackup;
+using products::bootwarden::inspection::ProgramInspector;
+using products::bootwarden::window::BootwardenDlg;
+using products::bootwarden::window::StartupTree;
 
 namespace {
 
@@ -153,8 +153,7 @@ TEST_F(BootwardenDlgTest, StartsCollapsedWithEveryLocationAndEntry)
         const int icon = tree.image(tree.find(USER_RUN + "Tool"));
         EXPECT_GE(icon, 4) << "the program's own icon";
         EXPECT_EQ(icon, tree.image(tree.find(USER_RUN + "Tool again")));
-        EXPECT_EQ(std::vector<std::string>{"C:\\windows\\system32\\notepad.exe"}, extracted)
-            << "one program, one icon";
+        EXPECT_EQ(std::vector<std::string>{"C:\\windows\\system32\\notepad.exe"}, extracted) << "one program, one icon";
         EXPECT_EQ(1, tree.image(tree.find(USER_RUN + "Empty"))) << "no program, the red cross";
         EXPECT_EQ(3, tree.image(tree.find("Autostart/Current user/b.exe"))) << "there, though without an icon";
         EXPECT_EQ(0, tree.image(tree.find(USER_RUN)));
@@ -197,9 +196,12 @@ TEST_F(BootwardenDlgTest, TheTreeAndTheConsoleFindEachKindOfProgramAlike)
         std::string path;
         bool exists;
     } kinds[] = {
-        {"Autostart/Current user/w.exe", true}, {"Autostart/Current user/Notes.lnk", true},
-        {USER_RUN + "Bare", true},              {USER_RUN + "Quoted", true},
-        {USER_RUN + "Spaces", true},            {"Services/Automatic/Event Log", true},
+        {"Autostart/Current user/w.exe", true},
+        {"Autostart/Current user/Notes.lnk", true},
+        {USER_RUN + "Bare", true},
+        {USER_RUN + "Quoted", true},
+        {USER_RUN + "Spaces", true},
+        {"Services/Automatic/Event Log", true},
         {USER_RUN + "Missing", false},
     };
     products::bootwarden::console::CollectingReporter console;
@@ -225,11 +227,11 @@ TEST_F(BootwardenDlgTest, TheTreeAndTheConsoleFindEachKindOfProgramAlike)
 TEST_F(BootwardenDlgTest, ClicksKeysAndMenusWorkTheEntries)
 {
     std::vector<std::string> started;
-    platform::ScopedOverride shell(&platform::Win32Api::ShellExecuteU,
-                                   [&started](HWND, const std::string& verb, const std::string& file) {
-                                       started.push_back(verb + " " + file);
-                                       return reinterpret_cast<HINSTANCE>(file.rfind("file://", 0) == 0 ? 42 : SE_ERR_FNF);
-                                   });
+    platform::ScopedOverride shell(
+        &platform::Win32Api::ShellExecuteU, [&started](HWND, const std::string& verb, const std::string& file) {
+            started.push_back(verb + " " + file);
+            return reinterpret_cast<HINSTANCE>(file.rfind("file://", 0) == 0 ? 42 : SE_ERR_FNF);
+        });
     platform::ScopedOverride create(&platform::Win32Api::CreateProcessU, failing(FALSE, ERROR_FILE_NOT_FOUND));
     const INT_PTR result = run([this](HWND dialog, const TreeReader& tree) {
         const HTREEITEM tool = tree.find(USER_RUN + "Tool");
@@ -280,7 +282,8 @@ TEST_F(BootwardenDlgTest, ClicksKeysAndMenusWorkTheEntries)
         platform::ScopedOverride refused(&platform::Win32Api::ShellExecuteU,
                                          failing(reinterpret_cast<HINSTANCE>(SE_ERR_NOASSOC), ERROR_NO_ASSOCIATION));
         press(dialog, IDC_HELP_BUTTON);
-        platform::ScopedOverride noDirectory(&platform::Win32Api::GetCurrentDirectoryU, failing(DWORD(0), ERROR_ACCESS_DENIED));
+        platform::ScopedOverride noDirectory(&platform::Win32Api::GetCurrentDirectoryU,
+                                             failing(DWORD(0), ERROR_ACCESS_DENIED));
         press(dialog, IDC_HELP_BUTTON);
         press(dialog, IDCANCEL);
     });
@@ -292,12 +295,14 @@ TEST_F(BootwardenDlgTest, ClicksKeysAndMenusWorkTheEntries)
     ASSERT_EQ(4u, boxes.boxes().size()) << "the failed start, the location's Info, two failures of Help";
     EXPECT_EQ("Bootwarden Center Error", boxes.boxes()[0].title);
     EXPECT_EQ(0u, boxes.boxes()[1].text.find("General Information:\n"));
-    EXPECT_EQ("Couldn't launch your browser with the help file.\nError when trying to run command (ShellExecute) file://" +
-                  world.path() + "manual.html\n" + SystemErrors::map(ERROR_NO_ASSOCIATION) +
-                  "\nPlease try to open the file (manual.html) manually from explorer.",
-              boxes.boxes()[2].text);
+    EXPECT_EQ(
+        "Couldn't launch your browser with the help file.\nError when trying to run command (ShellExecute) file://" +
+            world.path() + "manual.html\n" + SystemErrors::map(ERROR_NO_ASSOCIATION) +
+            "\nPlease try to open the file (manual.html) manually from explorer.",
+        boxes.boxes()[2].text);
     EXPECT_EQ("An exception was caught when trying to view the help file.\nCouldn't get the current directory.\n " +
-                  SystemErrors::map(ERROR_ACCESS_DENIED) + "\n\nHowever you can browse these files manually from explorer.",
+                  SystemErrors::map(ERROR_ACCESS_DENIED) +
+                  "\n\nHowever you can browse these files manually from explorer.",
               boxes.boxes()[3].text);
 }
 
@@ -316,26 +321,28 @@ TEST_F(BootwardenDlgTest, OkAppliesTheChangesAndStaysWhileOneFailsCancelDropsThe
     EXPECT_FALSE(userRun.has("Tool")) << "Cancel does not bring a deleted entry back";
     EXPECT_TRUE(world.storedNames(RUN).empty());
 
-    EXPECT_EQ(IDOK, run([this](HWND dialog, const TreeReader& tree) {
-        for (const char* name : {"A", "B"})
-            click(dialog, tree, tree.find(USER_RUN + name), TVHT_ONITEMSTATEICON, NM_CLICK);
-        {
-            platform::ScopedOverride refuseA(&platform::Win32Api::RegDeleteValueU,
-                                             [real = platform::win32().RegDeleteValueU](HKEY key, const std::string& name) {
-                                                 return name == "A" ? LONG(ERROR_ACCESS_DENIED) : real(key, name);
-                                             });
-            press(dialog, IDOK);
-        }
-        EXPECT_FALSE(userRun.has("B")) << "what could be applied is applied";
-        EXPECT_TRUE(userRun.has("A"));
-        EXPECT_TRUE(tree.bold(tree.find(USER_RUN + "A"))) << "what failed stays pending, and the window stays";
-        EXPECT_FALSE(tree.bold(tree.find(USER_RUN + "B")));
-        {
-            platform::ScopedOverride replace(&platform::Win32Api::MoveFileExU, failing(FALSE, ERROR_DISK_FULL));
-            press(dialog, IDOK);
-        }
-        press(dialog, IDOK); // the cause is gone: OK finishes the job
-    }));
+    EXPECT_EQ(
+        IDOK, run([this](HWND dialog, const TreeReader& tree) {
+            for (const char* name : {"A", "B"})
+                click(dialog, tree, tree.find(USER_RUN + name), TVHT_ONITEMSTATEICON, NM_CLICK);
+            {
+                platform::ScopedOverride refuseA(
+                    &platform::Win32Api::RegDeleteValueU,
+                    [real = platform::win32().RegDeleteValueU](HKEY key, const std::string& name) {
+                        return name == "A" ? LONG(ERROR_ACCESS_DENIED) : real(key, name);
+                    });
+                press(dialog, IDOK);
+            }
+            EXPECT_FALSE(userRun.has("B")) << "what could be applied is applied";
+            EXPECT_TRUE(userRun.has("A"));
+            EXPECT_TRUE(tree.bold(tree.find(USER_RUN + "A"))) << "what failed stays pending, and the window stays";
+            EXPECT_FALSE(tree.bold(tree.find(USER_RUN + "B")));
+            {
+                platform::ScopedOverride replace(&platform::Win32Api::MoveFileExU, failing(FALSE, ERROR_DISK_FULL));
+                press(dialog, IDOK);
+            }
+            press(dialog, IDOK); // the cause is gone: OK finishes the job
+        }));
 
     ASSERT_EQ(2u, boxes.boxes().size()) << "A refused, then A unsaved";
     for (const MessageBoxRecorder::Box& box : boxes.boxes()) {
@@ -358,12 +365,12 @@ TEST_F(BootwardenDlgTest, AnEntryShownByItsTitleIsDisabledAndRestoredThroughTheW
     component.setString("StubPath", "C:\\u.exe");
     for (const bool disabling : {true, false}) {
         EXPECT_EQ(IDOK, run([disabling, type, this](HWND dialog, const TreeReader& tree) {
-            const HTREEITEM item = tree.find(LocationTable::treePath(type) + "/Contoso Updater");
-            ASSERT_NE(nullptr, item);
-            EXPECT_EQ(disabling ? 1 : 2, tree.stateImage(item));
-            click(dialog, tree, item, TVHT_ONITEMSTATEICON, NM_CLICK);
-            press(dialog, IDOK);
-        }));
+                      const HTREEITEM item = tree.find(LocationTable::treePath(type) + "/Contoso Updater");
+                      ASSERT_NE(nullptr, item);
+                      EXPECT_EQ(disabling ? 1 : 2, tree.stateImage(item));
+                      click(dialog, tree, item, TVHT_ONITEMSTATEICON, NM_CLICK);
+                      press(dialog, IDOK);
+                  }));
         EXPECT_EQ(!disabling, component.has("StubPath"));
         EXPECT_EQ(disabling ? 1u : 0u, RegistryBackup("bootwarden.dat").getEntries(type).size());
     }
@@ -392,8 +399,9 @@ TEST_F(BootwardenDlgTest, TheTreeTakesTheRoomOfALargerWindow)
         }
         for (const int list : {TVSIL_NORMAL, TVSIL_STATE}) {
             int width = 0, height = 0;
-            ImageList_GetIconSize(reinterpret_cast<HIMAGELIST>(::SendMessageW(control.handle(), TVM_GETIMAGELIST, list, 0)),
-                                  &width, &height);
+            ImageList_GetIconSize(
+                reinterpret_cast<HIMAGELIST>(::SendMessageW(control.handle(), TVM_GETIMAGELIST, list, 0)), &width,
+                &height);
             EXPECT_EQ(std::max(16, ::MulDiv(16, dpi, 96)), width) << "icons and check boxes grow with the screen's DPI";
         }
         RECT window = {};
@@ -402,7 +410,8 @@ TEST_F(BootwardenDlgTest, TheTreeTakesTheRoomOfALargerWindow)
         ::SendMessageW(dialog, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
         EXPECT_EQ(window.right - window.left, limits.ptMinTrackSize.x);
         EXPECT_EQ(window.bottom - window.top, limits.ptMinTrackSize.y);
-        const RECT tree = placeOf(dialog, IDC_TREE), line = placeOf(dialog, IDC_COMMAND_LINE), ok = placeOf(dialog, IDOK);
+        const RECT tree = placeOf(dialog, IDC_TREE), line = placeOf(dialog, IDC_COMMAND_LINE),
+                   ok = placeOf(dialog, IDOK);
 
         // Within the test session's desktop of 1280 x 1024, at 144 DPI as well.
         ::SetWindowPos(dialog, nullptr, 0, 0, window.right - window.left + 300, window.bottom - window.top + 200,
@@ -423,31 +432,30 @@ TEST_F(BootwardenDlgTest, TheTreeTakesTheRoomOfALargerWindow)
 TEST_F(BootwardenDlgTest, WhatAnotherBootwardenStoredMeanwhileIsKeptAndListedAgain)
 {
     EXPECT_EQ(IDOK, run([this](HWND dialog, const TreeReader& tree) {
-        RegistryBackup console("bootwarden.dat");
-        console.put(StartupItem(RUN, 1, "Console", "c.exe"));
-        console.commit();
-        key(tree, VK_F5);
-        EXPECT_NE(nullptr, tree.find(USER_RUN + "Console")) << "F5 reads the data file again";
-        {
-            MessageBoxRecorder yes(IDYES);
-            menuOf(dialog, tree, tree.find(USER_RUN + "Old"), 102);
-        }
-        console.put(StartupItem(RUN, 1, "Later", "l.exe"));
-        console.commit();
-        press(dialog, IDOK);
-    }));
+                  RegistryBackup console("bootwarden.dat");
+                  console.put(StartupItem(RUN, 1, "Console", "c.exe"));
+                  console.commit();
+                  key(tree, VK_F5);
+                  EXPECT_NE(nullptr, tree.find(USER_RUN + "Console")) << "F5 reads the data file again";
+                  {
+                      MessageBoxRecorder yes(IDYES);
+                      menuOf(dialog, tree, tree.find(USER_RUN + "Old"), 102);
+                  }
+                  console.put(StartupItem(RUN, 1, "Later", "l.exe"));
+                  console.commit();
+                  press(dialog, IDOK);
+              }));
     EXPECT_EQ((std::vector<std::string>{"Console", "Later"}), world.storedNames(RUN))
         << "the window's delete went into what was on disk; its OK had nothing to write";
 }
 
 TEST_F(BootwardenDlgTest, AnUnreadableLocationAndADamagedDataFileAreReported)
 {
-    platform::ScopedOverride denied(&platform::Win32Api::RegOpenKeyExU,
-                                    [real = platform::win32().RegOpenKeyExU](HKEY root, const std::string& key,
-                                                                             REGSAM access, PHKEY opened) {
-                                        return key == RUN_ONCE_EX_KEY ? LONG(ERROR_ACCESS_DENIED)
-                                                                      : real(root, key, access, opened);
-                                    });
+    platform::ScopedOverride denied(
+        &platform::Win32Api::RegOpenKeyExU,
+        [real = platform::win32().RegOpenKeyExU](HKEY root, const std::string& key, REGSAM access, PHKEY opened) {
+            return key == RUN_ONCE_EX_KEY ? LONG(ERROR_ACCESS_DENIED) : real(root, key, access, opened);
+        });
     writeFile(world.file("bootwarden.dat"), word(2) + record(RUN, "Kept", "k.exe") + word(RUN));
     run([this](HWND dialog, const TreeReader& tree) {
         EXPECT_EQ((std::vector<std::string>{"Empty", "Kept", "Tool"}), tree.children(tree.find(USER_RUN)));

@@ -240,7 +240,9 @@ TEST_F(StartupTreeTest, AnUnlistableLocationShowsTheWarningAndKeepsItsReason)
     const int userStartup = StartupConstants::USER_STARTUP;
     const std::string machineRun = LocationTable::treePath(StartupConstants::LOCAL_MACHINE_RUN);
     const std::string userFolder = LocationTable::treePath(userStartup);
-    serve(StartupConstants::LOCAL_MACHINE_RUN).failure = [](const StartupItem&) { throw exceptions::Exception("no key"); };
+    serve(StartupConstants::LOCAL_MACHINE_RUN).failure = [](const StartupItem&) {
+        throw exceptions::Exception("no key");
+    };
     serve(RUN, {StartupItem(RUN, ENABLED, "a", "")}).failure = [](const StartupItem&) { throw 42; };
     serve(userStartup, {StartupItem(userStartup, ENABLED, "b.exe", "")}).problem = "disabled side unknown";
     AssertionRecorder assertions;
@@ -297,15 +299,17 @@ TEST_F(StartupTreeTest, ChangesWaitForOkInBoldAndOkKeepsTheFailedOnesPending)
     userRun.failure = nullptr;
     userRun.calls.clear();
     EXPECT_TRUE(tree.applyChanges());
-    EXPECT_EQ((std::vector<std::string>{"stage B", "disable B", "commit "}), userRun.calls) << "only what is still pending";
+    EXPECT_EQ((std::vector<std::string>{"stage B", "disable B", "commit "}), userRun.calls)
+        << "only what is still pending";
     EXPECT_FALSE(tree.hasPendingChanges());
 }
 
 // A hidden entry keeps its pending change, which OK applies; shown again, it is where it was.
 TEST_F(StartupTreeTest, AHiddenEntryKeepsItsChangeAndComesBackInItsPlace)
 {
-    ScriptedDatabase& userRun = serveAll({StartupItem(RUN, ENABLED, "A", "a.exe"), StartupItem(RUN, ENABLED, "B", "b.exe"),
-                                          StartupItem(RUN, ENABLED, "C", "c.exe")});
+    ScriptedDatabase& userRun =
+        serveAll({StartupItem(RUN, ENABLED, "A", "a.exe"), StartupItem(RUN, ENABLED, "B", "b.exe"),
+                  StartupItem(RUN, ENABLED, "C", "c.exe")});
     tree.build();
     tree.toggle(entry("B"));
     tree.hide(entry("B"));
@@ -331,8 +335,8 @@ TEST_F(StartupTreeTest, AHiddenEntryKeepsItsChangeAndComesBackInItsPlace)
 
 TEST_F(StartupTreeTest, DeleteDropsTheLeafOnlyWhenTheEntryIsGoneListingAgainDropsPendingChanges)
 {
-    ScriptedDatabase& userRun = serveAll({StartupItem(RUN, ENABLED, "A", ""), StartupItem(RUN, ENABLED, "B", ""),
-                                          StartupItem(RUN, ENABLED, "C", "")});
+    ScriptedDatabase& userRun = serveAll(
+        {StartupItem(RUN, ENABLED, "A", ""), StartupItem(RUN, ENABLED, "B", ""), StartupItem(RUN, ENABLED, "C", "")});
     userRun.failure = [](const StartupItem& item) {
         if (item.getValue() == "B")
             throw exceptions::Exception("denied");
