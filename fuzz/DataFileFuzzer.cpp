@@ -11,6 +11,9 @@
 #include <set>
 #include <string>
 
+using util::assertion::AssertionListener;
+using util::assertion::AssertionListenerRegistration;
+
 using products::bootwarden::LocationTable;
 using products::bootwarden::StartupConstants;
 using products::bootwarden::StartupItem;

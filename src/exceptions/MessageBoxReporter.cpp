@@ -2,6 +2,8 @@
 
 #include "platform/Win32Api.h"
 
+namespace exceptions {
+
 void MessageBoxReporter::showError(const std::string& text, HWND owner)
 {
     show(text, owner, " Error", MB_OK | MB_ICONHAND | MB_SETFOREGROUND);
@@ -22,3 +24,5 @@ void MessageBoxReporter::show(const std::string& text, HWND owner, const char* t
     const std::string title = _applicationName + titleSuffix;
     platform::win32().MessageBoxU(owner, text, title, flags);
 }
+
+} // namespace exceptions

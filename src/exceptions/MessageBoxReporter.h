@@ -8,6 +8,8 @@
 
 #include <string>
 
+namespace exceptions {
+
 // Shows texts in message boxes titled with the application's name.
 class MessageBoxReporter : public ErrorReporter, public SuccessReporter, public InformationReporter {
 public:
@@ -32,3 +34,5 @@ private:
     std::string _applicationName;
     HWND _owner = nullptr;
 };
+
+} // namespace exceptions

@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace exceptions {
+
 // A yes/no message box; Yes is the only answer that counts as yes.
 class QuestionBox : public Question {
 public:
@@ -18,3 +20,5 @@ private:
     std::string _title;
     HWND _owner;
 };
+
+} // namespace exceptions

@@ -2,8 +2,12 @@
 
 #include <string>
 
+namespace exceptions {
+
 class SuccessReporter {
 public:
     virtual ~SuccessReporter() = default;
     virtual void showSuccess(const std::string& text) = 0;
 };
+
+} // namespace exceptions

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
+using util::Utf8;
+
 namespace platform {
 
 namespace {

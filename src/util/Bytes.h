@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+namespace util {
+
 // Searching bytes eight at a time: on the data file's hundred thousand short texts the system's
 // own string functions cost more than the rest of the work.
 class Bytes {
@@ -28,3 +30,5 @@ public:
         return nullptr;
     }
 };
+
+} // namespace util

@@ -4,6 +4,10 @@
 
 #include <cstdio>
 
+using util::assertion::check;
+
+namespace util {
+
 std::string Helpers::formatNumber(int value, const char* format)
 {
     if (!check(format != nullptr, "format", "util/Helpers", 344))
@@ -17,3 +21,5 @@ std::string Helpers::toString(int value)
 {
     return formatNumber(value, "%d");
 }
+
+} // namespace util

@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace util {
+
 class Helpers {
 public:
     // Prints value with a printf format; the text is cut at 99 characters rather than
@@ -9,3 +11,5 @@ public:
     static std::string formatNumber(int value, const char* format);
     static std::string toString(int value);
 };
+
+} // namespace util

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace util {
+
 // 32-bit little-endian words, as the data file stores them on every platform.
 class LittleEndian {
 public:
@@ -19,3 +21,5 @@ public:
         return out;
     }
 };
+
+} // namespace util

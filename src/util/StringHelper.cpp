@@ -7,6 +7,12 @@
 #include <cctype>
 #include <cstdlib>
 
+using util::assertion::check;
+using util::assertion::reportAssertion;
+using util::memory::Memory;
+
+namespace util {
+
 namespace {
 const char* const SOURCE = "util/StringHelper";
 }
@@ -53,3 +59,5 @@ std::string StringHelper::toLower(const std::string& src)
 {
     return changeCase(src, LOWER);
 }
+
+} // namespace util

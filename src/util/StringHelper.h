@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace util {
+
 class StringHelper {
 public:
     static constexpr int LOWER = 0;
@@ -13,3 +15,5 @@ public:
     static std::string changeCase(const std::string& src, int mode);
     static std::string toLower(const std::string& src);
 };
+
+} // namespace util

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+using util::Utf8;
+
 namespace util {
 
 namespace {

@@ -1,5 +1,7 @@
 #include "util/Utf8.h"
 
+namespace util {
+
 namespace {
 
 const char32_t REPLACEMENT = 0xFFFD;
@@ -165,3 +167,5 @@ std::string Utf8::foldCase(const std::string& text)
     }
     return folded;
 }
+
+} // namespace util

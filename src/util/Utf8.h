@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+namespace util {
+
 // The program's text: UTF-8, stretched so that it holds any UTF-16 the system has, valid or not.
 // A UTF-16 unit that is half of no pair is written as the three bytes UTF-8 would give its
 // number (ED A0 80 to ED BF BF); pairs are written as their character. So every name Windows
@@ -30,3 +32,5 @@ public:
     static char32_t next(std::string_view text, std::size_t& i);
     static void append(std::string& text, char32_t character);
 };
+
+} // namespace util

@@ -5,6 +5,12 @@
 
 #include <gtest/gtest.h>
 
+using exceptions::ErrorReporter;
+using exceptions::InformationReporter;
+using exceptions::MessageBoxReporter;
+using exceptions::QuestionBox;
+using exceptions::SuccessReporter;
+
 TEST(MessageBoxReporterTest, EachBoxHasItsTitleAndFlags)
 {
     MessageBoxRecorder boxes;

@@ -7,7 +7,7 @@
 #include <vector>
 
 // Collects assertion reports for the length of a test instead of writing assertion.txt.
-class AssertionRecorder : public AssertionListener {
+class AssertionRecorder : public util::assertion::AssertionListener {
 public:
     AssertionRecorder() : _registration(this) {}
 
@@ -28,6 +28,6 @@ public:
     }
 
 private:
-    AssertionListenerRegistration _registration;
+    util::assertion::AssertionListenerRegistration _registration;
     std::vector<std::string> _reports;
 };

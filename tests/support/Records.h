@@ -11,7 +11,7 @@
 inline std::string word(std::uint32_t value)
 {
     std::string bytes(4, '\0');
-    LittleEndian::writeWord(bytes.data(), value);
+    util::LittleEndian::writeWord(bytes.data(), value);
     return bytes;
 }
 

@@ -92,7 +92,7 @@ struct ScriptedDatabase : products::bootwarden::database::StartupDatabase {
     std::vector<std::string> calls;
 };
 
-struct RecordingReporter : ErrorReporter {
+struct RecordingReporter : exceptions::ErrorReporter {
     void showError(const std::string& text) override { texts.push_back(text); }
     std::vector<std::string> texts;
 };

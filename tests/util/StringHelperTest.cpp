@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+using util::Helpers;
+using util::StringHelper;
+
 TEST(StringHelperTest, ReplaceCountsAndNeverSearchesInsertedText)
 {
     std::string quoted = "\"C:\\a b\\c.exe\" \"x\"";

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using util::Utf8;
+
 namespace {
 
 const std::string LONE_LEAD = "\xED\xA0\x80";  // U+D800 alone

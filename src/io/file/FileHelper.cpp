@@ -6,6 +6,9 @@
 
 #include <algorithm>
 
+using platform::errorresources::SystemErrors;
+using windows::file::WindowsFileHelper;
+
 namespace io::file {
 
 namespace {

@@ -3,6 +3,8 @@
 #include "exceptions/IOException.h"
 #include "platform/errorresources/SystemErrors.h"
 
+using platform::errorresources::SystemErrors;
+
 namespace io::file {
 
 namespace {

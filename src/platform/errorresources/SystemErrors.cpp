@@ -6,6 +6,12 @@
 #include "util/Helpers.h"
 #include "util/assertion/Assertion.h"
 
+using util::CRLF;
+using util::Helpers;
+using util::assertion::reportAssertion;
+
+namespace platform::errorresources {
+
 namespace {
 
 const char* const PREFIX = "System error message: ";
@@ -37,3 +43,5 @@ std::string SystemErrors::map(int errorCode, const ErrorMapper* fallbackErrors)
                "errorCode, const ErrorMapper* fallbackErrors = 0) throw()\n";
     }
 }
+
+} // namespace platform::errorresources

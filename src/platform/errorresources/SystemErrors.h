@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace platform::errorresources {
+
 class ErrorMapper;
 
 class SystemErrors {
@@ -10,3 +12,5 @@ public:
     // kept; never throws.
     static std::string map(int errorCode, const ErrorMapper* fallbackErrors = nullptr);
 };
+
+} // namespace platform::errorresources

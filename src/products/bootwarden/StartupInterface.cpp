@@ -8,6 +8,9 @@
 
 #include <algorithm>
 
+using exceptions::ErrorReporter;
+using util::assertion::check;
+
 namespace products::bootwarden {
 
 namespace {

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+namespace exceptions {
 class ErrorReporter;
+} // namespace exceptions
 
 namespace products::bootwarden {
 
@@ -18,7 +20,7 @@ namespace products::bootwarden {
 // stops the others.
 class StartupInterface {
 public:
-    explicit StartupInterface(ErrorReporter* reporter);
+    explicit StartupInterface(exceptions::ErrorReporter* reporter);
 
     void addDatabase(database::StartupDatabase* database);
     std::vector<int> getTypes() const;
@@ -60,7 +62,7 @@ private:
     database::StartupDatabase* find(int type, const char* expression);
     bool apply(Operation operation, const StartupItem& item, const char* doing, std::optional<EntryAction> action);
 
-    ErrorReporter* _reporter;
+    exceptions::ErrorReporter* _reporter;
     std::map<int, database::StartupDatabase*> _database;
 };
 

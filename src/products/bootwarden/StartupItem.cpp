@@ -5,6 +5,8 @@
 
 #include <utility>
 
+using util::Utf8;
+
 namespace products::bootwarden {
 
 namespace {

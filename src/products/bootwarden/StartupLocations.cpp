@@ -3,6 +3,8 @@
 #include "products/bootwarden/LocationTable.h"
 #include "windows/info/WindowsVersion.h"
 
+using exceptions::ErrorReporter;
+
 namespace products::bootwarden {
 
 StartupLocations::StartupLocations(ErrorReporter* reporter)

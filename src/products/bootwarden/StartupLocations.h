@@ -9,7 +9,9 @@
 #include <memory>
 #include <vector>
 
+namespace exceptions {
 class ErrorReporter;
+} // namespace exceptions
 
 namespace products::bootwarden {
 
@@ -21,7 +23,7 @@ public:
     static constexpr const char* DATA_FILE_NAME = "bootwarden.dat";
 
     // Loads the data file and sets up every location; a data file that cannot be read throws.
-    explicit StartupLocations(ErrorReporter* reporter);
+    explicit StartupLocations(exceptions::ErrorReporter* reporter);
 
     StartupLocations(const StartupLocations&) = delete;
     StartupLocations& operator=(const StartupLocations&) = delete;

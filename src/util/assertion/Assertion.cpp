@@ -9,6 +9,8 @@
 #include <iostream>
 #include <sstream>
 
+namespace util::assertion {
+
 const char* const ASSERTION_FILE_NAME = "assertion.txt";
 
 namespace {
@@ -86,3 +88,5 @@ void reportAssertion(const char* expression, const char* file, int line)
     std::cout << report;
     appendToReportFile(report);
 }
+
+} // namespace util::assertion

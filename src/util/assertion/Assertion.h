@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace util::assertion {
+
 // A failed expectation is reported and the asserting code goes on: the program must never
 // stop in front of the user because of its own inconsistency.
 void reportAssertion(const char* expression, const char* file, int line);
@@ -20,3 +22,5 @@ inline bool check(bool condition, const char* expression, const char* file, int 
 std::string composeAssertionReport(const char* expression, const char* file, int line, const std::string& time);
 
 extern const char* const ASSERTION_FILE_NAME;
+
+} // namespace util::assertion

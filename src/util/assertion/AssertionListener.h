@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace util::assertion {
+
 class AssertionListener {
 public:
     virtual ~AssertionListener() = default;
@@ -10,3 +12,5 @@ public:
 
 // The listener that receives reports instead of the report file; null when there is none.
 AssertionListener* currentAssertionListener();
+
+} // namespace util::assertion

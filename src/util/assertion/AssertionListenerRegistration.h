@@ -1,5 +1,7 @@
 #pragma once
 
+namespace util::assertion {
+
 class AssertionListener;
 
 // Makes a listener the current one for the lifetime of this object. The destructor leaves no
@@ -12,3 +14,5 @@ public:
     AssertionListenerRegistration(const AssertionListenerRegistration&) = delete;
     AssertionListenerRegistration& operator=(const AssertionListenerRegistration&) = delete;
 };
+
+} // namespace util::assertion

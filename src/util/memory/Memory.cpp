@@ -5,6 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 
+using util::assertion::check;
+
+namespace util::memory {
+
 namespace {
 const char* const SOURCE = "util/memory/Memory";
 }
@@ -21,3 +25,5 @@ char* Memory::dup(const char* src, unsigned size)
     std::memcpy(dup, src, size);
     return dup;
 }
+
+} // namespace util::memory

@@ -3,6 +3,10 @@
 #include "util/StringHelper.h"
 #include "util/assertion/Assertion.h"
 
+using util::assertion::reportAssertion;
+
+namespace util::parser {
+
 namespace {
 
 const char* const SOURCE = "util/parser/ArgumentParserHelpers";
@@ -59,3 +63,5 @@ std::string ArgumentParserHelpers::getExtension(const std::string& path)
         throw;
     }
 }
+
+} // namespace util::parser

@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace util::parser {
+
 // Takes paths and command lines apart. Double quotes are dropped before anything else.
 class ArgumentParserHelpers {
 public:
@@ -12,3 +14,5 @@ public:
     // What follows the last full stop of getFileName; empty without one.
     static std::string getExtension(const std::string& path);
 };
+
+} // namespace util::parser

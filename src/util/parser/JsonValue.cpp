@@ -2,6 +2,8 @@
 
 #include "util/Utf8.h"
 
+namespace util::parser {
+
 namespace {
 
 // Deeper nesting than a listing ever has is refused before it can exhaust the stack.
@@ -239,3 +241,5 @@ const JsonValue* JsonValue::member(const std::string& name) const
             return &member.second;
     return nullptr;
 }
+
+} // namespace util::parser

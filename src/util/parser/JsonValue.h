@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+namespace util::parser {
+
 // A text that is not JSON; the message says where and what was expected there.
 class JsonException : public exceptions::Exception {
 public:
@@ -38,3 +40,5 @@ private:
     std::vector<JsonValue> _items;
     std::vector<std::pair<std::string, JsonValue>> _members;
 };
+
+} // namespace util::parser

@@ -3,6 +3,8 @@
 #include "platform/Win32Api.h"
 #include "platform/errorresources/SystemErrors.h"
 
+using platform::errorresources::SystemErrors;
+
 namespace windows::com {
 
 ComApartment::ComApartment()

@@ -4,6 +4,10 @@
 #include "platform/errorresources/SystemErrors.h"
 #include "windows/file/WindowsFileException.h"
 
+using platform::errorresources::SystemErrors;
+
+namespace windows::file {
+
 ShortcutReader::Shortcut ShortcutReader::read(const std::string& linkFile)
 {
     Shortcut shortcut;
@@ -34,3 +38,5 @@ const char* ShortcutReader::resolve(const std::string& linkFile, Shortcut& short
         return "GetArguments";
     return nullptr;
 }
+
+} // namespace windows::file

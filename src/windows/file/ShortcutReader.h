@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace windows::file {
+
 // Reads what shell links start, all with one link object made at the first read: a folder of
 // thousands of shortcuts costs one object, not one each. COM must be initialised on this
 // thread, and the reader used on it alone.
@@ -26,3 +28,5 @@ private:
     platform::ComPtr<IShellLinkW> _link;
     platform::ComPtr<IPersistFile> _file;
 };
+
+} // namespace windows::file

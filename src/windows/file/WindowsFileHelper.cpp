@@ -7,6 +7,11 @@
 
 #include <algorithm>
 
+using platform::errorresources::SystemErrors;
+using util::assertion::check;
+
+namespace windows::file {
+
 using namespace windows::file;
 
 namespace {
@@ -133,3 +138,5 @@ std::vector<platform::FoundFile> WindowsFileHelper::findFiles(const std::string&
             SystemErrors::map(static_cast<int>(error)));
     }
 }
+
+} // namespace windows::file

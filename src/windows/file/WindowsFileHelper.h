@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace windows::file {
+
 // The file-system operations the program needs, each turning a failure into an exception that
 // names the path and carries the system's text.
 class WindowsFileHelper {
@@ -33,3 +35,5 @@ private:
                                                       DWORD attributes, std::vector<std::string> excluded,
                                                       bool skipDirectories);
 };
+
+} // namespace windows::file

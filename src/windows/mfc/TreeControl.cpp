@@ -3,6 +3,10 @@
 #include "platform/Win32Api.h"
 #include "platform/errorresources/SystemErrors.h"
 
+using platform::errorresources::SystemErrors;
+
+namespace windows::mfc {
+
 namespace {
 
 std::string lastErrorText()
@@ -73,3 +77,5 @@ void TreeControl::setItem(TVITEMW& fields, const char* failure)
     if (!send(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&fields)))
         throw TreeControlException(failure + lastErrorText());
 }
+
+} // namespace windows::mfc

@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace windows::mfc {
+
 class TreeControlException : public exceptions::Exception {
 public:
     using Exception::Exception;
@@ -29,3 +31,5 @@ public:
 private:
     void setItem(TVITEMW& fields, const char* failure);
 };
+
+} // namespace windows::mfc

@@ -5,6 +5,9 @@
 #include "platform/errorresources/SystemErrors.h"
 #include "windows/file/WindowsFileHelper.h"
 
+using platform::errorresources::SystemErrors;
+using windows::file::WindowsFileHelper;
+
 using namespace windows::process;
 
 void ProcessHelper::shellExecute(const std::string& command, const std::string& operation)

@@ -6,6 +6,10 @@
 #include "util/assertion/Assertion.h"
 #include "windows/registry/RegistryException.h"
 
+using platform::errorresources::SystemErrors;
+using util::StringHelper;
+using util::assertion::reportAssertion;
+
 namespace windows::registry {
 
 namespace {

@@ -6,6 +6,10 @@
 #include "windows/registry/RegistryException.h"
 #include "windows/registry/RegistryHelpers.h"
 
+using platform::errorresources::SystemErrors;
+using util::assertion::check;
+using util::assertion::reportAssertion;
+
 namespace windows::registry {
 
 namespace {

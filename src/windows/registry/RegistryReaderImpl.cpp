@@ -10,6 +10,9 @@
 
 #include <cstdio>
 
+using platform::errorresources::SystemErrors;
+using util::assertion::check;
+
 namespace windows::registry {
 
 namespace {

@@ -7,6 +7,9 @@
 #include "windows/registry/RegistryException.h"
 #include "windows/registry/RegistryKey.h"
 
+using platform::errorresources::SystemErrors;
+using util::assertion::check;
+
 namespace windows::registry {
 
 void RegistryWriterImpl::writeString(const std::string& name, const std::string& text)

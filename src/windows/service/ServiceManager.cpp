@@ -2,6 +2,8 @@
 
 #include "platform/errorresources/SystemErrors.h"
 
+using platform::errorresources::SystemErrors;
+
 namespace windows::service {
 
 namespace {

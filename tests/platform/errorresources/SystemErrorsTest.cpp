@@ -8,6 +8,9 @@
 
 #include <stdexcept>
 
+using platform::errorresources::ErrorMapper;
+using platform::errorresources::SystemErrors;
+
 TEST(SystemErrorsTest, KnownCodeGivesTheSystemTextWithItsLineEnd)
 {
     const std::string text = SystemErrors::map(ERROR_FILE_NOT_FOUND);

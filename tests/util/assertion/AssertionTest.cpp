@@ -8,6 +8,11 @@
 #include <fstream>
 #include <sstream>
 
+using util::assertion::ASSERTION_FILE_NAME;
+using util::assertion::check;
+using util::assertion::composeAssertionReport;
+using util::assertion::reportAssertion;
+
 namespace {
 
 const std::string RULE = "----------------------------------------";

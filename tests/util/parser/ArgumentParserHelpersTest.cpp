@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using util::parser::ArgumentParserHelpers;
+
 namespace {
 
 struct PathCase {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+using util::parser::JsonException;
+using util::parser::JsonValue;
+
 // What the console writes comes back unit for unit: escapes, pairs and a lone half of one.
 TEST(JsonValueTest, ReadsWhatTheConsoleWrites)
 {

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+using platform::errorresources::SystemErrors;
+
 namespace {
 
 using windows::com::ComApartment;

@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+using windows::file::ShortcutReader;
+using windows::file::WindowsFileHelper;
+
 namespace {
 
 using windows::file::CouldNotExtractPathFromShourcutException;

@@ -10,6 +10,9 @@
 
 #include <functional>
 
+using platform::errorresources::SystemErrors;
+using windows::file::WindowsFileHelper;
+
 namespace {
 
 using namespace windows::file;

@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+using platform::errorresources::SystemErrors;
+using windows::file::WindowsFileHelper;
+
 namespace {
 
 using windows::process::CouldNotCreateProcessException;

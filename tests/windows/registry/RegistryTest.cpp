@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+using platform::errorresources::SystemErrors;
+
 using namespace windows::registry;
 
 namespace {

@@ -10,6 +10,8 @@
 
 #include <functional>
 
+using platform::errorresources::SystemErrors;
+
 using windows::service::ServiceException;
 using windows::service::ServiceManager;
 using windows::service::ServiceNotFoundException;

@@ -8,6 +8,10 @@
 #include <algorithm>
 #include <map>
 
+using util::Utf8;
+using util::parser::JsonException;
+using util::parser::JsonValue;
+
 namespace products::bootwarden::console {
 
 namespace {

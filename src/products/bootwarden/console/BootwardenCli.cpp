@@ -13,6 +13,10 @@
 #include <algorithm>
 #include <set>
 
+using util::APPLICATION_NAME;
+using util::APPLICATION_VERSION;
+using util::Utf8;
+
 namespace products::bootwarden::console {
 
 using inspection::ProgramFacts;

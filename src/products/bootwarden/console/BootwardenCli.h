@@ -16,7 +16,7 @@ class StartupLocations;
 namespace products::bootwarden::console {
 
 // The console's failure reports: kept for standard error instead of shown in boxes.
-class CollectingReporter : public ErrorReporter {
+class CollectingReporter : public exceptions::ErrorReporter {
 public:
     void showError(const std::string& text) override { _text += text + "\n"; }
     const std::string& text() const { return _text; }

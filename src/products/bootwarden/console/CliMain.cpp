@@ -6,6 +6,10 @@
 #include "windows/com/ComApartment.h"
 #include "windows/file/WindowsFileHelper.h"
 
+using util::Utf8;
+using util::parser::ArgumentParserHelpers;
+using windows::file::WindowsFileHelper;
+
 // bootwarden-cli.exe: finds the data file and the folders of disabled files beside itself, as
 // the window does, so both see the same disabled entries.
 int main()

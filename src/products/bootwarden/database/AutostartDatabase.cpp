@@ -17,6 +17,13 @@
 
 #include <set>
 
+using util::StringHelper;
+using util::Utf8;
+using util::assertion::check;
+using util::parser::ArgumentParserHelpers;
+using windows::file::ShortcutReader;
+using windows::file::WindowsFileHelper;
+
 namespace products::bootwarden::database {
 
 namespace {

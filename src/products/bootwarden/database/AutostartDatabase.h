@@ -59,7 +59,7 @@ private:
     std::string _disabledFolder;
     bool _working;
     std::string _problem;
-    ShortcutReader _shortcuts;
+    windows::file::ShortcutReader _shortcuts;
 };
 
 } // namespace products::bootwarden::database

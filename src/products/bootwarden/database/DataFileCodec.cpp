@@ -17,6 +17,10 @@
 #include <string_view>
 #include <utility>
 
+using util::Bytes;
+using util::LittleEndian;
+using util::assertion::check;
+
 namespace products::bootwarden::database {
 
 namespace {

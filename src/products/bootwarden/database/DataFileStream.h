@@ -66,7 +66,7 @@ struct DataFileStream {
             return _bytes.data() + _used;
         }
         void filled(const char* end) { _used = static_cast<std::size_t>(end - _bytes.data()); }
-        void word(std::uint32_t value) { filled(LittleEndian::writeWord(room(WORD), value)); }
+        void word(std::uint32_t value) { filled(util::LittleEndian::writeWord(room(WORD), value)); }
 
         void flush()
         {
@@ -118,7 +118,7 @@ struct DataFileStream {
         {
             if (!has(WORD))
                 return false;
-            value = LittleEndian::readWord(here());
+            value = util::LittleEndian::readWord(here());
             _offset += WORD;
             return true;
         }
@@ -156,8 +156,8 @@ struct DataFileStream {
             if (dataEnd == NONE)
                 return false;
             const char* const start = here();
-            const auto type = static_cast<std::int32_t>(LittleEndian::readWord(start));
-            const auto state = static_cast<std::int32_t>(LittleEndian::readWord(start + WORD));
+            const auto type = static_cast<std::int32_t>(util::LittleEndian::readWord(start));
+            const auto state = static_cast<std::int32_t>(util::LittleEndian::readWord(start + WORD));
             // An empty name is a key's default value, which Windows starts like any other.
             const Location* const location = LocationTable::find(type);
             const bool known = location && (anyLocation || location->recordType == type);
@@ -190,7 +190,7 @@ struct DataFileStream {
         std::size_t nul(std::size_t from)
         {
             for (;;) {
-                const char* const found = Bytes::firstNul(here() + from, _window.get() + _size);
+                const char* const found = util::Bytes::firstNul(here() + from, _window.get() + _size);
                 if (found)
                     return static_cast<std::size_t>(found - here());
                 from = _size - _offset;

@@ -14,6 +14,9 @@
 #include <unordered_map>
 #include <utility>
 
+using util::Utf8;
+using windows::file::WindowsFileHelper;
+
 namespace products::bootwarden::database {
 
 namespace {

@@ -16,6 +16,9 @@
 
 #include <optional>
 
+using util::Utf8;
+using util::assertion::check;
+
 namespace products::bootwarden::database {
 
 using windows::registry::RegistryKeyImpl;

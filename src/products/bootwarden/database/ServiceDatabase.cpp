@@ -16,6 +16,10 @@
 #include <functional>
 #include <optional>
 
+using util::LittleEndian;
+using util::Utf8;
+using util::assertion::reportAssertion;
+
 namespace products::bootwarden::database {
 
 using windows::registry::RegistryKeyImpl;

@@ -8,6 +8,8 @@
 #include "windows/registry/RegistryReaderImpl.h"
 #include "windows/registry/RegistryWriterImpl.h"
 
+using util::Utf8;
+
 namespace products::bootwarden::database {
 
 namespace {

@@ -16,6 +16,10 @@
 #include <algorithm>
 #include <iterator>
 
+using platform::errorresources::SystemErrors;
+using util::StringHelper;
+using util::Utf8;
+
 namespace products::bootwarden::inspection {
 
 namespace {

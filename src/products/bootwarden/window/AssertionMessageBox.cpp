@@ -3,6 +3,9 @@
 #include "exceptions/ErrorReporter.h"
 #include "util/ApplicationConstants.h"
 
+using util::APPLICATION_NAME;
+using util::SUPPORT_EMAIL;
+
 namespace products::bootwarden::window {
 
 void AssertionMessageBox::assertionFailed(const std::string& report)

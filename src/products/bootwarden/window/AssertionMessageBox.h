@@ -2,19 +2,21 @@
 
 #include "util/assertion/AssertionListener.h"
 
+namespace exceptions {
 class ErrorReporter;
+} // namespace exceptions
 
 namespace products::bootwarden::window {
 
 // Shows assertion reports in an error box while the main dialog exists.
-class AssertionMessageBox : public AssertionListener {
+class AssertionMessageBox : public util::assertion::AssertionListener {
 public:
-    explicit AssertionMessageBox(ErrorReporter* reporter) : _reporter(reporter) {}
+    explicit AssertionMessageBox(exceptions::ErrorReporter* reporter) : _reporter(reporter) {}
 
     void assertionFailed(const std::string& report) override;
 
 private:
-    ErrorReporter* _reporter;
+    exceptions::ErrorReporter* _reporter;
 };
 
 } // namespace products::bootwarden::window

@@ -10,6 +10,12 @@
 #include "windows/com/ComApartment.h"
 #include "windows/file/WindowsFileHelper.h"
 
+using exceptions::MessageBoxReporter;
+using util::APPLICATION_NAME;
+using util::assertion::AssertionListenerRegistration;
+using util::parser::ArgumentParserHelpers;
+using windows::file::WindowsFileHelper;
+
 namespace products::bootwarden::window {
 
 BOOL BootwardenApp::InitInstance()

@@ -11,6 +11,11 @@
 #include "windows/registry/RegistryEditor.h"
 #include "windows/shell/Explorer.h"
 
+using exceptions::MessageBoxReporter;
+using exceptions::QuestionBox;
+using util::APPLICATION_NAME;
+using util::APPLICATION_VERSION;
+
 namespace products::bootwarden::window {
 
 using inspection::BackgroundInspector;

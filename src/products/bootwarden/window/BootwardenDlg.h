@@ -12,7 +12,9 @@
 #include <memory>
 #include <string>
 
+namespace exceptions {
 class MessageBoxReporter;
+} // namespace exceptions
 
 namespace products::bootwarden::window {
 
@@ -23,7 +25,7 @@ public:
     static constexpr int IDD = 102;
 
     // Loads the data file and sets up every location; a data file that cannot be read throws.
-    explicit BootwardenDlg(MessageBoxReporter* reporter, HWND parent = nullptr);
+    explicit BootwardenDlg(exceptions::MessageBoxReporter* reporter, HWND parent = nullptr);
     ~BootwardenDlg() override;
 
 protected:
@@ -61,9 +63,9 @@ private:
     HTREEITEM itemUnderCursor(POINT& screen, UINT& flags) const;
 
     platform::ControlLayout _layout;
-    TreeControl _tree;
+    windows::mfc::TreeControl _tree;
     Win32StartupTreeWidget _treeWidget;
-    MessageBoxReporter* _reporter;
+    exceptions::MessageBoxReporter* _reporter;
     StartupLocations _locations;
     StartupTree _startupTree;
     std::string _commandLine;

@@ -4,6 +4,9 @@
 #include "windows/file/WindowsFileHelper.h"
 #include "windows/process/ProcessHelper.h"
 
+using exceptions::ErrorReporter;
+using windows::file::WindowsFileHelper;
+
 namespace products::bootwarden::window {
 
 void Manual::open(ErrorReporter& reporter)

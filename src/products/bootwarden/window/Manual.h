@@ -1,6 +1,8 @@
 #pragma once
 
+namespace exceptions {
 class ErrorReporter;
+} // namespace exceptions
 
 namespace products::bootwarden::window {
 
@@ -8,7 +10,7 @@ namespace products::bootwarden::window {
 class Manual {
 public:
     // Opens it; when that fails, reporter tells the user why and how to read it all the same.
-    static void open(ErrorReporter& reporter);
+    static void open(exceptions::ErrorReporter& reporter);
 };
 
 } // namespace products::bootwarden::window

@@ -17,13 +17,13 @@ public:
 
     void add(const First& first, const Second& second)
     {
-        check(!exists(first), "!exists(first)", SOURCE, LINE);
+        util::assertion::check(!exists(first), "!exists(first)", SOURCE, LINE);
         _map[first] = second;
     }
 
     Second& get(const First& first)
     {
-        check(exists(first), "exists(first)", SOURCE, LINE);
+        util::assertion::check(exists(first), "exists(first)", SOURCE, LINE);
         return _map[first];
     }
 
@@ -31,14 +31,14 @@ public:
     const Second& get(const First& first) const
     {
         static const Second absent{};
-        check(exists(first), "exists(first)", SOURCE, LINE);
+        util::assertion::check(exists(first), "exists(first)", SOURCE, LINE);
         const auto found = _map.find(first);
         return found == _map.end() ? absent : found->second;
     }
 
     void remove(const First& first)
     {
-        check(exists(first), "exists(first)", SOURCE, LINE);
+        util::assertion::check(exists(first), "exists(first)", SOURCE, LINE);
         _map.erase(first);
     }
 

@@ -12,6 +12,10 @@
 #include <set>
 #include <utility>
 
+using util::Utf8;
+using util::assertion::check;
+using util::assertion::reportAssertion;
+
 namespace products::bootwarden::window {
 
 namespace {

@@ -15,7 +15,7 @@ namespace products::bootwarden::window {
 // listing, not of reading thousands of program files.
 class Win32StartupTreeWidget : public StartupTreeWidget {
 public:
-    explicit Win32StartupTreeWidget(TreeControl& tree) : _tree(tree) {}
+    explicit Win32StartupTreeWidget(windows::mfc::TreeControl& tree) : _tree(tree) {}
 
     // Gives the control its images; the control must exist.
     void createImageLists();
@@ -36,7 +36,7 @@ public:
 private:
     int imageOf(const std::string& path);
 
-    TreeControl& _tree;
+    windows::mfc::TreeControl& _tree;
     platform::ImageList _images;
     platform::ImageList _stateImages;
     std::unordered_map<std::string, int> _programImages;

@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <functional>
 
+using util::parser::JsonValue;
+
 using products::bootwarden::StartupLocations;
 using products::bootwarden::console::BootwardenCli;
 using products::bootwarden::console::CollectingReporter;

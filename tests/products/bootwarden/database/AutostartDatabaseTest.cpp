@@ -14,6 +14,8 @@
 
 #include <algorithm>
 
+using platform::errorresources::SystemErrors;
+
 using products::bootwarden::LocationTable;
 using products::bootwarden::StartupItem;
 using products::bootwarden::database::AutostartDatabase;

@@ -13,6 +13,11 @@
 
 #include <cstdio>
 
+using platform::errorresources::SystemErrors;
+using util::assertion::reportAssertion;
+using util::parser::ArgumentParserHelpers;
+using windows::file::WindowsFileHelper;
+
 using products::bootwarden::window::BootwardenApp;
 
 namespace {

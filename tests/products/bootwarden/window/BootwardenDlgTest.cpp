@@ -24,6 +24,12 @@
 #include <cstdlib>
 #include <functional>
 
+using exceptions::MessageBoxReporter;
+using platform::errorresources::SystemErrors;
+using util::APPLICATION_NAME;
+using util::assertion::check;
+using util::parser::JsonValue;
+
 using products::bootwarden::LocationTable;
 using products::bootwarden::StartupItem;
 using products::bootwarden::database::DataFileCodec;
