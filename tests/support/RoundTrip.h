@@ -8,8 +8,9 @@
 
 #include <string>
 
-// What every round trip ends with: a restart reads the entry of the type that was disabled, stored
-// once; enabling it, as a later OK does, makes isBack hold and leaves nothing stored.
+// What every round trip of a registry value or a service ends with: a restart reads the entry of
+// the type that was disabled, stored once; enabling it, as a later OK does, makes isBack hold and
+// leaves nothing stored.
 template <class Database, class Check>
 void expectComesBack(const std::string& file, int type, Check isBack)
 {

@@ -6,6 +6,7 @@
 #include "support/MessageOf.h"
 #include "support/Locations.h"
 #include "support/Records.h"
+#include "support/RoundTrip.h"
 #include "support/Win32Fakes.h"
 #include "support/ScriptedDatabase.h"
 #include "support/WineFixtures.h"
@@ -80,10 +81,8 @@ TEST_F(ServiceDatabaseTest, AnAutomaticServiceStartsOnDemandWhileDisabledAndAuto
         EXPECT_THROW(restarted.commit(), io::file::CouldNotSaveFileException);
     }
     EXPECT_EQ(DWORD(SERVICE_DEMAND_START), plain.startType()) << "a save that fails takes enabling back";
-    again.enable(stored);
-    restarted.commit();
-    EXPECT_EQ(DWORD(SERVICE_AUTO_START), plain.startType());
-    EXPECT_EQ(dataFile({}), readFile(file));
+    expectComesBack<ServiceDatabase>(file, SERVICES,
+                                     [this] { EXPECT_EQ(DWORD(SERVICE_AUTO_START), plain.startType()); });
 }
 
 // The delay is kept in the service's key while it starts on demand, and counts again once it is
