@@ -74,11 +74,17 @@ std::string StartupInterface::getRegistryKey(const StartupItem& item)
     return database ? database->getRegistryKey(item) : std::string();
 }
 
-std::string StartupInterface::refusal(const StartupItem& item, EntryAction action)
+bool StartupInterface::allows(const StartupItem& item, EntryAction action)
 {
     const Location* location = LocationTable::find(item.getType());
-    if (!location || location->allowed.allows(action))
+    return !location || location->allowed.allows(action);
+}
+
+std::string StartupInterface::refusal(const StartupItem& item, EntryAction action)
+{
+    if (allows(item, action))
         return std::string();
+    const Location* location = LocationTable::find(item.getType());
     const char* const verbs[] = {"disables", "deletes", "starts"};
     return std::string("Bootwarden never ") + verbs[static_cast<int>(action)] + " " + getLabel(item) + " in " +
            LocationTable::treePath(item.getType()) + ": " + location->allowed.because + ".";

@@ -41,7 +41,9 @@ public:
     // Shell in Registry/All users/Winlogon: Windows cannot sign in without it."); empty when it
     // may be. Each change below refuses with it, reported.
     std::string refusal(const StartupItem& item, EntryAction action);
-    bool allows(const StartupItem& item, EntryAction action) { return refusal(item, action).empty(); }
+    // Whether the entry's location lets the action be done to it; asks nothing of the location's
+    // database, so the tree may ask for every entry it shows.
+    static bool allows(const StartupItem& item, EntryAction action);
 
     // Each answers whether the change was made; a failure has been reported when it was not.
     bool remove(const StartupItem& item);
