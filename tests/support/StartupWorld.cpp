@@ -15,11 +15,13 @@ std::string folderOf(const ScratchDirectory& dir, int type)
 }
 
 // A key of settings keeps its other values: the prefix may need them.
-std::vector<std::string> namesOf(const char* const* values)
+std::vector<std::string> namesOf(const Location& location)
 {
     std::vector<std::string> names;
-    for (; *values; ++values)
-        names.push_back(*values);
+    for (const char* const* value = location.values; *value; ++value)
+        names.push_back(*value);
+    if (location.listSwitch)
+        names.push_back(location.listSwitch);
     return names;
 }
 
@@ -36,10 +38,11 @@ StartupWorld::StartupWorld(const std::string& name)
         if (location.kind != Location::Kind::RegistryKey || location.systems == Location::Systems::None)
             continue;
         const HKEY root = products::bootwarden::database::registryRoot(location);
-        const bool settings = location.values && location.layout == Location::Layout::Values;
-        _keys[location.type] =
-            settings ? std::make_unique<RegistryScratch>(root, liveKeyOf(location), namesOf(location.values))
-                     : std::make_unique<RegistryScratch>(root, liveKeyOf(location));
+        const bool settings = location.values && (location.layout == Location::Layout::Values ||
+                                                  location.layout == Location::Layout::List);
+        _keys[location.type] = settings
+                                   ? std::make_unique<RegistryScratch>(root, liveKeyOf(location), namesOf(location))
+                                   : std::make_unique<RegistryScratch>(root, liveKeyOf(location));
     }
     for (const int type : {StartupConstants::USER_STARTUP, StartupConstants::COMMON_STARTUP})
         ::CreateDirectoryA(folderOf(_dir, type).c_str(), nullptr);

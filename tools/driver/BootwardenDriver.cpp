@@ -215,6 +215,10 @@ int seed()
              "--notify-on-error --quiet --server=sync.example.invalid --port=8443 --cache-size=256 "
              "--language=en-GB --theme=dark");
     setValue(HKEY_LOCAL_MACHINE, RUN_KEY, "Audio Tray", "C:\\windows\\system32\\winecfg.exe /tray");
+    // A debugger that takes over a program, as programs that want to be hard to find use one.
+    setValue(HKEY_LOCAL_MACHINE,
+             (std::string(LocationTable::find(StartupConstants::LOCAL_MACHINE_DEBUGGERS)->key) + "\\wordpad.exe").c_str(),
+             "Debugger", "C:\\windows\\system32\\notepad.exe");
     // Switched off in the system's own startup settings, as its task manager does it.
     setValue(HKEY_CURRENT_USER, RUN_KEY, "Cloud Drive", "C:\\windows\\system32\\notepad.exe /cloud");
     const BYTE off[12] = {0x03, 0, 0, 0, 0xd4, 0x0d, 0x43, 0x8d, 0xc8, 0x3b, 0xd9, 0x01};
@@ -239,7 +243,7 @@ int seed()
     ::SHCreateDirectoryExA(nullptr, program.c_str(), nullptr);
     writeFile(program + "\\bootwarden.dat",
               std::string("\x01\0\0\0", 4) + record(5, "Old Helper", "C:\\windows\\notepad.exe /old"));
-    std::printf("seeded the Run keys, %s and a disabled entry\n", folder.c_str());
+    std::printf("seeded the Run keys, a debugger, %s and a disabled entry\n", folder.c_str());
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #include "products/bootwarden/LocationTable.h"
 
 #include "products/bootwarden/StartupConstants.h"
+#include "util/Utf8.h"
 
 #include <iterator>
 
@@ -31,6 +32,14 @@ constexpr const char* USER_WINLOGON_DEFAULTS[] = {"explorer.exe", nullptr};
 constexpr const char* ACTIVE_SETUP = "Software\\Microsoft\\Active Setup\\Installed Components";
 constexpr const char* ACTIVE_SETUP_VALUES[] = {"StubPath", nullptr};
 constexpr const char* SERVICES = "System\\CurrentControlSet\\Services";
+constexpr const char* DEBUGGERS = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options";
+constexpr const char* DEBUGGER_VALUES[] = {"Debugger", nullptr};
+constexpr const char* APPINIT_VALUES[] = {"AppInit_DLLs", nullptr};
+constexpr const char* SESSION_MANAGER = "System\\CurrentControlSet\\Control\\Session Manager";
+constexpr const char* BOOT_EXECUTE_VALUES[] = {"BootExecute", nullptr};
+constexpr const char* BOOT_EXECUTE_DEFAULTS[] = {"autocheck autochk *", nullptr};
+constexpr const char* POLICY_SYSTEM = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
+constexpr const char* SHELL_VALUES[] = {"Shell", nullptr};
 constexpr const char* SHELL_FOLDERS = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr const char* STARTUP_APPROVED = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\";
 constexpr const char* USER_SHELL_FOLDERS = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
@@ -65,6 +74,21 @@ constexpr const char* ACTIVE_SETUP_TEXT =
 constexpr const char* SERVICES_TEXT =
     "Windows starts these services each time the system boots, before anyone signs in; a delayed "
     "one shortly after the others. A disabled service starts only when a program asks for it.";
+constexpr const char* DEBUGGERS_TEXT =
+    "Windows starts the debugger named by a program's key here instead of the program, whoever starts "
+    "it, and hands it the program's command line; 32-bit programs and 64-bit ones read the same key. Developers use it to debug a program from its first "
+    "step; programs that want to be hard to find use it to start in another's place.";
+constexpr const char* APPINIT_TEXT =
+    "Windows loads each DLL named by AppInit_DLLs into every program that loads user32.dll, when "
+    "LoadAppInit_DLLs is 1 (and, with Secure Boot on, only DLLs that are signed). Few programs need it; "
+    "programs that want to be hard to find use it to run inside every other.";
+constexpr const char* BOOT_EXECUTE_TEXT =
+    "Windows runs these commands each time the system boots, before Windows itself starts: its own "
+    "checks the disks (autocheck autochk *), which is shown, never disabled or deleted. Any other "
+    "command is marked.";
+constexpr const char* POLICY_SHELL_TEXT =
+    "Windows starts the program named by Shell as the desktop of the current user in place of the "
+    "Winlogon shell, where a policy names one (kiosks and locked-down machines do).";
 constexpr const char* RUN_SERVICES_TEXT =
     "Run Services is run in the background when the logon dialog box first appears or at this "
     "stage of the boot process if there is no logon. These keys are for background services such "
@@ -116,6 +140,11 @@ constexpr L::Root USER = L::Root::CurrentUser;
 constexpr L::View NATIVE = L::View::Native;
 constexpr L::View VIEW_32 = L::View::Redirected32;
 constexpr L::Systems ON_64_BIT = L::Systems::On64BitWindows;
+constexpr AllowedActions DEBUGGER{.run = false, .because = "Windows starts a debugger only in place of its program"};
+constexpr AllowedActions LOADED{.run = false, .because = "programs load a DLL, it is not started"};
+constexpr AllowedActions BEFORE_WINDOWS{.run = false, .because = "Windows runs these commands only before it starts"};
+constexpr AllowedActions DISK_CHECK{
+    .disable = false, .remove = false, .run = false, .because = "Windows checks its disks with it before it starts"};
 
 // A row to a few lines, its fields packed as they fit.
 // clang-format off
@@ -185,6 +214,22 @@ constexpr Location LOCATIONS[] = {
     {.type = C::AUTOMATIC_SERVICES, .recordType = C::NO_RECORD, .kind = L::Kind::Services, .root = MACHINE,
      .key = SERVICES, .view = NATIVE, .group = &SERVICES_GROUP, .label = "Automatic", .description = SERVICES_TEXT,
      .allowed = SERVICE},
+    {.type = C::LOCAL_MACHINE_DEBUGGERS, .recordType = C::NO_RECORD, .root = MACHINE, .key = DEBUGGERS, .view = NATIVE,
+     .group = &ALL_USERS, .label = "Image File Execution Options", .description = DEBUGGERS_TEXT,
+     .values = DEBUGGER_VALUES, .allowed = DEBUGGER, .layout = L::Layout::Programs},
+    {.type = C::LOCAL_MACHINE_APPINIT_DLLS, .recordType = C::NO_RECORD, .root = MACHINE, .key = WINDOWS,
+     .view = NATIVE, .group = &ALL_USERS, .label = "AppInit_DLLs", .description = APPINIT_TEXT,
+     .values = APPINIT_VALUES, .allowed = LOADED, .layout = L::Layout::List, .listSwitch = "LoadAppInit_DLLs"},
+    {.type = C::LOCAL_MACHINE_APPINIT_DLLS_32, .recordType = C::NO_RECORD, .root = MACHINE, .key = WINDOWS,
+     .view = VIEW_32, .systems = ON_64_BIT, .group = &ALL_USERS, .label = "AppInit_DLLs (32-bit)",
+     .description = APPINIT_TEXT, .values = APPINIT_VALUES, .allowed = LOADED, .layout = L::Layout::List,
+     .listSwitch = "LoadAppInit_DLLs"},
+    {.type = C::BOOT_EXECUTE, .recordType = C::NO_RECORD, .root = MACHINE, .key = SESSION_MANAGER, .view = NATIVE,
+     .group = &ALL_USERS, .label = "Boot Execute", .description = BOOT_EXECUTE_TEXT, .values = BOOT_EXECUTE_VALUES,
+     .defaults = BOOT_EXECUTE_DEFAULTS, .allowed = BEFORE_WINDOWS, .windowsOwnAllowed = &DISK_CHECK,
+     .layout = L::Layout::List},
+    {.type = C::CURRENT_USER_POLICY_SHELL, .recordType = C::NO_RECORD, .root = USER, .key = POLICY_SYSTEM,
+     .group = &CURRENT_USER, .label = "Policies Shell", .description = POLICY_SHELL_TEXT, .values = SHELL_VALUES},
 };
 // clang-format on
 
@@ -199,6 +244,14 @@ constexpr bool inTypeOrder()
 static_assert(inTypeOrder(), "the rows stand in the order of their types");
 
 } // namespace
+
+bool Location::isWindowsOwn(const std::string& item) const
+{
+    for (const char* const* own = defaults; own && *own; ++own)
+        if (util::Utf8::sameName(item, *own))
+            return true;
+    return false;
+}
 
 std::string LocationGroup::path() const
 {

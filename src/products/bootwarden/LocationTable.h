@@ -59,6 +59,13 @@ struct Location {
         // Active Setup: each subkey is a component, named by the subkey; its value named in
         // values is the command, its unnamed value the title people know it by.
         Components,
+        // Image File Execution Options: each subkey is named after a program; its value named in
+        // values, when there, is what Windows starts instead of the program, an entry named after
+        // the program.
+        Programs,
+        // One value, named in values, that lists the entries: a multi-string's strings, or names
+        // a string holds apart by spaces or commas.
+        List,
     };
 
     int type; // a StartupConstants type
@@ -95,10 +102,24 @@ struct Location {
     // any case): only these are entries, and only when they name something. Null: every value.
     // In a key of components, the one value of each that is its command.
     const char* const* values = nullptr;
-    // Windows' own value of each of them, where it has one; null: none.
+    // Windows' own value of each of them, where it has one; null: none. For a list, Windows' own
+    // items.
     const char* const* defaults = nullptr;
     AllowedActions allowed = {};
+    // What an entry that is one of Windows' own allows, when not what the others do.
+    const AllowedActions* windowsOwnAllowed = nullptr;
     Layout layout = Layout::Values;
+    // For a list, the value of the same key without which Windows reads none of it (a number, on
+    // when not 0); null when it has none.
+    const char* listSwitch = nullptr;
+
+    // Whether a list's item is one of Windows' own, in any case.
+    bool isWindowsOwn(const std::string& item) const;
+    // What the entry of that name allows.
+    const AllowedActions& allowedFor(const std::string& entry) const
+    {
+        return windowsOwnAllowed && isWindowsOwn(entry) ? *windowsOwnAllowed : allowed;
+    }
 };
 
 class LocationTable {

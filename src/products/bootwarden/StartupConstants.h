@@ -49,6 +49,14 @@ public:
     static constexpr std::int32_t LOCAL_MACHINE_ACTIVE_SETUP_32 = 23;
     // The services that start with Windows.
     static constexpr std::int32_t AUTOMATIC_SERVICES = 24;
+    // The places programs hide in: a debugger Windows starts instead of a program (a key both
+    // registry views share); the DLLs loaded into every program, in both views; the commands run
+    // before Windows starts; a shell the user's policy names.
+    static constexpr std::int32_t LOCAL_MACHINE_DEBUGGERS = 25;
+    static constexpr std::int32_t LOCAL_MACHINE_APPINIT_DLLS = 26;
+    static constexpr std::int32_t LOCAL_MACHINE_APPINIT_DLLS_32 = 27;
+    static constexpr std::int32_t BOOT_EXECUTE = 28;
+    static constexpr std::int32_t CURRENT_USER_POLICY_SHELL = 29;
     static constexpr std::int32_t NO_RECORD = -1;
 
     // The registry value types a command line can have (REG_SZ and REG_EXPAND_SZ); every other

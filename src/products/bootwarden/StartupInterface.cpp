@@ -77,7 +77,7 @@ std::string StartupInterface::getRegistryKey(const StartupItem& item)
 bool StartupInterface::allows(const StartupItem& item, EntryAction action)
 {
     const Location* location = LocationTable::find(item.getType());
-    return !location || location->allowed.allows(action);
+    return !location || location->allowedFor(item.getValue()).allows(action);
 }
 
 std::string StartupInterface::refusal(const StartupItem& item, EntryAction action)
@@ -87,7 +87,7 @@ std::string StartupInterface::refusal(const StartupItem& item, EntryAction actio
     const Location* location = LocationTable::find(item.getType());
     const char* const verbs[] = {"disables", "deletes", "starts"};
     return std::string("Bootwarden never ") + verbs[static_cast<int>(action)] + " " + getLabel(item) + " in " +
-           LocationTable::treePath(item.getType()) + ": " + location->allowed.because + ".";
+           LocationTable::treePath(item.getType()) + ": " + location->allowedFor(item.getValue()).because + ".";
 }
 
 bool StartupInterface::remove(const StartupItem& item)

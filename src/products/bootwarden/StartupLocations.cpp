@@ -20,7 +20,9 @@ StartupLocations::StartupLocations(ErrorReporter* reporter)
                           (location.systems == Location::Systems::On64BitWindows && sixtyFour);
         if (!here)
             continue;
-        if (location.kind == Location::Kind::RegistryKey)
+        if (location.layout == Location::Layout::List)
+            _databases.push_back(std::make_unique<database::ValueListDatabase>(location.type, _registryBackup));
+        else if (location.kind == Location::Kind::RegistryKey)
             _databases.push_back(std::make_unique<database::RegistryDatabase>(location.type, _registryBackup));
         else if (location.kind == Location::Kind::Services)
             _databases.push_back(std::make_unique<database::ServiceDatabase>(location.type, _registryBackup));

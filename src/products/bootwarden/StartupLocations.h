@@ -5,6 +5,7 @@
 #include "products/bootwarden/database/RegistryBackup.h"
 #include "products/bootwarden/database/RegistryDatabase.h"
 #include "products/bootwarden/database/ServiceDatabase.h"
+#include "products/bootwarden/database/ValueListDatabase.h"
 
 #include <memory>
 #include <vector>

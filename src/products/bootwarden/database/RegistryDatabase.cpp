@@ -73,7 +73,7 @@ bool isEntry(int type, const std::string& name, std::string_view text)
 
 // Where an entry's value lies: in the location's key under its name; for a value of a section
 // of RunOnceEx ("0001\Line1"), in that subkey under the rest of the name; for a component of
-// Active Setup, in the component's subkey under the value that is its command.
+// Active Setup or a program's debugger, in the subkey of that name under the row's value.
 struct Place {
     RegistryKeyImpl key;
     std::string value;
@@ -85,12 +85,14 @@ std::pair<std::string, std::string> whereIn(const RegistryDatabase::KeyLocation&
     const std::string& name = item.getValue();
     switch (layoutOf(item.getType())) {
     case Location::Layout::Components:
+    case Location::Layout::Programs:
         return {location.subKey + "\\" + name, LocationTable::find(item.getType())->values[0]};
     case Location::Layout::Sections:
         if (const std::size_t slash = name.find('\\'); slash != std::string::npos)
             return {location.subKey + "\\" + name.substr(0, slash), name.substr(slash + 1)};
         break;
     case Location::Layout::Values:
+    case Location::Layout::List:
         break;
     }
     return {location.subKey, name};
@@ -159,6 +161,9 @@ RegistryDatabase::Note RegistryDatabase::getNote(const StartupItem& item)
         return sectionTitle(item);
     if (location && location->layout == Location::Layout::Components)
         return {"Component " + item.getValue()};
+    if (location && location->layout == Location::Layout::Programs)
+        return {"Windows starts this debugger instead of " + item.getValue() + ", handing it " + item.getValue() +
+                "'s command line."};
     if (!location || !location->defaults)
         return {};
     for (std::size_t i = 0; location->values[i]; ++i) {
@@ -200,10 +205,11 @@ RegistryReaderImpl::Values RegistryDatabase::readEntries()
             });
             break;
         case Location::Layout::Components:
+        case Location::Layout::Programs:
             forEachSubkey(_type, key,
                           [this, &entries](const std::string& component, RegistryReaderImpl::Values values) {
                               for (RegistryReaderImpl::Value& value : values) {
-                                  if (value.name.empty()) {
+                                  if (value.name.empty() && layoutOf(_type) == Location::Layout::Components) {
                                       _titles[Utf8::foldCase(component)] = value.text;
                                   } else if (isEntry(_type, value.name, value.text)) {
                                       value.name = component;
@@ -212,6 +218,8 @@ RegistryReaderImpl::Values RegistryDatabase::readEntries()
                               }
                           });
             break;
+        case Location::Layout::List:
+            break; // a ValueListDatabase's
         }
     } catch (const windows::registry::RegistryKeyNotFoundException&) {
         // A key that is not there holds no entries: Windows simply starts nothing from it.

@@ -2,7 +2,9 @@
 
 #include "exceptions/IOException.h"
 #include "products/bootwarden/database/RegistryBackup.h"
+#include "products/bootwarden/StartupInterface.h"
 #include "products/bootwarden/database/RegistryRoot.h"
+#include "products/bootwarden/database/ValueListDatabase.h"
 #include "support/Files.h"
 #include "support/Locations.h"
 #include "support/Records.h"
@@ -506,3 +508,91 @@ TEST_F(RegistryDatabaseTest, AMissingKeyListsItsStoredEntriesAndIsMadeAgainToEna
 }
 
 } // namespace
+
+namespace {
+
+// One of the places programs hide in, as Windows holds it: the value Windows reads (in the key,
+// or in a program's subkey) and a setting beside it that must stay.
+struct HidingPlace {
+    int type;
+    const char* subkey; // "" for the key itself
+    const char* value;
+    DWORD valueType;
+    std::string bytes;
+    std::vector<std::string> listed; // sorted
+    std::size_t out;                 // in the list's order
+    // The marks of the entries in the list's order, and whether the first refuses to be disabled.
+    std::vector<bool> marked;
+    bool ownRefused = false;
+};
+
+std::string units(std::u16string_view text)
+{
+    std::string bytes;
+    for (const char16_t unit : text)
+        bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+    return bytes;
+}
+
+template <class Database>
+void expectRoundTrip(const StartupWorld& world, const HidingPlace& place)
+{
+    const std::string file = world.file("bootwarden.dat");
+    const RegistryScratch& key = world.key(place.type);
+    const RegistryScratch program(key.root(), key.subKey() + "\\" + place.subkey);
+    const RegistryScratch& holder = *place.subkey ? program : key;
+    holder.set(place.value, place.valueType, place.bytes);
+    holder.setString("Setting", "stays");
+    RegistryBackup backup(file);
+    Database database(place.type, backup);
+    const std::vector<StartupItem> items = database.getItems();
+    EXPECT_EQ(place.listed, describe(items));
+    for (std::size_t i = 0; i < items.size() && i < place.marked.size(); ++i)
+        EXPECT_EQ(place.marked[i], database.getNote(items[i]).warning) << i;
+    EXPECT_EQ(place.ownRefused,
+              !products::bootwarden::StartupInterface::allows(items.at(0), products::bootwarden::EntryAction::Disable));
+    database.disable(disabled(items.at(place.out)));
+    EXPECT_EQ(place.listed.size(), database.getItems().size()) << "listed as disabled";
+    EXPECT_NE(place.bytes, holder.bytes(place.value)) << "gone from what Windows reads";
+    EXPECT_EQ(word(0), readFile(file).substr(0, 4)) << "no record an older version would act on";
+    expectComesBack<Database>(file, place.type, [&] {
+        DWORD type = 0;
+        EXPECT_EQ(place.bytes, holder.bytes(place.value, &type));
+        EXPECT_EQ(place.valueType, type);
+        EXPECT_EQ("stays", holder.get("Setting"));
+    });
+}
+
+} // namespace
+
+// The places programs hide in, in both views where Windows has both (the debuggers' key is one): an entry leaves what Windows
+// reads alone, the rest of it as it was, and comes back byte for byte; Windows' own disk check is
+// never disabled; a list that Windows reads none of is marked.
+TEST(RegistryLocationTest, TheHidingPlacesGiveBackWhatWindowsReadsByteForByte)
+{
+    using C = StartupConstants;
+    using namespace std::string_view_literals;
+    const StartupWorld world("hiding_places");
+    const std::string appInit = units(u"C:\\a.dll, C:\\hook.dll\0"sv);
+    const std::string bootExecute = units(u"autocheck autochk *\0C:\\Tools\\clean.exe /q\0\0"sv);
+    // clang-format off
+    const HidingPlace places[] = {
+        {C::LOCAL_MACHINE_DEBUGGERS, "notepad.exe", "Debugger", REG_EXPAND_SZ, units(u"C:\\spy.exe\0"sv),
+         {"0 notepad.exe=C:\\spy.exe"}, 0, {false}},
+        {C::LOCAL_MACHINE_APPINIT_DLLS, "", "AppInit_DLLs", REG_SZ, appInit,
+         {"0 C:\\a.dll=C:\\a.dll", "0 C:\\hook.dll=C:\\hook.dll"}, 1, {true, true}},
+        {C::LOCAL_MACHINE_APPINIT_DLLS_32, "", "AppInit_DLLs", REG_SZ, appInit,
+         {"0 C:\\a.dll=C:\\a.dll", "0 C:\\hook.dll=C:\\hook.dll"}, 0, {true, true}},
+        {C::BOOT_EXECUTE, "", "BootExecute", REG_MULTI_SZ, bootExecute,
+         {"0 C:\\Tools\\clean.exe /q=C:\\Tools\\clean.exe /q", "0 autocheck autochk *=autocheck autochk *"}, 1,
+         {false, true}, true},
+    };
+    // clang-format on
+    for (const HidingPlace& place : places) {
+        SCOPED_TRACE(LocationTable::treePath(place.type));
+        if (LocationTable::find(place.type)->layout == Location::Layout::List)
+            expectRoundTrip<products::bootwarden::database::ValueListDatabase>(world, place);
+        else
+            expectRoundTrip<RegistryDatabase>(world, place);
+    }
+}
