@@ -118,6 +118,8 @@ public:
         if (Interface* old = std::exchange(_pointer, nullptr))
             old->Release();
     }
+    // Hands the reference over to the caller.
+    Interface* release() { return std::exchange(_pointer, nullptr); }
     // For the out parameter of the call that fills the pointer; what was held is released first.
     void** put()
     {

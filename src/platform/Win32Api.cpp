@@ -1,5 +1,6 @@
 #include "platform/Win32Api.h"
 
+#include "platform/ComCalls.h"
 #include "platform/FileTrust.h"
 #include "platform/Text.h"
 #include "platform/UniqueResource.h"
@@ -66,6 +67,8 @@ FoundFile found(const WIN32_FIND_DATAW& data)
 
 Win32Api::Win32Api()
 {
+    installTaskServiceCalls(*this);
+    installXmlLiteCalls(*this);
     RegOpenKeyExU = [](HKEY root, const std::string& subKey, REGSAM access, PHKEY key) {
         const Wide name(subKey);
         return name.valid() ? ::RegOpenKeyExW(root, name.get(), 0, access, key) : LONG(NO_TRANSLATION);

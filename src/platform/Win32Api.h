@@ -8,6 +8,10 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
+
+struct ITaskService;
+struct IXmlReader;
 
 namespace platform {
 
@@ -15,6 +19,21 @@ namespace platform {
 struct FoundFile {
     std::string name;
     DWORD attributes = 0;
+};
+
+// A task the task service has registered, as one of its folders lists it.
+struct RegisteredTask {
+    std::string path; // "\\Contoso\\Updater"
+    std::string xml;  // its whole definition, as the service gives it
+    bool enabled = true;
+};
+
+// One node of an XML document as XmlLite reads it.
+struct XmlNode {
+    int type = 0;       // an XmlNodeType
+    std::string name;   // an element's local name
+    std::string value;  // a text's
+    bool empty = false; // an element without an end tag
 };
 
 // Every call the program makes into Windows and COM, one slot each. The
@@ -112,6 +131,20 @@ struct Win32Api {
     std::function<HRESULT(IShellLinkW*, std::string&, DWORD)> ShellLinkGetPathU;
     std::function<HRESULT(IShellLinkW*, std::string&)> ShellLinkGetArgumentsU;
     std::function<HINSTANCE(HWND, const std::string&, const std::string&)> ShellExecuteU;
+
+    // Task Scheduler 2.0 (ITaskService) on this machine; each answers the service's HRESULT. A
+    // folder's or task's path is the service's own ("\\", "\\Contoso\\Updater").
+    std::function<HRESULT(ITaskService**)> TaskServiceConnect;
+    // A folder's subfolders (their paths) and its tasks, hidden ones too.
+    std::function<HRESULT(ITaskService*, const std::string&, std::vector<std::string>&, std::vector<RegisteredTask>&)>
+        TaskFolderListU;
+    std::function<HRESULT(ITaskService*, const std::string&, bool)> TaskSetEnabledU;
+    std::function<HRESULT(ITaskService*, const std::string&)> TaskDeleteU;
+    std::function<HRESULT(ITaskService*, const std::string&)> TaskRunU;
+    // XmlLite (xmllite.dll, which Windows ships): a reader of the text, then its nodes one by one
+    // (S_FALSE past the last).
+    std::function<HRESULT(const std::string&, IXmlReader**)> XmlReaderCreateU;
+    std::function<HRESULT(IXmlReader*, XmlNode&)> XmlReaderReadU;
     std::function<HICON(HINSTANCE, const std::string&, LPWORD)> ExtractAssociatedIconU;
 
     // Processes and system

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/TaskServiceFake.h"
 #include "support/Win32Fakes.h"
 #include "support/WineFixtures.h"
 #include "windows/com/ComApartment.h"
@@ -11,7 +12,8 @@
 
 // A whole startup world of its own: the key of every registry location Windows has emptied in
 // its own view (of a key of settings, only the values that are entries), both Startup folders and the program's folder
-// in a scratch directory that is also the current one, and COM for the shortcuts.
+// in a scratch directory that is also the current one, COM for the shortcuts, and a task service
+// of its own.
 class StartupWorld {
 public:
     explicit StartupWorld(const std::string& name);
@@ -25,6 +27,8 @@ public:
     const std::string& path() const { return _dir.path(); }
     // The names of the disabled entries of a location that the data file holds now, in its order.
     std::vector<std::string> storedNames(int type) const;
+    // The world's task service, which holds no task until a test adds one.
+    TaskServiceFake& tasks() { return _tasks; }
 
 private:
     const windows::com::ComApartment _com;
@@ -33,4 +37,5 @@ private:
     std::map<int, std::unique_ptr<RegistryScratch>> _keys;
     RegistryScratch _userFolder;
     RegistryScratch _commonFolder;
+    TaskServiceFake _tasks;
 };

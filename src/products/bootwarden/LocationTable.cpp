@@ -89,6 +89,12 @@ constexpr const char* BOOT_EXECUTE_TEXT =
 constexpr const char* POLICY_SHELL_TEXT =
     "Windows starts the program named by Shell as the desktop of the current user in place of the "
     "Winlogon shell, where a policy names one (kiosks and locked-down machines do).";
+constexpr const char* SIGN_IN_TASKS_TEXT =
+    "The task service runs these tasks when a user signs in or the machine starts: updaters, cloud "
+    "drives and vendors' helpers start this way more often than from a Run key.";
+constexpr const char* OTHER_TASKS_TEXT =
+    "The task service runs these tasks at their times, when the computer is idle, on an event of the "
+    "event log or when a session changes; they too start programs without anyone asking.";
 constexpr const char* RUN_SERVICES_TEXT =
     "Run Services is run in the background when the logon dialog box first appears or at this "
     "stage of the boot process if there is no logon. These keys are for background services such "
@@ -113,6 +119,7 @@ constexpr const char* REGISTRY_ALL_USERS_TEXT =
     "Entries under this key will be executed for all users everytime the computer starts up.";
 constexpr const char* REGISTRY_CURRENT_USER_TEXT = "Entries under this key will be executed for the "
                                                    "current user everytime the computer starts up.";
+constexpr const char* TASKS_GROUP_TEXT = "Entries under this key are the scheduled tasks that run a program.";
 constexpr const char* SERVICES_GROUP_TEXT = "Entries under this key are services that Windows starts everytime "
                                             "the computer starts up, before anyone signs in.";
 
@@ -123,7 +130,9 @@ constexpr LocationGroup ALL_USERS{
 constexpr LocationGroup CURRENT_USER{
     .name = "Current User", .parent = &REGISTRY, .description = REGISTRY_CURRENT_USER_TEXT, .shownWhenEmpty = true};
 constexpr LocationGroup SERVICES_GROUP{.name = "Services", .description = SERVICES_GROUP_TEXT};
-constexpr const LocationGroup* GROUPS[] = {&REGISTRY, &AUTOSTART, &ALL_USERS, &CURRENT_USER, &SERVICES_GROUP};
+constexpr LocationGroup TASKS_GROUP{.name = "Scheduled Tasks", .description = TASKS_GROUP_TEXT};
+constexpr const LocationGroup* GROUPS[] = {&REGISTRY, &AUTOSTART, &ALL_USERS, &CURRENT_USER, &SERVICES_GROUP,
+                                           &TASKS_GROUP};
 
 constexpr AllowedActions ESSENTIAL{.disable = false, .remove = false, .because = "Windows cannot sign in without it"};
 constexpr AllowedActions SERVICE{
@@ -135,6 +144,7 @@ constexpr AllowedActions SERVICE{
 using C = StartupConstants;
 using L = Location;
 constexpr L::Kind FOLDER = L::Kind::StartupFolder;
+constexpr L::Kind TASKS = L::Kind::Tasks;
 constexpr L::Root MACHINE = L::Root::LocalMachine;
 constexpr L::Root USER = L::Root::CurrentUser;
 constexpr L::View NATIVE = L::View::Native;
@@ -230,6 +240,12 @@ constexpr Location LOCATIONS[] = {
      .layout = L::Layout::List},
     {.type = C::CURRENT_USER_POLICY_SHELL, .recordType = C::NO_RECORD, .root = USER, .key = POLICY_SYSTEM,
      .group = &CURRENT_USER, .label = "Policies Shell", .description = POLICY_SHELL_TEXT, .values = SHELL_VALUES},
+    {.type = C::SIGN_IN_TASKS, .recordType = C::NO_RECORD, .kind = TASKS, .root = MACHINE, .key = "\\",
+     .group = &TASKS_GROUP, .label = "At sign-in or startup", .description = SIGN_IN_TASKS_TEXT},
+    {.type = C::OTHER_TASKS, .recordType = C::NO_RECORD, .kind = TASKS, .root = MACHINE, .key = "\\",
+     .group = &TASKS_GROUP, .label = "Other", .description = OTHER_TASKS_TEXT},
+    {.type = C::DELETED_TASKS, .recordType = C::NO_RECORD, .kind = TASKS, .root = MACHINE, .key = "\\",
+     .systems = L::Systems::None},
 };
 // clang-format on
 

@@ -42,7 +42,7 @@ struct LocationGroup {
 // database class. Each row names its fields; those without a default are named by every row
 // (the build fails when one is left out), the others only where they differ.
 struct Location {
-    enum class Kind { RegistryKey, StartupFolder, Services };
+    enum class Kind { RegistryKey, StartupFolder, Services, Tasks };
     enum class Root { LocalMachine, CurrentUser };
     // The registry view a key is read in: the machine's keys exist once per view on 64-bit
     // Windows, whichever build asks; a user's keys are shared.
@@ -76,7 +76,7 @@ struct Location {
     Kind kind = Kind::RegistryKey;
     Root root;
     // The Run-family key; for a Startup folder, the key whose value names the folder; for the
-    // services, the key that holds a key of each.
+    // services, the key that holds a key of each; for tasks, the task service's root folder.
     const char* key;
     View view = View::Shared;
     Systems systems = Systems::All;

@@ -57,6 +57,11 @@ public:
     static constexpr std::int32_t LOCAL_MACHINE_APPINIT_DLLS_32 = 27;
     static constexpr std::int32_t BOOT_EXECUTE = 28;
     static constexpr std::int32_t CURRENT_USER_POLICY_SHELL = 29;
+    // The scheduled tasks that run a program: those a sign-in or the machine's start triggers,
+    // and all others; and the definitions of the tasks deleted here, kept to be put back.
+    static constexpr std::int32_t SIGN_IN_TASKS = 30;
+    static constexpr std::int32_t OTHER_TASKS = 31;
+    static constexpr std::int32_t DELETED_TASKS = 32;
     static constexpr std::int32_t NO_RECORD = -1;
 
     // The registry value types a command line can have (REG_SZ and REG_EXPAND_SZ); every other

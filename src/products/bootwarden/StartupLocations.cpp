@@ -24,6 +24,8 @@ StartupLocations::StartupLocations(ErrorReporter* reporter)
             _databases.push_back(std::make_unique<database::ValueListDatabase>(location.type, _registryBackup));
         else if (location.kind == Location::Kind::RegistryKey)
             _databases.push_back(std::make_unique<database::RegistryDatabase>(location.type, _registryBackup));
+        else if (location.kind == Location::Kind::Tasks)
+            _databases.push_back(std::make_unique<database::TaskDatabase>(location.type, _registryBackup, _tasks));
         else if (location.kind == Location::Kind::Services)
             _databases.push_back(std::make_unique<database::ServiceDatabase>(location.type, _registryBackup));
         else

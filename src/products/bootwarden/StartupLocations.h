@@ -4,7 +4,9 @@
 #include "products/bootwarden/database/AutostartDatabase.h"
 #include "products/bootwarden/database/RegistryBackup.h"
 #include "products/bootwarden/database/RegistryDatabase.h"
+#include "products/bootwarden/database/TaskCatalog.h"
 #include "products/bootwarden/database/ServiceDatabase.h"
+#include "products/bootwarden/database/TaskDatabase.h"
 #include "products/bootwarden/database/ValueListDatabase.h"
 
 #include <memory>
@@ -35,6 +37,7 @@ public:
 private:
     StartupInterface _startupInterface;
     database::RegistryBackup _registryBackup;
+    database::TaskCatalog _tasks;
     std::vector<std::unique_ptr<database::StartupDatabase>> _databases;
 };
 

@@ -137,6 +137,9 @@ std::vector<Listing::Row> BootwardenCli::listRows(bool inspect, std::vector<int>
             for (const StartupItem& item : _locations.startup().getItems(type))
                 rows.push_back(rowOf(type, item, inspect));
             listed.push_back(type);
+            // Listed all the same: what it holds may be more than was listed.
+            if (const std::string problem = _locations.startup().getProblem(type); !problem.empty())
+                err += LocationTable::treePath(type) + ": " + problem + "\n";
         } catch (const exceptions::Exception& e) {
             err += LocationTable::treePath(type) + ": " + e.getMessage() + "\n";
         }

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "windows/task/TaskDefinition.h"
+#include "windows/task/TaskScheduler.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace products::bootwarden::database {
+
+// The tasks of the task service as both task locations list them: read once for both, and the
+// one connection their changes go through.
+class TaskCatalog {
+public:
+    struct Task {
+        std::string path;
+        std::string xml;
+        bool enabled = true;
+        windows::task::TaskDefinition definition;
+        // Why its definition could not be read; empty when it could.
+        std::string unreadable;
+    };
+
+    // Lists every task again.
+    void refresh();
+    // As last listed; listed now when they never were.
+    const std::vector<Task>& tasks();
+    // The listed task of that path (in any case); null when none.
+    const Task* find(const std::string& path);
+    // Connects when first asked.
+    const windows::task::TaskScheduler& scheduler();
+
+private:
+    std::optional<windows::task::TaskScheduler> _scheduler;
+    std::vector<Task> _tasks;
+    bool _listed = false;
+};
+
+} // namespace products::bootwarden::database

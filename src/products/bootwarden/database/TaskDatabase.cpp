@@ -1,0 +1,179 @@
+#include "products/bootwarden/database/TaskDatabase.h"
+
+#include "products/bootwarden/StartupConstants.h"
+#include "products/bootwarden/database/RegistryBackup.h"
+#include "products/bootwarden/database/TaskCatalog.h"
+#include "windows/registry/RegistryException.h"
+#include "windows/registry/RegistryKeyImpl.h"
+#include "windows/registry/RegistryReaderImpl.h"
+
+#include <algorithm>
+
+namespace products::bootwarden::database {
+
+using windows::task::TaskDefinition;
+
+namespace {
+
+// The DLL that serves a COM class, as the class's key names it; empty when none does.
+std::string serverOf(const std::string& classId)
+{
+    try {
+        windows::registry::RegistryKeyImpl key(HKEY_CLASSES_ROOT, "CLSID\\" + classId + "\\InprocServer32", KEY_READ,
+                                               windows::registry::RegistryKeyImpl::OPEN);
+        return windows::registry::RegistryReaderImpl(key).readString("");
+    } catch (const windows::registry::RegistryException&) {
+        return std::string();
+    }
+}
+
+const TaskDefinition::Action* comHandler(const TaskDefinition& definition)
+{
+    for (const TaskDefinition::Action& action : definition.actions)
+        if (!action.program)
+            return &action;
+    return nullptr;
+}
+
+// The program a task starts: its first program's command line, else its COM handler's DLL.
+std::string commandOf(const TaskCatalog::Task& task)
+{
+    const std::string command = task.definition.commandLine();
+    if (!command.empty())
+        return command;
+    const TaskDefinition::Action* handler = comHandler(task.definition);
+    return handler ? serverOf(handler->classId) : std::string();
+}
+
+int typeOf(const TaskCatalog::Task& task)
+{
+    return task.definition.startsWithWindows() ? StartupConstants::SIGN_IN_TASKS : StartupConstants::OTHER_TASKS;
+}
+
+std::string joined(const std::vector<std::string>& parts, const char* separator)
+{
+    std::string text;
+    for (const std::string& part : parts)
+        text += (text.empty() ? "" : separator) + part;
+    return text;
+}
+
+} // namespace
+
+TaskDatabase::TaskDatabase(int type, RegistryBackup& backup, TaskCatalog& tasks)
+    : _type(type), _backup(&backup), _tasks(&tasks)
+{
+}
+
+std::vector<StartupItem> TaskDatabase::getItems()
+{
+    _problem.clear();
+    std::vector<StartupItem> items;
+    try {
+        if (_type == StartupConstants::SIGN_IN_TASKS)
+            _tasks->refresh();
+        const std::vector<StartupItem> stored = _backup->getEntries(_type);
+        for (const TaskCatalog::Task& task : _tasks->tasks()) {
+            // A task that runs no program (one that shows a message, say) starts nothing.
+            if (task.definition.actions.empty() || typeOf(task) != _type)
+                continue;
+            StartupItem item(_type, StartupConstants::ENABLED, task.path, commandOf(task), StartupConstants::TEXT_VALUE,
+                             std::nullopt);
+            const bool disabledHere = std::find(stored.begin(), stored.end(), item) != stored.end();
+            if (!task.enabled && disabledHere)
+                continue; // listed as stored, below
+            if (!task.enabled)
+                item.markDisabledBySystem(); // by its owner
+            items.push_back(std::move(item));
+        }
+    } catch (const exceptions::Exception& e) {
+        // The tasks disabled here are listed all the same, to be enabled once the service answers.
+        _problem = e.getMessage();
+    }
+    return _backup->withStored(_type, std::move(items));
+}
+
+void TaskDatabase::stageDisable(const StartupItem& item)
+{
+    _backup->put(item);
+}
+
+void TaskDatabase::disable(const StartupItem& item)
+{
+    _backup->storeThenTakeOut(item, item, [this, &item] { _tasks->scheduler().setEnabled(item.getValue(), false); });
+}
+
+void TaskDatabase::enable(const StartupItem& item)
+{
+    _tasks->scheduler().setEnabled(item.getValue(), true);
+    // One its owner turned off was never stored.
+    if (!item.isDisabledBySystem())
+        _backup->drop(item, [tasks = _tasks, path = item.getValue()] { tasks->scheduler().setEnabled(path, false); });
+}
+
+void TaskDatabase::commit()
+{
+    _backup->commit();
+}
+
+bool TaskDatabase::tookBack(const StartupItem& item) const
+{
+    return _backup->tookBack(item);
+}
+
+void TaskDatabase::remove(const StartupItem& item)
+{
+    if (const TaskCatalog::Task* task = _tasks->find(item.getValue())) {
+        const StartupItem copy(StartupConstants::DELETED_TASKS, StartupConstants::DISABLED, task->path,
+                               std::string(item.getData()), StartupConstants::TEXT_VALUE, task->xml);
+        _backup->put(copy);
+        _backup->commit();
+        try {
+            _tasks->scheduler().remove(task->path);
+        } catch (...) {
+            _backup->drop(copy);
+            _backup->commit();
+            throw;
+        }
+    }
+    // Disabled here, it is stored no more: its definition is.
+    if (item.getInitialState() == StartupConstants::DISABLED && !item.isDisabledBySystem())
+        _backup->drop(item);
+    _backup->commit();
+}
+
+void TaskDatabase::run(const StartupItem& item)
+{
+    _tasks->scheduler().run(item.getValue());
+}
+
+TaskDatabase::Note TaskDatabase::getNote(const StartupItem& item)
+{
+    const TaskCatalog::Task* task = _tasks->find(item.getValue());
+    if (!task)
+        return {};
+    if (!task->unreadable.empty())
+        return {task->unreadable, true};
+    const TaskDefinition& definition = task->definition;
+    std::vector<std::string> lines{"Runs: " + joined(definition.describeTriggers(), "; ")};
+    if (!definition.account.empty())
+        lines.push_back("As: " + definition.account);
+    if (!definition.author.empty())
+        lines.push_back("Author: " + definition.author);
+    if (!definition.description.empty())
+        lines.push_back("Description: " + definition.description);
+    if (definition.hidden)
+        lines.push_back("Hidden in the system's own task list.");
+    if (definition.actions.size() > 1)
+        lines.push_back("It has " + std::to_string(definition.actions.size()) + " actions; the first is shown.");
+    if (const TaskDefinition::Action* handler = comHandler(definition)) {
+        const std::string server = serverOf(handler->classId);
+        lines.push_back("A COM handler: class " + handler->classId + ", served by " +
+                        (server.empty() ? std::string("no DLL the registry names") : server) + ".");
+    }
+    if (item.isDisabledBySystem())
+        lines.push_back("Turned off by its owner, not by Bootwarden.");
+    return {joined(lines, "\n")};
+}
+
+} // namespace products::bootwarden::database

@@ -1,0 +1,58 @@
+#include "windows/task/TaskScheduler.h"
+
+#include "platform/errorresources/SystemErrors.h"
+
+#include <taskschd.h>
+
+using platform::errorresources::SystemErrors;
+
+namespace windows::task {
+
+namespace {
+
+void check(HRESULT result, const std::string& sentence)
+{
+    if (FAILED(result))
+        throw TaskSchedulerException(sentence + "\n\n" + SystemErrors::map(static_cast<int>(result)));
+}
+
+} // namespace
+
+TaskScheduler::TaskScheduler()
+{
+    check(platform::win32().TaskServiceConnect(reinterpret_cast<ITaskService**>(_service.put())),
+          "Error when connecting to the task service.");
+}
+
+TaskScheduler::~TaskScheduler() = default;
+
+std::vector<platform::RegisteredTask> TaskScheduler::tasks() const
+{
+    std::vector<platform::RegisteredTask> tasks;
+    std::vector<std::string> folders{"\\"};
+    for (std::size_t i = 0; i < folders.size(); ++i) {
+        std::vector<std::string> subfolders;
+        check(platform::win32().TaskFolderListU(_service.get(), folders[i], subfolders, tasks),
+              "Error when listing the scheduled tasks of a folder. Folder: " + folders[i]);
+        folders.insert(folders.end(), subfolders.begin(), subfolders.end());
+    }
+    return tasks;
+}
+
+void TaskScheduler::setEnabled(const std::string& path, bool enabled) const
+{
+    check(platform::win32().TaskSetEnabledU(_service.get(), path, enabled),
+          std::string("Error when ") + (enabled ? "enabling" : "disabling") + " a scheduled task. Task: " + path);
+}
+
+void TaskScheduler::remove(const std::string& path) const
+{
+    check(platform::win32().TaskDeleteU(_service.get(), path), "Error when deleting a scheduled task. Task: " + path);
+}
+
+void TaskScheduler::run(const std::string& path) const
+{
+    check(platform::win32().TaskRunU(_service.get(), path), "Error when running a scheduled task. Task: " + path);
+}
+
+} // namespace windows::task

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "platform/Win32Api.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+// The task service of a test, in place of the system's for the scope: Wine 8's lists no task of a
+// folder and keeps neither the triggers nor the program of a definition, so the tasks here are
+// definitions as Windows registers them, by path. The slots it stands for take the path the code
+// under test names; every change answers refusal (S_OK unless a test sets a failure).
+class TaskServiceFake {
+public:
+    TaskServiceFake();
+
+    void add(const std::string& path, const std::string& xml, bool enabled = true);
+    bool has(const std::string& path) const { return _tasks.count(path) != 0; }
+    bool enabled(const std::string& path) const { return _tasks.at(path).enabled; }
+
+    HRESULT refusal = S_OK;
+    std::vector<std::string> runs;
+
+private:
+    std::map<std::string, platform::RegisteredTask> _tasks;
+    platform::ScopedOverride<HRESULT(ITaskService**)> _connect;
+    platform::ScopedOverride<HRESULT(ITaskService*, const std::string&, std::vector<std::string>&,
+                                     std::vector<platform::RegisteredTask>&)>
+        _list;
+    platform::ScopedOverride<HRESULT(ITaskService*, const std::string&, bool)> _enable;
+    platform::ScopedOverride<HRESULT(ITaskService*, const std::string&)> _delete;
+    platform::ScopedOverride<HRESULT(ITaskService*, const std::string&)> _run;
+};
+
+// A definition as Windows' task service gives it: the triggers' and actions' elements inside.
+std::string taskXml(const std::string& triggers, const std::string& actions, const std::string& settings = "");
