@@ -216,9 +216,30 @@ int seed()
              "--language=en-GB --theme=dark");
     setValue(HKEY_LOCAL_MACHINE, RUN_KEY, "Audio Tray", "C:\\windows\\system32\\winecfg.exe /tray");
     // A debugger that takes over a program, as programs that want to be hard to find use one.
-    setValue(HKEY_LOCAL_MACHINE,
-             (std::string(LocationTable::find(StartupConstants::LOCAL_MACHINE_DEBUGGERS)->key) + "\\wordpad.exe").c_str(),
-             "Debugger", "C:\\windows\\system32\\notepad.exe");
+    setValue(
+        HKEY_LOCAL_MACHINE,
+        (std::string(LocationTable::find(StartupConstants::LOCAL_MACHINE_DEBUGGERS)->key) + "\\wordpad.exe").c_str(),
+        "Debugger", "C:\\windows\\system32\\notepad.exe");
+    // An updater's task that starts at sign-in, registered by its definition file, and the task
+    // service started with the prefix as with Windows.
+    const DWORD automatic = SERVICE_AUTO_START;
+    ::RegSetKeyValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\Schedule", "Start", REG_DWORD,
+                      &automatic, sizeof automatic);
+    char windows[MAX_PATH] = {};
+    ::GetWindowsDirectoryA(windows, MAX_PATH);
+    BOOL wow64 = FALSE;
+    ::IsWow64Process(::GetCurrentProcess(), &wow64); // the 64-bit system's folder, whichever build seeds
+    const std::string tasks = std::string(windows) + (wow64 ? "\\Sysnative" : "\\System32") + "\\Tasks\\Contoso";
+    ::SHCreateDirectoryExA(nullptr, tasks.c_str(), nullptr);
+    std::string definition = "\xFF\xFE";
+    for (const char c : std::string(
+             "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<Task version=\"1.2\" "
+             "xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\"><RegistrationInfo><Author>Contoso"
+             "</Author></RegistrationInfo><Triggers><LogonTrigger><Enabled>true</Enabled></LogonTrigger></Triggers>"
+             "<Actions><Exec><Command>C:\\windows\\system32\\notepad.exe</Command><Arguments>/update</Arguments>"
+             "</Exec></Actions></Task>"))
+        definition += {c, '\0'};
+    writeFile(tasks + "\\Updater", definition);
     // Switched off in the system's own startup settings, as its task manager does it.
     setValue(HKEY_CURRENT_USER, RUN_KEY, "Cloud Drive", "C:\\windows\\system32\\notepad.exe /cloud");
     const BYTE off[12] = {0x03, 0, 0, 0, 0xd4, 0x0d, 0x43, 0x8d, 0xc8, 0x3b, 0xd9, 0x01};
@@ -243,7 +264,7 @@ int seed()
     ::SHCreateDirectoryExA(nullptr, program.c_str(), nullptr);
     writeFile(program + "\\bootwarden.dat",
               std::string("\x01\0\0\0", 4) + record(5, "Old Helper", "C:\\windows\\notepad.exe /old"));
-    std::printf("seeded the Run keys, a debugger, %s and a disabled entry\n", folder.c_str());
+    std::printf("seeded the Run keys, a debugger, a task, %s and a disabled entry\n", folder.c_str());
     return 0;
 }
 
