@@ -11,6 +11,10 @@
 //                                             entry of a large signed program is selected, and
 //                                             until the line under the command line says who
 //                                             signed it
+//   BootwardenBench tasks <folder> N          ms to list N scheduled tasks into both task
+//                                             locations and describe each, as the window does,
+//                                             from definitions as Windows registers them (Wine 8's
+//                                             service lists none: the service's calls are left out)
 //   BootwardenBench datafile <folder>         ms to save and load 100,000 entries; to write the
 //                                             same bytes raw, over a file and beside it renamed
 //                                             over it; to read them raw
@@ -19,6 +23,9 @@
 #include "products/bootwarden/LocationTable.h"
 #include "products/bootwarden/StartupConstants.h"
 #include "products/bootwarden/database/DataFileCodec.h"
+#include "products/bootwarden/database/RegistryBackup.h"
+#include "products/bootwarden/database/TaskCatalog.h"
+#include "products/bootwarden/database/TaskDatabase.h"
 #include "treereader/TreeReader.h"
 
 #include <windows.h>
@@ -271,6 +278,69 @@ double timed(const std::function<void()>& work)
 
 // registryBytes: the entries as this version disables them, with their registry bytes in the
 // file's block; otherwise as older versions wrote them, records alone.
+int tasks(const std::string& folder, int count)
+{
+    using products::bootwarden::StartupConstants;
+    using namespace products::bootwarden::database;
+    std::vector<platform::RegisteredTask> registered;
+    for (int i = 0; i < count; ++i) {
+        // Half start at sign-in, half daily, as updaters and vendors' helpers register them.
+        const std::string trigger = i % 2 ? "<LogonTrigger><Enabled>true</Enabled></LogonTrigger>"
+                                          : "<CalendarTrigger><StartBoundary>2024-01-01T03:00:00</StartBoundary>"
+                                            "<ScheduleByDay><DaysInterval>1</DaysInterval></ScheduleByDay>"
+                                            "</CalendarTrigger>";
+        registered.push_back(
+            {"\\Vendor" + std::to_string(i % 10) + "\\Task " + std::to_string(i),
+             "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<Task version=\"1.4\" "
+             "xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">\r\n  <RegistrationInfo>"
+             "<Author>Vendor</Author><Description>Keeps the vendor's program up to date.</Description>"
+             "</RegistrationInfo>\r\n  <Triggers>" +
+                 trigger +
+                 "</Triggers>\r\n  <Principals><Principal id=\"Author\"><UserId>S-1-5-18</UserId></Principal>"
+                 "</Principals>\r\n  <Settings><MultipleInstancesPolicy>IgnoreNew</MultipleInstancesPolicy>"
+                 "<StopIfGoingOnBatteries>false</StopIfGoingOnBatteries><Enabled>true</Enabled></Settings>\r\n"
+                 "  <Actions Context=\"Author\"><Exec><Command>C:\\Program Files\\Vendor\\update" +
+                 std::to_string(i) + ".exe</Command><Arguments>/background</Arguments></Exec></Actions>\r\n</Task>",
+             true});
+    }
+    const platform::ScopedOverride running(&platform::Win32Api::QueryServiceStatus, [](SC_HANDLE, LPSERVICE_STATUS status) {
+        status->dwCurrentState = SERVICE_RUNNING;
+        return TRUE;
+    });
+    const platform::ScopedOverride connect(&platform::Win32Api::TaskServiceConnect, [](ITaskService** service) {
+        *service = nullptr;
+        return S_OK;
+    });
+    const platform::ScopedOverride list(
+        &platform::Win32Api::TaskFolderListU,
+        [&registered](ITaskService*, const std::string& path, std::vector<std::string>& folders,
+                      std::vector<platform::RegisteredTask>& found) {
+            for (int i = 0; path == "\\" && i < 10 && i < static_cast<int>(registered.size()); ++i)
+                folders.push_back("\\Vendor" + std::to_string(i));
+            for (const platform::RegisteredTask& task : registered)
+                if (task.path.rfind(path + "\\", 0) == 0)
+                    found.push_back(task);
+            return S_OK;
+        });
+    double best = 1e30;
+    std::size_t listed = 0;
+    for (int round = 0; round < 5; ++round) {
+        RegistryBackup backup(folder + "\\tasks.dat");
+        TaskCatalog catalog;
+        TaskDatabase signIn(StartupConstants::SIGN_IN_TASKS, backup, catalog);
+        TaskDatabase other(StartupConstants::OTHER_TASKS, backup, catalog);
+        best = std::min(best, timed([&] {
+            listed = 0;
+            for (TaskDatabase* database : {&signIn, &other})
+                for (const products::bootwarden::StartupItem& item : database->getItems()) {
+                    listed += database->getNote(item).text.empty() ? 0 : 1;
+                }
+        }));
+    }
+    std::printf("%.0f %zu\n", best, listed);
+    return listed == registered.size() ? 0 : 1;
+}
+
 int datafile(const std::string& folder, bool registryBytes)
 {
     using products::bootwarden::StartupItem;
@@ -333,6 +403,8 @@ int main(int argc, char** argv)
         return baseline();
     if (mode == "select" && argc > 2)
         return select(argv[2]);
+    if (mode == "tasks" && argc > 3)
+        return tasks(argv[2], std::stoi(argv[3]));
     if (mode == "datafile" && argc > 2)
         return datafile(argv[2], argc > 3 && std::string(argv[3]) == "registry");
     std::fprintf(stderr, "usage: BootwardenBench seed N | window <program> N | baseline | select <program> | datafile <folder> "

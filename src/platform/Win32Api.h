@@ -117,6 +117,7 @@ struct Win32Api {
         SERVICE_DELAYED_AUTO_START_INFO info = {delayed};
         return ::ChangeServiceConfig2W(service, SERVICE_CONFIG_DELAYED_AUTO_START_INFO, &info);
     };
+    std::function<BOOL(SC_HANDLE, LPSERVICE_STATUS)> QueryServiceStatus = ::QueryServiceStatus;
     std::function<BOOL(SC_HANDLE)> CloseServiceHandle = ::CloseServiceHandle;
 
     // Shell and COM

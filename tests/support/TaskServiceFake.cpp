@@ -12,7 +12,12 @@ std::string folderOf(const std::string& path)
 } // namespace
 
 TaskServiceFake::TaskServiceFake()
-    : _connect(&platform::Win32Api::TaskServiceConnect,
+    : _running(&platform::Win32Api::QueryServiceStatus,
+               [](SC_HANDLE, LPSERVICE_STATUS status) {
+                   status->dwCurrentState = SERVICE_RUNNING;
+                   return TRUE;
+               }),
+      _connect(&platform::Win32Api::TaskServiceConnect,
                [](ITaskService** service) {
                    *service = nullptr;
                    return S_OK;

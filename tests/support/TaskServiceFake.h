@@ -9,7 +9,7 @@
 // The task service of a test, in place of the system's for the scope: Wine 8's lists no task of a
 // folder and keeps neither the triggers nor the program of a definition, so the tasks here are
 // definitions as Windows registers them, by path. The slots it stands for take the path the code
-// under test names; every change answers refusal (S_OK unless a test sets a failure).
+// under test names, and the service is running; every change answers refusal (S_OK unless a test sets a failure).
 class TaskServiceFake {
 public:
     TaskServiceFake();
@@ -23,6 +23,7 @@ public:
 
 private:
     std::map<std::string, platform::RegisteredTask> _tasks;
+    platform::ScopedOverride<BOOL(SC_HANDLE, LPSERVICE_STATUS)> _running;
     platform::ScopedOverride<HRESULT(ITaskService**)> _connect;
     platform::ScopedOverride<HRESULT(ITaskService*, const std::string&, std::vector<std::string>&,
                                      std::vector<platform::RegisteredTask>&)>

@@ -51,4 +51,13 @@ bool ServiceManager::setDelayedStart(const std::string& name, bool delayed) cons
     throwFailure("Error when changing how a service starts", name);
 }
 
+bool ServiceManager::isRunning(const std::string& name) const
+{
+    const platform::UniqueServiceHandle service = open(name, SERVICE_QUERY_STATUS);
+    SERVICE_STATUS status = {};
+    if (!platform::win32().QueryServiceStatus(service.get(), &status))
+        throwFailure("Error when asking whether a service runs", name);
+    return status.dwCurrentState == SERVICE_RUNNING;
+}
+
 } // namespace windows::service

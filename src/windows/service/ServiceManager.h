@@ -30,6 +30,7 @@ public:
     // False when the system keeps no such setting (Wine 8 knows no delayed start); the service's
     // own value is left as it was then.
     bool setDelayedStart(const std::string& name, bool delayed) const;
+    bool isRunning(const std::string& name) const;
 
 private:
     platform::UniqueServiceHandle open(const std::string& name, DWORD access) const;

@@ -1,6 +1,7 @@
 #include "windows/task/TaskScheduler.h"
 
 #include "platform/errorresources/SystemErrors.h"
+#include "windows/service/ServiceManager.h"
 
 #include <taskschd.h>
 
@@ -9,6 +10,8 @@ using platform::errorresources::SystemErrors;
 namespace windows::task {
 
 namespace {
+
+const char* const SERVICE = "Schedule";
 
 void check(HRESULT result, const std::string& sentence)
 {
@@ -20,6 +23,10 @@ void check(HRESULT result, const std::string& sentence)
 
 TaskScheduler::TaskScheduler()
 {
+    // Connecting to a service that does not run waits seconds before it fails; asking costs none.
+    if (!windows::service::ServiceManager().isRunning(SERVICE))
+        throw TaskSchedulerException(std::string("The task service (") + SERVICE +
+                                     ") is not running, so its tasks can be neither listed nor changed.");
     check(platform::win32().TaskServiceConnect(reinterpret_cast<ITaskService**>(_service.put())),
           "Error when connecting to the task service.");
 }

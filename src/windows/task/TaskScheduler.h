@@ -18,7 +18,7 @@ public:
 // paths, folders included. Every failure names the task and the service's error.
 class TaskScheduler {
 public:
-    // Connects; a service that does not answer throws.
+    // Connects; a service that does not run or answer throws.
     TaskScheduler();
     ~TaskScheduler();
     TaskScheduler(const TaskScheduler&) = delete;

@@ -13,33 +13,43 @@ const windows::task::TaskScheduler& TaskCatalog::scheduler()
 
 void TaskCatalog::refresh()
 {
-    _listed = false;
+    _listed = true;
+    _failure.clear();
     _tasks.clear();
-    for (platform::RegisteredTask& registered : scheduler().tasks()) {
+    _byPath.clear();
+    std::vector<platform::RegisteredTask> listed;
+    try {
+        listed = scheduler().tasks();
+    } catch (const exceptions::Exception& e) {
+        _failure = e.getMessage();
+        throw;
+    }
+    for (platform::RegisteredTask& registered : listed) {
         Task task{std::move(registered.path), std::move(registered.xml), registered.enabled, {}, {}};
         try {
             task.definition = windows::task::TaskDefinition::read(task.xml);
         } catch (const windows::task::TaskDefinitionException& e) {
             task.unreadable = e.getMessage();
         }
+        _byPath.emplace(util::Utf8::foldCase(task.path), _tasks.size());
         _tasks.push_back(std::move(task));
     }
-    _listed = true;
 }
 
 const std::vector<TaskCatalog::Task>& TaskCatalog::tasks()
 {
     if (!_listed)
         refresh();
+    if (!_failure.empty())
+        throw windows::task::TaskSchedulerException(_failure);
     return _tasks;
 }
 
 const TaskCatalog::Task* TaskCatalog::find(const std::string& path)
 {
-    for (const Task& task : tasks())
-        if (util::Utf8::sameName(task.path, path))
-            return &task;
-    return nullptr;
+    tasks();
+    const auto found = _byPath.find(util::Utf8::foldCase(path));
+    return found == _byPath.end() ? nullptr : &_tasks[found->second];
 }
 
 } // namespace products::bootwarden::database

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace products::bootwarden::database {
@@ -22,7 +23,8 @@ public:
         std::string unreadable;
     };
 
-    // Lists every task again.
+    // Lists every task again. A failure is thrown, and again by tasks() until the next refresh:
+    // both locations are told, and the service is asked once.
     void refresh();
     // As last listed; listed now when they never were.
     const std::vector<Task>& tasks();
@@ -34,7 +36,9 @@ public:
 private:
     std::optional<windows::task::TaskScheduler> _scheduler;
     std::vector<Task> _tasks;
+    std::unordered_map<std::string, std::size_t> _byPath; // folded
     bool _listed = false;
+    std::string _failure;
 };
 
 } // namespace products::bootwarden::database
