@@ -15,12 +15,14 @@ using windows::task::TaskDefinition;
 
 namespace {
 
-// The DLL that serves a COM class, as the class's key names it; empty when none does.
+// The DLL that serves a COM class, as the class's key names it; empty when none does. The task
+// host that loads it is the system's own, so the system's own registry view is asked, whichever
+// build asks.
 std::string serverOf(const std::string& classId)
 {
     try {
-        windows::registry::RegistryKeyImpl key(HKEY_CLASSES_ROOT, "CLSID\\" + classId + "\\InprocServer32", KEY_READ,
-                                               windows::registry::RegistryKeyImpl::OPEN);
+        windows::registry::RegistryKeyImpl key(HKEY_CLASSES_ROOT, "CLSID\\" + classId + "\\InprocServer32",
+                                               KEY_READ | KEY_WOW64_64KEY, windows::registry::RegistryKeyImpl::OPEN);
         return windows::registry::RegistryReaderImpl(key).readString("");
     } catch (const windows::registry::RegistryException&) {
         return std::string();
