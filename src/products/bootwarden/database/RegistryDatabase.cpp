@@ -128,7 +128,7 @@ void deleteValueIfPresent(RegistryKeyImpl& key, const std::string& name)
 
 } // namespace
 
-RegistryDatabase::RegistryDatabase(int type, RegistryBackup& backup) : _type(type), _backup(&backup) {}
+RegistryDatabase::RegistryDatabase(int type, RegistryBackup& backup) : StoredDatabase(type, backup) {}
 
 RegistryDatabase::KeyLocation RegistryDatabase::getKeyLocation(int type)
 {
@@ -291,13 +291,6 @@ void RegistryDatabase::enable(const StartupItem& item)
     });
 }
 
-void RegistryDatabase::stageDisable(const StartupItem& item)
-{
-    // Stored again even when it was stored when the file was read: another Bootwarden may have
-    // enabled it since.
-    _backup->put(item);
-}
-
 void RegistryDatabase::disable(const StartupItem& item)
 {
     Place place = placeOf(item, KEY_READ | KEY_WRITE);
@@ -332,16 +325,6 @@ void RegistryDatabase::remove(const StartupItem& item)
                 _backup->drop(stored);
     }
     _backup->commit();
-}
-
-void RegistryDatabase::commit()
-{
-    _backup->commit();
-}
-
-bool RegistryDatabase::tookBack(const StartupItem& item) const
-{
-    return _backup->tookBack(item);
 }
 
 } // namespace products::bootwarden::database

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "exceptions/Exception.h"
-#include "products/bootwarden/database/StartupDatabase.h"
+#include "products/bootwarden/database/StoredDatabase.h"
 #include "windows/registry/RegistryReaderImpl.h"
 
 #include <windows.h>
@@ -11,8 +11,6 @@
 
 namespace products::bootwarden::database {
 
-class RegistryBackup;
-
 class RegistryDatabaseException : public exceptions::Exception {
 public:
     using Exception::Exception;
@@ -20,7 +18,7 @@ public:
 
 // One Run-family key. Enabled entries are its values; disabled ones are deleted from it and
 // kept by the shared RegistryBackup.
-class RegistryDatabase : public StartupDatabase {
+class RegistryDatabase : public StoredDatabase {
 public:
     struct KeyLocation {
         HKEY root;
@@ -43,20 +41,14 @@ public:
     // the file cannot be written, the value stays and the failure is thrown. Every entry of a
     // walk is staged first (stageDisable), so the first disable writes them all.
     void disable(const StartupItem& item) override;
-    // Stages storing the entry; the first disable of a walk then writes every staged entry.
-    void stageDisable(const StartupItem& item) override;
     // A stored entry leaves the data file; a value leaves its key, and with it a stored copy
     // just like it. Written at once.
     void remove(const StartupItem& item) override;
-    void commit() override;
-    bool tookBack(const StartupItem& item) const override;
     // The command, its environment variables expanded, as a new process; a document or an
     // address through the shell.
     void run(const StartupItem& item) override;
     // A RunOnceEx command without the "||" that tells Windows not to wait for it.
     std::string getCommand(const StartupItem& item) override;
-    int getType() const override { return _type; }
-    bool isWorking() const override { return true; }
     std::string getWhere() const override;
     std::string getRegistryKey(const StartupItem& item) override;
     // For a value Windows has its own of (the Winlogon shell), what differs from it; for a value of
@@ -73,8 +65,6 @@ private:
     windows::registry::RegistryReaderImpl::Values readEntries();
     Note sectionTitle(const StartupItem& item) const;
 
-    int _type;
-    RegistryBackup* _backup;
     std::unordered_map<std::string, std::string> _titles; // by folded component name
 };
 

@@ -114,7 +114,7 @@ StartupItem entryOf(int type, int state, const std::string& service, const Confi
 
 } // namespace
 
-ServiceDatabase::ServiceDatabase(int type, RegistryBackup& backup) : _type(type), _backup(&backup) {}
+ServiceDatabase::ServiceDatabase(int type, RegistryBackup& backup) : StoredDatabase(type, backup) {}
 
 std::string ServiceDatabase::getWhere() const
 {
@@ -173,11 +173,6 @@ ServiceDatabase::Note ServiceDatabase::getNote(const StartupItem& item)
     return {"Service " + item.getValue() + (decode(item).delayed ? ", started after the others" : ""), false};
 }
 
-void ServiceDatabase::stageDisable(const StartupItem& item)
-{
-    _backup->put(item);
-}
-
 void ServiceDatabase::disable(const StartupItem& item)
 {
     // As it is now, which may have changed since it was listed.
@@ -213,16 +208,6 @@ void ServiceDatabase::enable(const StartupItem& item)
                 ServiceManager().setStartType(name, was);
         };
     _backup->drop(item, std::move(takeBack));
-}
-
-void ServiceDatabase::commit()
-{
-    _backup->commit();
-}
-
-bool ServiceDatabase::tookBack(const StartupItem& item) const
-{
-    return _backup->tookBack(item);
 }
 
 void ServiceDatabase::remove(const StartupItem&)

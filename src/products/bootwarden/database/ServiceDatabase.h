@@ -1,14 +1,12 @@
 #pragma once
 
 #include "exceptions/Exception.h"
-#include "products/bootwarden/database/StartupDatabase.h"
+#include "products/bootwarden/database/StoredDatabase.h"
 
 #include <string>
 #include <unordered_map>
 
 namespace products::bootwarden::database {
-
-class RegistryBackup;
 
 class ServiceDatabaseException : public exceptions::Exception {
 public:
@@ -23,7 +21,7 @@ public:
 // program; its value type says that is a command, and its bytes are the start settings it had
 // (Start, then DelayedAutoStart, each a 32-bit little-endian number, as the service's key holds
 // them), which the data file keeps for a disabled service.
-class ServiceDatabase : public StartupDatabase {
+class ServiceDatabase : public StoredDatabase {
 public:
     ServiceDatabase(int type, RegistryBackup& backup);
 
@@ -36,14 +34,9 @@ public:
     // on demand; if the file cannot be written, the service stays as it was. A service that no
     // longer starts with Windows is left alone.
     void disable(const StartupItem& item) override;
-    void stageDisable(const StartupItem& item) override;
-    void commit() override;
-    bool tookBack(const StartupItem& item) const override;
     // Never asked: the services' row allows neither (see the class).
     void remove(const StartupItem& item) override;
     void run(const StartupItem& item) override;
-    int getType() const override { return _type; }
-    bool isWorking() const override { return true; }
     std::string getWhere() const override;
     std::string getRegistryKey(const StartupItem& item) override;
     // The service's name, and whether it starts after the others.
@@ -55,8 +48,6 @@ public:
     std::string getCommand(const StartupItem& item) override;
 
 private:
-    int _type;
-    RegistryBackup* _backup;
     std::unordered_map<std::string, std::string> _displayNames; // by folded service name
 };
 

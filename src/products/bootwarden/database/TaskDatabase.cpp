@@ -63,7 +63,7 @@ std::string joined(const std::vector<std::string>& parts, const char* separator)
 } // namespace
 
 TaskDatabase::TaskDatabase(int type, RegistryBackup& backup, TaskCatalog& tasks)
-    : _type(type), _backup(&backup), _tasks(&tasks)
+    : StoredDatabase(type, backup), _tasks(&tasks)
 {
 }
 
@@ -95,11 +95,6 @@ std::vector<StartupItem> TaskDatabase::getItems()
     return _backup->withStored(_type, std::move(items));
 }
 
-void TaskDatabase::stageDisable(const StartupItem& item)
-{
-    _backup->put(item);
-}
-
 void TaskDatabase::disable(const StartupItem& item)
 {
     _backup->storeThenTakeOut(item, item, [this, &item] { _tasks->scheduler().setEnabled(item.getValue(), false); });
@@ -111,16 +106,6 @@ void TaskDatabase::enable(const StartupItem& item)
     // One its owner turned off was never stored.
     if (!item.isDisabledBySystem())
         _backup->drop(item, [tasks = _tasks, path = item.getValue()] { tasks->scheduler().setEnabled(path, false); });
-}
-
-void TaskDatabase::commit()
-{
-    _backup->commit();
-}
-
-bool TaskDatabase::tookBack(const StartupItem& item) const
-{
-    return _backup->tookBack(item);
 }
 
 void TaskDatabase::remove(const StartupItem& item)

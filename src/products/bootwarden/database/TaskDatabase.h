@@ -1,6 +1,6 @@
 #pragma once
 
-#include "products/bootwarden/database/StartupDatabase.h"
+#include "products/bootwarden/database/StoredDatabase.h"
 
 #include <string>
 
@@ -15,7 +15,7 @@ class TaskCatalog;
 // Disabling turns the task's own Enabled flag off, after the data file says that Bootwarden did;
 // so a task its owner turned off is told apart (shown switched off) and enabling restores what
 // was. Deleting keeps the task's whole definition in the data file first.
-class TaskDatabase : public StartupDatabase {
+class TaskDatabase : public StoredDatabase {
 public:
     TaskDatabase(int type, RegistryBackup& backup, TaskCatalog& tasks);
 
@@ -23,24 +23,17 @@ public:
     std::vector<StartupItem> getItems() override;
     void enable(const StartupItem& item) override;
     void disable(const StartupItem& item) override;
-    void stageDisable(const StartupItem& item) override;
-    void commit() override;
-    bool tookBack(const StartupItem& item) const override;
     // Stores the definition (as a deleted task's), then deletes the task; a task the service
     // does not delete leaves nothing stored.
     void remove(const StartupItem& item) override;
     // Asks the task service to run it now.
     void run(const StartupItem& item) override;
-    int getType() const override { return _type; }
-    bool isWorking() const override { return true; }
     std::string getWhere() const override { return "Task Scheduler Library"; }
     // When it runs, as whom, who made it and what it does, in words.
     Note getNote(const StartupItem& item) override;
     std::string getProblem() const override { return _problem; }
 
 private:
-    int _type;
-    RegistryBackup* _backup;
     TaskCatalog* _tasks;
     std::string _problem;
 };

@@ -38,7 +38,7 @@ RegistryKeyImpl openKey(int type, REGSAM access, int mode = RegistryKeyImpl::OPE
 
 } // namespace
 
-ValueListDatabase::ValueListDatabase(int type, RegistryBackup& backup) : _type(type), _backup(&backup) {}
+ValueListDatabase::ValueListDatabase(int type, RegistryBackup& backup) : StoredDatabase(type, backup) {}
 
 std::optional<ValueList> ValueListDatabase::read() const
 {
@@ -80,11 +80,6 @@ void ValueListDatabase::takeOut(const StartupItem& item) const
         write(*list, list->without(*index));
 }
 
-void ValueListDatabase::stageDisable(const StartupItem& item)
-{
-    _backup->put(item);
-}
-
 void ValueListDatabase::disable(const StartupItem& item)
 {
     // With the list as it is now, where enabling will put it back.
@@ -119,16 +114,6 @@ void ValueListDatabase::remove(const StartupItem& item)
                 _backup->drop(stored);
     }
     _backup->commit();
-}
-
-void ValueListDatabase::commit()
-{
-    _backup->commit();
-}
-
-bool ValueListDatabase::tookBack(const StartupItem& item) const
-{
-    return _backup->tookBack(item);
 }
 
 void ValueListDatabase::run(const StartupItem&)
