@@ -11,9 +11,11 @@
 //                                             entry of a large signed program is selected, and
 //                                             until the line under the command line says who
 //                                             signed it
-//   BootwardenBench tasks <folder> N          ms to list N scheduled tasks into both task
-//                                             locations and describe each, as the window does,
-//                                             from definitions as Windows registers them (Wine 8's
+//   BootwardenBench tasks <folder> N          ms to list N scheduled tasks and read their
+//                                             definitions on the thread the window lists them on,
+//                                             and then ms of the window's own thread to put them
+//                                             into both task locations and describe each; from
+//                                             definitions as Windows registers them (Wine 8's
 //                                             service lists none: the service's calls are left out)
 //   BootwardenBench datafile <folder>         ms to save and load 100,000 entries; to write the
 //                                             same bytes raw, over a file and beside it renamed
@@ -36,6 +38,7 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <iterator>
 #include <string>
 
@@ -322,14 +325,20 @@ int tasks(const std::string& folder, int count)
                     found.push_back(task);
             return S_OK;
         });
-    double best = 1e30;
+    double bestListing = 1e30;
+    double bestShowing = 1e30;
     std::size_t listed = 0;
     for (int round = 0; round < 5; ++round) {
         RegistryBackup backup(folder + "\\tasks.dat");
         TaskCatalog catalog;
         TaskDatabase signIn(StartupConstants::SIGN_IN_TASKS, backup, catalog);
         TaskDatabase other(StartupConstants::OTHER_TASKS, backup, catalog);
-        best = std::min(best, timed([&] {
+        std::promise<void> done;
+        bestListing = std::min(bestListing, timed([&] {
+            catalog.refreshInBackground([&done] { done.set_value(); });
+            done.get_future().wait();
+        }));
+        bestShowing = std::min(bestShowing, timed([&] {
             listed = 0;
             for (TaskDatabase* database : {&signIn, &other})
                 for (const products::bootwarden::StartupItem& item : database->getItems()) {
@@ -337,7 +346,7 @@ int tasks(const std::string& folder, int count)
                 }
         }));
     }
-    std::printf("%.0f %zu\n", best, listed);
+    std::printf("%.0f %.0f %zu\n", bestListing, bestShowing, listed);
     return listed == registered.size() ? 0 : 1;
 }
 

@@ -25,6 +25,8 @@ TaskServiceFake::TaskServiceFake()
       _list(&platform::Win32Api::TaskFolderListU,
             [this](ITaskService*, const std::string& folder, std::vector<std::string>& folders,
                    std::vector<platform::RegisteredTask>& tasks) {
+                if (folder == "\\" && beforeListing)
+                    beforeListing();
                 for (const auto& [path, task] : _tasks) {
                     if (folderOf(path) == folder)
                         tasks.push_back(task);

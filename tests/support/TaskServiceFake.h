@@ -2,6 +2,7 @@
 
 #include "platform/Win32Api.h"
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -19,6 +20,8 @@ public:
     bool enabled(const std::string& path) const { return _tasks.at(path).enabled; }
 
     HRESULT refusal = S_OK;
+    // Called before the root folder is listed, on the thread that lists.
+    std::function<void()> beforeListing;
     std::vector<std::string> runs;
 
 private:

@@ -44,6 +44,12 @@ std::string StartupInterface::getProblem(int type)
     return database ? database->getProblem() : std::string();
 }
 
+bool StartupInterface::isListing(int type)
+{
+    database::StartupDatabase* database = find(type, "_database.find(type) != _database.end()");
+    return database && database->isListing();
+}
+
 std::string StartupInterface::getWhere(int type)
 {
     database::StartupDatabase* database = find(type, "_database.find(type) != _database.end()");

@@ -27,6 +27,8 @@ public:
     std::vector<StartupItem> getItems(int type);
     // What went wrong in the type's last listing that still listed entries, or nothing.
     std::string getProblem(int type);
+    // Whether the type's entries are being listed on another thread.
+    bool isListing(int type);
     std::string getWhere(int type);
     // The entry's command line, as its location reads it.
     std::string getCommand(const StartupItem& item);

@@ -9,6 +9,7 @@
 #include "products/bootwarden/database/TaskDatabase.h"
 #include "products/bootwarden/database/ValueListDatabase.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -33,6 +34,9 @@ public:
 
     StartupInterface& startup() { return _startupInterface; }
     database::RegistryBackup& registryBackup() { return _registryBackup; }
+    // Lists the scheduled tasks on a thread of their own: their locations say they are listing
+    // until listed (called on that thread) has been called and they are asked for their entries.
+    void listTasksInBackground(std::function<void()> listed) { _tasks.refreshInBackground(std::move(listed)); }
 
 private:
     StartupInterface _startupInterface;

@@ -30,6 +30,8 @@ public:
     virtual bool isWorking() const = 0;
     // The registry key or the folder that holds the entries, for people to read.
     virtual std::string getWhere() const = 0;
+    // Whether its entries are being listed on another thread; getItems() would wait for them.
+    virtual bool isListing() const { return false; }
     // What went wrong in the last listing that still listed entries; empty when nothing did.
     virtual std::string getProblem() const { return std::string(); }
     // The command line the entry stands for, as people read it. Most locations hold it as the

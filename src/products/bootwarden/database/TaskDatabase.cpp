@@ -67,6 +67,11 @@ TaskDatabase::TaskDatabase(int type, RegistryBackup& backup, TaskCatalog& tasks)
 {
 }
 
+bool TaskDatabase::isListing() const
+{
+    return _tasks->isListingInBackground();
+}
+
 std::vector<StartupItem> TaskDatabase::getItems()
 {
     _problem.clear();

@@ -32,6 +32,7 @@ public:
     // When it runs, as whom, who made it and what it does, in words.
     Note getNote(const StartupItem& item) override;
     std::string getProblem() const override { return _problem; }
+    bool isListing() const override;
 
 private:
     TaskCatalog* _tasks;

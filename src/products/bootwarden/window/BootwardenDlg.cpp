@@ -29,6 +29,8 @@ const UINT WM_PROGRAMS_INSPECTED = WM_APP + 1;
 // Posted by the window to itself, to ask for the next slice of programs: it stays responsive
 // between.
 const UINT WM_INSPECT_MORE = WM_APP + 2;
+// Posted by the thread that lists the scheduled tasks when they are listed.
+const UINT WM_TASKS_LISTED = WM_APP + 3;
 
 } // namespace
 
@@ -75,6 +77,7 @@ BOOL BootwardenDlg::OnInitDialog()
     for (const int button : {IDC_HELP_BUTTON, IDCANCEL, IDOK})
         _layout.anchor(button, Layout::RIGHT | Layout::BOTTOM);
     _treeWidget.createImageLists();
+    listTasks();
     _startupTree.build();
     _inspector = std::make_unique<BackgroundInspector>(GetSafeHwnd(), WM_PROGRAMS_INSPECTED);
     _microsoftFilter = std::make_unique<MicrosoftFilter>(_startupTree, *_inspector);
@@ -164,6 +167,8 @@ bool BootwardenDlg::OnAppMessage(UINT message)
         OnProgramsInspected();
     else if (message == WM_INSPECT_MORE)
         OnInspectMore();
+    else if (message == WM_TASKS_LISTED)
+        OnTasksListed();
     else
         return false;
     return true;
@@ -174,6 +179,23 @@ void BootwardenDlg::OnProgramsInspected()
     for (const std::string& command : _inspector->takeAnswered())
         _microsoftFilter->answered(command);
     showProgramFacts();
+}
+
+void BootwardenDlg::listTasks()
+{
+    // The service answers for each task in turn: the window is drawn and answers meanwhile.
+    const HWND window = GetSafeHwnd();
+    _locations.listTasksInBackground([window] { platform::win32().PostMessageW(window, WM_TASKS_LISTED, 0, 0); });
+}
+
+void BootwardenDlg::OnTasksListed()
+{
+    {
+        const platform::PausedDrawing paused(_tree);
+        _startupTree.insertListed();
+    }
+    if (_hideMicrosoft)
+        startHiding();
 }
 
 void BootwardenDlg::OnBnClickedHideMicrosoft()
@@ -329,6 +351,7 @@ void BootwardenDlg::refresh()
     } catch (const exceptions::Exception& e) {
         _reporter->showError(e.getMessage());
     }
+    listTasks();
     _startupTree.rebuild();
     if (_hideMicrosoft)
         startHiding();

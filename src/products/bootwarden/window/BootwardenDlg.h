@@ -48,6 +48,9 @@ private:
     void OnProgramsInspected();
     // Asks for the next slice of the entries' programs, while Microsoft's entries are hidden.
     void OnInspectMore();
+    void listTasks();
+    // Shows the scheduled tasks' locations, which were listed meanwhile.
+    void OnTasksListed();
     void showProgramFacts();
     void startHiding();
     void OnNMClickTree();

@@ -39,8 +39,26 @@ StartupTree::StartupTree(StartupInterface& startup, StartupTreeWidget& view) : _
 void StartupTree::build()
 {
     insertGroups();
-    for (int type : _startup.getTypes())
+    for (int type : _startup.getTypes()) {
+        if (_startup.isListing(type))
+            _listing.push_back(type);
+        else
+            insertEntries(type);
+    }
+    sortAll();
+}
+
+void StartupTree::insertListed()
+{
+    if (_listing.empty())
+        return;
+    for (int type : std::exchange(_listing, {}))
         insertEntries(type);
+    sortAll();
+}
+
+void StartupTree::sortAll()
+{
     _view.sortChildren(nullptr);
     for (const auto& group : _groups)
         _view.sortChildren(group.second);
@@ -55,6 +73,7 @@ void StartupTree::rebuild()
     _errors.clear();
     _locations.clear();
     _groups.clear();
+    _listing.clear();
     build();
 }
 

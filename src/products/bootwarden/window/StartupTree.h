@@ -27,8 +27,11 @@ public:
     StartupTree(StartupInterface& startup, StartupTreeWidget& view);
 
     // Inserts the locations the facade serves and their entries. A location whose entries
-    // cannot be listed shows the warning folder and keeps the reason for Info.
+    // cannot be listed shows the warning folder and keeps the reason for Info. One whose entries
+    // are being listed on another thread waits for insertListed().
     void build();
+    // Inserts the locations that build() found listing, once they are listed.
+    void insertListed();
     // Lists everything again; changes that were not applied are dropped.
     void rebuild();
 
@@ -75,6 +78,7 @@ private:
     // An entry whose location never lets it be disabled has none.
     bool hasCheckBox(const StartupItem& item) const;
     void insertGroups();
+    void sortAll();
     // The node of a group, inserted with its parents when it is not shown yet.
     Node group(const LocationGroup* group);
     Node insertLocation(int type);
@@ -94,6 +98,7 @@ private:
     Mapper<Node, std::string> _errors;
     Mapper<int, Node> _locations;
     std::map<const LocationGroup*, Node> _groups;
+    std::vector<int> _listing; // the types build() left for insertListed()
 };
 
 } // namespace products::bootwarden::window

@@ -21,7 +21,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <future>
 #include <functional>
 
 using exceptions::MessageBoxReporter;
@@ -453,6 +455,23 @@ TEST_F(BootwardenDlgTest, WhatAnotherBootwardenStoredMeanwhileIsKeptAndListedAga
               }));
     EXPECT_EQ((std::vector<std::string>{"Console", "Later"}), world.storedNames(RUN))
         << "the window's delete went into what was on disk; its OK had nothing to write";
+}
+
+// The task service answers for each task in turn, which takes long on a machine with hundreds.
+TEST_F(BootwardenDlgTest, TheWindowAnswersWhileTheTasksAreListedAndShowsThemOnceTheyAre)
+{
+    const std::string task = "Scheduled Tasks/At sign-in or startup/\\Contoso\\Updater";
+    world.tasks().add("\\Contoso\\Updater", taskXml("<LogonTrigger/>", "<Exec><Command>updater.exe</Command></Exec>"));
+    std::promise<void> release;
+    world.tasks().beforeListing = [held = release.get_future().share()] { held.wait_for(std::chrono::seconds(10)); };
+    run([&](HWND dialog, const TreeReader& tree) {
+        EXPECT_EQ((std::vector<std::string>{"Autostart", "Registry", "Services"}), tree.children(nullptr));
+        release.set_value();
+        EXPECT_TRUE(pumpUntil([&] { return tree.find(task) != nullptr; }));
+        key(tree, VK_F5);
+        EXPECT_TRUE(pumpUntil([&] { return tree.find(task) != nullptr; })) << "listed again";
+        press(dialog, IDCANCEL);
+    });
 }
 
 TEST_F(BootwardenDlgTest, AnUnreadableLocationAndADamagedDataFileAreReported)
