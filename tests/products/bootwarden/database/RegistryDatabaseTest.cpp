@@ -523,7 +523,10 @@ struct HidingPlace {
     std::size_t out;                 // in the list's order
     // The marks of the entries in the list's order, and whether the first refuses to be disabled.
     std::vector<bool> marked;
+    // What an installer that mends itself writes back while the entry is disabled.
+    std::string mended;
     bool ownRefused = false;
+    bool switchedOn = false; // the location's switch, where it has one
 };
 
 std::string units(std::u16string_view text)
@@ -543,6 +546,8 @@ void expectRoundTrip(const StartupWorld& world, const HidingPlace& place)
     const RegistryScratch& holder = *place.subkey ? program : key;
     holder.set(place.value, place.valueType, place.bytes);
     holder.setString("Setting", "stays");
+    if (place.switchedOn)
+        holder.set(LocationTable::find(place.type)->listSwitch, REG_DWORD, word(1));
     RegistryBackup backup(file);
     Database database(place.type, backup);
     const std::vector<StartupItem> items = database.getItems();
@@ -561,13 +566,22 @@ void expectRoundTrip(const StartupWorld& world, const HidingPlace& place)
         EXPECT_EQ(place.valueType, type);
         EXPECT_EQ("stays", holder.get("Setting"));
     });
+
+    RegistryBackup later(file);
+    Database again(place.type, later);
+    again.disable(disabled(items.at(place.out)));
+    holder.set(place.value, place.valueType, place.mended);
+    const std::vector<StartupItem> mended = again.getItems();
+    EXPECT_EQ(1, std::count(mended.begin(), mended.end(), items.at(place.out))) << "back, and stored: one entry";
+    ::DeleteFileA(file.c_str());
 }
 
 } // namespace
 
-// The places programs hide in, in both views where Windows has both (the debuggers' key is one): an entry leaves what Windows
-// reads alone, the rest of it as it was, and comes back byte for byte; Windows' own disk check is
-// never disabled; a list that Windows reads none of is marked.
+// The places programs hide in, in both views where Windows has both (the debuggers' key is one): an entry leaves what
+// Windows reads alone, the rest of it as it was, and comes back byte for byte; Windows' own disk check is never
+// disabled; a list that Windows reads none of is marked, one it reads is not; an entry put back while it is stored is
+// one entry.
 TEST(RegistryLocationTest, TheHidingPlacesGiveBackWhatWindowsReadsByteForByte)
 {
     using C = StartupConstants;
@@ -578,14 +592,15 @@ TEST(RegistryLocationTest, TheHidingPlacesGiveBackWhatWindowsReadsByteForByte)
     // clang-format off
     const HidingPlace places[] = {
         {C::LOCAL_MACHINE_DEBUGGERS, "notepad.exe", "Debugger", REG_EXPAND_SZ, units(u"C:\\spy.exe\0"sv),
-         {"0 notepad.exe=C:\\spy.exe"}, 0, {false}},
+         {"0 notepad.exe=C:\\spy.exe"}, 0, {false}, units(u"C:\\spy.exe\0"sv)},
         {C::LOCAL_MACHINE_APPINIT_DLLS, "", "AppInit_DLLs", REG_SZ, appInit,
-         {"0 C:\\a.dll=C:\\a.dll", "0 C:\\hook.dll=C:\\hook.dll"}, 1, {true, true}},
+         {"0 C:\\a.dll=C:\\a.dll", "0 C:\\hook.dll=C:\\hook.dll"}, 1, {true, true}, units(u"C:\\hook.dll\0"sv)},
         {C::LOCAL_MACHINE_APPINIT_DLLS_32, "", "AppInit_DLLs", REG_SZ, appInit,
-         {"0 C:\\a.dll=C:\\a.dll", "0 C:\\hook.dll=C:\\hook.dll"}, 0, {true, true}},
+         {"0 C:\\a.dll=C:\\a.dll", "0 C:\\hook.dll=C:\\hook.dll"}, 0, {false, false}, units(u"C:\\a.dll\0"sv),
+         false, true},
         {C::BOOT_EXECUTE, "", "BootExecute", REG_MULTI_SZ, bootExecute,
          {"0 C:\\Tools\\clean.exe /q=C:\\Tools\\clean.exe /q", "0 autocheck autochk *=autocheck autochk *"}, 1,
-         {false, true}, true},
+         {false, true}, units(u"C:\\Tools\\clean.exe /q\0\0"sv), true},
     };
     // clang-format on
     for (const HidingPlace& place : places) {
