@@ -45,6 +45,7 @@ public:
     void clear() { _map.clear(); }
 
     bool exists(const First& first) const { return _map.find(first) != _map.end(); }
+    std::size_t size() const { return _map.size(); }
 
     typename Map::iterator begin() { return _map.begin(); }
     typename Map::iterator end() { return _map.end(); }

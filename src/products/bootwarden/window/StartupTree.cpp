@@ -46,6 +46,8 @@ void StartupTree::build()
             insertEntries(type);
     }
     sortAll();
+    if (_matches)
+        applyFilter();
 }
 
 void StartupTree::insertListed()
@@ -55,6 +57,8 @@ void StartupTree::insertListed()
     for (int type : std::exchange(_listing, {}))
         insertEntries(type);
     sortAll();
+    if (_matches)
+        applyFilter();
 }
 
 void StartupTree::sortAll()
@@ -70,8 +74,9 @@ void StartupTree::rebuild()
     _entries.clear();
     _hidden.clear();
     _descriptions.clear();
-    _errors.clear();
+    _problems.clear();
     _locations.clear();
+    _placed.clear();
     _groups.clear();
     _listing.clear();
     build();
@@ -100,10 +105,11 @@ StartupTree::Node StartupTree::insertLocation(int type)
     const Location* location = LocationTable::find(type);
     if (!check(location && location->group, "location && location->group", SOURCE, __LINE__))
         return nullptr;
-    const Node node = _view.insert(location->label, group(location->group), StartupTreeWidget::IMAGE_FOLDER,
-                                   StartupTreeWidget::STATE_NONE);
+    const int image = _problems.count(type) ? StartupTreeWidget::IMAGE_FOLDER_WARNING : StartupTreeWidget::IMAGE_FOLDER;
+    const Node node = _view.insert(location->label, group(location->group), image, StartupTreeWidget::STATE_NONE);
     _descriptions.add(node, location->description);
     _locations.add(type, node);
+    _placed.insert(type);
     return node;
 }
 
@@ -123,16 +129,14 @@ void StartupTree::insertEntries(int type)
     const Location* row = LocationTable::find(type);
     if (items.empty() && problem.empty() && row && !row->shownWhenEmpty)
         return;
+    if (!problem.empty())
+        _problems[type] = problem;
     const Node location = insertLocation(type);
     if (!location)
         return;
     for (const StartupItem& item : items)
         insertEntry(location, item);
     _view.sortChildren(location);
-    if (problem.empty())
-        return;
-    _errors.add(location, problem);
-    _view.setImage(location, StartupTreeWidget::IMAGE_FOLDER_WARNING);
 }
 
 StartupTree::Node StartupTree::insertEntry(Node location, const StartupItem& item)
@@ -159,7 +163,7 @@ const StartupItem& StartupTree::entry(Node node) const
 bool StartupTree::hasPendingChanges() const
 {
     return std::any_of(_entries.begin(), _entries.end(), [](const auto& leaf) { return leaf.second.isChanged(); }) ||
-           std::any_of(_hidden.begin(), _hidden.end(), [](const StartupItem& item) { return item.isChanged(); });
+           std::any_of(_hidden.begin(), _hidden.end(), [](const Hidden& hidden) { return hidden.item.isChanged(); });
 }
 
 std::vector<StartupTree::Node> StartupTree::entries() const
@@ -174,7 +178,7 @@ void StartupTree::hide(Node node)
 {
     if (!isEntry(node))
         return;
-    _hidden.push_back(entry(node));
+    _hidden.push_back({entry(node), true, false});
     forget(node);
 }
 
@@ -188,14 +192,88 @@ void StartupTree::forget(Node node)
 
 void StartupTree::showHidden()
 {
-    std::set<Node> locations;
-    for (const StartupItem& item : std::exchange(_hidden, {})) {
-        const Node location = _locations.get(item.getType());
-        show(insertEntry(location, item), item);
-        locations.insert(location);
+    for (Hidden& hidden : _hidden)
+        hidden.microsoft = false;
+    applyFilter();
+}
+
+void StartupTree::filter(Matcher matches)
+{
+    _matches = std::move(matches);
+    applyFilter();
+}
+
+void StartupTree::applyFilter()
+{
+    if (_matches)
+        for (const Node node : entries())
+            if (!_matches(entry(node))) {
+                _hidden.push_back({entry(node), false, true});
+                forget(node);
+            }
+    std::set<Node> refilled;
+    std::vector<Hidden> stillHidden;
+    for (Hidden& hidden : _hidden) {
+        hidden.unmatched = _matches && !_matches(hidden.item);
+        if (hidden.microsoft || hidden.unmatched) {
+            stillHidden.push_back(std::move(hidden));
+            continue;
+        }
+        const Node location = locationNode(hidden.item.getType());
+        show(insertEntry(location, hidden.item), hidden.item);
+        refilled.insert(location);
     }
-    for (const Node location : locations)
+    _hidden = std::move(stillHidden);
+    arrangePlaces();
+    for (const Node location : refilled)
         _view.sortChildren(location);
+}
+
+void StartupTree::arrangePlaces()
+{
+    std::set<int> holding;
+    for (const auto& leaf : _entries)
+        holding.insert(leaf.second.getType());
+    for (const int type : _placed) {
+        const bool wanted = !_matches || holding.count(type);
+        if (wanted && !_locations.exists(type)) {
+            locationNode(type);
+        } else if (!wanted && _locations.exists(type)) {
+            const Node node = _locations.get(type);
+            _view.remove(node);
+            _descriptions.remove(node);
+            _locations.remove(type);
+        }
+    }
+    if (!_matches)
+        insertGroups();
+    std::set<const LocationGroup*> needed;
+    for (const auto& shown : _locations)
+        for (const LocationGroup* within = LocationTable::find(shown.first)->group; within; within = within->parent)
+            needed.insert(within);
+    for (auto shown = _groups.begin(); shown != _groups.end();) {
+        if (!_matches || needed.count(shown->first)) {
+            ++shown;
+            continue;
+        }
+        // A group whose parent goes too goes with it.
+        if (!shown->first->parent || needed.count(shown->first->parent))
+            _view.remove(shown->second);
+        _descriptions.remove(shown->second);
+        shown = _groups.erase(shown);
+    }
+    sortAll();
+    if (!_matches)
+        return;
+    for (const auto& group : _groups)
+        _view.expand(group.second);
+    for (const auto& location : _locations)
+        _view.expand(location.second);
+}
+
+StartupTree::Node StartupTree::locationNode(int type)
+{
+    return _locations.exists(type) ? _locations.get(type) : insertLocation(type);
 }
 
 std::vector<StartupTree::Command> StartupTree::commands(Node node) const
@@ -263,8 +341,10 @@ std::string StartupTree::registryKey(Node node) const
 std::string StartupTree::information(Node node) const
 {
     std::string text = "General Information:\n" + _descriptions.get(node);
-    if (_errors.exists(node))
-        text += "\n\nError description:\n" + _errors.get(node) +
+    const auto location =
+        std::find_if(_locations.begin(), _locations.end(), [node](const auto& shown) { return shown.second == node; });
+    if (location != _locations.end() && _problems.count(location->first))
+        text += "\n\nError description:\n" + _problems.at(location->first) +
                 "\n\nIf you have questions about this key, please include the text in this "
                 "message in you email. Press CTRL+C to copy it.";
     return text;
@@ -305,9 +385,9 @@ bool StartupTree::applyChanges()
     for (auto& leaf : _entries)
         if (leaf.second.isChanged())
             changed.emplace_back(leaf.first, &leaf.second);
-    for (StartupItem& item : _hidden)
-        if (item.isChanged())
-            changed.emplace_back(nullptr, &item);
+    for (Hidden& hidden : _hidden)
+        if (hidden.item.isChanged())
+            changed.emplace_back(nullptr, &hidden.item);
     std::sort(changed.begin(), changed.end(), [](const auto& a, const auto& b) {
         return std::make_pair(a.second->getType(), Utf8::foldCase(a.second->getValue())) <
                std::make_pair(b.second->getType(), Utf8::foldCase(b.second->getValue()));

@@ -4,7 +4,9 @@
 #include "products/bootwarden/StartupItem.h"
 #include "products/bootwarden/window/StartupTreeWidget.h"
 
+#include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -61,10 +63,20 @@ public:
     bool remove(Node node);
     // The entries shown, in no particular order.
     std::vector<Node> entries() const;
-    // Takes an entry out of the tree; it keeps its pending change, which OK applies.
+    // Takes an entry out of the tree as Microsoft's; it keeps its pending change, which OK applies.
     void hide(Node node);
-    // Shows every hidden entry again.
+    // Shows every entry hide() took out again, unless the filter hides it.
     void showHidden();
+
+    using Matcher = std::function<bool(const StartupItem&)>;
+    // Shows only the entries that matches holds for, with their locations expanded, and takes out
+    // the locations and groups that then hold none; an empty matcher shows every entry again. An
+    // entry the filter hides keeps its pending change, which OK applies. Entries listed later are
+    // filtered too.
+    void filter(Matcher matches);
+    std::size_t shownCount() const { return _entries.size(); }
+    // Shown or hidden.
+    std::size_t entryCount() const { return shownCount() + _hidden.size(); }
 
     // Applies every pending change through the facade. An applied change is no longer
     // pending; a failed one stays pending (the facade has reported it). False when anything
@@ -86,6 +98,12 @@ private:
     Node insertEntry(Node location, const StartupItem& item);
     // Takes the entry's leaf out of the tree and out of every map.
     void forget(Node node);
+    // Hides what the filter does not hold and shows again what it does and nothing else hides.
+    void applyFilter();
+    // Takes out the locations and groups a filter leaves empty, and brings back those it does not.
+    void arrangePlaces();
+    // The location's node, inserted again when the filter took it out.
+    Node locationNode(int type);
     // Shows the entry's state and whether it waits for OK.
     void show(Node node, const StartupItem& item);
     int stateImage(const StartupItem& item) const;
@@ -93,10 +111,17 @@ private:
     StartupInterface& _startup;
     StartupTreeWidget& _view;
     Mapper<Node, StartupItem> _entries;
-    std::vector<StartupItem> _hidden;
+    struct Hidden {
+        StartupItem item;
+        bool microsoft; // by hide()
+        bool unmatched; // by the filter
+    };
+    std::vector<Hidden> _hidden;
     Mapper<Node, std::string> _descriptions;
-    Mapper<Node, std::string> _errors;
+    std::map<int, std::string> _problems; // why a location's entries could not be listed, by type
     Mapper<int, Node> _locations;
+    std::set<int> _placed; // the types whose locations are in the tree unless a filter took them out
+    Matcher _matches;
     std::map<const LocationGroup*, Node> _groups;
     std::vector<int> _listing; // the types build() left for insertListed()
 };

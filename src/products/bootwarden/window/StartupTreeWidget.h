@@ -33,6 +33,8 @@ public:
     virtual void sortChildren(Node parent) = 0;
     virtual void remove(Node node) = 0;
     virtual void removeAll() = 0;
+    // Shows the node's children.
+    virtual void expand(Node node) = 0;
     virtual void setImage(Node node, int image) = 0;
     virtual void setStateImage(Node node, int stateImage) = 0;
     // A bold label marks an entry whose change waits for OK.

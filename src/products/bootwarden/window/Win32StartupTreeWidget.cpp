@@ -71,6 +71,11 @@ void Win32StartupTreeWidget::remove(Node node)
     _tree.deleteItem(item(node));
 }
 
+void Win32StartupTreeWidget::expand(Node node)
+{
+    _tree.Expand(item(node), TVE_EXPAND);
+}
+
 void Win32StartupTreeWidget::removeAll()
 {
     _tree.deleteAllItems();

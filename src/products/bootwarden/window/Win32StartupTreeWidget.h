@@ -24,6 +24,7 @@ public:
     void sortChildren(Node parent) override;
     void remove(Node node) override;
     void removeAll() override;
+    void expand(Node node) override;
     void setImage(Node node, int image) override;
     void setStateImage(Node node, int stateImage) override;
     void setBold(Node node, bool bold) override;

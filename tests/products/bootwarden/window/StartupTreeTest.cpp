@@ -1,4 +1,5 @@
 #include "products/bootwarden/window/StartupTree.h"
+#include "products/bootwarden/window/TextFilter.h"
 
 #include "exceptions/Exception.h"
 #include "products/bootwarden/LocationTable.h"
@@ -20,6 +21,7 @@ using products::bootwarden::StartupInterface;
 using products::bootwarden::StartupItem;
 using products::bootwarden::window::StartupTree;
 using products::bootwarden::window::StartupTreeWidget;
+using products::bootwarden::window::TextFilter;
 using Command = StartupTree::Command;
 using Node = StartupTree::Node;
 
@@ -35,6 +37,7 @@ public:
         int state;
         bool bold = false;
         std::vector<Item*> children;
+        bool expanded = false;
     };
 
     Node insert(const std::string& text, Node parent, int image, int stateImage) override
@@ -55,6 +58,7 @@ public:
         siblings.erase(std::find(siblings.begin(), siblings.end(), item(node)));
     }
     void removeAll() override { _top.clear(); }
+    void expand(Node node) override { item(node)->expanded = true; }
     void setImage(Node node, int image) override { item(node)->image = image; }
     void setStateImage(Node node, int stateImage) override { item(node)->state = stateImage; }
     void setBold(Node node, bool bold) override { item(node)->bold = bold; }
@@ -79,7 +83,10 @@ public:
     std::vector<std::string> children(const std::string& path)
     {
         std::vector<std::string> texts;
-        for (const Item* child : childrenOf(path.empty() ? nullptr : find(path)))
+        const Node parent = path.empty() ? nullptr : find(path);
+        if (!path.empty() && !parent)
+            return texts;
+        for (const Item* child : childrenOf(parent))
             texts.push_back(child->text);
         return texts;
     }
@@ -358,3 +365,65 @@ TEST_F(StartupTreeTest, DeleteDropsTheLeafOnlyWhenTheEntryIsGoneListingAgainDrop
 }
 
 } // namespace
+
+// The filter box's text: the entries whose name, command line or known publisher hold it, in any
+// case; the locations and groups left empty go, the others open. What the filter hides keeps its
+// pending change for OK, and the filter and the hiding of Microsoft's entries each keep theirs.
+TEST_F(StartupTreeTest, TheFilterShowsTheEntriesThatHoldItsTextAndOkAppliesTheHiddenOnes)
+{
+    const int machineRun = StartupConstants::LOCAL_MACHINE_RUN;
+    const std::string MACHINE_RUN = LocationTable::treePath(machineRun);
+    ScriptedDatabase& userRun = serveAll({StartupItem(RUN, ENABLED, "Tool", "notepad.exe"),
+                                          StartupItem(RUN, ENABLED, "Updater", "C:\\Contoso\\update.exe"),
+                                          StartupItem(RUN, ENABLED,
+                                                      "\xc3\x89"
+                                                      "cran",
+                                                      "screen.exe")});
+    std::find_if(databases.begin(), databases.end(), [](const auto& served) {
+        return served.type == machineRun;
+    })->items = {StartupItem(machineRun, ENABLED, "Tray", "tray.exe")};
+    TextFilter text(startup);
+    text.learnPublisher("tray.exe", "Fabrikam, Inc.");
+    tree.build();
+    tree.toggle(entry("Updater"));
+    struct Case {
+        const char* typed;
+        std::vector<std::string> top;
+        std::vector<std::string> userRun;
+        std::vector<std::string> machineRun;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"CONTOSO",   {"Registry"}, {"Updater"}, {}},
+        {"o",         {"Registry"}, {"Tool", "Updater"}, {}},
+        {"fabrikam",  {"Registry"}, {}, {"Tray"}},
+        {"\xc3\xa9" "cran", {"Registry"}, {"\xc3\x89" "cran"}, {}},
+        {"nowhere",   {}, {}, {}},
+        {"",          {"Autostart", "Registry"}, {"Tool", "Updater", "\xc3\x89" "cran"}, {"Tray"}},
+    };
+    // clang-format on
+    for (const Case& typed : cases) {
+        SCOPED_TRACE(typed.typed);
+        tree.filter(text.matcher(typed.typed));
+        EXPECT_EQ(typed.top, view.children(""));
+        EXPECT_EQ(typed.userRun, view.children(USER_RUN));
+        EXPECT_EQ(typed.machineRun, view.children(MACHINE_RUN));
+        EXPECT_EQ(typed.userRun.size() + typed.machineRun.size(), tree.shownCount());
+        EXPECT_EQ(4u, tree.entryCount());
+        if (!typed.userRun.empty()) {
+            EXPECT_EQ(*typed.typed != 0, view.at(USER_RUN).expanded && view.at("Registry").expanded);
+        }
+    }
+    EXPECT_TRUE(at("Updater").bold) << "its change kept while the filter hid it";
+
+    tree.hide(entry("Tool"));
+    tree.filter(text.matcher("o"));
+    EXPECT_EQ(std::vector<std::string>{"Updater"}, view.children(USER_RUN)) << "Microsoft's stays hidden";
+    tree.filter(text.matcher("contoso"));
+    tree.showHidden();
+    EXPECT_EQ(std::vector<std::string>{"Updater"}, view.children(USER_RUN)) << "the filter's stays hidden";
+    tree.filter(text.matcher("screen"));
+    userRun.calls.clear();
+    EXPECT_TRUE(tree.applyChanges());
+    EXPECT_EQ((std::vector<std::string>{"stage Updater", "disable Updater", "commit "}), userRun.calls);
+}

@@ -1,0 +1,38 @@
+#include "products/bootwarden/window/TextFilter.h"
+
+#include "products/bootwarden/StartupInterface.h"
+#include "util/Utf8.h"
+
+using util::Utf8;
+
+namespace products::bootwarden::window {
+
+StartupTree::Matcher TextFilter::matcher(const std::string& text)
+{
+    if (text.empty())
+        return nullptr;
+    return [this, folded = Utf8::foldCase(text)](const StartupItem& item) { return holds(item, folded); };
+}
+
+void TextFilter::learnPublisher(const std::string& commandLine, const std::string& publisher)
+{
+    _publishers[commandLine] = Utf8::foldCase(publisher);
+}
+
+bool TextFilter::holds(const StartupItem& item, const std::string& folded)
+{
+    const std::string key = item.identity() + '\0' + std::string(item.getData());
+    auto read = _read.find(key);
+    if (read == _read.end()) {
+        std::string commandLine = _startup.getCommand(item);
+        // A line between them, which no name or command line holds: the text is found within one.
+        std::string both = Utf8::foldCase(_startup.getLabel(item) + "\n" + commandLine);
+        read = _read.emplace(key, Read{std::move(commandLine), std::move(both)}).first;
+    }
+    if (read->second.folded.find(folded) != std::string::npos)
+        return true;
+    const auto publisher = _publishers.find(read->second.commandLine);
+    return publisher != _publishers.end() && publisher->second.find(folded) != std::string::npos;
+}
+
+} // namespace products::bootwarden::window

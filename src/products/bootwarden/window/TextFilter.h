@@ -1,0 +1,40 @@
+#pragma once
+
+#include "products/bootwarden/window/StartupTree.h"
+
+#include <string>
+#include <unordered_map>
+
+namespace products::bootwarden {
+class StartupInterface;
+} // namespace products::bootwarden
+
+namespace products::bootwarden::window {
+
+// The text of the filter box as a test of entries: whether an entry's name, command line or its
+// program's publisher holds the text, in any case, as names compare. What it reads of an entry
+// is kept, so that a keystroke among thousands of entries reads none of them again.
+class TextFilter {
+public:
+    explicit TextFilter(StartupInterface& startup) : _startup(startup) {}
+
+    // The test for text; none for an empty text, which every entry passes.
+    StartupTree::Matcher matcher(const std::string& text);
+    // The publisher of the command line's program, once it is known.
+    void learnPublisher(const std::string& commandLine, const std::string& publisher);
+    // Forgets what it read of the entries, which are listed again.
+    void forgetEntries() { _read.clear(); }
+
+private:
+    struct Read {
+        std::string commandLine;
+        std::string folded; // the name and the command line
+    };
+    bool holds(const StartupItem& item, const std::string& folded);
+
+    StartupInterface& _startup;
+    std::unordered_map<std::string, Read> _read;              // by the entry's identity and data
+    std::unordered_map<std::string, std::string> _publishers; // folded, by command line
+};
+
+} // namespace products::bootwarden::window
