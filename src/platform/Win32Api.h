@@ -195,6 +195,12 @@ struct Win32Api {
     std::function<BOOL(HMENU)> DestroyMenu = ::DestroyMenu;
     std::function<BOOL(LPPOINT)> GetCursorPos = ::GetCursorPos;
     std::function<HWND()> GetFocus = ::GetFocus;
+    std::function<HWND(HWND)> SetFocus = ::SetFocus;
+    std::function<UINT(UINT, UINT)> MapVirtualKeyW = ::MapVirtualKeyW;
+    // A control's messages go to proc first (comctl32's subclassing).
+    std::function<BOOL(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR)> SetWindowSubclass = ::SetWindowSubclass;
+    std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> DefSubclassProc = ::DefSubclassProc;
+    std::function<BOOL(HWND, SUBCLASSPROC, UINT_PTR)> RemoveWindowSubclass = ::RemoveWindowSubclass;
     std::function<SHORT(int)> GetKeyState = ::GetKeyState;
     std::function<BOOL(HWND, LPPOINT)> ClientToScreen = ::ClientToScreen;
     std::function<BOOL(HWND, LPPOINT)> ScreenToClient = ::ScreenToClient;

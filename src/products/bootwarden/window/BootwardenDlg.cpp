@@ -32,11 +32,32 @@ const UINT WM_INSPECT_MORE = WM_APP + 2;
 // Posted by the thread that lists the scheduled tasks when they are listed.
 const UINT WM_TASKS_LISTED = WM_APP + 3;
 
+// The filter box's own key: Down goes on into the tree, as from a search box.
+LRESULT CALLBACK filterKeys(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR tree)
+{
+    if (message == WM_KEYDOWN && wParam == VK_DOWN) {
+        platform::win32().SetFocus(reinterpret_cast<HWND>(tree));
+        return 0;
+    }
+    if (message == WM_NCDESTROY)
+        platform::win32().RemoveWindowSubclass(box, filterKeys, id);
+    return platform::win32().DefSubclassProc(box, message, wParam, lParam);
+}
+
+// 10000 as "10,000".
+std::string grouped(std::size_t number)
+{
+    std::string digits = std::to_string(number);
+    for (std::size_t at = digits.size(); at > 3; at -= 3)
+        digits.insert(at - 3, ",");
+    return digits;
+}
+
 } // namespace
 
 BootwardenDlg::BootwardenDlg(MessageBoxReporter* reporter, HWND parent)
     : Dialog(IDD, parent), _treeWidget(_tree), _reporter(reporter), _locations(reporter),
-      _startupTree(_locations.startup(), _treeWidget)
+      _startupTree(_locations.startup(), _treeWidget), _textFilter(_locations.startup())
 {
 }
 
@@ -70,12 +91,17 @@ BOOL BootwardenDlg::OnInitDialog()
     _layout.start(GetSafeHwnd());
     _layout.anchor(IDC_TREE_FRAME, Layout::LEFT | Layout::TOP | Layout::RIGHT | Layout::BOTTOM);
     _layout.anchor(IDC_TREE, Layout::LEFT | Layout::TOP | Layout::RIGHT | Layout::BOTTOM);
+    _layout.anchor(IDC_FILTER_LABEL, Layout::LEFT | Layout::TOP);
+    _layout.anchor(IDC_FILTER, Layout::LEFT | Layout::TOP | Layout::RIGHT);
+    _layout.anchor(IDC_FILTER_COUNT, Layout::RIGHT | Layout::TOP);
     _layout.anchor(IDC_COMMAND_LABEL, Layout::LEFT | Layout::BOTTOM);
     _layout.anchor(IDC_COMMAND_LINE, Layout::LEFT | Layout::RIGHT | Layout::BOTTOM);
     _layout.anchor(IDC_PROGRAM_FACTS, Layout::LEFT | Layout::RIGHT | Layout::BOTTOM);
     _layout.anchor(IDC_HIDE_MICROSOFT, Layout::LEFT | Layout::BOTTOM);
     for (const int button : {IDC_HELP_BUTTON, IDCANCEL, IDOK})
         _layout.anchor(button, Layout::RIGHT | Layout::BOTTOM);
+    platform::win32().SetWindowSubclass(GetDlgItem(IDC_FILTER), filterKeys, 0,
+                                        reinterpret_cast<DWORD_PTR>(_tree.GetSafeHwnd()));
     _treeWidget.createImageLists();
     listTasks();
     _startupTree.build();
@@ -90,6 +116,12 @@ BOOL BootwardenDlg::OnInitDialog()
 
 bool BootwardenDlg::OnCommand(WORD id, WORD code)
 {
+    if (id == IDC_FILTER && code == EN_CHANGE) {
+        OnEnChangeFilter();
+        return true;
+    }
+    if (id == IDCANCEL && clearFilter())
+        return true;
     if (code != BN_CLICKED)
         return Dialog::OnCommand(id, code);
     // The dialog turns Enter into OK wherever the focus is; in the tree it opens a location.
@@ -176,9 +208,49 @@ bool BootwardenDlg::OnAppMessage(UINT message)
 
 void BootwardenDlg::OnProgramsInspected()
 {
-    for (const std::string& command : _inspector->takeAnswered())
+    bool publishers = false;
+    for (const std::string& command : _inspector->takeAnswered()) {
         _microsoftFilter->answered(command);
+        if (const std::optional<ProgramFacts> facts = _inspector->known(command);
+            facts && !facts->publisher().empty()) {
+            _textFilter.learnPublisher(command, facts->publisher());
+            publishers = true;
+        }
+    }
+    // An entry may hold the filter's text in its publisher, learned only now.
+    if (publishers && !_filterText.empty())
+        filterTree();
     showProgramFacts();
+}
+
+void BootwardenDlg::OnEnChangeFilter()
+{
+    platform::win32().GetWindowTextU(GetDlgItem(IDC_FILTER), _filterText);
+    filterTree();
+    // Entries the filter brings back may be Microsoft's.
+    if (_hideMicrosoft)
+        startHiding();
+}
+
+void BootwardenDlg::filterTree()
+{
+    {
+        const platform::PausedDrawing paused(_tree);
+        _startupTree.filter(_textFilter.matcher(_filterText));
+    }
+    platform::win32().SetWindowTextU(GetDlgItem(IDC_FILTER_COUNT), _filterText.empty()
+                                                                       ? std::string()
+                                                                       : grouped(_startupTree.shownCount()) + " of " +
+                                                                             grouped(_startupTree.entryCount()));
+}
+
+bool BootwardenDlg::clearFilter()
+{
+    const HWND box = GetDlgItem(IDC_FILTER);
+    if (platform::win32().GetFocus() != box || _filterText.empty())
+        return false;
+    platform::win32().SetWindowTextU(box, std::string());
+    return true;
 }
 
 void BootwardenDlg::listTasks()
@@ -194,6 +266,7 @@ void BootwardenDlg::OnTasksListed()
         const platform::PausedDrawing paused(_tree);
         _startupTree.insertListed();
     }
+    filterTree();
     if (_hideMicrosoft)
         startHiding();
 }
@@ -274,6 +347,9 @@ bool BootwardenDlg::OnTvnKeydownTree(WORD key)
         runCommand(StartupTree::Command::Delete, selected);
     else if (key == VK_F5)
         refresh();
+    else if ((key == 'F' && platform::win32().GetKeyState(VK_CONTROL) < 0) ||
+             platform::win32().MapVirtualKeyW(key, MAPVK_VK_TO_CHAR) == '/')
+        platform::win32().SetFocus(GetDlgItem(IDC_FILTER));
     else
         return false;
     return true; // no incremental search for a key that did something
@@ -352,7 +428,9 @@ void BootwardenDlg::refresh()
         _reporter->showError(e.getMessage());
     }
     listTasks();
+    _textFilter.forgetEntries();
     _startupTree.rebuild();
+    filterTree();
     if (_hideMicrosoft)
         startHiding();
     OnTvnSelchangedTree();

@@ -6,6 +6,7 @@
 #include "products/bootwarden/window/MicrosoftFilter.h"
 #include "products/bootwarden/StartupLocations.h"
 #include "products/bootwarden/window/StartupTree.h"
+#include "products/bootwarden/window/TextFilter.h"
 #include "products/bootwarden/window/Win32StartupTreeWidget.h"
 #include "windows/mfc/TreeControl.h"
 
@@ -49,6 +50,11 @@ private:
     // Asks for the next slice of the entries' programs, while Microsoft's entries are hidden.
     void OnInspectMore();
     void listTasks();
+    // The filter box's text changed: the tree shows what holds it.
+    void OnEnChangeFilter();
+    void filterTree();
+    // Esc in a filter box that holds text empties it; false when it does not.
+    bool clearFilter();
     // Shows the scheduled tasks' locations, which were listed meanwhile.
     void OnTasksListed();
     void showProgramFacts();
@@ -71,6 +77,8 @@ private:
     exceptions::MessageBoxReporter* _reporter;
     StartupLocations _locations;
     StartupTree _startupTree;
+    TextFilter _textFilter;
+    std::string _filterText;
     std::string _commandLine;
     std::string _programFacts;
     bool _hideMicrosoft = false;

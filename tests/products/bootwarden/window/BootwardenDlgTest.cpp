@@ -474,6 +474,35 @@ TEST_F(BootwardenDlgTest, TheWindowAnswersWhileTheTasksAreListedAndShowsThemOnce
     });
 }
 
+// The filter box in the window: Ctrl+F and "/" in the tree go to it, what it holds is all the
+// tree shows and is counted, Down goes back into the tree, and Esc empties it before it cancels.
+TEST_F(BootwardenDlgTest, TheFilterBoxShowsAndCountsWhatHoldsItsText)
+{
+    EXPECT_EQ(IDCANCEL, run([](HWND dialog, const TreeReader& tree) {
+                  const HWND box = ::GetDlgItem(dialog, IDC_FILTER);
+                  for (const WORD pressed : {WORD('F'), WORD(VK_DIVIDE)}) {
+                      platform::ScopedOverride control(&platform::Win32Api::GetKeyState,
+                                                       [](int held) -> SHORT { return held == VK_CONTROL ? -1 : 0; });
+                      ::SetFocus(tree.handle());
+                      key(tree, pressed);
+                      EXPECT_EQ(box, ::GetFocus()) << pressed;
+                  }
+                  ::SetWindowTextW(box, L"NOTEPAD");
+                  EXPECT_EQ(std::vector<std::string>{"Registry"}, tree.children(nullptr));
+                  EXPECT_EQ(std::vector<std::string>{"Tool"}, tree.children(tree.find(USER_RUN)));
+                  EXPECT_TRUE(tree.expanded(tree.find(USER_RUN)));
+                  const std::string count = windowText(::GetDlgItem(dialog, IDC_FILTER_COUNT));
+                  EXPECT_EQ("1 of ", count.substr(0, 5)) << count;
+                  ::SendMessageW(box, WM_KEYDOWN, VK_DOWN, 0);
+                  EXPECT_EQ(tree.handle(), ::GetFocus());
+                  ::SetFocus(box);
+                  press(dialog, IDCANCEL);
+                  EXPECT_EQ("", windowText(box));
+                  EXPECT_EQ(3u, tree.children(tree.find(USER_RUN)).size()) << "all shown again";
+                  press(dialog, IDCANCEL);
+              }));
+}
+
 TEST_F(BootwardenDlgTest, AnUnreadableLocationAndADamagedDataFileAreReported)
 {
     platform::ScopedOverride denied(
