@@ -7,6 +7,9 @@
 //                                             2,000 files in the user's Startup folder
 //   BootwardenBench window <program> N        ms from start to a tree that holds them all
 //   BootwardenBench baseline                  the baseline's own window (started by "window")
+//   BootwardenBench filter <program> N WORD   the slowest ms from a key typed into the filter box
+//                                             to its result drawn, typing WORD a key at a time;
+//                                             and the count beside the box then
 //   BootwardenBench select <program>          ms until the window answers again once the
 //                                             entry of a large signed program is selected, and
 //                                             until the line under the command line says who
@@ -126,16 +129,16 @@ int seed(int count)
     return 0;
 }
 
-int window(const std::string& program, int count)
+// Starts program and waits until its tree holds the seeded entries, at most two minutes; the
+// window, or null. populated: ms from start until the control held them.
+HWND startWithTree(const std::string& program, int count, PROCESS_INFORMATION& process, double& populated)
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
     std::string commandLine = "\"" + program + "\"" + (program.find("BootwardenBench") != std::string::npos ? " baseline" : "");
     const auto start = std::chrono::steady_clock::now();
     if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return 1;
-    double shown = -1;
+        return nullptr;
     while (since(start) < 120000) {
         const HWND dialog = ::FindWindowA(nullptr, CAPTION);
         const HWND control = dialog ? ::GetDlgItem(dialog, 1000) : nullptr;
@@ -144,26 +147,62 @@ int window(const std::string& program, int count)
         // is the moment it did, not the end of the walk that confirms it.
         if (control && ::IsWindowVisible(dialog) &&
             static_cast<int>(::SendMessageA(control, TVM_GETCOUNT, 0, 0)) >= count + FOLDER_FILES + 5) {
-            const double populated = since(start);
+            populated = since(start);
             const TreeReader tree(control);
             // Counted as the window shows it at first: collapsed.
             const HTREEITEM run = tree.find("Registry/Current User/Run", false);
             const HTREEITEM folder = tree.find("Autostart/Current user", false);
             if (run && folder && static_cast<int>(tree.childCount(run)) >= count &&
-                static_cast<int>(tree.childCount(folder)) >= FOLDER_FILES) {
-                shown = populated;
-                ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-                break;
-            }
+                static_cast<int>(tree.childCount(folder)) >= FOLDER_FILES)
+                return dialog;
         }
         ::Sleep(5);
     }
+    return nullptr;
+}
+
+void closeWindow(HWND dialog, PROCESS_INFORMATION& process)
+{
+    if (dialog)
+        ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     ::WaitForSingleObject(process.hProcess, 30000);
     ::TerminateProcess(process.hProcess, 0);
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
+}
+
+int window(const std::string& program, int count)
+{
+    PROCESS_INFORMATION process = {};
+    double populated = -1;
+    const HWND dialog = startWithTree(program, count, process, populated);
+    closeWindow(dialog, process);
+    const double shown = dialog ? populated : -1;
     std::printf("%.0f\n", shown);
     return shown < 0 ? 1 : 0;
+}
+
+// Types word into the filter box a key at a time, each key's result drawn before the next.
+int filter(const std::string& program, int count, const std::string& word)
+{
+    PROCESS_INFORMATION process = {};
+    double populated = -1;
+    const HWND dialog = startWithTree(program, count, process, populated);
+    double slowest = -1;
+    char counted[64] = {};
+    if (dialog) {
+        const HWND box = ::GetDlgItem(dialog, 1018);
+        for (const char typed : word) {
+            const auto start = std::chrono::steady_clock::now();
+            ::SendMessageW(box, WM_CHAR, static_cast<WPARAM>(typed), 0);
+            ::UpdateWindow(::GetDlgItem(dialog, 1000));
+            slowest = std::max(slowest, since(start));
+        }
+        ::GetWindowTextA(::GetDlgItem(dialog, 1019), counted, sizeof counted);
+    }
+    closeWindow(dialog, process);
+    std::printf("%.0f %s\n", slowest, counted);
+    return slowest < 0 ? 1 : 0;
 }
 
 int select(const std::string& program)
@@ -410,6 +449,8 @@ int main(int argc, char** argv)
         return window(argv[2], std::atoi(argv[3]));
     if (mode == "baseline")
         return baseline();
+    if (mode == "filter" && argc > 4)
+        return filter(argv[2], std::stoi(argv[3]), argv[4]);
     if (mode == "select" && argc > 2)
         return select(argv[2]);
     if (mode == "tasks" && argc > 3)
