@@ -457,7 +457,7 @@ int main(int argc, char** argv)
         return tasks(argv[2], std::stoi(argv[3]));
     if (mode == "datafile" && argc > 2)
         return datafile(argv[2], argc > 3 && std::string(argv[3]) == "registry");
-    std::fprintf(stderr, "usage: BootwardenBench seed N | window <program> N | baseline | select <program> | datafile <folder> "
+    std::fprintf(stderr, "usage: BootwardenBench seed N | window <program> N | filter <program> N WORD | baseline | select <program> | datafile <folder> "
                          "[registry]\n");
     return 2;
 }
