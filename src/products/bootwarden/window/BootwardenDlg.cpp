@@ -31,6 +31,10 @@ const UINT WM_PROGRAMS_INSPECTED = WM_APP + 1;
 const UINT WM_INSPECT_MORE = WM_APP + 2;
 // Posted by the thread that lists the scheduled tasks when they are listed.
 const UINT WM_TASKS_LISTED = WM_APP + 3;
+// Posted by the window to itself, to read what the filter tests of the next slice of entries.
+const UINT WM_LEARN_MORE = WM_APP + 4;
+// Entries read for the filter in one slice.
+const std::size_t LEARNED_AT_ONCE = 256;
 
 // The filter box's own key: Down goes on into the tree, as from a search box.
 LRESULT CALLBACK filterKeys(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR tree)
@@ -105,6 +109,7 @@ BOOL BootwardenDlg::OnInitDialog()
     _treeWidget.createImageLists();
     listTasks();
     _startupTree.build();
+    startLearning();
     _inspector = std::make_unique<BackgroundInspector>(GetSafeHwnd(), WM_PROGRAMS_INSPECTED);
     _microsoftFilter = std::make_unique<MicrosoftFilter>(_startupTree, *_inspector);
     SetWindowText(APPLICATION_NAME);
@@ -201,6 +206,8 @@ bool BootwardenDlg::OnAppMessage(UINT message)
         OnInspectMore();
     else if (message == WM_TASKS_LISTED)
         OnTasksListed();
+    else if (message == WM_LEARN_MORE)
+        OnLearnMore();
     else
         return false;
     return true;
@@ -221,6 +228,23 @@ void BootwardenDlg::OnProgramsInspected()
     if (publishers && !_filterText.empty())
         filterTree();
     showProgramFacts();
+}
+
+void BootwardenDlg::startLearning()
+{
+    // Shortcuts' targets are costly to read: read while the window waits, a keystroke need not.
+    _toLearn = _startupTree.items();
+    platform::win32().PostMessageW(GetSafeHwnd(), WM_LEARN_MORE, 0, 0);
+}
+
+void BootwardenDlg::OnLearnMore()
+{
+    for (std::size_t i = 0; i < LEARNED_AT_ONCE && !_toLearn.empty(); ++i) {
+        _textFilter.learn(_toLearn.back());
+        _toLearn.pop_back();
+    }
+    if (!_toLearn.empty())
+        platform::win32().PostMessageW(GetSafeHwnd(), WM_LEARN_MORE, 0, 0);
 }
 
 void BootwardenDlg::OnEnChangeFilter()
@@ -267,6 +291,7 @@ void BootwardenDlg::OnTasksListed()
         _startupTree.insertListed();
     }
     filterTree();
+    startLearning();
     if (_hideMicrosoft)
         startHiding();
 }
@@ -431,6 +456,7 @@ void BootwardenDlg::refresh()
     _textFilter.forgetEntries();
     _startupTree.rebuild();
     filterTree();
+    startLearning();
     if (_hideMicrosoft)
         startHiding();
     OnTvnSelchangedTree();

@@ -53,6 +53,9 @@ private:
     // The filter box's text changed: the tree shows what holds it.
     void OnEnChangeFilter();
     void filterTree();
+    // Reads what the filter tests of every entry, a slice at a time.
+    void startLearning();
+    void OnLearnMore();
     // Esc in a filter box that holds text empties it; false when it does not.
     bool clearFilter();
     // Shows the scheduled tasks' locations, which were listed meanwhile.
@@ -79,6 +82,7 @@ private:
     StartupTree _startupTree;
     TextFilter _textFilter;
     std::string _filterText;
+    std::vector<StartupItem> _toLearn;
     std::string _commandLine;
     std::string _programFacts;
     bool _hideMicrosoft = false;

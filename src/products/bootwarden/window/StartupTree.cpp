@@ -23,6 +23,9 @@ namespace {
 // Reports of the tree building keep naming the window they have always named.
 const char* const SOURCE = "products/bootwarden/BootwardenDlg";
 
+// The most entries of a location the filter opens it for.
+const std::size_t OPENED_AT_MOST = 200;
+
 // A name as people can read it: a lone UTF-16 unit, which no font shows, as U+FFFD, and the
 // name marked, since what is shown is then not all there is.
 std::string nameShown(const std::string& name)
@@ -174,6 +177,17 @@ std::vector<StartupTree::Node> StartupTree::entries() const
     return nodes;
 }
 
+std::vector<StartupItem> StartupTree::items() const
+{
+    std::vector<StartupItem> all;
+    all.reserve(entryCount());
+    for (const auto& leaf : _entries)
+        all.push_back(leaf.second);
+    for (const Hidden& hidden : _hidden)
+        all.push_back(hidden.item);
+    return all;
+}
+
 void StartupTree::hide(Node node)
 {
     if (!isEntry(node))
@@ -185,6 +199,11 @@ void StartupTree::hide(Node node)
 void StartupTree::forget(Node node)
 {
     _view.remove(node);
+    drop(node);
+}
+
+void StartupTree::drop(Node node)
+{
     _entries.remove(node);
     if (_descriptions.exists(node))
         _descriptions.remove(node);
@@ -206,11 +225,7 @@ void StartupTree::filter(Matcher matches)
 void StartupTree::applyFilter()
 {
     if (_matches)
-        for (const Node node : entries())
-            if (!_matches(entry(node))) {
-                _hidden.push_back({entry(node), false, true});
-                forget(node);
-            }
+        takeOutUnmatched();
     std::set<Node> refilled;
     std::vector<Hidden> stillHidden;
     for (Hidden& hidden : _hidden) {
@@ -229,11 +244,49 @@ void StartupTree::applyFilter()
         _view.sortChildren(location);
 }
 
+void StartupTree::takeOutUnmatched()
+{
+    std::map<int, std::vector<Node>> shown;
+    for (const auto& leaf : _entries)
+        shown[leaf.second.getType()].push_back(leaf.first);
+    for (const auto& [type, nodes] : shown) {
+        std::vector<StartupItem> staying;
+        std::vector<Node> going;
+        for (const Node node : nodes) {
+            if (_matches(entry(node)))
+                staying.push_back(entry(node));
+            else
+                going.push_back(node);
+        }
+        for (const Node node : going)
+            _hidden.push_back({entry(node), false, true});
+        // The control lays its items out again for each leaf taken out: when most go, the
+        // location is made again with those that stay.
+        if (going.size() <= staying.size()) {
+            for (const Node node : going)
+                forget(node);
+            continue;
+        }
+        const Node location = _locations.get(type);
+        for (const Node node : nodes)
+            drop(node);
+        _view.remove(location);
+        _descriptions.remove(location);
+        _locations.remove(type);
+        if (staying.empty())
+            continue;
+        const Node again = insertLocation(type);
+        for (const StartupItem& item : staying)
+            show(insertEntry(again, item), item);
+        _view.sortChildren(again);
+    }
+}
+
 void StartupTree::arrangePlaces()
 {
-    std::set<int> holding;
+    std::map<int, std::size_t> holding;
     for (const auto& leaf : _entries)
-        holding.insert(leaf.second.getType());
+        ++holding[leaf.second.getType()];
     for (const int type : _placed) {
         const bool wanted = !_matches || holding.count(type);
         if (wanted && !_locations.exists(type)) {
@@ -267,8 +320,10 @@ void StartupTree::arrangePlaces()
         return;
     for (const auto& group : _groups)
         _view.expand(group.second);
+    // Thousands of entries open are no help to read, and opening them costs a keystroke's time.
     for (const auto& location : _locations)
-        _view.expand(location.second);
+        if (holding[location.first] <= OPENED_AT_MOST)
+            _view.expand(location.second);
 }
 
 StartupTree::Node StartupTree::locationNode(int type)

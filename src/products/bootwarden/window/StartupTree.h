@@ -63,13 +63,16 @@ public:
     bool remove(Node node);
     // The entries shown, in no particular order.
     std::vector<Node> entries() const;
+    // Every entry, shown or hidden.
+    std::vector<StartupItem> items() const;
     // Takes an entry out of the tree as Microsoft's; it keeps its pending change, which OK applies.
     void hide(Node node);
     // Shows every entry hide() took out again, unless the filter hides it.
     void showHidden();
 
     using Matcher = std::function<bool(const StartupItem&)>;
-    // Shows only the entries that matches holds for, with their locations expanded, and takes out
+    // Shows only the entries that matches holds for, with their locations expanded (those that
+    // show at most a thousand), and takes out
     // the locations and groups that then hold none; an empty matcher shows every entry again. An
     // entry the filter hides keeps its pending change, which OK applies. Entries listed later are
     // filtered too.
@@ -98,6 +101,10 @@ private:
     Node insertEntry(Node location, const StartupItem& item);
     // Takes the entry's leaf out of the tree and out of every map.
     void forget(Node node);
+    // Takes the entry out of every map; its leaf goes with its location.
+    void drop(Node node);
+    // Hides the shown entries the filter does not hold.
+    void takeOutUnmatched();
     // Hides what the filter does not hold and shows again what it does and nothing else hides.
     void applyFilter();
     // Takes out the locations and groups a filter leaves empty, and brings back those it does not.

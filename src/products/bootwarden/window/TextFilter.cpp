@@ -19,19 +19,25 @@ void TextFilter::learnPublisher(const std::string& commandLine, const std::strin
     _publishers[commandLine] = Utf8::foldCase(publisher);
 }
 
-bool TextFilter::holds(const StartupItem& item, const std::string& folded)
+const TextFilter::Read& TextFilter::read(const StartupItem& item)
 {
     const std::string key = item.identity() + '\0' + std::string(item.getData());
-    auto read = _read.find(key);
-    if (read == _read.end()) {
+    auto known = _read.find(key);
+    if (known == _read.end()) {
         std::string commandLine = _startup.getCommand(item);
         // A line between them, which no name or command line holds: the text is found within one.
         std::string both = Utf8::foldCase(_startup.getLabel(item) + "\n" + commandLine);
-        read = _read.emplace(key, Read{std::move(commandLine), std::move(both)}).first;
+        known = _read.emplace(key, Read{std::move(commandLine), std::move(both)}).first;
     }
-    if (read->second.folded.find(folded) != std::string::npos)
+    return known->second;
+}
+
+bool TextFilter::holds(const StartupItem& item, const std::string& folded)
+{
+    const Read& known = read(item);
+    if (known.folded.find(folded) != std::string::npos)
         return true;
-    const auto publisher = _publishers.find(read->second.commandLine);
+    const auto publisher = _publishers.find(known.commandLine);
     return publisher != _publishers.end() && publisher->second.find(folded) != std::string::npos;
 }
 

@@ -22,6 +22,9 @@ public:
     StartupTree::Matcher matcher(const std::string& text);
     // The publisher of the command line's program, once it is known.
     void learnPublisher(const std::string& commandLine, const std::string& publisher);
+    // Reads what it tests of the entry now, so that a keystroke need not; the window does it while
+    // it waits for the user.
+    void learn(const StartupItem& item) { read(item); }
     // Forgets what it read of the entries, which are listed again.
     void forgetEntries() { _read.clear(); }
 
@@ -30,6 +33,7 @@ private:
         std::string commandLine;
         std::string folded; // the name and the command line
     };
+    const Read& read(const StartupItem& item);
     bool holds(const StartupItem& item, const std::string& folded);
 
     StartupInterface& _startup;

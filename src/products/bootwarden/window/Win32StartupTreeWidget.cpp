@@ -53,6 +53,7 @@ void Win32StartupTreeWidget::createImageLists()
     _tree.SetImageList(_images, TVSIL_NORMAL);
     _tree.SetImageList(_stateImages, TVSIL_STATE);
     _programImages.clear();
+    _commandImages.clear();
 }
 
 StartupTreeWidget::Node Win32StartupTreeWidget::insert(const std::string& text, Node parent, int image, int stateImage)
@@ -100,12 +101,17 @@ void Win32StartupTreeWidget::supplyImage(TVITEMW& item, const std::string& comma
 {
     if (!(item.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE)))
         return;
-    const std::string path = ProgramInspector::locate(commandLine);
-    auto known = _programImages.find(path);
-    if (known == _programImages.end())
-        known = _programImages.emplace(path, imageOf(path)).first;
-    item.iImage = known->second;
-    item.iSelectedImage = known->second;
+    // Locating a program searches folders: an entry the filter shows again is not located again.
+    auto image = _commandImages.find(commandLine);
+    if (image == _commandImages.end()) {
+        const std::string path = ProgramInspector::locate(commandLine);
+        auto known = _programImages.find(path);
+        if (known == _programImages.end())
+            known = _programImages.emplace(path, imageOf(path)).first;
+        image = _commandImages.emplace(commandLine, known->second).first;
+    }
+    item.iImage = image->second;
+    item.iSelectedImage = image->second;
     // The control keeps the answer and does not ask again for this entry.
     item.mask |= TVIF_DI_SETITEM;
 }

@@ -40,7 +40,8 @@ private:
     windows::mfc::TreeControl& _tree;
     platform::ImageList _images;
     platform::ImageList _stateImages;
-    std::unordered_map<std::string, int> _programImages;
+    std::unordered_map<std::string, int> _programImages; // by the program's path
+    std::unordered_map<std::string, int> _commandImages; // by the command line that starts it
 };
 
 } // namespace products::bootwarden::window
