@@ -271,7 +271,8 @@ int seed()
 // Shows the demo for a picture: the program started, its tree listed, expanded and an entry
 // selected with who made its program, the window maximized; the ready file says when. The program goes on until the
 // Wine session ends.
-int show(const std::string& program, const std::string& readyFile)
+// filter: typed into the window's filter box before the picture; none when empty.
+int show(const std::string& program, const std::string& readyFile, const std::string& filter)
 {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
@@ -301,6 +302,10 @@ int show(const std::string& program, const std::string& readyFile)
         ::GetWindowTextA(::GetDlgItem(dialog, 1015), line, sizeof line);
         return line[0] != '\0' && std::string(line).rfind("Checking", 0) != 0;
     });
+    if (!filter.empty()) {
+        ::SetWindowTextW(::GetDlgItem(dialog, 1018), wideText(filter).c_str());
+        ::SetFocus(::GetDlgItem(dialog, 1018));
+    }
     // As large as the screen lets it be: the tree and the command line take the room.
     ::ShowWindow(dialog, SW_MAXIMIZE);
     ::Sleep(500); // one paint
@@ -327,9 +332,9 @@ int main()
     if (mode == "seed")
         return seed();
     if (mode == "show" && argc > 3)
-        return show(windowsPath(argv[2]), windowsPath(argv[3]));
+        return show(windowsPath(argv[2]), windowsPath(argv[3]), argc > 4 ? argv[4] : "");
     if (mode == "e2e" && argc > 2)
         return endToEnd(windowsPath(argv[2]));
-    std::fprintf(stderr, "usage: BootwardenDriver seed | show <Bootwarden.exe> <ready-file> | e2e <Bootwarden.exe>\n");
+    std::fprintf(stderr, "usage: BootwardenDriver seed | show <Bootwarden.exe> <ready-file> [filter] | e2e <Bootwarden.exe>\n");
     return 2;
 }
