@@ -50,8 +50,10 @@ void BackgroundInspector::work()
         _wake.wait(lock, [this] { return _stopping || !_asked.empty(); });
         if (_stopping)
             return;
-        const std::string commandLine = _asked.front();
-        _asked.pop_front();
+        // The newest question first: the entry the user just selected is not kept waiting behind
+        // those asked for in bulk.
+        const std::string commandLine = _asked.back();
+        _asked.pop_back();
         lock.unlock();
         _inspector.inspect(commandLine); // which keeps what it learns
         lock.lock();

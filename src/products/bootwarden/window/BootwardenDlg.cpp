@@ -35,6 +35,9 @@ const UINT WM_TASKS_LISTED = WM_APP + 3;
 const UINT WM_LEARN_MORE = WM_APP + 4;
 // Entries read for the filter in one slice.
 const std::size_t LEARNED_AT_ONCE = 256;
+// Posted by the window to itself once the filter first holds text: the publishers of every
+// entry's program are asked for.
+const UINT WM_ASK_PUBLISHERS = WM_APP + 5;
 
 // The filter box's own key: Down goes on into the tree, as from a search box.
 LRESULT CALLBACK filterKeys(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR tree)
@@ -208,6 +211,8 @@ bool BootwardenDlg::OnAppMessage(UINT message)
         OnTasksListed();
     else if (message == WM_LEARN_MORE)
         OnLearnMore();
+    else if (message == WM_ASK_PUBLISHERS)
+        OnAskPublishers();
     else
         return false;
     return true;
@@ -215,17 +220,15 @@ bool BootwardenDlg::OnAppMessage(UINT message)
 
 void BootwardenDlg::OnProgramsInspected()
 {
-    bool publishers = false;
+    bool showsMore = false;
     for (const std::string& command : _inspector->takeAnswered()) {
         _microsoftFilter->answered(command);
-        if (const std::optional<ProgramFacts> facts = _inspector->known(command);
-            facts && !facts->publisher().empty()) {
-            _textFilter.learnPublisher(command, facts->publisher());
-            publishers = true;
-        }
+        const std::optional<ProgramFacts> facts = _inspector->known(command);
+        if (facts && !facts->publisher().empty())
+            showsMore = _textFilter.learnPublisher(command, facts->publisher()) || showsMore;
     }
     // An entry may hold the filter's text in its publisher, learned only now.
-    if (publishers && !_filterText.empty())
+    if (showsMore)
         filterTree();
     showProgramFacts();
 }
@@ -247,9 +250,25 @@ void BootwardenDlg::OnLearnMore()
         platform::win32().PostMessageW(GetSafeHwnd(), WM_LEARN_MORE, 0, 0);
 }
 
+void BootwardenDlg::askPublishersOnce()
+{
+    if (_filterText.empty() || _publishersAsked)
+        return;
+    _publishersAsked = true;
+    platform::win32().PostMessageW(GetSafeHwnd(), WM_ASK_PUBLISHERS, 0, 0);
+}
+
+void BootwardenDlg::OnAskPublishers()
+{
+    for (const StartupItem& item : _startupTree.items())
+        if (item.isCommand())
+            _inspector->request(_textFilter.commandLine(item));
+}
+
 void BootwardenDlg::OnEnChangeFilter()
 {
     platform::win32().GetWindowTextU(GetDlgItem(IDC_FILTER), _filterText);
+    askPublishersOnce();
     filterTree();
     // Entries the filter brings back may be Microsoft's.
     if (_hideMicrosoft)
@@ -457,6 +476,8 @@ void BootwardenDlg::refresh()
     _startupTree.rebuild();
     filterTree();
     startLearning();
+    _publishersAsked = false; // the entries listed now may start other programs
+    askPublishersOnce();
     if (_hideMicrosoft)
         startHiding();
     OnTvnSelchangedTree();

@@ -56,6 +56,9 @@ private:
     // Reads what the filter tests of every entry, a slice at a time.
     void startLearning();
     void OnLearnMore();
+    // Once the filter holds text: the publishers of every entry's program are asked for.
+    void askPublishersOnce();
+    void OnAskPublishers();
     // Esc in a filter box that holds text empties it; false when it does not.
     bool clearFilter();
     // Shows the scheduled tasks' locations, which were listed meanwhile.
@@ -83,6 +86,7 @@ private:
     TextFilter _textFilter;
     std::string _filterText;
     std::vector<StartupItem> _toLearn;
+    bool _publishersAsked = false;
     std::string _commandLine;
     std::string _programFacts;
     bool _hideMicrosoft = false;

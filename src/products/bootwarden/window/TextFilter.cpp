@@ -9,14 +9,16 @@ namespace products::bootwarden::window {
 
 StartupTree::Matcher TextFilter::matcher(const std::string& text)
 {
+    _text = Utf8::foldCase(text);
     if (text.empty())
         return nullptr;
-    return [this, folded = Utf8::foldCase(text)](const StartupItem& item) { return holds(item, folded); };
+    return [this, folded = _text](const StartupItem& item) { return holds(item, folded); };
 }
 
-void TextFilter::learnPublisher(const std::string& commandLine, const std::string& publisher)
+bool TextFilter::learnPublisher(const std::string& commandLine, const std::string& publisher)
 {
-    _publishers[commandLine] = Utf8::foldCase(publisher);
+    const std::string& folded = _publishers[commandLine] = Utf8::foldCase(publisher);
+    return !_text.empty() && folded.find(_text) != std::string::npos;
 }
 
 const TextFilter::Read& TextFilter::read(const StartupItem& item)

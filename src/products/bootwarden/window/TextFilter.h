@@ -20,8 +20,11 @@ public:
 
     // The test for text; none for an empty text, which every entry passes.
     StartupTree::Matcher matcher(const std::string& text);
-    // The publisher of the command line's program, once it is known.
-    void learnPublisher(const std::string& commandLine, const std::string& publisher);
+    // The publisher of the command line's program, once it is known; whether it holds the text of
+    // the last matcher, so that the filter shows more now.
+    bool learnPublisher(const std::string& commandLine, const std::string& publisher);
+    // The entry's command line, as read for the test.
+    const std::string& commandLine(const StartupItem& item) { return read(item).commandLine; }
     // Reads what it tests of the entry now, so that a keystroke need not; the window does it while
     // it waits for the user.
     void learn(const StartupItem& item) { read(item); }
@@ -37,6 +40,7 @@ private:
     bool holds(const StartupItem& item, const std::string& folded);
 
     StartupInterface& _startup;
+    std::string _text;                                        // folded, of the last matcher
     std::unordered_map<std::string, Read> _read;              // by the entry's identity and data
     std::unordered_map<std::string, std::string> _publishers; // folded, by command line
 };
