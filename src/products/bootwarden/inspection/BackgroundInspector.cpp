@@ -37,7 +37,7 @@ std::optional<ProgramFacts> BackgroundInspector::known(const std::string& comman
     return _inspector.known(commandLine);
 }
 
-std::vector<std::string> BackgroundInspector::takeAnswered()
+std::vector<BackgroundInspector::Answer> BackgroundInspector::takeAnswered()
 {
     const std::lock_guard<std::mutex> lock(_mutex);
     return std::exchange(_answered, {});
@@ -55,10 +55,10 @@ void BackgroundInspector::work()
         const std::string commandLine = _asked.back();
         _asked.pop_back();
         lock.unlock();
-        _inspector.inspect(commandLine); // which keeps what it learns
+        ProgramFacts facts = _inspector.inspect(commandLine); // which keeps what it learns
         lock.lock();
         _pending.erase(commandLine);
-        _answered.push_back(commandLine);
+        _answered.push_back({commandLine, std::move(facts)});
         // One message tells of every answer that waits.
         if (_answered.size() == 1)
             platform::win32().PostMessageW(_window, _message, 0, 0);

@@ -34,8 +34,12 @@ public:
     // What the inspector knows of the program as its file is now; none until it has been asked
     // for, and again once the file has changed.
     std::optional<ProgramFacts> known(const std::string& commandLine);
-    // The command lines answered since the last call.
-    std::vector<std::string> takeAnswered();
+    struct Answer {
+        std::string commandLine;
+        ProgramFacts facts; // as the inspector's thread learned them
+    };
+    // What was answered since the last call.
+    std::vector<Answer> takeAnswered();
 
 private:
     void work();
@@ -47,7 +51,7 @@ private:
     std::condition_variable _wake;
     std::deque<std::string> _asked;
     std::set<std::string> _pending; // asked for and not answered yet
-    std::vector<std::string> _answered;
+    std::vector<Answer> _answered;
     bool _stopping = false;
     std::thread _thread;
 };

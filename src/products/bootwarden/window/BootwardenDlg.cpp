@@ -221,11 +221,11 @@ bool BootwardenDlg::OnAppMessage(UINT message)
 void BootwardenDlg::OnProgramsInspected()
 {
     bool showsMore = false;
-    for (const std::string& command : _inspector->takeAnswered()) {
-        _microsoftFilter->answered(command);
-        const std::optional<ProgramFacts> facts = _inspector->known(command);
-        if (facts && !facts->publisher().empty())
-            showsMore = _textFilter.learnPublisher(command, facts->publisher()) || showsMore;
+    for (const BackgroundInspector::Answer& answer : _inspector->takeAnswered()) {
+        _microsoftFilter->answered(answer.commandLine);
+        const std::string publisher = answer.facts.publisher();
+        if (!publisher.empty())
+            showsMore = _textFilter.learnPublisher(answer.commandLine, publisher) || showsMore;
     }
     // An entry may hold the filter's text in its publisher, learned only now.
     if (showsMore)
