@@ -169,6 +169,8 @@ struct Win32Api {
     std::function<HWND(HWND, int)> GetDlgItem = ::GetDlgItem;
     std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> SendMessageW = ::SendMessageW;
     std::function<BOOL(HWND, UINT, WPARAM, LPARAM)> PostMessageW = ::PostMessageW;
+    std::function<UINT_PTR(HWND, UINT_PTR, UINT, TIMERPROC)> SetTimer = ::SetTimer;
+    std::function<BOOL(HWND, UINT_PTR)> KillTimer = ::KillTimer;
     // A top-level window of the class; null when none is open.
     std::function<HWND(LPCWSTR)> FindWindowClass = [](LPCWSTR windowClass) {
         return ::FindWindowW(windowClass, nullptr);

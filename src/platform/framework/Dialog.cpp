@@ -106,6 +106,11 @@ bool Dialog::OnAppMessage(UINT)
     return false;
 }
 
+bool Dialog::OnTimer(UINT_PTR)
+{
+    return false;
+}
+
 HICON Dialog::OnQueryDragIcon()
 {
     return _icon;
@@ -178,6 +183,8 @@ INT_PTR Dialog::route(UINT message, WPARAM wParam, LPARAM lParam)
         return OnPaint();
     case WM_QUERYDRAGICON:
         return reinterpret_cast<INT_PTR>(OnQueryDragIcon());
+    case WM_TIMER:
+        return OnTimer(static_cast<UINT_PTR>(wParam));
     default:
         return message >= WM_APP && message <= 0xBFFF && OnAppMessage(message);
     }

@@ -53,6 +53,8 @@ protected:
     virtual HICON OnQueryDragIcon();
     // A message of the program's own (WM_APP and above), which a thread of its own may post.
     virtual bool OnAppMessage(UINT message);
+    // A timer of the window's ticked: the system ticks only when nothing else waits.
+    virtual bool OnTimer(UINT_PTR id);
 
     HWND GetDlgItem(int id) const;
     // The window's big and small icon, also drawn while it is minimized.

@@ -11,6 +11,8 @@
 #include "windows/registry/RegistryEditor.h"
 #include "windows/shell/Explorer.h"
 
+#include <chrono>
+
 using exceptions::MessageBoxReporter;
 using exceptions::QuestionBox;
 using util::APPLICATION_NAME;
@@ -31,10 +33,11 @@ const UINT WM_PROGRAMS_INSPECTED = WM_APP + 1;
 const UINT WM_INSPECT_MORE = WM_APP + 2;
 // Posted by the thread that lists the scheduled tasks when they are listed.
 const UINT WM_TASKS_LISTED = WM_APP + 3;
-// Posted by the window to itself, to read what the filter tests of the next slice of entries.
-const UINT WM_LEARN_MORE = WM_APP + 4;
-// Entries read for the filter in one slice.
-const std::size_t LEARNED_AT_ONCE = 256;
+// Ticks while the window reads what the filter tests of its entries, a slice each time nothing
+// else waits: a posted message would come before the user's keys and the window's painting.
+const UINT_PTR LEARN_TIMER = 1;
+// How long one slice may keep the window from answering.
+const std::chrono::milliseconds LEARNED_FOR(15);
 // Posted by the window to itself once the filter first holds text: the publishers of every
 // entry's program are asked for.
 const UINT WM_ASK_PUBLISHERS = WM_APP + 5;
@@ -209,8 +212,6 @@ bool BootwardenDlg::OnAppMessage(UINT message)
         OnInspectMore();
     else if (message == WM_TASKS_LISTED)
         OnTasksListed();
-    else if (message == WM_LEARN_MORE)
-        OnLearnMore();
     else if (message == WM_ASK_PUBLISHERS)
         OnAskPublishers();
     else
@@ -237,17 +238,21 @@ void BootwardenDlg::startLearning()
 {
     // Shortcuts' targets are costly to read: read while the window waits, a keystroke need not.
     _toLearn = _startupTree.items();
-    platform::win32().PostMessageW(GetSafeHwnd(), WM_LEARN_MORE, 0, 0);
+    platform::win32().SetTimer(GetSafeHwnd(), LEARN_TIMER, USER_TIMER_MINIMUM, nullptr);
 }
 
-void BootwardenDlg::OnLearnMore()
+bool BootwardenDlg::OnTimer(UINT_PTR id)
 {
-    for (std::size_t i = 0; i < LEARNED_AT_ONCE && !_toLearn.empty(); ++i) {
+    if (id != LEARN_TIMER)
+        return false;
+    const auto start = std::chrono::steady_clock::now();
+    while (!_toLearn.empty() && std::chrono::steady_clock::now() - start < LEARNED_FOR) {
         _textFilter.learn(_toLearn.back());
         _toLearn.pop_back();
     }
-    if (!_toLearn.empty())
-        platform::win32().PostMessageW(GetSafeHwnd(), WM_LEARN_MORE, 0, 0);
+    if (_toLearn.empty())
+        platform::win32().KillTimer(GetSafeHwnd(), LEARN_TIMER);
+    return true;
 }
 
 void BootwardenDlg::askPublishersOnce()

@@ -39,6 +39,7 @@ protected:
     void OnSize(int width, int height) override;
     bool OnGetMinMaxInfo(MINMAXINFO& info) override;
     bool OnAppMessage(UINT message) override;
+    bool OnTimer(UINT_PTR id) override;
 
 private:
     void OnBnClickedOk();
@@ -55,7 +56,6 @@ private:
     void filterTree();
     // Reads what the filter tests of every entry, a slice at a time.
     void startLearning();
-    void OnLearnMore();
     // Once the filter holds text: the publishers of every entry's program are asked for.
     void askPublishersOnce();
     void OnAskPublishers();
