@@ -314,6 +314,11 @@ void BootwardenDlg::OnTasksListed()
         const platform::PausedDrawing paused(_tree);
         _startupTree.insertListed();
     }
+    entriesListed();
+}
+
+void BootwardenDlg::entriesListed()
+{
     filterTree();
     startLearning();
     if (_hideMicrosoft)
@@ -479,12 +484,9 @@ void BootwardenDlg::refresh()
     listTasks();
     _textFilter.forgetEntries();
     _startupTree.rebuild();
-    filterTree();
-    startLearning();
     _publishersAsked = false; // the entries listed now may start other programs
     askPublishersOnce();
-    if (_hideMicrosoft)
-        startHiding();
+    entriesListed();
     OnTvnSelchangedTree();
 }
 

@@ -63,6 +63,9 @@ private:
     bool clearFilter();
     // Shows the scheduled tasks' locations, which were listed meanwhile.
     void OnTasksListed();
+    // Entries were listed: the filter, its reading ahead and the hiding of Microsoft's entries
+    // take them in.
+    void entriesListed();
     void showProgramFacts();
     void startHiding();
     void OnNMClickTree();

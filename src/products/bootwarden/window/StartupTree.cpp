@@ -267,12 +267,9 @@ void StartupTree::takeOutUnmatched()
                 forget(node);
             continue;
         }
-        const Node location = _locations.get(type);
         for (const Node node : nodes)
             drop(node);
-        _view.remove(location);
-        _descriptions.remove(location);
-        _locations.remove(type);
+        removeLocation(type);
         if (staying.empty())
             continue;
         const Node again = insertLocation(type);
@@ -292,10 +289,7 @@ void StartupTree::arrangePlaces()
         if (wanted && !_locations.exists(type)) {
             locationNode(type);
         } else if (!wanted && _locations.exists(type)) {
-            const Node node = _locations.get(type);
-            _view.remove(node);
-            _descriptions.remove(node);
-            _locations.remove(type);
+            removeLocation(type);
         }
     }
     if (!_matches)
@@ -324,6 +318,14 @@ void StartupTree::arrangePlaces()
     for (const auto& location : _locations)
         if (holding[location.first] <= OPENED_AT_MOST)
             _view.expand(location.second);
+}
+
+void StartupTree::removeLocation(int type)
+{
+    const Node node = _locations.get(type);
+    _view.remove(node);
+    _descriptions.remove(node);
+    _locations.remove(type);
 }
 
 StartupTree::Node StartupTree::locationNode(int type)

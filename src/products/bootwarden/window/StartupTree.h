@@ -72,10 +72,9 @@ public:
 
     using Matcher = std::function<bool(const StartupItem&)>;
     // Shows only the entries that matches holds for, with their locations expanded (those that
-    // show at most a thousand), and takes out
-    // the locations and groups that then hold none; an empty matcher shows every entry again. An
-    // entry the filter hides keeps its pending change, which OK applies. Entries listed later are
-    // filtered too.
+    // show at most 200), and takes out the locations and groups that then hold none; an empty
+    // matcher shows every entry again. An entry the filter hides keeps its pending change, which
+    // OK applies. Entries listed later are filtered too.
     void filter(Matcher matches);
     std::size_t shownCount() const { return _entries.size(); }
     // Shown or hidden.
@@ -111,6 +110,8 @@ private:
     void arrangePlaces();
     // The location's node, inserted again when the filter took it out.
     Node locationNode(int type);
+    // Takes the location's node out of the tree, with what its leaves still are there.
+    void removeLocation(int type);
     // Shows the entry's state and whether it waits for OK.
     void show(Node node, const StartupItem& item);
     int stateImage(const StartupItem& item) const;
