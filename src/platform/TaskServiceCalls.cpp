@@ -146,6 +146,21 @@ void installTaskServiceCalls(Win32Api& api)
         const HRESULT result = folderAt(service, folderPath, folder);
         return FAILED(result) ? result : folder->DeleteTask(Bstr(name), 0);
     };
+    api.TaskRegisterU = [](ITaskService* service, const std::string& path, const std::string& xml) {
+        std::wstring folderPath, name, definition;
+        if (!split(path, folderPath, name) || !Text::toWide(xml, definition))
+            return NO_TRANSLATION;
+        ComPtr<ITaskFolder> folder;
+        HRESULT result = folderAt(service, folderPath, folder);
+        VARIANT none;
+        ::VariantInit(&none);
+        ComPtr<IRegisteredTask> registered;
+        // The definition's own principal runs it, as when it was first registered.
+        if (SUCCEEDED(result))
+            result = folder->RegisterTask(Bstr(name), Bstr(definition), TASK_CREATE, none, none, TASK_LOGON_NONE, none,
+                                          reinterpret_cast<IRegisteredTask**>(registered.put()));
+        return result;
+    };
     api.TaskRunU = [](ITaskService* service, const std::string& path) {
         ComPtr<IRegisteredTask> task;
         HRESULT result = taskAt(service, path, task);

@@ -150,6 +150,10 @@ Win32Api::Win32Api()
         const Wide name(path);
         return name.valid() ? ::CreateDirectoryW(name.get(), nullptr) : untranslatable(FALSE);
     };
+    RemoveDirectoryU = [](const std::string& path) {
+        const Wide name(path);
+        return name.valid() ? ::RemoveDirectoryW(name.get()) : untranslatable(FALSE);
+    };
     GetFileAttributesU = [](const std::string& path) {
         const Wide name(path);
         return name.valid() ? ::GetFileAttributesW(name.get()) : untranslatable(INVALID_FILE_ATTRIBUTES);

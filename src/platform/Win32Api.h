@@ -70,6 +70,7 @@ struct Win32Api {
     std::function<DWORD(std::string&)> GetCurrentDirectoryU;
     std::function<BOOL(const std::string&)> SetCurrentDirectoryU;
     std::function<BOOL(const std::string&)> CreateDirectoryU;
+    std::function<BOOL(const std::string&)> RemoveDirectoryU;
     std::function<DWORD(const std::string&)> GetFileAttributesU;
     std::function<BOOL(const std::string&)> DeleteFileU;
     std::function<BOOL(const std::string&, const std::string&)> MoveFileU;
@@ -141,6 +142,8 @@ struct Win32Api {
         TaskFolderListU;
     std::function<HRESULT(ITaskService*, const std::string&, bool)> TaskSetEnabledU;
     std::function<HRESULT(ITaskService*, const std::string&)> TaskDeleteU;
+    // Registers a new task of that path from its definition; one of that path refuses it.
+    std::function<HRESULT(ITaskService*, const std::string&, const std::string&)> TaskRegisterU;
     std::function<HRESULT(ITaskService*, const std::string&)> TaskRunU;
     // XmlLite (xmllite.dll, which Windows ships): a reader of the text, then its nodes one by one
     // (S_FALSE past the last).
@@ -159,6 +162,9 @@ struct Win32Api {
     std::function<DWORD()> GetLastError = ::GetLastError;
     // The code page older versions of the program wrote their data file in.
     std::function<UINT()> GetACP = ::GetACP;
+    std::function<void(LPSYSTEMTIME)> GetSystemTime = ::GetSystemTime;
+    std::function<BOOL(const TIME_ZONE_INFORMATION*, const SYSTEMTIME*, LPSYSTEMTIME)>
+        SystemTimeToTzSpecificLocalTime = ::SystemTimeToTzSpecificLocalTime;
 
     // User interface
     std::function<int(HWND, const std::string&, const std::string&, UINT)> MessageBoxU;

@@ -57,6 +57,12 @@ struct ScriptedDatabase : products::bootwarden::database::StartupDatabase {
         return std::find(takenBack.begin(), takenBack.end(), item.getValue()) != takenBack.end();
     }
     void remove(const StartupItem& item) override { record("remove", item); }
+    StartupItem restore(const StartupItem& entry, const StartupItem& copy) override
+    {
+        record("restore", copy);
+        return StartupItem(entry.getType(), 0, entry.getValue(), std::string(entry.getData()));
+    }
+    void forget(const StartupItem& copy) override { record("forget", copy); }
     void run(const StartupItem& item) override { record("run", item); }
     int getType() const override { return type; }
     bool isWorking() const override { return true; }

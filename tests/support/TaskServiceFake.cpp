@@ -49,6 +49,13 @@ TaskServiceFake::TaskServiceFake()
           [this](ITaskService*, const std::string& path) {
               return refusal != S_OK ? refusal : _tasks.erase(path) ? S_OK : HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
           }),
+      _register(&platform::Win32Api::TaskRegisterU,
+                [this](ITaskService*, const std::string& path, const std::string& xml) {
+                    if (refusal != S_OK || has(path))
+                        return refusal != S_OK ? refusal : HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS);
+                    add(path, xml);
+                    return S_OK;
+                }),
       _run(&platform::Win32Api::TaskRunU, [this](ITaskService*, const std::string& path) {
           runs.push_back(path);
           return refusal;

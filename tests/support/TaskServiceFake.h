@@ -18,6 +18,7 @@ public:
     void add(const std::string& path, const std::string& xml, bool enabled = true);
     bool has(const std::string& path) const { return _tasks.count(path) != 0; }
     bool enabled(const std::string& path) const { return _tasks.at(path).enabled; }
+    const std::string& xml(const std::string& path) const { return _tasks.at(path).xml; }
 
     HRESULT refusal = S_OK;
     // Called before the root folder is listed, on the thread that lists.
@@ -33,6 +34,7 @@ private:
         _list;
     platform::ScopedOverride<HRESULT(ITaskService*, const std::string&, bool)> _enable;
     platform::ScopedOverride<HRESULT(ITaskService*, const std::string&)> _delete;
+    platform::ScopedOverride<HRESULT(ITaskService*, const std::string&, const std::string&)> _register;
     platform::ScopedOverride<HRESULT(ITaskService*, const std::string&)> _run;
 };
 

@@ -3,7 +3,9 @@
 #include "products/bootwarden/StartupConstants.h"
 #include "util/Utf8.h"
 
+#include <array>
 #include <iterator>
+#include <vector>
 
 namespace products::bootwarden {
 
@@ -76,7 +78,8 @@ constexpr const char* SERVICES_TEXT =
     "one shortly after the others. A disabled service starts only when a program asks for it.";
 constexpr const char* DEBUGGERS_TEXT =
     "Windows starts the debugger named by a program's key here instead of the program, whoever starts "
-    "it, and hands it the program's command line; 32-bit programs and 64-bit ones read the same key. Developers use it to debug a program from its first "
+    "it, and hands it the program's command line; 32-bit programs and 64-bit ones read the same key. Developers use it "
+    "to debug a program from its first "
     "step; programs that want to be hard to find use it to start in another's place.";
 constexpr const char* APPINIT_TEXT =
     "Windows loads each DLL named by AppInit_DLLs into every program that loads user32.dll, when "
@@ -120,6 +123,11 @@ constexpr const char* REGISTRY_ALL_USERS_TEXT =
 constexpr const char* REGISTRY_CURRENT_USER_TEXT = "Entries under this key will be executed for the "
                                                    "current user everytime the computer starts up.";
 constexpr const char* TASKS_GROUP_TEXT = "Entries under this key are the scheduled tasks that run a program.";
+constexpr const char* DELETED_GROUP_TEXT =
+    "The entries deleted here, each under the location it came from. Restore puts one back where and as it was; "
+    "Forget removes its copy for good.";
+constexpr const char* DELETED_TEXT = "The entries deleted from this location, kept until they are restored or "
+                                     "forgotten.";
 constexpr const char* SERVICES_GROUP_TEXT = "Entries under this key are services that Windows starts everytime "
                                             "the computer starts up, before anyone signs in.";
 
@@ -131,8 +139,9 @@ constexpr LocationGroup CURRENT_USER{
     .name = "Current User", .parent = &REGISTRY, .description = REGISTRY_CURRENT_USER_TEXT, .shownWhenEmpty = true};
 constexpr LocationGroup SERVICES_GROUP{.name = "Services", .description = SERVICES_GROUP_TEXT};
 constexpr LocationGroup TASKS_GROUP{.name = "Scheduled Tasks", .description = TASKS_GROUP_TEXT};
-constexpr const LocationGroup* GROUPS[] = {&REGISTRY, &AUTOSTART, &ALL_USERS, &CURRENT_USER, &SERVICES_GROUP,
-                                           &TASKS_GROUP};
+constexpr LocationGroup DELETED_GROUP{.name = "Deleted", .description = DELETED_GROUP_TEXT};
+constexpr const LocationGroup* GROUPS[] = {&REGISTRY,       &AUTOSTART,   &ALL_USERS,    &CURRENT_USER,
+                                           &SERVICES_GROUP, &TASKS_GROUP, &DELETED_GROUP};
 
 constexpr AllowedActions ESSENTIAL{.disable = false, .remove = false, .because = "Windows cannot sign in without it"};
 constexpr AllowedActions SERVICE{
@@ -153,6 +162,8 @@ constexpr L::Systems ON_64_BIT = L::Systems::On64BitWindows;
 constexpr AllowedActions DEBUGGER{.run = false, .because = "Windows starts a debugger only in place of its program"};
 constexpr AllowedActions LOADED{.run = false, .because = "programs load a DLL, it is not started"};
 constexpr AllowedActions BEFORE_WINDOWS{.run = false, .because = "Windows runs these commands only before it starts"};
+constexpr AllowedActions COPY{
+    .disable = false, .remove = false, .run = false, .because = "it is the copy of a deleted entry; restore it first"};
 constexpr AllowedActions DISK_CHECK{
     .disable = false, .remove = false, .run = false, .because = "Windows checks its disks with it before it starts"};
 
@@ -245,7 +256,8 @@ constexpr Location LOCATIONS[] = {
     {.type = C::OTHER_TASKS, .recordType = C::NO_RECORD, .kind = TASKS, .root = MACHINE, .key = "\\",
      .group = &TASKS_GROUP, .label = "Other", .description = OTHER_TASKS_TEXT},
     {.type = C::DELETED_TASKS, .recordType = C::NO_RECORD, .kind = TASKS, .root = MACHINE, .key = "\\",
-     .systems = L::Systems::None},
+     .systems = L::Systems::None, .group = &DELETED_GROUP, .label = "Scheduled Tasks", .description = DELETED_TEXT,
+     .allowed = COPY},
 };
 // clang-format on
 
@@ -258,6 +270,46 @@ constexpr bool inTypeOrder()
     return true;
 }
 static_assert(inTypeOrder(), "the rows stand in the order of their types");
+
+// The place of each location's deleted entries: a row like the location's, shown under Deleted
+// by the location's path, whose entries allow nothing but being restored and forgotten.
+class DeletedPlaces {
+public:
+    DeletedPlaces()
+    {
+        for (const Location& origin : LOCATIONS) {
+            if (!origin.label || !origin.allowed.remove)
+                continue;
+            _labels.push_back(origin.group->path() + "/" + origin.label);
+            Location place = origin;
+            place.type = StartupConstants::DELETED_FROM + origin.type;
+            place.recordType = StartupConstants::NO_RECORD;
+            place.group = &DELETED_GROUP;
+            place.description = DELETED_TEXT;
+            place.shownWhenEmpty = false;
+            place.allowed = COPY;
+            place.windowsOwnAllowed = nullptr;
+            _places[origin.type] = place;
+        }
+        // The labels no longer move.
+        std::size_t label = 0;
+        for (Location& place : _places)
+            if (place.group == &DELETED_GROUP)
+                place.label = _labels[label++].c_str();
+    }
+
+    const Location* find(int type) const
+    {
+        const int origin = type - StartupConstants::DELETED_FROM;
+        if (origin < 0 || static_cast<std::size_t>(origin) >= std::size(LOCATIONS))
+            return nullptr;
+        return _places[origin].group == &DELETED_GROUP ? &_places[origin] : nullptr;
+    }
+
+private:
+    std::array<Location, std::size(LOCATIONS)> _places{};
+    std::vector<std::string> _labels;
+};
 
 } // namespace
 
@@ -286,7 +338,17 @@ std::span<const LocationGroup* const> LocationTable::groups()
 
 const Location* LocationTable::find(int type)
 {
-    return type >= 0 && static_cast<std::size_t>(type) < std::size(LOCATIONS) ? &LOCATIONS[type] : nullptr;
+    if (type >= 0 && static_cast<std::size_t>(type) < std::size(LOCATIONS))
+        return &LOCATIONS[type];
+    static const DeletedPlaces deleted;
+    return deleted.find(type);
+}
+
+int LocationTable::deletedFrom(int type)
+{
+    if (type == StartupConstants::DELETED_TASKS)
+        return StartupConstants::SIGN_IN_TASKS; // the task service puts a task where its triggers say
+    return type >= StartupConstants::DELETED_FROM && find(type) ? type - StartupConstants::DELETED_FROM : -1;
 }
 
 int LocationTable::owner(int type)

@@ -139,6 +139,8 @@ public:
     static std::string switchesKey(int type);
     // "Registry/Current User/Run": where the tree shows the type; empty when it shows none.
     static std::string treePath(int type);
+    // For the place of a location's deleted entries, that location's type; else -1.
+    static int deletedFrom(int type);
 };
 
 } // namespace products::bootwarden

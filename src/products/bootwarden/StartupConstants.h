@@ -58,10 +58,14 @@ public:
     static constexpr std::int32_t BOOT_EXECUTE = 28;
     static constexpr std::int32_t CURRENT_USER_POLICY_SHELL = 29;
     // The scheduled tasks that run a program: those a sign-in or the machine's start triggers,
-    // and all others; and the definitions of the tasks deleted here, kept to be put back.
+    // and all others; and the definitions of the tasks an earlier version deleted here, kept
+    // without the day they went.
     static constexpr std::int32_t SIGN_IN_TASKS = 30;
     static constexpr std::int32_t OTHER_TASKS = 31;
     static constexpr std::int32_t DELETED_TASKS = 32;
+    // The copy of an entry deleted here has the type DELETED_FROM + its location's type: each
+    // location has a place of its deleted entries, which only the extension block holds.
+    static constexpr std::int32_t DELETED_FROM = 64;
     static constexpr std::int32_t NO_RECORD = -1;
 
     // The registry value types a command line can have (REG_SZ and REG_EXPAND_SZ); every other

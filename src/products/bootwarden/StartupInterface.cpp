@@ -3,6 +3,7 @@
 #include "exceptions/ErrorReporter.h"
 #include "exceptions/Exception.h"
 #include "products/bootwarden/StartupConstants.h"
+#include "products/bootwarden/database/DeletedCopy.h"
 #include "products/bootwarden/database/StartupDatabase.h"
 #include "util/assertion/Assertion.h"
 
@@ -101,6 +102,28 @@ bool StartupInterface::remove(const StartupItem& item)
     return apply(&database::StartupDatabase::remove, item, "deleting", EntryAction::Delete);
 }
 
+bool StartupInterface::isDeleted(const StartupItem& item)
+{
+    return LocationTable::deletedFrom(item.getType()) >= 0;
+}
+
+std::optional<StartupItem> StartupInterface::restore(const StartupItem& copy)
+{
+    std::optional<StartupItem> restored;
+    const bool done = apply(
+        [&restored](database::StartupDatabase& database, const StartupItem& item) {
+            restored = database.restore(database::DeletedCopy::entryOf(item), item);
+        },
+        copy, "restoring", std::nullopt);
+    return done ? restored : std::nullopt;
+}
+
+bool StartupInterface::forget(const StartupItem& copy)
+{
+    return apply([](database::StartupDatabase& database, const StartupItem& item) { database.forget(item); }, copy,
+                 "forgetting", std::nullopt);
+}
+
 bool StartupInterface::enable(const StartupItem& item)
 {
     return apply(&database::StartupDatabase::enable, item, "enabling", std::nullopt);
@@ -170,7 +193,7 @@ bool StartupInterface::apply(Operation operation, const StartupItem& item, const
     }
     const std::string heading = std::string("Error while ") + doing + " an entry.";
     try {
-        (database->*operation)(item);
+        operation(*database, item);
         return true;
     } catch (const exceptions::Exception& e) {
         _reporter->showError(heading + "\n\n" + item.toString() + "\n\n" + e.getMessage());

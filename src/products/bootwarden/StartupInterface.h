@@ -4,6 +4,7 @@
 #include "products/bootwarden/StartupItem.h"
 #include "products/bootwarden/database/StartupDatabase.h"
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -24,6 +25,7 @@ public:
 
     void addDatabase(database::StartupDatabase* database);
     std::vector<int> getTypes() const;
+    bool serves(int type) const { return _database.count(type) != 0; }
     std::vector<StartupItem> getItems(int type);
     // What went wrong in the type's last listing that still listed entries, or nothing.
     std::string getProblem(int type);
@@ -47,8 +49,15 @@ public:
     // database, so the tree may ask for every entry it shows.
     static bool allows(const StartupItem& item, EntryAction action);
 
+    // Whether the item is a deleted entry's copy, which can only be restored or forgotten.
+    static bool isDeleted(const StartupItem& item);
+
     // Each answers whether the change was made; a failure has been reported when it was not.
     bool remove(const StartupItem& item);
+    // Puts a deleted entry back where and as it was; the entry as its location lists it now, or
+    // nothing when it failed (reported).
+    std::optional<StartupItem> restore(const StartupItem& copy);
+    bool forget(const StartupItem& copy);
     bool enable(const StartupItem& item);
     bool disable(const StartupItem& item);
     bool run(const StartupItem& item);
@@ -61,7 +70,7 @@ public:
     bool applyChanges(const std::vector<StartupItem>& items, std::vector<bool>& applied);
 
 private:
-    using Operation = void (database::StartupDatabase::*)(const StartupItem&);
+    using Operation = std::function<void(database::StartupDatabase&, const StartupItem&)>;
 
     database::StartupDatabase* find(int type, const char* expression);
     bool apply(Operation operation, const StartupItem& item, const char* doing, std::optional<EntryAction> action);

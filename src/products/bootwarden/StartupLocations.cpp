@@ -1,6 +1,8 @@
 #include "products/bootwarden/StartupLocations.h"
 
 #include "products/bootwarden/LocationTable.h"
+#include "products/bootwarden/StartupConstants.h"
+#include "products/bootwarden/database/DeletedDatabase.h"
 #include "windows/info/WindowsVersion.h"
 
 using exceptions::ErrorReporter;
@@ -29,9 +31,21 @@ StartupLocations::StartupLocations(ErrorReporter* reporter)
         else if (location.kind == Location::Kind::Services)
             _databases.push_back(std::make_unique<database::ServiceDatabase>(location.type, _registryBackup));
         else
-            _databases.push_back(std::make_unique<database::AutostartDatabase>(location.type, location.disabledFolder));
+            _databases.push_back(
+                std::make_unique<database::AutostartDatabase>(location.type, location.disabledFolder, _registryBackup));
         _startupInterface.addDatabase(_databases.back().get());
+        addDeleted(StartupConstants::DELETED_FROM + location.type, *_databases.back());
+        if (location.type == StartupConstants::SIGN_IN_TASKS)
+            addDeleted(StartupConstants::DELETED_TASKS, *_databases.back());
     }
+}
+
+void StartupLocations::addDeleted(int type, database::StartupDatabase& origin)
+{
+    if (!LocationTable::find(type))
+        return; // its entries are never deleted
+    _databases.push_back(std::make_unique<database::DeletedDatabase>(type, _registryBackup, origin));
+    _startupInterface.addDatabase(_databases.back().get());
 }
 
 } // namespace products::bootwarden

@@ -23,7 +23,8 @@ namespace products::bootwarden {
 // and the facade that serves them.
 class StartupLocations {
 public:
-    // The data file beside the program, where every disabled registry entry and service lives.
+    // The data file beside the program, where every disabled registry entry and service and every
+    // deleted entry's copy lives.
     static constexpr const char* DATA_FILE_NAME = "bootwarden.dat";
 
     // Loads the data file and sets up every location; a data file that cannot be read throws.
@@ -39,6 +40,9 @@ public:
     void listTasksInBackground(std::function<void()> listed) { _tasks.refreshInBackground(std::move(listed)); }
 
 private:
+    // The place of the entries deleted from origin, when they can be.
+    void addDeleted(int type, database::StartupDatabase& origin);
+
     StartupInterface _startupInterface;
     database::RegistryBackup _registryBackup;
     database::TaskCatalog _tasks;

@@ -80,6 +80,11 @@ void WindowsFileHelper::deleteFile(const std::string& path)
         throw CouldNotDeleteFileException("Couldn't delete the file: " + path + "\n" + lastErrorText());
 }
 
+void WindowsFileHelper::removeIfEmpty(const std::string& path)
+{
+    platform::win32().RemoveDirectoryU(path);
+}
+
 bool WindowsFileHelper::exists(const std::string& path)
 {
     if (platform::win32().GetFileAttributesU(path) != INVALID_FILE_ATTRIBUTES)

@@ -21,6 +21,9 @@ public:
     // An existing directory counts as created.
     static void createDirectory(const std::string& path);
     static void deleteFile(const std::string& path);
+    // Removes the directory when it is empty; one that holds something, or cannot be removed,
+    // stays as it is.
+    static void removeIfEmpty(const std::string& path);
     // False only when the system says the file or its folder is not there; a file that is
     // there but cannot be read still exists.
     static bool exists(const std::string& path);

@@ -3,6 +3,8 @@
 #include "platform/Win32Api.h"
 #include "platform/errorresources/SystemErrors.h"
 
+#include <climits>
+
 using platform::errorresources::SystemErrors;
 
 namespace windows::mfc {
@@ -26,9 +28,28 @@ HTREEITEM TreeControl::insertItem(const std::string& text, HTREEITEM parent, int
     return item;
 }
 
-void TreeControl::sortChildren(HTREEITEM parent)
+void TreeControl::sortChildren(HTREEITEM parent, HTREEITEM last)
 {
     send(TVM_SORTCHILDREN, FALSE, reinterpret_cast<LPARAM>(parent ? parent : TVI_ROOT));
+    if (!last)
+        return;
+    // A callback sees only the items' own numbers: each is numbered by its place, the last after all.
+    LPARAM place = 0;
+    const HTREEITEM first =
+        parent ? GetChildItem(parent) : reinterpret_cast<HTREEITEM>(send(TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    for (HTREEITEM child = first; child;
+         child = reinterpret_cast<HTREEITEM>(send(TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(child)))) {
+        TVITEMW fields = {};
+        fields.hItem = child;
+        fields.mask = TVIF_PARAM;
+        fields.lParam = child == last ? INT_MAX : place++;
+        setItem(fields, "Could not order the items of a tree.\n");
+    }
+    TVSORTCB order = {parent ? parent : TVI_ROOT,
+                      [](LPARAM a, LPARAM b, LPARAM) -> int { return a < b   ? -1
+                                                                     : a > b ? 1
+                                                                             : 0; }, 0};
+    send(TVM_SORTCHILDRENCB, FALSE, reinterpret_cast<LPARAM>(&order));
 }
 
 void TreeControl::deleteItem(HTREEITEM item)

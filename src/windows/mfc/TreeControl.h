@@ -19,8 +19,9 @@ public:
     // Appended under parent (null: at the top); the state image is set only when
     // setStateImage is true. A text too long for the control is shortened with "...".
     HTREEITEM insertItem(const std::string& text, HTREEITEM parent, int image, bool setStateImage, int stateImage);
-    // Sorts the children of parent (null: the top level) by their texts.
-    void sortChildren(HTREEITEM parent);
+    // Sorts the children of parent (null: the top level) by their texts; last, when given, goes
+    // after them all.
+    void sortChildren(HTREEITEM parent, HTREEITEM last);
     void deleteItem(HTREEITEM item);
     void deleteAllItems();
     // 0 shows no state image; the dialog uses 1 for enabled and 2 for disabled.

@@ -57,6 +57,12 @@ void TaskScheduler::remove(const std::string& path) const
     check(platform::win32().TaskDeleteU(_service.get(), path), "Error when deleting a scheduled task. Task: " + path);
 }
 
+void TaskScheduler::add(const std::string& path, const std::string& xml) const
+{
+    check(platform::win32().TaskRegisterU(_service.get(), path, xml),
+          "Error when registering a scheduled task. Task: " + path);
+}
+
 void TaskScheduler::run(const std::string& path) const
 {
     check(platform::win32().TaskRunU(_service.get(), path), "Error when running a scheduled task. Task: " + path);

@@ -29,6 +29,8 @@ public:
     // The task's own Enabled flag, as the system's tools set it.
     void setEnabled(const std::string& path, bool enabled) const;
     void remove(const std::string& path) const;
+    // Registers a task of that path from its whole definition, as the service gave it.
+    void add(const std::string& path, const std::string& xml) const;
     // Asks the service to run the task now.
     void run(const std::string& path) const;
 

@@ -6,11 +6,13 @@
 #include "products/bootwarden/LocationTable.h"
 #include "products/bootwarden/StartupConstants.h"
 #include "products/bootwarden/StartupLocations.h"
+#include "products/bootwarden/database/DeletedCopy.h"
 #include "util/ApplicationConstants.h"
 #include "util/Utf8.h"
 #include "windows/registry/RegistryHelpers.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 using util::APPLICATION_NAME;
@@ -24,13 +26,22 @@ using inspection::ProgramInspector;
 
 namespace {
 
+// The commands that act on a deleted entry's copy.
+bool onCopies(const std::string& command)
+{
+    return command == "restore" || command == "forget";
+}
+
 const char* const USAGE_TEXT =
     "usage: bootwarden-cli list [--format table|csv|json] [--verify] [--hide-microsoft]\n"
     "       bootwarden-cli disable|enable|delete --location LOCATION [--state STATE] [--dry-run] NAME\n"
+    "       bootwarden-cli restore|forget --location LOCATION [--dry-run] NAME\n"
     "       bootwarden-cli compare BASELINE.json [--format table|json]\n"
     "       bootwarden-cli --help | --version\n"
     "LOCATION is a location as the window's tree names it, \"Registry/Current User/Run\" for instance.\n"
     "STATE (enabled, disabled or switched-off, as list shows it) picks one of two entries of one name.\n"
+    "restore puts a deleted entry back where it came from; forget removes its copy for good. Either takes the\n"
+    "latest copy of that name that list shows as deleted in LOCATION.\n"
     "BASELINE.json is what list --format json wrote earlier.\n";
 } // namespace
 
@@ -85,14 +96,15 @@ int BootwardenCli::run(const std::vector<std::string>& arguments, std::string& o
         if (wellFormed && !baseline.empty())
             return compare(baseline, format, out, err);
     }
-    if (!arguments.empty() && (arguments[0] == "disable" || arguments[0] == "enable" || arguments[0] == "delete")) {
+    const std::set<std::string> changes{"disable", "enable", "delete", "restore", "forget"};
+    if (!arguments.empty() && changes.count(arguments[0])) {
         std::string location, name, state;
         bool dryRun = false, named = false;
         bool wellFormed = true;
         for (std::size_t i = 1; i < arguments.size(); ++i) {
             if (arguments[i] == "--location" && i + 1 < arguments.size())
                 location = arguments[++i];
-            else if (arguments[i] == "--state" && i + 1 < arguments.size() && state.empty())
+            else if (arguments[i] == "--state" && i + 1 < arguments.size() && state.empty() && !onCopies(arguments[0]))
                 state = arguments[++i];
             else if (arguments[i] == "--dry-run")
                 dryRun = true;
@@ -111,13 +123,16 @@ int BootwardenCli::run(const std::vector<std::string>& arguments, std::string& o
 Listing::Row BootwardenCli::rowOf(int type, const StartupItem& item, bool inspect)
 {
     const std::string command = _locations.startup().getCommand(item);
-    Listing::Row row{LocationTable::treePath(type),
+    // A deleted entry's copy is listed where it came from, as restore and forget name it.
+    const int origin = LocationTable::deletedFrom(type);
+    Listing::Row row{LocationTable::treePath(origin >= 0 ? origin : type),
                      _locations.startup().getWhere(type),
-                     _locations.startup().getLabel(item),
+                     nameOf(item),
                      command,
                      Listing::stateOf(item),
                      false,
-                     std::nullopt};
+                     std::nullopt,
+                     database::DeletedCopy::isoForm(database::DeletedCopy::nameOf(item).deleted)};
     if (!item.isCommand())
         return row;
     if (inspect) {
@@ -191,7 +206,8 @@ int BootwardenCli::compare(const std::string& file, const std::string& format, s
             unlisted.insert(LocationTable::treePath(type));
     std::vector<Baseline::Entry> now;
     for (const Listing::Row& row : rows)
-        now.push_back({row.location, row.name, row.command, row.state});
+        if (row.state != "deleted") // starts nothing
+            now.push_back({row.location, row.name, row.command, row.state});
     const std::vector<Baseline::Difference> differences = baseline->compare(now, unlisted);
     out += format == "json" ? Listing::comparisonJson(differences) : Listing::comparisonTable(differences);
     return differences.empty() && unlisted.empty() ? DONE : CHANGED;
@@ -217,13 +233,22 @@ int BootwardenCli::change(const Change& change, std::string& out, std::string& e
     const std::string where = LocationTable::treePath(type);
     std::vector<StartupItem> items;
     try {
-        items = startup.getItems(type);
+        for (int candidate : types)
+            if (onCopies(command) ? LocationTable::deletedFrom(candidate) == type : candidate == type)
+                for (StartupItem& item : startup.getItems(candidate))
+                    items.push_back(std::move(item));
     } catch (const exceptions::Exception& e) {
         err += e.getMessage() + "\n";
         return FAILED;
     }
-    const std::vector<const StartupItem*> named = entriesNamed(items, change);
-    const auto label = [&startup](const StartupItem& item) { return startup.getLabel(item); };
+    std::vector<const StartupItem*> named = entriesNamed(items, change);
+    if (onCopies(command) && named.size() > 1) {
+        const auto latest = std::max_element(named.begin(), named.end(), [](const auto* a, const auto* b) {
+            return database::DeletedCopy::nameOf(*a).deleted < database::DeletedCopy::nameOf(*b).deleted;
+        });
+        named = {*latest};
+    }
+    const auto label = [this](const StartupItem& item) { return nameOf(item); };
     if (named.size() > 1) {
         err += "There are several entries named " + name + " in " + where + ":\n";
         for (const StartupItem* candidate : named)
@@ -239,7 +264,7 @@ int BootwardenCli::change(const Change& change, std::string& out, std::string& e
         return USAGE;
     }
     StartupItem item = *named.front();
-    if (command != "enable")
+    if (command != "enable" && !onCopies(command))
         if (const std::string refused =
                 startup.refusal(item, command == "delete" ? EntryAction::Delete : EntryAction::Disable);
             !refused.empty()) {
@@ -261,6 +286,10 @@ int BootwardenCli::change(const Change& change, std::string& out, std::string& e
     bool applied = false;
     if (command == "delete") {
         applied = startup.remove(item);
+    } else if (command == "restore") {
+        applied = startup.restore(item).has_value();
+    } else if (command == "forget") {
+        applied = startup.forget(item);
     } else {
         item.setState(enabled ? StartupConstants::DISABLED : StartupConstants::ENABLED);
         std::vector<bool> done;
@@ -270,11 +299,19 @@ int BootwardenCli::change(const Change& change, std::string& out, std::string& e
         err += _reporter.text();
         return FAILED;
     }
-    out += (command == "delete"    ? "Deleted "
-            : command == "disable" ? "Disabled "
-                                   : "Enabled ") +
-           label(item) + " in " + where + ".\n";
+    const std::map<std::string, std::string> done{{"delete", "Deleted "},
+                                                  {"disable", "Disabled "},
+                                                  {"enable", "Enabled "},
+                                                  {"restore", "Restored "},
+                                                  {"forget", "Forgot the copy of "}};
+    out += done.at(command) + label(item) + " in " + where + ".\n";
     return DONE;
+}
+
+std::string BootwardenCli::nameOf(const StartupItem& item)
+{
+    return StartupInterface::isDeleted(item) ? database::DeletedCopy::nameOf(item).name
+                                             : _locations.startup().getLabel(item);
 }
 
 std::vector<const StartupItem*> BootwardenCli::entriesNamed(const std::vector<StartupItem>& items, const Change& change)
@@ -286,7 +323,7 @@ std::vector<const StartupItem*> BootwardenCli::entriesNamed(const std::vector<St
     // share a name: the command says which one it means, and the exact spelling settles the rest.
     std::vector<const StartupItem*> named;
     for (const StartupItem& item : items)
-        if ((Utf8::sameName(item.getValue(), name) || Utf8::sameName(_locations.startup().getLabel(item), name)) &&
+        if ((Utf8::sameName(item.getValue(), name) || Utf8::sameName(nameOf(item), name)) &&
             (change.state.empty() || Listing::stateOf(item) == change.state))
             named.push_back(&item);
     const auto keep = [&named](auto wanted) {
@@ -295,13 +332,11 @@ std::vector<const StartupItem*> BootwardenCli::entriesNamed(const std::vector<St
         if (!kept.empty())
             named = kept;
     };
-    if (command != "delete")
+    if (command == "disable" || command == "enable")
         keep([&command](const StartupItem* item) {
             return (item->getState() == StartupConstants::ENABLED) == (command == "disable");
         });
-    keep([this, &name](const StartupItem* item) {
-        return item->getValue() == name || _locations.startup().getLabel(*item) == name;
-    });
+    keep([this, &name](const StartupItem* item) { return item->getValue() == name || nameOf(*item) == name; });
     return named;
 }
 

@@ -68,6 +68,8 @@ private:
     // The entries the console's name may mean for command: one when it is clear, several when
     // the user must spell it exactly.
     std::vector<const StartupItem*> entriesNamed(const std::vector<StartupItem>& items, const Change& change);
+    // The name the entry is listed and named by: the location's own, a deleted entry's as it was.
+    std::string nameOf(const StartupItem& item);
 
     StartupLocations& _locations;
     const CollectingReporter& _reporter;

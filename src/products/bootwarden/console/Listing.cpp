@@ -1,5 +1,6 @@
 #include "products/bootwarden/console/Listing.h"
 
+#include "products/bootwarden/LocationTable.h"
 #include "products/bootwarden/StartupConstants.h"
 #include "products/bootwarden/StartupItem.h"
 #include "util/TextEscaping.h"
@@ -14,7 +15,7 @@ using util::TextEscaping;
 namespace {
 
 const std::size_t TABLE_WIDTH = 80;
-const char* const STATES[] = {"enabled", "disabled", "switched-off"};
+const char* const STATES[] = {"enabled", "disabled", "switched-off", "deleted"};
 
 bool continues(char byte)
 {
@@ -75,6 +76,8 @@ std::string commandAndState(const Baseline::Entry& entry)
 
 std::string Listing::stateOf(const StartupItem& item)
 {
+    if (LocationTable::deletedFrom(item.getType()) >= 0)
+        return STATES[3];
     if (item.getState() == StartupConstants::ENABLED)
         return STATES[0];
     return item.isDisabledBySystem() ? STATES[2] : STATES[1];
@@ -105,7 +108,7 @@ std::string Listing::table(const std::vector<Place>& places, const std::vector<R
 std::string Listing::csv(const std::vector<Row>& rows, bool verified)
 {
     std::string out = std::string("location,where,name,command,state,program_exists") +
-                      (verified ? ",publisher,signature,company,description,version" : "") + "\r\n";
+                      (verified ? ",publisher,signature,company,description,version" : "") + ",deleted\r\n";
     for (const Row& row : rows) {
         out += TextEscaping::csvField(row.location) + "," + TextEscaping::csvField(row.where) + "," +
                TextEscaping::csvField(row.name) + "," + TextEscaping::csvField(row.command) + "," + row.state + "," +
@@ -115,7 +118,7 @@ std::string Listing::csv(const std::vector<Row>& rows, bool verified)
             out += "," + TextEscaping::csvField(facts.publisher()) + "," + signatureOf(row) + "," +
                    TextEscaping::csvField(facts.company) + "," + TextEscaping::csvField(facts.description) + "," +
                    TextEscaping::csvField(facts.version);
-        out += "\r\n";
+        out += "," + row.deleted + "\r\n";
     }
     return out;
 }
@@ -136,6 +139,8 @@ std::string Listing::json(const std::vector<Row>& rows, bool verified)
                    ", \"company\": " + TextEscaping::json(facts.company) +
                    ", \"description\": " + TextEscaping::json(facts.description) +
                    ", \"version\": " + TextEscaping::json(facts.version);
+        if (row.state == STATES[3])
+            out += ", \"deleted\": " + (row.deleted.empty() ? std::string("null") : TextEscaping::json(row.deleted));
         out += "}";
     }
     return out + (rows.empty() ? "]\n" : "\n]\n");

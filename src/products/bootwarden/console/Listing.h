@@ -24,7 +24,8 @@ public:
     static constexpr const char* STATE = "state";
 
     // An entry's state as every format writes it and --state names it: "enabled", "disabled",
-    // "switched-off" (switched off in the system's startup settings).
+    // "switched-off" (switched off in the system's startup settings); a deleted entry's copy is
+    // "deleted".
     static std::string stateOf(const StartupItem& item);
     static bool isState(const std::string& word);
 
@@ -36,6 +37,7 @@ public:
         std::string state;
         bool programExists;
         std::optional<inspection::ProgramFacts> facts; // when asked for, of an entry that starts a program
+        std::string deleted = {}; // of a deleted entry's copy: when, as ISO 8601 writes it ("" if not known)
     };
     // A location listed, with the key or folder that holds its entries.
     struct Place {
@@ -45,7 +47,8 @@ public:
 
     // The rows under the place of each; verified adds the signature of each program.
     static std::string table(const std::vector<Place>& places, const std::vector<Row>& rows, bool verified);
-    // Verified adds the publisher, the signature and the version resource's words.
+    // Verified adds the publisher, the signature and the version resource's words; the last
+    // column says when a deleted entry was deleted.
     static std::string csv(const std::vector<Row>& rows, bool verified);
     static std::string json(const std::vector<Row>& rows, bool verified);
 

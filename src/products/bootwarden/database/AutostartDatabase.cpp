@@ -2,6 +2,9 @@
 
 #include "io/file/FileHelper.h"
 #include "products/bootwarden/LocationTable.h"
+#include "products/bootwarden/database/DeletedCopy.h"
+#include "products/bootwarden/database/Moment.h"
+#include "products/bootwarden/database/RegistryBackup.h"
 #include "products/bootwarden/database/RegistryRoot.h"
 #include "products/bootwarden/StartupConstants.h"
 #include "products/bootwarden/database/StartupApproval.h"
@@ -43,8 +46,8 @@ bool startsAtSignIn(const platform::FoundFile& file)
 
 } // namespace
 
-AutostartDatabase::AutostartDatabase(int type, const std::string& disabledFolder)
-    : _type(type), _disabledFolder(disabledFolder), _working(true)
+AutostartDatabase::AutostartDatabase(int type, const std::string& disabledFolder, RegistryBackup& backup)
+    : _type(type), _disabledFolder(disabledFolder), _working(true), _backup(&backup)
 {
     const FolderLocation location = getFolderLocation(type);
     try {
@@ -138,12 +141,16 @@ void AutostartDatabase::enable(const StartupItem& item)
         StartupApproval(_type).switchOn(item.getValue()); // the file stays where it is
         return;
     }
-    if (WindowsFileHelper::exists(_folder + item.getValue()))
-        throw AutostartDatabaseException("The Startup folder already holds a file named " + item.getValue() +
-                                         ", so the disabled one is left where it is. Rename or delete one of "
-                                         "them first.\nFolder: " +
-                                         _folder);
+    refuseTaken(item.getValue(), "disabled");
     WindowsFileHelper::moveFile(_disabledFolder + item.getValue(), _folder + item.getValue());
+}
+
+void AutostartDatabase::refuseTaken(const std::string& name, const std::string& what) const
+{
+    if (WindowsFileHelper::exists(_folder + name))
+        throw AutostartDatabaseException(
+            "The Startup folder already holds a file named " + name + ", so the " + what +
+            " one is left where it is. Rename or delete one of them first.\nFolder: " + _folder);
 }
 
 void AutostartDatabase::disable(const StartupItem& item)
@@ -170,16 +177,54 @@ void AutostartDatabase::run(const StartupItem& item)
 void AutostartDatabase::remove(const StartupItem& item)
 {
     const std::string& name = item.getValue();
-    if (item.getInitialState() == StartupConstants::DISABLED) {
-        if (WindowsFileHelper::exists(_disabledFolder + name))
-            WindowsFileHelper::deleteFile(_disabledFolder + name);
-        return;
-    }
+    const bool disabled = item.getInitialState() == StartupConstants::DISABLED;
+    const std::string file = (disabled ? _disabledFolder : _folder) + name;
     // A disabled copy with the same bytes was never shown; it goes with the entry.
-    if (WindowsFileHelper::exists(_disabledFolder + name) && sameBytes(name))
+    const bool twin = !disabled && WindowsFileHelper::exists(_disabledFolder + name) && sameBytes(name);
+    if (WindowsFileHelper::exists(file)) {
+        const std::string deleted = Moment::now();
+        const std::string kept = DELETED_FOLDER + deleted + "\\";
+        const StartupItem entry(_type, StartupConstants::DISABLED, name, kept + name);
+        _backup->keepThenTakeOut(DeletedCopy::of(entry, deleted), {}, [&file, &kept, &name] {
+            WindowsFileHelper::createDirectory(DELETED_FOLDER);
+            WindowsFileHelper::createDirectory(kept);
+            WindowsFileHelper::moveFile(file, kept + name);
+        });
+    }
+    if (twin)
         WindowsFileHelper::deleteFile(_disabledFolder + name);
-    if (WindowsFileHelper::exists(_folder + name))
-        WindowsFileHelper::deleteFile(_folder + name);
+}
+
+StartupItem AutostartDatabase::restore(const StartupItem& entry, const StartupItem& copy)
+{
+    const std::string kept(copy.getData());
+    const std::string file = _folder + entry.getValue();
+    refuseTaken(entry.getValue(), "deleted");
+    const std::string folder = ArgumentParserHelpers::getDirectory(kept);
+    WindowsFileHelper::moveFile(kept, file);
+    WindowsFileHelper::removeIfEmpty(folder);
+    _backup->drop(copy, [kept, file, folder] {
+        WindowsFileHelper::createDirectory(folder);
+        WindowsFileHelper::moveFile(file, kept);
+    });
+    return StartupItem(_type, StartupConstants::ENABLED, entry.getValue(), file);
+}
+
+void AutostartDatabase::forget(const StartupItem& copy)
+{
+    // A record whose file is gone says so, and is forgotten again.
+    const std::string kept(copy.getData());
+    if (WindowsFileHelper::exists(kept))
+        WindowsFileHelper::deleteFile(kept);
+    WindowsFileHelper::removeIfEmpty(ArgumentParserHelpers::getDirectory(kept));
+    _backup->drop(copy);
+    _backup->commit();
+}
+
+std::string AutostartDatabase::damage(const StartupItem& copy)
+{
+    const std::string kept(copy.getData());
+    return WindowsFileHelper::exists(kept) ? std::string() : "Its file " + kept + " is gone, so it cannot be restored.";
 }
 
 } // namespace products::bootwarden::database

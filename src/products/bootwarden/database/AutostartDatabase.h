@@ -15,19 +15,32 @@ public:
     using Exception::Exception;
 };
 
+class RegistryBackup;
+
 // One Startup folder. Its programs and shortcuts are the enabled entries; disabling moves a
-// file into the folder of disabled files beside the program, enabling moves it back.
+// file into the folder of disabled files beside the program, enabling moves it back. Deleting
+// moves it into a folder of its own in the folder of deleted files, named by the moment it was
+// deleted; the data file keeps the copy's name and path.
 class AutostartDatabase : public StartupDatabase {
 public:
+    // The folder of deleted files beside the program, which every Startup folder shares.
+    static constexpr const char* DELETED_FOLDER = ".\\deleted\\";
+
     // Never throws: a folder that cannot be found leaves the database not working, and the
     // reason is thrown when its entries are asked for.
-    AutostartDatabase(int type, const std::string& disabledFolder);
+    AutostartDatabase(int type, const std::string& disabledFolder, RegistryBackup& backup);
 
     std::vector<StartupItem> getItems() override;
     void enable(const StartupItem& item) override;
     void disable(const StartupItem& item) override;
-    // Deletes the file the entry stands for (and an identical disabled copy of an active one).
+    // Keeps the file the entry stands for in the folder of deleted files (and deletes an
+    // identical disabled copy of an active one).
     void remove(const StartupItem& item) override;
+    // Moves the file back, unless the Startup folder holds one of that name.
+    StartupItem restore(const StartupItem& entry, const StartupItem& copy) override;
+    // Deletes the kept file, then its copy's record.
+    void forget(const StartupItem& copy) override;
+    std::string damage(const StartupItem& copy) override;
     // Opens the file through the shell, as Windows does at sign-in (a shortcut with its arguments).
     void run(const StartupItem& item) override;
     int getType() const override { return _type; }
@@ -52,6 +65,8 @@ private:
     static FolderLocation getFolderLocation(int type);
     // Whether the active file and the disabled one of that name hold the same bytes.
     bool sameBytes(const std::string& name) const;
+    // Refuses to put the file kept as what ("disabled", "deleted") back over one of its name.
+    void refuseTaken(const std::string& name, const std::string& what) const;
 
     std::string _reason;
     std::string _folder;
@@ -60,6 +75,7 @@ private:
     bool _working;
     std::string _problem;
     windows::file::ShortcutReader _shortcuts;
+    RegistryBackup* _backup;
 };
 
 } // namespace products::bootwarden::database

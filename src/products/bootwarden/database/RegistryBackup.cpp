@@ -185,6 +185,39 @@ void RegistryBackup::storeThenTakeOut(const StartupItem& listed, const StartupIt
     }
 }
 
+void RegistryBackup::keepThenTakeOut(const StartupItem& copy, const std::vector<StartupItem>& replaced,
+                                     const std::function<void()>& takeOut)
+{
+    put(copy);
+    for (const StartupItem& entry : replaced)
+        drop(entry);
+    try {
+        commit();
+    } catch (...) {
+        unstage(copy);
+        for (const StartupItem& entry : replaced)
+            unstage(entry);
+        throw;
+    }
+    try {
+        takeOut();
+    } catch (...) {
+        // The entry is still in its location, as it was; a copy would only duplicate it. Should
+        // that write fail too, the copy stays: it is listed beside the entry, and nothing is lost.
+        drop(copy);
+        for (const StartupItem& entry : replaced)
+            put(entry);
+        try {
+            commit();
+        } catch (const exceptions::Exception&) {
+            unstage(copy);
+            for (const StartupItem& entry : replaced)
+                unstage(entry);
+        }
+        throw;
+    }
+}
+
 std::string RegistryBackup::getDamageReport() const
 {
     if (!_damaged)

@@ -49,6 +49,11 @@ public:
     // and writes the data file, then lets takeOut take it out of its location. A failed write
     // changes nothing; a failed takeOut leaves no stored copy to come back.
     void storeThenTakeOut(const StartupItem& listed, const StartupItem& current, const std::function<void()>& takeOut);
+    // Deletes an entry: writes its copy into the data file, in place of the stored entries it
+    // replaces (a disabled entry's record), then lets takeOut take it out of its location. A
+    // failed write changes nothing; a failed takeOut forgets the copy again.
+    void keepThenTakeOut(const StartupItem& copy, const std::vector<StartupItem>& replaced,
+                         const std::function<void()>& takeOut);
 
     // Empty unless the data file was damaged when it was last read; then what the user should
     // be told about it.

@@ -14,6 +14,7 @@
 #include "windows/registry/RegistryReaderImpl.h"
 #include "windows/registry/RegistryWriterImpl.h"
 
+#include <cctype>
 #include <optional>
 
 using util::Utf8;
@@ -260,35 +261,46 @@ std::vector<StartupItem> RegistryDatabase::getItems()
 
 void RegistryDatabase::enable(const StartupItem& item)
 {
-    if (item.isDisabledBySystem()) {
+    if (item.isDisabledBySystem())
         StartupApproval(_type).switchOn(item.getValue()); // the value itself stays where it is
-        return;
-    }
+    else
+        putBack(item, item, "disabled");
+}
+
+StartupItem RegistryDatabase::restore(const StartupItem& entry, const StartupItem& copy)
+{
+    return putBack(entry, copy, "deleted");
+}
+
+StartupItem RegistryDatabase::putBack(const StartupItem& item, const StartupItem& stored, const std::string& kept)
+{
     // The key may have gone since the entry was disabled; Windows reads it again once it exists.
     Place place = placeOf(item, KEY_READ | KEY_WRITE, RegistryKeyImpl::CREATE);
     const std::optional<StartupItem> live = valueNamed(place, item);
     // A setting that names no program (an empty Load) is no entry to keep.
     if (live && isEntry(_type, place.value, live->getData())) {
         if (!live->sameContents(item))
-            throw RegistryDatabaseException("The key already holds a value named " + live->getValue() +
-                                            " with another command, so the disabled entry is left as it is. "
-                                            "Delete or disable one of them first.\nKey: " +
-                                            getWhere() + "\nIn the key: " + std::string(live->getData()) +
-                                            "\nDisabled: " + std::string(item.getData()));
-        _backup->drop(item); // nothing written, nothing to take back
-        return;
+            throw RegistryDatabaseException(
+                "The key already holds a value named " + live->getValue() + " with another command, so the " + kept +
+                " entry is left as it is. Delete or disable one of them first.\nKey: " + getWhere() +
+                "\nIn the key: " + std::string(live->getData()) + "\n" + char(std::toupper(kept[0])) + kept.substr(1) +
+                ": " + std::string(item.getData()));
+        _backup->drop(stored); // nothing written, nothing to take back
+        return *live;
     }
     if (const std::optional<std::string_view> raw = item.getRawData())
         RegistryWriterImpl(place.key).writeValue(place.value, item.getValueType(), std::string(*raw));
     else
         RegistryWriterImpl(place.key).writeString(place.value, std::string(item.getData()));
-    _backup->drop(item, [item] {
+    _backup->drop(stored, [item] {
         // Only the value as it was written: one another program has changed since is its own.
         Place written = placeOf(item, KEY_READ | KEY_WRITE);
         const std::optional<StartupItem> now = valueNamed(written, item);
         if (now && now->sameContents(item))
             deleteValueIfPresent(written.key, written.value);
     });
+    return StartupItem(_type, StartupConstants::ENABLED, item.getValue(), item.getSharedData(), item.getValueType(),
+                       item.getSharedRawData());
 }
 
 void RegistryDatabase::disable(const StartupItem& item)
@@ -315,16 +327,18 @@ std::string RegistryDatabase::getCommand(const StartupItem& item)
 void RegistryDatabase::remove(const StartupItem& item)
 {
     if (item.getInitialState() == StartupConstants::DISABLED && !item.isDisabledBySystem()) {
-        _backup->drop(item); // a stored entry: its key need not even exist
-    } else {
-        Place place = placeOf(item, KEY_WRITE);
-        deleteValueIfPresent(place.key, place.value);
-        // A stored copy just like the value was listed as the value; it would come back.
-        for (const StartupItem& stored : _backup->getEntries(_type))
-            if (stored == item && stored.sameContents(item))
-                _backup->drop(stored);
+        keepThenTakeOut(item, {item}, [] {}); // a stored entry: its key need not even exist
+        return;
     }
-    _backup->commit();
+    Place place = placeOf(item, KEY_READ | KEY_WRITE);
+    // The value as it is now, which may have changed since it was listed.
+    const StartupItem current = valueNamed(place, item).value_or(item);
+    // A stored copy just like the value was listed as the value; it would come back.
+    std::vector<StartupItem> replaced;
+    for (const StartupItem& stored : _backup->getEntries(_type))
+        if (stored == item && stored.sameContents(current))
+            replaced.push_back(stored);
+    keepThenTakeOut(current, replaced, [&place] { deleteValueIfPresent(place.key, place.value); });
 }
 
 } // namespace products::bootwarden::database

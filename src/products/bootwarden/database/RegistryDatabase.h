@@ -41,9 +41,11 @@ public:
     // the file cannot be written, the value stays and the failure is thrown. Every entry of a
     // walk is staged first (stageDisable), so the first disable writes them all.
     void disable(const StartupItem& item) override;
-    // A stored entry leaves the data file; a value leaves its key, and with it a stored copy
-    // just like it. Written at once.
+    // Keeps the value as it is now (a stored entry's record) as a deleted entry's copy, then
+    // the value leaves its key, and with it a stored copy just like it. Written at once.
     void remove(const StartupItem& item) override;
+    // Writes the value back as enabling does.
+    StartupItem restore(const StartupItem& entry, const StartupItem& copy) override;
     // The command, its environment variables expanded, as a new process; a document or an
     // address through the shell.
     void run(const StartupItem& item) override;
@@ -60,6 +62,9 @@ public:
     static KeyLocation getKeyLocation(int type);
 
 private:
+    // Writes item back and stages dropping stored, the record that kept it ("disabled" or
+    // "deleted", as kept says).
+    StartupItem putBack(const StartupItem& item, const StartupItem& stored, const std::string& kept);
     // The values that are entries, named as the location names them; the titles of the
     // components on the way.
     windows::registry::RegistryReaderImpl::Values readEntries();

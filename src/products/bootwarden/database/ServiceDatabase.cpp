@@ -215,6 +215,12 @@ void ServiceDatabase::remove(const StartupItem&)
     reportAssertion("false", SOURCE, __LINE__);
 }
 
+StartupItem ServiceDatabase::restore(const StartupItem& entry, const StartupItem&)
+{
+    reportAssertion("false", SOURCE, __LINE__); // never deleted, so never restored
+    return entry;
+}
+
 void ServiceDatabase::run(const StartupItem&)
 {
     reportAssertion("false", SOURCE, __LINE__);

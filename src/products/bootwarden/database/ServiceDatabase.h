@@ -36,6 +36,7 @@ public:
     void disable(const StartupItem& item) override;
     // Never asked: the services' row allows neither (see the class).
     void remove(const StartupItem& item) override;
+    StartupItem restore(const StartupItem& entry, const StartupItem& copy) override;
     void run(const StartupItem& item) override;
     std::string getWhere() const override;
     std::string getRegistryKey(const StartupItem& item) override;

@@ -23,7 +23,18 @@ public:
     virtual void commit() {}
     // Whether the last commit failed and took back the item's enabling: it is disabled still.
     virtual bool tookBack(const StartupItem&) const { return false; }
+    // Deletes the entry from its location, keeping a copy of it to be restored: the copy is
+    // written before the entry goes.
     virtual void remove(const StartupItem& item) = 0;
+    // Puts a deleted entry back (entry, disabled, as its copy keeps it) where and as it was, as
+    // enabling puts back a disabled one, and stages forgetting its copy; answers the entry as
+    // the location lists it now. A live entry of that name that differs refuses it.
+    virtual StartupItem restore(const StartupItem& entry, const StartupItem& copy) = 0;
+    // Forgets a deleted entry's copy for good; written at once.
+    virtual void forget(const StartupItem& copy) = 0;
+    // Why a deleted entry's copy cannot be restored (its file is gone, its definition damaged);
+    // empty when it can.
+    virtual std::string damage(const StartupItem&) { return std::string(); }
     // Starts the entry now, as Windows starts it at sign-in.
     virtual void run(const StartupItem& item) = 0;
     virtual int getType() const = 0;

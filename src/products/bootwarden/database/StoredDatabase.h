@@ -1,5 +1,7 @@
 #pragma once
 
+#include "products/bootwarden/database/DeletedCopy.h"
+#include "products/bootwarden/database/Moment.h"
 #include "products/bootwarden/database/RegistryBackup.h"
 #include "products/bootwarden/database/StartupDatabase.h"
 
@@ -18,8 +20,21 @@ public:
     bool tookBack(const StartupItem& item) const override { return _backup->tookBack(item); }
     int getType() const override { return _type; }
     bool isWorking() const override { return true; }
+    void forget(const StartupItem& copy) override
+    {
+        _backup->drop(copy);
+        _backup->commit();
+    }
 
 protected:
+    // Deletes entry, as it is now: keeps its copy in the data file in place of the stored
+    // entries it replaces, then lets takeOut take it out of its location.
+    void keepThenTakeOut(const StartupItem& entry, const std::vector<StartupItem>& replaced,
+                         const std::function<void()>& takeOut)
+    {
+        _backup->keepThenTakeOut(DeletedCopy::of(entry, Moment::now()), replaced, takeOut);
+    }
+
     int _type;
     RegistryBackup* _backup;
 };

@@ -115,23 +115,51 @@ void TaskDatabase::enable(const StartupItem& item)
 
 void TaskDatabase::remove(const StartupItem& item)
 {
-    if (const TaskCatalog::Task* task = _tasks->find(item.getValue())) {
-        const StartupItem copy(StartupConstants::DELETED_TASKS, StartupConstants::DISABLED, task->path,
-                               std::string(item.getData()), StartupConstants::TEXT_VALUE, task->xml);
-        _backup->put(copy);
-        _backup->commit();
-        try {
-            _tasks->scheduler().remove(task->path);
-        } catch (...) {
-            _backup->drop(copy);
-            _backup->commit();
-            throw;
-        }
-    }
+    const TaskCatalog::Task* task = _tasks->find(item.getValue());
     // Disabled here, it is stored no more: its definition is.
+    std::vector<StartupItem> replaced;
     if (item.getInitialState() == StartupConstants::DISABLED && !item.isDisabledBySystem())
-        _backup->drop(item);
-    _backup->commit();
+        replaced.push_back(item);
+    if (!task) {
+        for (const StartupItem& stored : replaced)
+            _backup->drop(stored);
+        _backup->commit();
+        return;
+    }
+    const StartupItem entry(_type, StartupConstants::DISABLED, task->path, std::string(item.getData()),
+                            StartupConstants::TEXT_VALUE, task->xml);
+    keepThenTakeOut(entry, replaced, [this, &task] { _tasks->scheduler().remove(task->path); });
+}
+
+StartupItem TaskDatabase::restore(const StartupItem& entry, const StartupItem& copy)
+{
+    const std::optional<std::string_view> xml = entry.getRawData();
+    if (const TaskCatalog::Task* live = _tasks->find(entry.getValue()))
+        throw exceptions::Exception("The task service already holds a task named " + live->path +
+                                    ", so the deleted one is left as it is. Delete or disable one of them first.\n"
+                                    "In the service: " +
+                                    commandOf(*live) + "\nDeleted: " + std::string(entry.getData()));
+    const std::string definition = xml ? std::string(*xml) : std::string();
+    _tasks->scheduler().add(entry.getValue(), definition);
+    _backup->drop(copy, [tasks = _tasks, path = entry.getValue()] { tasks->scheduler().remove(path); });
+    // Its triggers say which location lists it.
+    const int type = TaskDefinition::read(definition).startsWithWindows() ? StartupConstants::SIGN_IN_TASKS
+                                                                          : StartupConstants::OTHER_TASKS;
+    return StartupItem(type, StartupConstants::ENABLED, entry.getValue(), entry.getSharedData(),
+                       StartupConstants::TEXT_VALUE, std::nullopt);
+}
+
+std::string TaskDatabase::damage(const StartupItem& copy)
+{
+    const std::optional<std::string_view> xml = copy.getRawData();
+    if (!xml)
+        return "Its definition is not kept, so it cannot be restored.";
+    try {
+        TaskDefinition::read(std::string(*xml));
+        return std::string();
+    } catch (const exceptions::Exception& e) {
+        return "Its definition cannot be read, so it cannot be restored: " + e.getMessage();
+    }
 }
 
 void TaskDatabase::run(const StartupItem& item)

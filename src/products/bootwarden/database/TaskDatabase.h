@@ -23,9 +23,12 @@ public:
     std::vector<StartupItem> getItems() override;
     void enable(const StartupItem& item) override;
     void disable(const StartupItem& item) override;
-    // Stores the definition (as a deleted task's), then deletes the task; a task the service
-    // does not delete leaves nothing stored.
+    // Keeps the whole definition as the deleted task's copy, then deletes the task; a task the
+    // service does not delete leaves no copy.
     void remove(const StartupItem& item) override;
+    // Registers the definition again, unless the service holds a task of that path.
+    StartupItem restore(const StartupItem& entry, const StartupItem& copy) override;
+    std::string damage(const StartupItem& copy) override;
     // Asks the task service to run it now.
     void run(const StartupItem& item) override;
     std::string getWhere() const override { return "Task Scheduler Library"; }

@@ -91,29 +91,39 @@ void ValueListDatabase::disable(const StartupItem& item)
 
 void ValueListDatabase::enable(const StartupItem& item)
 {
-    const std::optional<std::string_view> stored = item.getRawData();
-    const ValueList before(item.getValueType(), stored ? std::string(*stored) : std::string());
-    const ValueList now = read().value_or(ValueList(item.getValueType(), std::string()));
-    if (now.find(item.getValue())) {
-        _backup->drop(item); // back already: nothing written, nothing to take back
-        return;
+    restore(item, item);
+}
+
+StartupItem ValueListDatabase::restore(const StartupItem& entry, const StartupItem& copy)
+{
+    const std::optional<std::string_view> stored = entry.getRawData();
+    const ValueList before(entry.getValueType(), stored ? std::string(*stored) : std::string());
+    const ValueList now = read().value_or(ValueList(entry.getValueType(), std::string()));
+    if (!now.find(entry.getValue())) {
+        write(now, now.with(entry.getValue(), before));
+        _backup->drop(copy, [this, entry] { takeOut(entry); });
+    } else {
+        _backup->drop(copy); // back already: nothing written, nothing to take back
     }
-    write(now, now.with(item.getValue(), before));
-    _backup->drop(item, [this, item] { takeOut(item); });
+    return entryOf(entry.getValue(), now, StartupConstants::ENABLED, false);
 }
 
 void ValueListDatabase::remove(const StartupItem& item)
 {
     if (item.getInitialState() == StartupConstants::DISABLED) {
-        _backup->drop(item);
-    } else {
-        takeOut(item);
-        // A stored copy of the same item would come back as the item.
-        for (const StartupItem& stored : _backup->getEntries(_type))
-            if (stored == item)
-                _backup->drop(stored);
+        keepThenTakeOut(item, {item}, [] {});
+        return;
     }
-    _backup->commit();
+    // With the list as it is now, where restoring will put it back; a stored copy of the same
+    // item would come back as the item.
+    const std::optional<ValueList> list = read();
+    const StartupItem current =
+        list && list->find(item.getValue()) ? entryOf(item.getValue(), *list, StartupConstants::DISABLED, true) : item;
+    std::vector<StartupItem> replaced;
+    for (const StartupItem& stored : _backup->getEntries(_type))
+        if (stored == item)
+            replaced.push_back(stored);
+    keepThenTakeOut(current, replaced, [this, &item] { takeOut(item); });
 }
 
 void ValueListDatabase::run(const StartupItem&)

@@ -28,6 +28,7 @@ public:
     void disable(const StartupItem& item) override;
     // A stored entry leaves the data file; an item leaves its list. Written at once.
     void remove(const StartupItem& item) override;
+    StartupItem restore(const StartupItem& entry, const StartupItem& copy) override;
     // Never asked: the rows allow none (nothing Windows starts this way runs as a program does).
     void run(const StartupItem& item) override;
     std::string getWhere() const override;

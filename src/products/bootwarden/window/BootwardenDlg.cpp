@@ -399,6 +399,8 @@ bool BootwardenDlg::OnTvnKeydownTree(WORD key)
         toggleEntry(selected);
     else if (key == VK_DELETE && _startupTree.offers(selected, StartupTree::Command::Delete))
         runCommand(StartupTree::Command::Delete, selected);
+    else if (key == VK_DELETE && _startupTree.offers(selected, StartupTree::Command::Forget))
+        runCommand(StartupTree::Command::Forget, selected);
     else if (key == VK_F5)
         refresh();
     else if ((key == 'F' && platform::win32().GetKeyState(VK_CONTROL) < 0) ||
@@ -439,8 +441,17 @@ void BootwardenDlg::runCommand(StartupTree::Command command, HTREEITEM node)
             _startupTree.setEnabled(node, command == StartupTree::Command::Enable);
             break;
         case StartupTree::Command::Delete:
-            if (QuestionBox("Question", GetSafeHwnd()).ask("Are you sure you want to delete this key?"))
+            if (QuestionBox("Question", GetSafeHwnd())
+                    .ask("Are you sure you want to delete this key?\n\nIt can be restored from \"Deleted\"."))
                 _startupTree.remove(node);
+            break;
+        case StartupTree::Command::Restore:
+            _startupTree.restore(node);
+            break;
+        case StartupTree::Command::Forget:
+            if (QuestionBox("Question", GetSafeHwnd())
+                    .ask("Forget this deleted entry? Its copy is removed for good, and it can no longer be restored."))
+                _startupTree.forget(node);
             break;
         case StartupTree::Command::Run:
             _startupTree.run(node);

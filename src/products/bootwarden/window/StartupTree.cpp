@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -66,7 +67,9 @@ void StartupTree::insertListed()
 
 void StartupTree::sortAll()
 {
-    _view.sortChildren(nullptr);
+    // The deleted entries come after every place Windows starts them from.
+    const auto deleted = _groups.find(LocationTable::find(StartupConstants::DELETED_TASKS)->group);
+    _view.sortChildren(nullptr, deleted == _groups.end() ? nullptr : deleted->second);
     for (const auto& group : _groups)
         _view.sortChildren(group.second);
 }
@@ -193,10 +196,10 @@ void StartupTree::hide(Node node)
     if (!isEntry(node))
         return;
     _hidden.push_back({entry(node), true, false});
-    forget(node);
+    removeLeaf(node);
 }
 
-void StartupTree::forget(Node node)
+void StartupTree::removeLeaf(Node node)
 {
     _view.remove(node);
     drop(node);
@@ -264,7 +267,7 @@ void StartupTree::takeOutUnmatched()
         // location is made again with those that stay.
         if (going.size() <= staying.size()) {
             for (const Node node : going)
-                forget(node);
+                removeLeaf(node);
             continue;
         }
         for (const Node node : nodes)
@@ -336,7 +339,9 @@ StartupTree::Node StartupTree::locationNode(int type)
 std::vector<StartupTree::Command> StartupTree::commands(Node node) const
 {
     std::vector<Command> commands;
-    if (isEntry(node)) {
+    if (isEntry(node) && StartupInterface::isDeleted(entry(node))) {
+        commands = {Command::Restore, Command::Forget};
+    } else if (isEntry(node)) {
         const StartupItem& item = entry(node);
         if (hasCheckBox(item))
             commands.push_back(item.getState() == StartupConstants::DISABLED ? Command::Enable : Command::Disable);
@@ -368,7 +373,8 @@ bool StartupTree::hasCheckBox(const StartupItem& item) const
 const char* StartupTree::text(Command command)
 {
     const char* const texts[] = {
-        "&Disable", "&Enable", "&Delete", "&Run", "Open file &location", "Open in Re&gistry Editor", "&Info"};
+        "&Disable", "&Enable",  "&Delete", "&Run", "Open file &location", "Open in Re&gistry Editor",
+        "&Info",    "&Restore", "&Forget"};
     return texts[static_cast<int>(command) - static_cast<int>(Command::Disable)];
 }
 
@@ -428,10 +434,68 @@ bool StartupTree::run(Node node)
 
 bool StartupTree::remove(Node node)
 {
-    if (!_startup.remove(_entries.get(node)))
+    const StartupItem item = entry(node);
+    if (!_startup.remove(item))
         return false;
-    forget(node);
+    removeLeaf(node);
+    relist(StartupConstants::DELETED_FROM + item.getType());
     return true;
+}
+
+bool StartupTree::restore(Node node)
+{
+    const StartupItem copy = entry(node);
+    const std::optional<StartupItem> restored = _startup.restore(copy);
+    if (!restored)
+        return false;
+    relist(copy.getType());
+    insertEntry(locationNode(restored->getType()), *restored);
+    _view.sortChildren(_locations.get(restored->getType()));
+    if (_matches)
+        applyFilter();
+    return true;
+}
+
+bool StartupTree::forget(Node node)
+{
+    const StartupItem copy = entry(node);
+    if (!_startup.forget(copy))
+        return false;
+    relist(copy.getType());
+    return true;
+}
+
+void StartupTree::relist(int type)
+{
+    if (!_startup.serves(type))
+        return;
+    if (_locations.exists(type)) {
+        std::vector<Node> leaves;
+        for (const auto& leaf : _entries)
+            if (leaf.second.getType() == type)
+                leaves.push_back(leaf.first);
+        for (const Node leaf : leaves)
+            drop(leaf);
+        removeLocation(type);
+    }
+    _hidden.erase(std::remove_if(_hidden.begin(), _hidden.end(),
+                                 [type](const Hidden& hidden) { return hidden.item.getType() == type; }),
+                  _hidden.end());
+    _placed.erase(type);
+    insertEntries(type);
+    // A group shown only for its locations goes with the last of them.
+    const LocationGroup* group = LocationTable::find(type)->group;
+    const bool holds = std::any_of(_locations.begin(), _locations.end(), [group](const auto& shown) {
+        return LocationTable::find(shown.first)->group == group;
+    });
+    if (!holds && !group->shownWhenEmpty && _groups.count(group)) {
+        _view.remove(_groups.at(group));
+        _descriptions.remove(_groups.at(group));
+        _groups.erase(group);
+    }
+    sortAll();
+    if (_matches)
+        applyFilter();
 }
 
 bool StartupTree::applyChanges()

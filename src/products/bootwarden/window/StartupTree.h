@@ -24,7 +24,17 @@ class StartupTree {
 public:
     using Node = StartupTreeWidget::Node;
 
-    enum class Command { Disable = 100, Enable, Delete, Run, OpenFileLocation, OpenInRegistryEditor, Info };
+    enum class Command {
+        Disable = 100,
+        Enable,
+        Delete,
+        Run,
+        OpenFileLocation,
+        OpenInRegistryEditor,
+        Info,
+        Restore,
+        Forget
+    };
 
     StartupTree(StartupInterface& startup, StartupTreeWidget& view);
 
@@ -59,8 +69,13 @@ public:
     void toggle(Node node);
     // Starts the entry now; a failure has been reported.
     bool run(Node node);
-    // Deletes the entry from its location; its leaf goes only when that worked.
+    // Deletes the entry from its location; its leaf goes only when that worked, and its copy is
+    // shown under Deleted.
     bool remove(Node node);
+    // Puts a deleted entry back where it came from, and shows it there.
+    bool restore(Node node);
+    // Removes a deleted entry's copy for good.
+    bool forget(Node node);
     // The entries shown, in no particular order.
     std::vector<Node> entries() const;
     // Every entry, shown or hidden.
@@ -99,7 +114,7 @@ private:
     void insertEntries(int type);
     Node insertEntry(Node location, const StartupItem& item);
     // Takes the entry's leaf out of the tree and out of every map.
-    void forget(Node node);
+    void removeLeaf(Node node);
     // Takes the entry out of every map; its leaf goes with its location.
     void drop(Node node);
     // Hides the shown entries the filter does not hold.
@@ -108,6 +123,9 @@ private:
     void applyFilter();
     // Takes out the locations and groups a filter leaves empty, and brings back those it does not.
     void arrangePlaces();
+    // Lists the location's entries again, showing it only when it holds any: a place of deleted
+    // entries, which has no pending changes.
+    void relist(int type);
     // The location's node, inserted again when the filter took it out.
     Node locationNode(int type);
     // Takes the location's node out of the tree, with what its leaves still are there.

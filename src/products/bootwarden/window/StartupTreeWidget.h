@@ -29,8 +29,9 @@ public:
 
     // Appends a node under parent; the order is settled by sortChildren.
     virtual Node insert(const std::string& text, Node parent, int image, int stateImage) = 0;
-    // Sorts the children of parent by their texts, as the control's own sorted insertion would.
-    virtual void sortChildren(Node parent) = 0;
+    // Sorts the children of parent by their texts, as the control's own sorted insertion would;
+    // last, when given, goes after them all.
+    virtual void sortChildren(Node parent, Node last = nullptr) = 0;
     virtual void remove(Node node) = 0;
     virtual void removeAll() = 0;
     // Shows the node's children.

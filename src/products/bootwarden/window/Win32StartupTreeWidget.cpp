@@ -62,9 +62,9 @@ StartupTreeWidget::Node Win32StartupTreeWidget::insert(const std::string& text, 
                             stateImage != STATE_NONE, stateImage);
 }
 
-void Win32StartupTreeWidget::sortChildren(Node parent)
+void Win32StartupTreeWidget::sortChildren(Node parent, Node last)
 {
-    _tree.sortChildren(item(parent));
+    _tree.sortChildren(item(parent), item(last));
 }
 
 void Win32StartupTreeWidget::remove(Node node)

@@ -21,7 +21,7 @@ public:
     void createImageLists();
 
     Node insert(const std::string& text, Node parent, int image, int stateImage) override;
-    void sortChildren(Node parent) override;
+    void sortChildren(Node parent, Node last) override;
     void remove(Node node) override;
     void removeAll() override;
     void expand(Node node) override;

@@ -58,12 +58,15 @@ TEST_F(BootwardenCliTest, UsageHelpAndVersion)
         "usage: bootwarden-cli list [--format table|csv|json] [--verify] [--hide-microsoft]\n"
         "       bootwarden-cli disable|enable|delete --location LOCATION [--state STATE] [--dry-run] "
         "NAME\n"
+        "       bootwarden-cli restore|forget --location LOCATION [--dry-run] NAME\n"
         "       bootwarden-cli compare BASELINE.json [--format table|json]\n"
         "       bootwarden-cli --help | --version\n"
         "LOCATION is a location as the window's tree names it, \"Registry/Current User/Run\" for "
         "instance.\n"
         "STATE (enabled, disabled or switched-off, as list shows it) picks one of two entries of "
         "one name.\n"
+        "restore puts a deleted entry back where it came from; forget removes its copy for good. Either takes the\n"
+        "latest copy of that name that list shows as deleted in LOCATION.\n"
         "BASELINE.json is what list --format json wrote earlier.\n";
     EXPECT_EQ(usage, run({"--help"}).out);
     EXPECT_EQ("Bootwarden Center 1.01\n", run({"--version"}).out);
@@ -129,12 +132,12 @@ TEST_F(BootwardenCliTest, ListsEveryEntryInEachFormat)
     createShortcut(world.folder(StartupConstants::USER_STARTUP) + "Notes.lnk", "C:\\windows\\system32\\notepad.exe");
 
     const std::string csv = run({"list", "--format", "csv"}).out;
-    EXPECT_NE(std::string::npos, csv.find(",Notes.lnk,C:\\windows\\system32\\notepad.exe,enabled,yes\r\n"))
+    EXPECT_NE(std::string::npos, csv.find(",Notes.lnk,C:\\windows\\system32\\notepad.exe,enabled,yes,\r\n"))
         << "a shortcut lists what it starts";
-    EXPECT_EQ(0u, csv.find("location,where,name,command,state,program_exists\r\n"));
+    EXPECT_EQ(0u, csv.find("location,where,name,command,state,program_exists,deleted\r\n"));
     EXPECT_NE(std::string::npos, csv.find("Registry/Current User/Run,HKEY_CURRENT_USER\\" + RUN_KEY +
-                                          ",\"Say, \"\"hi\"\"\",\"C:\\a\\b.exe \"\"quoted\"\"\tTab\",enabled,no\r\n"));
-    EXPECT_NE(std::string::npos, csv.find(",Tool,C:\\windows\\system32\\notepad.exe /x,disabled,yes\r\n"));
+                                          ",\"Say, \"\"hi\"\"\",\"C:\\a\\b.exe \"\"quoted\"\"\tTab\",enabled,no,\r\n"));
+    EXPECT_NE(std::string::npos, csv.find(",Tool,C:\\windows\\system32\\notepad.exe /x,disabled,yes,\r\n"));
 
     const std::string json = run({"list", "--format", "json"}).out;
     EXPECT_EQ('[', json.front());
@@ -237,7 +240,9 @@ TEST_F(BootwardenCliTest, TheStatePicksOneOfTwoEntriesOfOneName)
     userRun.setString("Tool", "C:\\new.exe");
     EXPECT_EQ(BootwardenCli::DONE, run({"delete", "--location", USER_RUN, "--state", "disabled", "Tool"}).code);
     EXPECT_TRUE(userRun.has("Tool"));
-    EXPECT_EQ(std::string::npos, readFile(world.file("bootwarden.dat")).find("notepad"));
+    EXPECT_NE(std::string::npos,
+              run({"list", "--format", "csv"}).out.find(",Tool,C:\\windows\\system32\\notepad.exe /x,deleted,"))
+        << "its copy is the deleted one";
     EXPECT_EQ(BootwardenCli::USAGE, run({"delete", "--location", USER_RUN, "--state", "on", "Tool"}).code);
 }
 
@@ -307,8 +312,8 @@ TEST_F(BootwardenCliTest, ListVerifiedSaysWhoSignedEachProgram)
 
     const std::string csv = run({"list", "--format", "csv", "--verify"}).out;
     EXPECT_EQ(0u, csv.find("location,where,name,command,state,program_exists,publisher,signature,company,description,"
-                           "version\r\n"));
-    EXPECT_NE(std::string::npos, csv.find(",enabled,yes,Contoso Ltd,verified,Contoso Ltd,Contoso Updater,4.2\r\n"));
+                           "version,deleted\r\n"));
+    EXPECT_NE(std::string::npos, csv.find(",enabled,yes,Contoso Ltd,verified,Contoso Ltd,Contoso Updater,4.2,\r\n"));
     EXPECT_NE(
         std::string::npos,
         run({"list", "--verify"}).out.find("  enabled      Says Microsoft          yes unsigned      winver.exe"));

@@ -1,6 +1,7 @@
 #include "products/bootwarden/database/AutostartDatabase.h"
 
 #include "platform/errorresources/SystemErrors.h"
+#include "products/bootwarden/database/RegistryBackup.h"
 #include "support/Locations.h"
 #include "support/Files.h"
 #include "support/ScriptedDatabase.h"
@@ -20,6 +21,7 @@ using products::bootwarden::LocationTable;
 using products::bootwarden::StartupItem;
 using products::bootwarden::database::AutostartDatabase;
 using products::bootwarden::database::AutostartDatabaseException;
+using products::bootwarden::database::RegistryBackup;
 
 namespace {
 
@@ -33,6 +35,7 @@ protected:
     // The folder of disabled files as the program names it, and where it lies here.
     const std::string disabledFolder = LocationTable::find(USER_STARTUP)->disabledFolder;
     const std::string disabledHere = world.file(disabledFolder.substr(2));
+    RegistryBackup backup{world.file("bootwarden.dat")};
     RegistryScratch commonSetting{
         HKEY_LOCAL_MACHINE, SHELL_FOLDERS_KEY, {COMMON_STARTUP_VALUE}, RegistryScratch::OWN_VIEW};
 
@@ -61,13 +64,13 @@ TEST_F(AutostartDatabaseTest, ListsEveryFileWindowsStartsByItsRealName)
         expected.push_back("0 " + name + "=" + startup + name); // a broken shortcut is there all the same
     std::sort(expected.begin(), expected.end());
     for (const int type : {StartupConstants::COMMON_STARTUP, USER_STARTUP}) {
-        AutostartDatabase database(type, disabledHere);
+        AutostartDatabase database(type, disabledHere, backup);
         EXPECT_EQ(expected, describe(database.getItems()));
         EXPECT_EQ(type, database.getItems()[0].getType());
     }
     EXPECT_TRUE(ScratchDirectory::exists(disabledHere)) << "the folder of disabled files is made at once";
 
-    AutostartDatabase database(USER_STARTUP, disabledHere);
+    AutostartDatabase database(USER_STARTUP, disabledHere, backup);
     // A shortcut's command is read from the link only when it is asked for.
     const auto command = [&](const std::string& name) {
         return database.getCommand(StartupItem(USER_STARTUP, 0, name, startup + name));
@@ -82,7 +85,7 @@ TEST_F(AutostartDatabaseTest, DisableMovesFilesAsideAndEnableBringsThemBackUncha
     writeFile(startup + "b.exe", "MZ program");
     createShortcut(startup + "a.lnk", "C:\\windows\\system32\\notepad.exe");
     const std::string linkBytes = readFile(startup + "a.lnk");
-    AutostartDatabase database(USER_STARTUP, disabledFolder);
+    AutostartDatabase database(USER_STARTUP, disabledFolder, backup);
     for (const StartupItem& item : database.getItems())
         database.disable(item);
     const std::vector<StartupItem> disabled = database.getItems();
@@ -102,7 +105,7 @@ TEST_F(AutostartDatabaseTest, RunOpensTheFileAsSignInDoesShortcutArgumentsInclud
     const std::string script = world.file("script.txt"), link = world.file("link.txt");
     writeFile(startup + "start-vpn.cmd", "@echo script> \"" + script + "\"\r\n");
     createShortcut(startup + "Echo.lnk", "C:\\windows\\system32\\cmd.exe", "/c echo shortcut> \"" + link + "\"");
-    AutostartDatabase database(USER_STARTUP, disabledHere);
+    AutostartDatabase database(USER_STARTUP, disabledHere, backup);
     database.run(StartupItem(USER_STARTUP, 0, "start-vpn.cmd", ""));
     database.run(StartupItem(USER_STARTUP, 0, "Echo.lnk", ""));
     EXPECT_EQ("script\r\n", awaitLine(script));
@@ -114,7 +117,7 @@ TEST_F(AutostartDatabaseTest, AFileSwitchedOffBySystemSettingsIsSwitchedOnWhereI
     RegistryScratch approved{HKEY_CURRENT_USER, LocationTable::switchesKey(USER_STARTUP)};
     writeFile(startup + "tray.exe", "MZ");
     approved.set("tray.exe", REG_BINARY, std::string("\x03", 1) + std::string(11, '\x01'));
-    AutostartDatabase database(USER_STARTUP, disabledHere);
+    AutostartDatabase database(USER_STARTUP, disabledHere, backup);
     const std::vector<StartupItem> items = database.getItems();
     ASSERT_EQ(1u, items.size());
     EXPECT_TRUE(items[0].isDisabledBySystem());
@@ -125,7 +128,7 @@ TEST_F(AutostartDatabaseTest, AFileSwitchedOffBySystemSettingsIsSwitchedOnWhereI
 
 TEST_F(AutostartDatabaseTest, AFileBackUnderItsNameNeverCostsTheDisabledCopy)
 {
-    AutostartDatabase database(USER_STARTUP, disabledHere);
+    AutostartDatabase database(USER_STARTUP, disabledHere, backup);
     writeFile(startup + "same.exe", "same");
     writeFile(disabledHere + "same.exe", "same");
     writeFile(startup + "Newer.exe", "version 2");
@@ -161,6 +164,7 @@ TEST_F(AutostartDatabaseTest, AFileBackUnderItsNameNeverCostsTheDisabledCopy)
     EXPECT_EQ("version 2", readFile(startup + "Newer.exe")) << "the active file is another entry";
 
     writeFile(startup + "locked.exe", "x");
+    ::DeleteFileA(world.file("bootwarden.dat").c_str()); // which no one could read either
     platform::ScopedOverride unreadable(&platform::Win32Api::ReadFile, failing(FALSE, ERROR_LOCK_VIOLATION));
     database.remove(StartupItem(USER_STARTUP, 0, "locked.exe", ""));
     EXPECT_FALSE(ScratchDirectory::exists(startup + "locked.exe"))
@@ -179,7 +183,7 @@ TEST_F(AutostartDatabaseTest, AFolderThatCannotBeFoundOrListedFailsTheListing)
         RegistryScratch value(HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, {STARTUP_VALUE}, RegistryScratch::OWN_VIEW);
         if (setting.first)
             value.setString(STARTUP_VALUE, setting.first);
-        AutostartDatabase database(USER_STARTUP, disabledHere);
+        AutostartDatabase database(USER_STARTUP, disabledHere, backup);
         EXPECT_FALSE(database.isWorking());
         EXPECT_EQ("The autostart startup database isn't working. Reason: " + setting.second,
                   messageOf<AutostartDatabaseException>([&database] { database.getItems(); }));
@@ -188,13 +192,13 @@ TEST_F(AutostartDatabaseTest, AFolderThatCannotBeFoundOrListedFailsTheListing)
         // A file where the folder of disabled files belongs hides nothing that is active.
         writeFile(startup + "a.exe", "MZ");
         writeFile(world.file("common disabled"), "not a folder");
-        AutostartDatabase database(USER_STARTUP, world.file("common disabled\\"));
+        AutostartDatabase database(USER_STARTUP, world.file("common disabled\\"), backup);
         EXPECT_EQ(std::vector<std::string>{"0 a.exe=" + startup + "a.exe"}, describe(database.getItems()));
         EXPECT_EQ(0u, database.getProblem().find("The disabled entries of this folder could not be listed.\n\n"));
     }
     RegistryScratch elsewhere(HKEY_CURRENT_USER, SHELL_FOLDERS_KEY, {STARTUP_VALUE}, RegistryScratch::OWN_VIEW);
     elsewhere.setString(STARTUP_VALUE, world.file("nowhere"));
-    AutostartDatabase database(USER_STARTUP, disabledHere);
+    AutostartDatabase database(USER_STARTUP, disabledHere, backup);
     EXPECT_TRUE(database.isWorking());
     EXPECT_THROW(database.getItems(), windows::file::CouldNotGetFirstLevelFilesException);
 }

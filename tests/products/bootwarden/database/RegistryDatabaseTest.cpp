@@ -375,6 +375,7 @@ TEST(RegistryLocationTest, RunOnceExListsTheValuesOfItsSections)
         database.remove(database.getItems().at(0));
         EXPECT_FALSE(first.has("Line1"));
         EXPECT_TRUE(key.has("Title") && first.has("")) << "settings stay";
+        ::DeleteFileA(file.c_str()); // its copy
     }
 }
 
@@ -480,16 +481,20 @@ TEST_F(RegistryDatabaseTest, EntriesSwitchedOffBySystemSettingsAreDisabledAndSwi
     EXPECT_TRUE(backup.getEntries(USER_RUN).empty());
 }
 
-TEST_F(RegistryDatabaseTest, DeletingIsFinalForEnabledAndDisabledEntries)
+TEST_F(RegistryDatabaseTest, DeletingKeepsACopyOfEnabledAndDisabledEntries)
 {
     run.setString("Del", "d.exe");
     database.remove(database.getItems().at(0));
     EXPECT_FALSE(run.has("Del"));
-    EXPECT_FALSE(ScratchDirectory::exists(file)) << "nothing stored, nothing to write";
 
     database.disable(StartupItem(USER_RUN, 1, "Old", "o.exe"));
     database.remove(StartupItem(USER_RUN, 1, "Old", "o.exe"));
-    EXPECT_EQ(dataFile({}), readFile(file)) << "written at once";
+    const RegistryBackup restarted(file);
+    EXPECT_TRUE(restarted.getEntries(USER_RUN).empty()) << "the copy takes the stored entry's place, written at once";
+    const std::vector<StartupItem> copies = restarted.getEntries(StartupConstants::DELETED_FROM + USER_RUN);
+    ASSERT_EQ(2u, copies.size());
+    EXPECT_EQ("d.exe", copies[0].getData());
+    EXPECT_EQ("o.exe", copies[1].getData());
 }
 
 TEST_F(RegistryDatabaseTest, AMissingKeyListsItsStoredEntriesAndIsMadeAgainToEnableThem)

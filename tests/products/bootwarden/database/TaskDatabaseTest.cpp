@@ -1,5 +1,7 @@
 #include "products/bootwarden/database/TaskDatabase.h"
 
+#include "products/bootwarden/database/DeletedCopy.h"
+
 #include "products/bootwarden/StartupConstants.h"
 #include "products/bootwarden/database/RegistryBackup.h"
 #include "products/bootwarden/database/TaskCatalog.h"
@@ -12,6 +14,7 @@
 
 using products::bootwarden::StartupConstants;
 using products::bootwarden::StartupItem;
+using products::bootwarden::database::DeletedCopy;
 using products::bootwarden::database::RegistryBackup;
 using products::bootwarden::database::TaskCatalog;
 using products::bootwarden::database::TaskDatabase;
@@ -134,9 +137,10 @@ TEST_F(TaskDatabaseTest, ATaskIsDisabledEnabledAndDeletedThroughTheTaskService)
     world.tasks().refusal = S_OK;
     restarted.signIn.remove(restarted.items(SIGN_IN).at(0));
     EXPECT_FALSE(world.tasks().has("\\Contoso\\Updater"));
-    const std::vector<StartupItem> kept = RegistryBackup(file).getEntries(StartupConstants::DELETED_TASKS);
+    const std::vector<StartupItem> kept =
+        RegistryBackup(file).getEntries(StartupConstants::DELETED_FROM + StartupConstants::SIGN_IN_TASKS);
     ASSERT_EQ(1u, kept.size());
-    EXPECT_EQ("\\Contoso\\Updater", kept[0].getValue());
+    EXPECT_EQ("\\Contoso\\Updater", DeletedCopy::nameOf(kept[0]).name);
     EXPECT_EQ(updater, kept[0].getRawData().value_or(""));
 }
 

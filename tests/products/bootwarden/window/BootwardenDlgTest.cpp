@@ -267,7 +267,8 @@ TEST_F(BootwardenDlgTest, ClicksKeysAndMenusWorkTheEntries)
             EXPECT_EQ(1u, menu.menus().size()) << "the selected entry's menu";
             key(tree, VK_DELETE);
             ASSERT_EQ(2u, no.boxes().size());
-            EXPECT_EQ("Are you sure you want to delete this key?", no.boxes()[0].text);
+            EXPECT_EQ("Are you sure you want to delete this key?\n\nIt can be restored from \"Deleted\".",
+                      no.boxes()[0].text);
             EXPECT_EQ("Question", no.boxes()[0].title);
             key(tree, VK_F5);
             ASSERT_EQ(3u, no.boxes().size()) << "listing again asks while a change is pending";

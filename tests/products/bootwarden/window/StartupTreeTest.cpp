@@ -46,11 +46,12 @@ public:
         childrenOf(parent).push_back(&_items.back());
         return &_items.back();
     }
-    void sortChildren(Node parent) override
+    void sortChildren(Node parent, Node last) override
     {
         std::vector<Item*>& children = childrenOf(parent);
-        std::stable_sort(children.begin(), children.end(),
-                         [](const Item* a, const Item* b) { return lower(a->text) < lower(b->text); });
+        std::stable_sort(children.begin(), children.end(), [last](const Item* a, const Item* b) {
+            return std::make_pair(a == last, lower(a->text)) < std::make_pair(b == last, lower(b->text));
+        });
     }
     void remove(Node node) override
     {
