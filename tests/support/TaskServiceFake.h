@@ -16,6 +16,7 @@ public:
     TaskServiceFake();
 
     void add(const std::string& path, const std::string& xml, bool enabled = true);
+    void remove(const std::string& path) { _tasks.erase(path); }
     bool has(const std::string& path) const { return _tasks.count(path) != 0; }
     bool enabled(const std::string& path) const { return _tasks.at(path).enabled; }
     const std::string& xml(const std::string& path) const { return _tasks.at(path).xml; }

@@ -228,6 +228,86 @@ TEST_F(BootwardenCliTest, AnActiveSetupComponentGoesByItsTitleOrItsKey)
     EXPECT_FALSE(second.has("StubPath"));
 }
 
+// Every kind of entry Delete acts on leaves a copy that a restart lists as deleted, with the day;
+// restore puts it back byte for byte, unless a live entry of that name holds another command;
+// forget removes the copy for good.
+TEST_F(BootwardenCliTest, EveryKindOfEntryDeletedIsRestoredByteForByteOrForgotten)
+{
+    const std::string folder = world.folder(StartupConstants::USER_STARTUP);
+    const RegistryScratch& appInit = world.key(StartupConstants::LOCAL_MACHINE_APPINIT_DLLS);
+    const auto task = [](const std::string& program) {
+        return taskXml("<LogonTrigger><Enabled>true</Enabled></LogonTrigger>",
+                       "<Exec><Command>" + program + "</Command></Exec>");
+    };
+    const auto registryBytes = [](const RegistryScratch& key, const std::string& name) {
+        DWORD type = 0;
+        const std::string bytes = key.bytes(name, &type);
+        return std::to_string(type) + ":" + bytes;
+    };
+    struct Kind {
+        int type;
+        std::string name;
+        std::function<void(const std::string& command)> plant; // a live entry of the name
+        std::function<std::string()> bytes;                    // what the location holds of it
+        std::function<void()> unplant;
+    };
+    // clang-format off
+    const Kind kinds[] = {
+        {StartupConstants::CURRENT_USER_RUN, "Expanding",
+         [&](const std::string& command) { userRun.setString("Expanding", command, REG_EXPAND_SZ); },
+         [&] { return userRun.has("Expanding") ? registryBytes(userRun, "Expanding") : ""; },
+         [&] { userRun.deleteValue("Expanding"); }},
+        {StartupConstants::LOCAL_MACHINE_APPINIT_DLLS, "b.dll",
+         [&](const std::string&) { appInit.setString("AppInit_DLLs", "a.dll b.dll"); },
+         [&] { return registryBytes(appInit, "AppInit_DLLs"); },
+         nullptr},
+        {StartupConstants::USER_STARTUP, "Start.cmd",
+         [&](const std::string& command) { writeFile(folder + "Start.cmd", "@start " + command); },
+         [&] { return ScratchDirectory::exists(folder + "Start.cmd") ? readFile(folder + "Start.cmd") : ""; },
+         [&] { ::DeleteFileA((folder + "Start.cmd").c_str()); }},
+        {StartupConstants::SIGN_IN_TASKS, "\\Contoso\\Updater",
+         [&](const std::string& command) { world.tasks().add("\\Contoso\\Updater", task(command)); },
+         [&] { return world.tasks().has("\\Contoso\\Updater") ? world.tasks().xml("\\Contoso\\Updater") : ""; },
+         [&] { world.tasks().remove("\\Contoso\\Updater"); }},
+    };
+    // clang-format on
+    for (const Kind& kind : kinds) {
+        SCOPED_TRACE(kind.name);
+        const std::string location = products::bootwarden::LocationTable::treePath(kind.type);
+        kind.plant("%SystemRoot%\\tool.exe");
+        const std::string before = kind.bytes();
+        ASSERT_NE("", before);
+        ASSERT_EQ(BootwardenCli::DONE, run({"delete", "--location", location, kind.name}).code);
+        EXPECT_NE(before, kind.bytes());
+
+        const JsonValue listed = JsonValue::parse(run({"list", "--format", "json"}).out);
+        const auto copy = std::find_if(listed.items().begin(), listed.items().end(), [&](const JsonValue& row) {
+            return row.member("name")->text() == kind.name && row.member("state")->text() == "deleted";
+        });
+        ASSERT_NE(listed.items().end(), copy);
+        EXPECT_EQ(location, copy->member("location")->text()) << "listed where it came from";
+        EXPECT_EQ(24u, copy->member("deleted")->text().size()) << "with when: " << copy->member("deleted")->text();
+
+        if (kind.unplant) {
+            kind.plant("C:\\Other\\tool.exe");
+            const Result refused = run({"restore", "--location", location, kind.name});
+            EXPECT_EQ(BootwardenCli::FAILED, refused.code);
+            EXPECT_NE(std::string::npos, refused.err.find("so the deleted")) << refused.err;
+            kind.unplant();
+        }
+        EXPECT_EQ("Restored " + kind.name + " in " + location + ".\n",
+                  run({"restore", "--location", location, kind.name}).out);
+        EXPECT_EQ(before, kind.bytes()) << "back byte for byte";
+
+        run({"delete", "--location", location, kind.name});
+        EXPECT_EQ("Forgot the copy of " + kind.name + " in " + location + ".\n",
+                  run({"forget", "--location", location, kind.name}).out);
+        EXPECT_EQ(BootwardenCli::USAGE, run({"restore", "--location", location, kind.name}).code) << "gone for good";
+    }
+    EXPECT_EQ(std::vector<std::string>{},
+              world.storedNames(StartupConstants::DELETED_FROM + StartupConstants::USER_STARTUP));
+}
+
 // A value re-added after it was disabled, and its stored copy: --state picks one.
 TEST_F(BootwardenCliTest, TheStatePicksOneOfTwoEntriesOfOneName)
 {
@@ -370,7 +450,7 @@ TEST_F(BootwardenCliTest, CompareSaysWhatChangedSinceTheBaseline)
 }
 
 // Real processes, as scripts start them: six console programs at once, five times over, each
-// disabling its own value. Every value ends in the data file, once.
+// disabling or deleting its own value. Every value ends in the data file, once (a deleted one as its copy).
 TEST_F(BootwardenCliTest, SixConsolesAtOnceLoseNothing)
 {
     wchar_t self[MAX_PATH] = {};
@@ -387,8 +467,9 @@ TEST_F(BootwardenCliTest, SixConsolesAtOnceLoseNothing)
     for (int round = 0; round < 5; ++round) {
         std::vector<PROCESS_INFORMATION> processes(6);
         for (int i = 0; i < 6; ++i) {
-            std::wstring commandLine =
-                L"\"" + copy + L"\" disable --location \"" + wide(USER_RUN) + L"\" " + wide(names[round * 6 + i]);
+            // Half of them delete, which keeps a copy in the same file.
+            std::wstring commandLine = L"\"" + copy + (i % 2 ? L"\" delete" : L"\" disable") + L" --location \"" +
+                                       wide(USER_RUN) + L"\" " + wide(names[round * 6 + i]);
             STARTUPINFOW startupInfo = {};
             startupInfo.cb = sizeof startupInfo;
             ASSERT_TRUE(::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
@@ -404,6 +485,9 @@ TEST_F(BootwardenCliTest, SixConsolesAtOnceLoseNothing)
         }
     }
     std::vector<std::string> kept = world.storedNames(StartupConstants::CURRENT_USER_RUN);
+    for (const std::string& copy :
+         world.storedNames(StartupConstants::DELETED_FROM + StartupConstants::CURRENT_USER_RUN))
+        kept.push_back(copy.substr(copy.find('|') + 1));
     std::sort(kept.begin(), kept.end());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, kept);

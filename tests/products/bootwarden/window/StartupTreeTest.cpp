@@ -217,6 +217,32 @@ TEST_F(StartupTreeTest, AServiceIsNeverDeletedOrStartedHere)
     EXPECT_EQ("spoolsv.exe", tree.programCommand(spooler));
 }
 
+// A deleted entry's copy is listed under Deleted, after every place Windows starts from, by the path
+// of the location it came from; it is only restored or forgotten, and Deleted goes with the last.
+TEST_F(StartupTreeTest, DeletedEntriesComeLastAndAreRestoredWhereTheyCameFrom)
+{
+    const int services = StartupConstants::AUTOMATIC_SERVICES, copies = StartupConstants::DELETED_FROM + RUN;
+    serve(services, {StartupItem(services, ENABLED, "Spooler", "spoolsv.exe")});
+    serve(RUN, {StartupItem(RUN, ENABLED, "Tool", "t.exe")});
+    ScriptedDatabase& deleted = serve(copies, {StartupItem(copies, DISABLED, "20261208T110233.123Z|Old", "o.exe")});
+    deleted.failure = [&deleted](const StartupItem& asked) {
+        if (!asked.getValue().empty())
+            deleted.items.clear(); // restored: the copy is gone
+    };
+    tree.build();
+    EXPECT_EQ((std::vector<std::string>{"Autostart", "Registry", "Services", "Deleted"}), view.children(""));
+    EXPECT_EQ(std::vector<std::string>{USER_RUN}, view.children("Deleted"));
+    const Node copy = MemoryTreeWidget::item(view.find("Deleted"))->children.at(0)->children.at(0);
+    EXPECT_EQ(Widget::STATE_NONE, MemoryTreeWidget::item(copy)->state);
+    EXPECT_EQ((std::vector<Command>{Command::Restore, Command::Forget}), tree.commands(copy));
+
+    ASSERT_TRUE(tree.restore(copy));
+    EXPECT_EQ((std::vector<std::string>{"Old", "Tool"}), view.children(USER_RUN));
+    EXPECT_EQ(Widget::STATE_ENABLED, at("Old").state);
+    EXPECT_EQ((std::vector<std::string>{"Autostart", "Registry", "Services"}), view.children(""));
+    EXPECT_FALSE(tree.hasPendingChanges());
+}
+
 TEST_F(StartupTreeTest, EntriesAreSortedLeavesWithIconAndCheckBox)
 {
     ScriptedDatabase& userRun =
