@@ -1,6 +1,7 @@
 #include "products/bootwarden/database/AutostartDatabase.h"
 
 #include "platform/errorresources/SystemErrors.h"
+#include "products/bootwarden/database/DeletedCopy.h"
 #include "products/bootwarden/database/RegistryBackup.h"
 #include "support/Locations.h"
 #include "support/Files.h"
@@ -21,6 +22,7 @@ using products::bootwarden::LocationTable;
 using products::bootwarden::StartupItem;
 using products::bootwarden::database::AutostartDatabase;
 using products::bootwarden::database::AutostartDatabaseException;
+using products::bootwarden::database::DeletedCopy;
 using products::bootwarden::database::RegistryBackup;
 
 namespace {
@@ -169,6 +171,26 @@ TEST_F(AutostartDatabaseTest, AFileBackUnderItsNameNeverCostsTheDisabledCopy)
     database.remove(StartupItem(USER_STARTUP, 0, "locked.exe", ""));
     EXPECT_FALSE(ScratchDirectory::exists(startup + "locked.exe"))
         << "a file that cannot be read is there all the same";
+}
+
+// A deleted file is moved beside the program; a copy whose file is gone says so and is forgotten
+// all the same.
+TEST_F(AutostartDatabaseTest, ADeletedFileWhoseCopyIsGoneSaysSoAndIsForgotten)
+{
+    writeFile(startup + "gone.exe", "x");
+    AutostartDatabase database(USER_STARTUP, disabledHere, backup);
+    database.remove(StartupItem(USER_STARTUP, 0, "gone.exe", ""));
+    const int copies = StartupConstants::DELETED_FROM + USER_STARTUP;
+    const StartupItem copy = backup.getEntries(copies).at(0);
+    const std::string kept(copy.getData());
+    EXPECT_EQ("x", readFile(kept));
+    EXPECT_EQ(0u, kept.find(".\\deleted\\"));
+    EXPECT_EQ("", database.damage(copy));
+    ::DeleteFileA(kept.c_str());
+    EXPECT_EQ("Its file " + kept + " is gone, so it cannot be restored.", database.damage(copy));
+    EXPECT_THROW(database.restore(DeletedCopy::entryOf(copy), copy), exceptions::Exception);
+    database.forget(copy);
+    EXPECT_TRUE(RegistryBackup(world.file("bootwarden.dat")).getEntries(copies).empty());
 }
 
 TEST_F(AutostartDatabaseTest, AFolderThatCannotBeFoundOrListedFailsTheListing)

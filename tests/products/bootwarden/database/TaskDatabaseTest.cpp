@@ -142,6 +142,9 @@ TEST_F(TaskDatabaseTest, ATaskIsDisabledEnabledAndDeletedThroughTheTaskService)
     ASSERT_EQ(1u, kept.size());
     EXPECT_EQ("\\Contoso\\Updater", DeletedCopy::nameOf(kept[0]).name);
     EXPECT_EQ(updater, kept[0].getRawData().value_or(""));
+    EXPECT_EQ("", restarted.signIn.damage(kept[0]));
+    const StartupItem damaged(kept[0].getType(), 1, kept[0].getValue(), "", 1, std::string("<Task>"));
+    EXPECT_EQ(0u, restarted.signIn.damage(damaged).find("Its definition cannot be read, so it cannot be restored: "));
 }
 
 } // namespace
