@@ -7,6 +7,10 @@
 //                                          expands it and then writes ready-file
 //   BootwardenDriver e2e <Bootwarden.exe>  disables an entry and presses OK, then re-enables
 //                                          it and presses Cancel, checking registry and data file
+//   BootwardenDriver undelete <Bootwarden.exe>
+//                                          deletes a seeded entry of each kind in the window,
+//                                          restores each from Deleted in a second one, then
+//                                          the same with the console, checking every byte
 #include "products/bootwarden/LocationTable.h"
 #include "products/bootwarden/StartupConstants.h"
 #include "support/Files.h"
@@ -151,6 +155,26 @@ bool clickUntil(POINT screen, const std::function<bool()>& done)
     return false;
 }
 
+void rightClickAt(POINT screen)
+{
+    ::SetCursorPos(screen.x, screen.y);
+    ::Sleep(700);
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+    ::SendInput(2, inputs, sizeof(INPUT));
+}
+
+void typeKey(WORD key)
+{
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, inputs, sizeof(INPUT));
+}
+
 void press(HWND dialog, int button)
 {
     ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
@@ -193,6 +217,117 @@ int endToEnd(const std::string& program)
     ::RegDeleteKeyValueA(HKEY_CURRENT_USER, RUN_KEY, name.c_str());
     ::DeleteFileA(dataFile.c_str());
     std::printf("end to end: %s\n", failures == 0 ? "every check held" : "CHECKS FAILED");
+    return failures == 0 ? 0 : 1;
+}
+
+std::string startupFolder();
+
+// What a registry value holds, its type first; empty when it is not there.
+std::string valueBytes(HKEY root, const std::string& key, const std::string& name)
+{
+    DWORD type = 0, size = 0;
+    if (::RegGetValueA(root, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type, nullptr, &size) !=
+        ERROR_SUCCESS)
+        return std::string();
+    std::string bytes(size, '\0');
+    ::RegGetValueA(root, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type, &bytes[0], &size);
+    return std::to_string(type) + ":" + bytes.substr(0, size);
+}
+
+int runConsole(const std::string& program, const std::string& arguments)
+{
+    const std::string console = program.substr(0, program.rfind('\\') + 1) + "bootwarden-cli.exe";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::string commandLine = "\"" + console + "\" " + arguments;
+    if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                          &startup, &process))
+        return -1;
+    ::WaitForSingleObject(process.hProcess, 60000);
+    DWORD code = 99;
+    ::GetExitCodeProcess(process.hProcess, &code);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return static_cast<int>(code);
+}
+
+int undelete(const std::string& program)
+{
+    struct Kind {
+        std::string location; // as the tree names it
+        std::string name;
+        std::function<std::string()> bytes;
+    };
+    const std::string debuggers = std::string(LocationTable::find(StartupConstants::LOCAL_MACHINE_DEBUGGERS)->key);
+    const std::string folder = startupFolder() + "\\";
+    const Kind kinds[] = {
+        {"Registry/Current User/Run", "Updater", [] { return valueBytes(HKEY_CURRENT_USER, RUN_KEY, "Updater"); }},
+        {LocationTable::treePath(StartupConstants::LOCAL_MACHINE_DEBUGGERS), "wordpad.exe",
+         [&] { return valueBytes(HKEY_LOCAL_MACHINE, debuggers + "\\wordpad.exe", "Debugger"); }},
+        {LocationTable::treePath(StartupConstants::USER_STARTUP), "Notes.lnk",
+         [&] {
+             return ::GetFileAttributesA((folder + "Notes.lnk").c_str()) == INVALID_FILE_ATTRIBUTES
+                        ? std::string()
+                        : readFile(folder + "Notes.lnk");
+         }},
+    };
+    std::vector<std::string> before;
+    for (const Kind& kind : kinds) {
+        before.push_back(kind.bytes());
+        expect(!before.back().empty(), kind.location + "/" + kind.name + " is seeded");
+    }
+    session(program, [&](HWND dialog, const TreeReader& tree) {
+        for (const Kind& kind : kinds) {
+            HTREEITEM item = nullptr;
+            expect(eventually([&] { return (item = tree.find(kind.location + "/" + kind.name)) != nullptr; }),
+                   "the window lists " + kind.name);
+            if (!item)
+                continue;
+            clickAt(tree.pointOn(item, TVHT_ONITEMLABEL));
+            typeKey(VK_DELETE);
+            HWND question = nullptr;
+            expect(eventually([&] { return (question = ::FindWindowA(nullptr, "Question")) != nullptr; }),
+                   "Delete asks first");
+            ::PostMessageA(question, WM_COMMAND, IDYES, 0);
+            expect(eventually([&] { return !tree.find(kind.location + "/" + kind.name, false); }),
+                   kind.name + " leaves its location");
+        }
+        press(dialog, IDCANCEL);
+    });
+    for (const Kind& kind : kinds)
+        expect(kind.bytes().empty(), kind.name + " is gone from where it was");
+    session(program, [&](HWND dialog, const TreeReader& tree) {
+        for (const Kind& kind : kinds) {
+            const std::string place = "Deleted/" + kind.location;
+            HTREEITEM copy = nullptr;
+            expect(eventually([&] {
+                       const HTREEITEM within = tree.find(place);
+                       copy = within ? TreeView_GetChild(tree.handle(), within) : nullptr;
+                       return copy && tree.text(copy).rfind(kind.name + "   (deleted ", 0) == 0;
+                   }),
+                   "after a restart " + place + " lists " + kind.name + " with when it was deleted");
+            if (!copy)
+                continue;
+            rightClickAt(tree.pointOn(copy, TVHT_ONITEMLABEL));
+            ::Sleep(700);
+            typeKey('R');
+            expect(eventually([&] { return tree.find(kind.location + "/" + kind.name, false) != nullptr; }),
+                   "Restore puts " + kind.name + " back in its location");
+        }
+        expect(!tree.find("Deleted", false), "Deleted goes with its last entry");
+        press(dialog, IDCANCEL);
+    });
+    for (std::size_t i = 0; i < std::size(kinds); ++i)
+        expect(kinds[i].bytes() == before[i], kinds[i].name + " is back byte for byte");
+    for (std::size_t i = 0; i < std::size(kinds); ++i) {
+        const std::string named = " --location \"" + kinds[i].location + "\" \"" + kinds[i].name + "\"";
+        expect(runConsole(program, "delete" + named) == 0 && kinds[i].bytes().empty(),
+               "the console deletes " + kinds[i].name);
+        expect(runConsole(program, "restore" + named) == 0 && kinds[i].bytes() == before[i],
+               "the console restores " + kinds[i].name + " byte for byte");
+    }
+    std::printf("undelete: %s\n", failures == 0 ? "every check held" : "CHECKS FAILED");
     return failures == 0 ? 0 : 1;
 }
 
@@ -335,6 +470,9 @@ int main()
         return show(windowsPath(argv[2]), windowsPath(argv[3]), argc > 4 ? argv[4] : "");
     if (mode == "e2e" && argc > 2)
         return endToEnd(windowsPath(argv[2]));
-    std::fprintf(stderr, "usage: BootwardenDriver seed | show <Bootwarden.exe> <ready-file> [filter] | e2e <Bootwarden.exe>\n");
+    if (mode == "undelete" && argc > 2)
+        return undelete(windowsPath(argv[2]));
+    std::fprintf(stderr, "usage: BootwardenDriver seed | show <Bootwarden.exe> <ready-file> [filter] | e2e "
+                         "<Bootwarden.exe> | undelete <Bootwarden.exe>\n");
     return 2;
 }

@@ -1,7 +1,6 @@
 #include "treereader/TreeReader.h"
 
 #include <cstring>
-#include <sstream>
 
 namespace {
 
@@ -39,18 +38,27 @@ HTREEITEM TreeReader::next(HTREEITEM item, UINT relation) const
 
 HTREEITEM TreeReader::find(const std::string& path, bool expand) const
 {
-    std::istringstream parts(path);
+    // A text may hold slashes itself (a place of deleted entries is named by a path): the child
+    // that takes the most of the path is the one, and one that takes all of it ends the search.
     HTREEITEM item = nullptr;
-    HTREEITEM candidate = next(nullptr, TVGN_ROOT);
-    for (std::string part; std::getline(parts, part, '/');) {
-        while (candidate && text(candidate) != part)
-            candidate = next(candidate, TVGN_NEXT);
-        if (!candidate)
+    for (std::string rest = path; !rest.empty();) {
+        HTREEITEM found = nullptr;
+        std::size_t taken = 0;
+        for (HTREEITEM child = next(item, item ? TVGN_CHILD : TVGN_ROOT); child; child = next(child, TVGN_NEXT)) {
+            const std::string label = text(child);
+            if (label.size() > taken && (rest == label || rest.rfind(label + "/", 0) == 0)) {
+                found = child;
+                taken = label.size();
+                if (rest == label)
+                    break;
+            }
+        }
+        if (!found)
             return nullptr;
-        item = candidate;
+        item = found;
         if (expand)
             ::SendMessageA(_tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
-        candidate = next(item, TVGN_CHILD);
+        rest = taken < rest.size() ? rest.substr(taken + 1) : std::string();
     }
     return item;
 }
