@@ -175,6 +175,20 @@ void typeKey(WORD key)
     ::SendInput(2, inputs, sizeof(INPUT));
 }
 
+// Opens the menu of what lies at the point and picks the command of that key (its underlined
+// letter); a right click that opened no menu is given again.
+bool chooseFromMenu(POINT screen, WORD key)
+{
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        rightClickAt(screen);
+        if (eventually([] { return ::FindWindowA("#32768", nullptr) != nullptr; })) {
+            typeKey(key);
+            return true;
+        }
+    }
+    return false;
+}
+
 void press(HWND dialog, int button)
 {
     ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
@@ -284,7 +298,11 @@ int undelete(const std::string& program)
                    "the window lists " + kind.name);
             if (!item)
                 continue;
-            clickAt(tree.pointOn(item, TVHT_ONITEMLABEL));
+            const auto selected = [&] {
+                return reinterpret_cast<HTREEITEM>(::SendMessageA(tree.handle(), TVM_GETNEXTITEM, TVGN_CARET, 0));
+            };
+            expect(clickUntil(tree.pointOn(item, TVHT_ONITEMLABEL), [&] { return selected() == item; }),
+                   "a click selects " + kind.name);
             typeKey(VK_DELETE);
             HWND question = nullptr;
             expect(eventually([&] { return (question = ::FindWindowA(nullptr, "Question")) != nullptr; }),
@@ -309,9 +327,7 @@ int undelete(const std::string& program)
                    "after a restart " + place + " lists " + kind.name + " with when it was deleted");
             if (!copy)
                 continue;
-            rightClickAt(tree.pointOn(copy, TVHT_ONITEMLABEL));
-            ::Sleep(700);
-            typeKey('R');
+            expect(chooseFromMenu(tree.pointOn(copy, TVHT_ONITEMLABEL), 'R'), "its menu opens");
             expect(eventually([&] { return tree.find(kind.location + "/" + kind.name, false) != nullptr; }),
                    "Restore puts " + kind.name + " back in its location");
         }
