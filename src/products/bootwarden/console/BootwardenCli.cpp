@@ -178,7 +178,8 @@ int BootwardenCli::list(const ListOptions& options, std::string& out, std::strin
     } else {
         std::vector<Listing::Place> places;
         for (int type : listed)
-            places.push_back({LocationTable::treePath(type), _locations.startup().getWhere(type)});
+            if (LocationTable::deletedFrom(type) < 0) // a deleted entry is listed where it came from
+                places.push_back({LocationTable::treePath(type), _locations.startup().getWhere(type)});
         out += Listing::table(places, rows, options.verify);
     }
     const std::string damage = _locations.registryBackup().getDamageReport();
@@ -227,7 +228,8 @@ int BootwardenCli::change(const Change& change, std::string& out, std::string& e
     if (type < 0) {
         err += "There is no location " + location + ". The locations are:\n";
         for (int candidate : types)
-            err += "  " + LocationTable::treePath(candidate) + "\n";
+            if (LocationTable::deletedFrom(candidate) < 0)
+                err += "  " + LocationTable::treePath(candidate) + "\n";
         return USAGE;
     }
     const std::string where = LocationTable::treePath(type);

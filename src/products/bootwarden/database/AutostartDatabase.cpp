@@ -177,7 +177,8 @@ void AutostartDatabase::run(const StartupItem& item)
 void AutostartDatabase::remove(const StartupItem& item)
 {
     const std::string& name = item.getValue();
-    const bool disabled = item.getInitialState() == StartupConstants::DISABLED;
+    // One the system's settings switched off is still in the Startup folder.
+    const bool disabled = item.getInitialState() == StartupConstants::DISABLED && !item.isDisabledBySystem();
     const std::string file = (disabled ? _disabledFolder : _folder) + name;
     // A disabled copy with the same bytes was never shown; it goes with the entry.
     const bool twin = !disabled && WindowsFileHelper::exists(_disabledFolder + name) && sameBytes(name);

@@ -134,6 +134,7 @@ void TaskDatabase::remove(const StartupItem& item)
 StartupItem TaskDatabase::restore(const StartupItem& entry, const StartupItem& copy)
 {
     const std::optional<std::string_view> xml = entry.getRawData();
+    _tasks->refresh(); // as the service holds them now, the task deleted here gone from them
     if (const TaskCatalog::Task* live = _tasks->find(entry.getValue()))
         throw exceptions::Exception("The task service already holds a task named " + live->path +
                                     ", so the deleted one is left as it is. Delete or disable one of them first.\n"

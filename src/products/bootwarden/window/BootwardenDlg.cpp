@@ -274,17 +274,17 @@ void BootwardenDlg::OnEnChangeFilter()
 {
     platform::win32().GetWindowTextU(GetDlgItem(IDC_FILTER), _filterText);
     askPublishersOnce();
-    filterTree();
+    filterTree(_textFilter.narrows(_filterText));
     // Entries the filter brings back may be Microsoft's.
     if (_hideMicrosoft)
         startHiding();
 }
 
-void BootwardenDlg::filterTree()
+void BootwardenDlg::filterTree(bool narrower)
 {
     {
         const platform::PausedDrawing paused(_tree);
-        _startupTree.filter(_textFilter.matcher(_filterText));
+        _startupTree.filter(_textFilter.matcher(_filterText), narrower);
     }
     platform::win32().SetWindowTextU(GetDlgItem(IDC_FILTER_COUNT), _filterText.empty()
                                                                        ? std::string()

@@ -53,7 +53,8 @@ private:
     void listTasks();
     // The filter box's text changed: the tree shows what holds it.
     void OnEnChangeFilter();
-    void filterTree();
+    // narrower: the text holds the last one, so what that hid stays hidden.
+    void filterTree(bool narrower = false);
     // Reads what the filter tests of every entry, a slice at a time.
     void startLearning();
     // Once the filter holds text: the publishers of every entry's program are asked for.

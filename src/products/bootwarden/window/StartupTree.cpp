@@ -219,20 +219,21 @@ void StartupTree::showHidden()
     applyFilter();
 }
 
-void StartupTree::filter(Matcher matches)
+void StartupTree::filter(Matcher matches, bool narrower)
 {
+    narrower = narrower && _matches && matches;
     _matches = std::move(matches);
-    applyFilter();
+    applyFilter(narrower);
 }
 
-void StartupTree::applyFilter()
+void StartupTree::applyFilter(bool narrower)
 {
     if (_matches)
         takeOutUnmatched();
     std::set<Node> refilled;
     std::vector<Hidden> stillHidden;
     for (Hidden& hidden : _hidden) {
-        hidden.unmatched = _matches && !_matches(hidden.item);
+        hidden.unmatched = _matches && ((narrower && hidden.unmatched) || !_matches(hidden.item));
         if (hidden.microsoft || hidden.unmatched) {
             stillHidden.push_back(std::move(hidden));
             continue;

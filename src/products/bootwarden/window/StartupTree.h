@@ -89,8 +89,9 @@ public:
     // Shows only the entries that matches holds for, with their locations expanded (those that
     // show at most 200), and takes out the locations and groups that then hold none; an empty
     // matcher shows every entry again. An entry the filter hides keeps its pending change, which
-    // OK applies. Entries listed later are filtered too.
-    void filter(Matcher matches);
+    // OK applies. Entries listed later are filtered too. narrower says that matches holds for no
+    // entry the last matcher did not: those it hid are not asked again.
+    void filter(Matcher matches, bool narrower = false);
     std::size_t shownCount() const { return _entries.size(); }
     // Shown or hidden.
     std::size_t entryCount() const { return shownCount() + _hidden.size(); }
@@ -120,7 +121,7 @@ private:
     // Hides the shown entries the filter does not hold.
     void takeOutUnmatched();
     // Hides what the filter does not hold and shows again what it does and nothing else hides.
-    void applyFilter();
+    void applyFilter(bool narrower = false);
     // Takes out the locations and groups a filter leaves empty, and brings back those it does not.
     void arrangePlaces();
     // Lists the location's entries again, showing it only when it holds any: a place of deleted

@@ -15,6 +15,11 @@ StartupTree::Matcher TextFilter::matcher(const std::string& text)
     return [this, folded = _text](const StartupItem& item) { return holds(item, folded); };
 }
 
+bool TextFilter::narrows(const std::string& text) const
+{
+    return !_text.empty() && Utf8::foldCase(text).find(_text) != std::string::npos;
+}
+
 bool TextFilter::learnPublisher(const std::string& commandLine, const std::string& publisher)
 {
     const std::string& folded = _publishers[commandLine] = Utf8::foldCase(publisher);
@@ -23,7 +28,11 @@ bool TextFilter::learnPublisher(const std::string& commandLine, const std::strin
 
 const TextFilter::Read& TextFilter::read(const StartupItem& item)
 {
-    const std::string key = item.identity() + '\0' + std::string(item.getData());
+    // The entry as it was listed, byte for byte: folding its name for each keystroke would cost more
+    // than the test.
+    std::string key = std::to_string(item.getType());
+    ((key += '\0') += item.getValue()) += '\0';
+    key += item.getData();
     auto known = _read.find(key);
     if (known == _read.end()) {
         std::string commandLine = _startup.getCommand(item);

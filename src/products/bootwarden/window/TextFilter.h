@@ -20,6 +20,9 @@ public:
 
     // The test for text; none for an empty text, which every entry passes.
     StartupTree::Matcher matcher(const std::string& text);
+    // Whether text holds the last matcher's text, so that no entry that one failed passes it
+    // (while no publisher is learned between them).
+    bool narrows(const std::string& text) const;
     // The publisher of the command line's program, once it is known; whether it holds the text of
     // the last matcher, so that the filter shows more now.
     bool learnPublisher(const std::string& commandLine, const std::string& publisher);
@@ -41,7 +44,7 @@ private:
 
     StartupInterface& _startup;
     std::string _text;                                        // folded, of the last matcher
-    std::unordered_map<std::string, Read> _read;              // by the entry's identity and data
+    std::unordered_map<std::string, Read> _read;              // by the entry's type, exact name and data
     std::unordered_map<std::string, std::string> _publishers; // folded, by command line
 };
 

@@ -114,7 +114,7 @@ TEST_F(AutostartDatabaseTest, RunOpensTheFileAsSignInDoesShortcutArgumentsInclud
     EXPECT_EQ("shortcut\r\n", awaitLine(link));
 }
 
-TEST_F(AutostartDatabaseTest, AFileSwitchedOffBySystemSettingsIsSwitchedOnWhereItIs)
+TEST_F(AutostartDatabaseTest, AFileSwitchedOffBySystemSettingsIsSwitchedOnAndDeletedWhereItIs)
 {
     RegistryScratch approved{HKEY_CURRENT_USER, LocationTable::switchesKey(USER_STARTUP)};
     writeFile(startup + "tray.exe", "MZ");
@@ -126,6 +126,10 @@ TEST_F(AutostartDatabaseTest, AFileSwitchedOffBySystemSettingsIsSwitchedOnWhereI
     database.enable(items[0]);
     EXPECT_EQ(std::string("\x02", 1) + std::string(11, '\0'), approved.bytes("tray.exe"));
     EXPECT_EQ("MZ", readFile(startup + "tray.exe"));
+    approved.set("tray.exe", REG_BINARY, std::string("\x03", 1) + std::string(11, '\x01'));
+    database.remove(database.getItems().at(0));
+    EXPECT_FALSE(ScratchDirectory::exists(startup + "tray.exe")) << "deleted from where it is, switched off";
+    EXPECT_EQ(1u, backup.getEntries(StartupConstants::DELETED_FROM + USER_STARTUP).size());
 }
 
 TEST_F(AutostartDatabaseTest, AFileBackUnderItsNameNeverCostsTheDisabledCopy)

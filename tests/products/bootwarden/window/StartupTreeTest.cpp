@@ -423,6 +423,7 @@ TEST_F(StartupTreeTest, TheFilterShowsTheEntriesThatHoldItsTextAndOkAppliesTheHi
     const Case cases[] = {
         {"CONTOSO",   {"Registry"}, {"Updater"}, {}},
         {"o",         {"Registry"}, {"Tool", "Updater"}, {}},
+        {"ool",       {"Registry"}, {"Tool"}, {}},  // narrower: what "o" hid is not asked again
         {"fabrikam",  {"Registry"}, {}, {"Tray"}},
         {"\xc3\xa9" "cran", {"Registry"}, {"\xc3\x89" "cran"}, {}},
         {"nowhere",   {}, {}, {}},
@@ -431,7 +432,8 @@ TEST_F(StartupTreeTest, TheFilterShowsTheEntriesThatHoldItsTextAndOkAppliesTheHi
     // clang-format on
     for (const Case& typed : cases) {
         SCOPED_TRACE(typed.typed);
-        tree.filter(text.matcher(typed.typed));
+        const bool narrower = text.narrows(typed.typed);
+        tree.filter(text.matcher(typed.typed), narrower);
         EXPECT_EQ(typed.top, view.children(""));
         EXPECT_EQ(typed.userRun, view.children(USER_RUN));
         EXPECT_EQ(typed.machineRun, view.children(MACHINE_RUN));
