@@ -104,15 +104,15 @@ bool eventually(const std::function<bool()>& condition)
     return condition();
 }
 
-void clickAt(POINT screen)
+void clickAt(POINT screen, bool right = false)
 {
     // Far enough apart in time that no two clicks make a double click.
     ::SetCursorPos(screen.x, screen.y);
     ::Sleep(700);
     INPUT inputs[2] = {};
     inputs[0].type = inputs[1].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    inputs[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+    inputs[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
     ::SendInput(2, inputs, sizeof(INPUT));
 }
 
@@ -155,17 +155,6 @@ bool clickUntil(POINT screen, const std::function<bool()>& done)
     return false;
 }
 
-void rightClickAt(POINT screen)
-{
-    ::SetCursorPos(screen.x, screen.y);
-    ::Sleep(700);
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
-    ::SendInput(2, inputs, sizeof(INPUT));
-}
-
 void typeKey(WORD key)
 {
     INPUT inputs[2] = {};
@@ -180,7 +169,7 @@ void typeKey(WORD key)
 bool chooseFromMenu(POINT screen, WORD key)
 {
     for (int attempt = 0; attempt < 3; ++attempt) {
-        rightClickAt(screen);
+        clickAt(screen, true);
         if (eventually([] { return ::FindWindowA("#32768", nullptr) != nullptr; })) {
             typeKey(key);
             return true;
