@@ -315,7 +315,7 @@ TEST_F(BootwardenDlgTest, ClicksKeysAndMenusWorkTheEntries)
               boxes.boxes()[3].text);
 }
 
-TEST_F(BootwardenDlgTest, OkAppliesTheChangesAndStaysWhileOneFailsCancelDropsThemDeleteIsFinal)
+TEST_F(BootwardenDlgTest, OkAppliesTheChangesAndStaysWhileOneFailsCancelDropsThemDeleteActsAtOnce)
 {
     for (const char* name : {"A", "B"})
         userRun.setString(name, std::string(name) + ".exe");
@@ -329,6 +329,24 @@ TEST_F(BootwardenDlgTest, OkAppliesTheChangesAndStaysWhileOneFailsCancelDropsThe
     EXPECT_TRUE(userRun.has("A")) << "Cancel drops the pending change";
     EXPECT_FALSE(userRun.has("Tool")) << "Cancel does not bring a deleted entry back";
     EXPECT_TRUE(world.storedNames(RUN).empty());
+    run([this](HWND dialog, const TreeReader& tree) {
+        const HTREEITEM place = tree.find("Deleted/" + LocationTable::treePath(RUN));
+        ASSERT_NE(nullptr, place) << "the window lists what was deleted under where it came from";
+        const HTREEITEM tool = TreeView_GetNextSibling(tree.handle(), TreeView_GetChild(tree.handle(), place));
+        EXPECT_EQ(0u, tree.text(tool).rfind("Tool   (deleted ", 0)) << tree.text(tool);
+        EXPECT_EQ((std::vector<std::vector<std::string>>{{"107 &Restore", "108 &Forget", "106 &Info"}}),
+                  menuOf(dialog, tree, tool, 107));
+        EXPECT_NE(nullptr, tree.find(USER_RUN + "Tool", false));
+        MessageBoxRecorder yes(IDYES);
+        menuOf(dialog, tree, TreeView_GetChild(tree.handle(), tree.find("Deleted/" + LocationTable::treePath(RUN))),
+               108);
+        ASSERT_EQ(1u, yes.boxes().size());
+        EXPECT_EQ("Forget this deleted entry? Its copy is removed for good, and it can no longer be restored.",
+                  yes.boxes()[0].text);
+        EXPECT_EQ(nullptr, tree.find("Deleted", false)) << "Deleted goes with its last entry";
+        press(dialog, IDCANCEL);
+    });
+    EXPECT_EQ("C:\\windows\\system32\\notepad.exe /x", userRun.get("Tool")) << "restored as it was";
 
     EXPECT_EQ(
         IDOK, run([this](HWND dialog, const TreeReader& tree) {
