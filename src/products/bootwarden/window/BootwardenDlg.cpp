@@ -247,7 +247,11 @@ bool BootwardenDlg::OnTimer(UINT_PTR id)
         return false;
     const auto start = std::chrono::steady_clock::now();
     while (!_toLearn.empty() && std::chrono::steady_clock::now() - start < LEARNED_FOR) {
-        _textFilter.learn(_toLearn.back());
+        const StartupItem& item = _toLearn.back();
+        _textFilter.learn(item);
+        // An icon the filter would show in a location it opens costs the keystroke that opens it.
+        if (item.isCommand())
+            _treeWidget.prepareImage(_textFilter.commandLine(item));
         _toLearn.pop_back();
     }
     if (_toLearn.empty())

@@ -101,6 +101,13 @@ void Win32StartupTreeWidget::supplyImage(TVITEMW& item, const std::string& comma
 {
     if (!(item.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE)))
         return;
+    item.iImage = item.iSelectedImage = prepareImage(commandLine);
+    // The control keeps the answer and does not ask again for this entry.
+    item.mask |= TVIF_DI_SETITEM;
+}
+
+int Win32StartupTreeWidget::prepareImage(const std::string& commandLine)
+{
     // Locating a program searches folders: an entry the filter shows again is not located again.
     auto image = _commandImages.find(commandLine);
     if (image == _commandImages.end()) {
@@ -110,10 +117,7 @@ void Win32StartupTreeWidget::supplyImage(TVITEMW& item, const std::string& comma
             known = _programImages.emplace(path, imageOf(path)).first;
         image = _commandImages.emplace(commandLine, known->second).first;
     }
-    item.iImage = image->second;
-    item.iSelectedImage = image->second;
-    // The control keeps the answer and does not ask again for this entry.
-    item.mask |= TVIF_DI_SETITEM;
+    return image->second;
 }
 
 int Win32StartupTreeWidget::imageOf(const std::string& path)

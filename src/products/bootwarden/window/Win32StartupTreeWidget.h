@@ -33,6 +33,9 @@ public:
     // program the command line starts. The program is found as everything else finds it
     // (inspection::ProgramInspector): only one that is not there is crossed out.
     void supplyImage(TVITEMW& item, const std::string& commandLine);
+    // Finds the program of an entry's command line and takes its icon now, so that showing the
+    // entry later (a location the filter opens) finds and takes nothing.
+    int prepareImage(const std::string& commandLine);
 
 private:
     int imageOf(const std::string& path);
