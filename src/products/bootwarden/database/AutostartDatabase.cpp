@@ -185,7 +185,8 @@ void AutostartDatabase::remove(const StartupItem& item)
     if (WindowsFileHelper::exists(file)) {
         const std::string deleted = Moment::now();
         const std::string kept = DELETED_FOLDER + deleted + "\\";
-        const StartupItem entry(_type, StartupConstants::DISABLED, name, kept + name);
+        const StartupItem entry(_type, disabled ? StartupConstants::DISABLED : StartupConstants::ENABLED, name,
+                                kept + name);
         _backup->keepThenTakeOut(DeletedCopy::of(entry, deleted), {}, [&file, &kept, &name] {
             WindowsFileHelper::createDirectory(DELETED_FOLDER);
             WindowsFileHelper::createDirectory(kept);
@@ -199,8 +200,15 @@ void AutostartDatabase::remove(const StartupItem& item)
 StartupItem AutostartDatabase::restore(const StartupItem& entry, const StartupItem& copy)
 {
     const std::string kept(copy.getData());
-    const std::string file = _folder + entry.getValue();
-    refuseTaken(entry.getValue(), "deleted");
+    const bool disabled = DeletedCopy::nameOf(copy).disabled; // back among the disabled files
+    const std::string file = (disabled ? _disabledFolder : _folder) + entry.getValue();
+    if (disabled && WindowsFileHelper::exists(file))
+        throw AutostartDatabaseException("The folder of disabled files already holds a file named " + entry.getValue() +
+                                         ", so the deleted one is left where it is. Rename or "
+                                         "delete one of them first.\nFolder: " +
+                                         _disabledFolder);
+    if (!disabled)
+        refuseTaken(entry.getValue(), "deleted");
     const std::string folder = ArgumentParserHelpers::getDirectory(kept);
     WindowsFileHelper::moveFile(kept, file);
     WindowsFileHelper::removeIfEmpty(folder);
@@ -208,7 +216,8 @@ StartupItem AutostartDatabase::restore(const StartupItem& entry, const StartupIt
         WindowsFileHelper::createDirectory(folder);
         WindowsFileHelper::moveFile(file, kept);
     });
-    return StartupItem(_type, StartupConstants::ENABLED, entry.getValue(), file);
+    return StartupItem(_type, disabled ? StartupConstants::DISABLED : StartupConstants::ENABLED, entry.getValue(),
+                       file);
 }
 
 void AutostartDatabase::forget(const StartupItem& copy)

@@ -25,18 +25,19 @@ std::string DeletedCopy::isoForm(const std::string& moment)
 
 StartupItem DeletedCopy::of(const StartupItem& entry, const std::string& deleted)
 {
+    const bool disabled = entry.getInitialState() == StartupConstants::DISABLED && !entry.isDisabledBySystem();
     return StartupItem(StartupConstants::DELETED_FROM + entry.getType(), StartupConstants::DISABLED,
-                       deleted + "|" + entry.getValue(), entry.getSharedData(), entry.getValueType(),
+                       deleted + (disabled ? "!" : "|") + entry.getValue(), entry.getSharedData(), entry.getValueType(),
                        entry.getSharedRawData());
 }
 
 DeletedCopy::Name DeletedCopy::nameOf(const StartupItem& copy)
 {
     const std::string& value = copy.getValue();
-    if (copy.getType() == StartupConstants::DELETED_TASKS || value.size() <= MOMENT_SIZE || value[MOMENT_SIZE] != '|' ||
-        !isMoment(value.substr(0, MOMENT_SIZE)))
+    if (copy.getType() == StartupConstants::DELETED_TASKS || value.size() <= MOMENT_SIZE ||
+        (value[MOMENT_SIZE] != '|' && value[MOMENT_SIZE] != '!') || !isMoment(value.substr(0, MOMENT_SIZE)))
         return {std::string(), value};
-    return {value.substr(0, MOMENT_SIZE), value.substr(MOMENT_SIZE + 1)};
+    return {value.substr(0, MOMENT_SIZE), value.substr(MOMENT_SIZE + 1), value[MOMENT_SIZE] == '!'};
 }
 
 StartupItem DeletedCopy::entryOf(const StartupItem& copy)

@@ -269,7 +269,7 @@ void RegistryDatabase::enable(const StartupItem& item)
 
 StartupItem RegistryDatabase::restore(const StartupItem& entry, const StartupItem& copy)
 {
-    return putBack(entry, copy, "deleted");
+    return DeletedCopy::nameOf(copy).disabled ? restoreDisabled(entry, copy) : putBack(entry, copy, "deleted");
 }
 
 StartupItem RegistryDatabase::putBack(const StartupItem& item, const StartupItem& stored, const std::string& kept)

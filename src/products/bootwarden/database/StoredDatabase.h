@@ -1,5 +1,6 @@
 #pragma once
 
+#include "exceptions/Exception.h"
 #include "products/bootwarden/database/DeletedCopy.h"
 #include "products/bootwarden/database/Moment.h"
 #include "products/bootwarden/database/RegistryBackup.h"
@@ -24,6 +25,21 @@ public:
     {
         _backup->drop(copy);
         _backup->commit();
+    }
+    // Puts the deleted copy of an entry that was disabled here back among the disabled ones,
+    // unless another disabled entry of its name is kept there now.
+    StartupItem restoreDisabled(const StartupItem& entry, const StartupItem& copy)
+    {
+        for (const StartupItem& stored : _backup->getEntries(_type))
+            if (stored == entry && !stored.sameContents(entry))
+                throw exceptions::Exception("A disabled entry named " + stored.getValue() +
+                                            " with another command is kept already, so the deleted one is left as "
+                                            "it is. Enable or delete it first.\nDisabled: " +
+                                            std::string(stored.getData()) +
+                                            "\nDeleted: " + std::string(entry.getData()));
+        _backup->put(entry);
+        _backup->drop(copy);
+        return entry;
     }
 
 protected:

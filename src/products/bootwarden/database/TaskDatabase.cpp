@@ -1,6 +1,7 @@
 #include "products/bootwarden/database/TaskDatabase.h"
 
 #include "products/bootwarden/StartupConstants.h"
+#include "products/bootwarden/database/DeletedCopy.h"
 #include "products/bootwarden/database/RegistryBackup.h"
 #include "products/bootwarden/database/TaskCatalog.h"
 #include "windows/registry/RegistryException.h"
@@ -126,8 +127,8 @@ void TaskDatabase::remove(const StartupItem& item)
         _backup->commit();
         return;
     }
-    const StartupItem entry(_type, StartupConstants::DISABLED, task->path, std::string(item.getData()),
-                            StartupConstants::TEXT_VALUE, task->xml);
+    const StartupItem entry(_type, replaced.empty() ? StartupConstants::ENABLED : StartupConstants::DISABLED,
+                            task->path, std::string(item.getData()), StartupConstants::TEXT_VALUE, task->xml);
     keepThenTakeOut(entry, replaced, [this, &task] { _tasks->scheduler().remove(task->path); });
 }
 
@@ -142,12 +143,17 @@ StartupItem TaskDatabase::restore(const StartupItem& entry, const StartupItem& c
                                     commandOf(*live) + "\nDeleted: " + std::string(entry.getData()));
     const std::string definition = xml ? std::string(*xml) : std::string();
     _tasks->scheduler().add(entry.getValue(), definition);
+    const bool disabled = DeletedCopy::nameOf(copy).disabled;
+    if (disabled) {
+        _tasks->scheduler().setEnabled(entry.getValue(), false);
+        _backup->put(entry); // disabled here, as it was
+    }
     _backup->drop(copy, [tasks = _tasks, path = entry.getValue()] { tasks->scheduler().remove(path); });
     // Its triggers say which location lists it.
     const int type = TaskDefinition::read(definition).startsWithWindows() ? StartupConstants::SIGN_IN_TASKS
                                                                           : StartupConstants::OTHER_TASKS;
-    return StartupItem(type, StartupConstants::ENABLED, entry.getValue(), entry.getSharedData(),
-                       StartupConstants::TEXT_VALUE, std::nullopt);
+    return StartupItem(type, disabled ? StartupConstants::DISABLED : StartupConstants::ENABLED, entry.getValue(),
+                       entry.getSharedData(), StartupConstants::TEXT_VALUE, std::nullopt);
 }
 
 std::string TaskDatabase::damage(const StartupItem& copy)

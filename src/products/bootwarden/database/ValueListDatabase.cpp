@@ -96,6 +96,8 @@ void ValueListDatabase::enable(const StartupItem& item)
 
 StartupItem ValueListDatabase::restore(const StartupItem& entry, const StartupItem& copy)
 {
+    if (DeletedCopy::nameOf(copy).disabled)
+        return restoreDisabled(entry, copy);
     const std::optional<std::string_view> stored = entry.getRawData();
     const ValueList before(entry.getValueType(), stored ? std::string(*stored) : std::string());
     const ValueList now = read().value_or(ValueList(entry.getValueType(), std::string()));
@@ -118,7 +120,7 @@ void ValueListDatabase::remove(const StartupItem& item)
     // item would come back as the item.
     const std::optional<ValueList> list = read();
     const StartupItem current =
-        list && list->find(item.getValue()) ? entryOf(item.getValue(), *list, StartupConstants::DISABLED, true) : item;
+        list && list->find(item.getValue()) ? entryOf(item.getValue(), *list, StartupConstants::ENABLED, true) : item;
     std::vector<StartupItem> replaced;
     for (const StartupItem& stored : _backup->getEntries(_type))
         if (stored == item)

@@ -257,6 +257,10 @@ TEST_F(BootwardenCliTest, EveryKindOfEntryDeletedIsRestoredByteForByteOrForgotte
          [&](const std::string& command) { userRun.setString("Expanding", command, REG_EXPAND_SZ); },
          [&] { return userRun.has("Expanding") ? registryBytes(userRun, "Expanding") : ""; },
          [&] { userRun.deleteValue("Expanding"); }},
+        {StartupConstants::CURRENT_USER_RUN, "Kept",  // disabled: restored disabled
+         [&](const std::string& command) { userRun.setString("Kept", command); run({"disable", "--location", USER_RUN, "Kept"}); },
+         [&] { return world.storedNames(StartupConstants::CURRENT_USER_RUN) == std::vector<std::string>{"Kept"} && !userRun.has("Kept") ? "disabled" : ""; },
+         [&] { run({"enable", "--location", USER_RUN, "Kept"}); userRun.deleteValue("Kept"); }},
         {StartupConstants::LOCAL_MACHINE_APPINIT_DLLS, "b.dll",
          [&](const std::string&) { appInit.setString("AppInit_DLLs", "a.dll b.dll"); },
          [&] { return registryBytes(appInit, "AppInit_DLLs"); },
