@@ -16,6 +16,12 @@ std::string lastErrorText()
     return SystemErrors::map(static_cast<int>(platform::win32().GetLastError()));
 }
 
+// Orders two items by the places they were numbered with.
+int CALLBACK byPlace(LPARAM a, LPARAM b, LPARAM)
+{
+    return a < b ? -1 : a > b ? 1 : 0;
+}
+
 } // namespace
 
 HTREEITEM TreeControl::insertItem(const std::string& text, HTREEITEM parent, int image, bool setStateImage,
@@ -45,10 +51,7 @@ void TreeControl::sortChildren(HTREEITEM parent, HTREEITEM last)
         fields.lParam = child == last ? INT_MAX : place++;
         setItem(fields, "Could not order the items of a tree.\n");
     }
-    TVSORTCB order = {parent ? parent : TVI_ROOT,
-                      [](LPARAM a, LPARAM b, LPARAM) -> int { return a < b   ? -1
-                                                                     : a > b ? 1
-                                                                             : 0; }, 0};
+    TVSORTCB order = {parent ? parent : TVI_ROOT, byPlace, 0};
     send(TVM_SORTCHILDRENCB, FALSE, reinterpret_cast<LPARAM>(&order));
 }
 

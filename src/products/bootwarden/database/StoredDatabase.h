@@ -26,6 +26,8 @@ public:
         _backup->drop(copy);
         _backup->commit();
     }
+
+protected:
     // Puts the deleted copy of an entry that was disabled here back among the disabled ones,
     // unless another disabled entry of its name is kept there now.
     StartupItem restoreDisabled(const StartupItem& entry, const StartupItem& copy)
@@ -42,7 +44,6 @@ public:
         return entry;
     }
 
-protected:
     // Deletes entry, as it is now: keeps its copy in the data file in place of the stored
     // entries it replaces, then lets takeOut take it out of its location.
     void keepThenTakeOut(const StartupItem& entry, const std::vector<StartupItem>& replaced,
