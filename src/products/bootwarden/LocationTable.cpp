@@ -300,10 +300,12 @@ public:
 
     const Location* find(int type) const
     {
-        const int origin = type - StartupConstants::DELETED_FROM;
-        if (origin < 0 || static_cast<std::size_t>(origin) >= std::size(LOCATIONS))
+        // Any number may stand in a damaged file: it is compared before anything is subtracted from it.
+        if (type < StartupConstants::DELETED_FROM ||
+            type - StartupConstants::DELETED_FROM >= static_cast<int>(std::size(LOCATIONS)))
             return nullptr;
-        return _places[origin].group == &DELETED_GROUP ? &_places[origin] : nullptr;
+        const Location& place = _places[type - StartupConstants::DELETED_FROM];
+        return place.group == &DELETED_GROUP ? &place : nullptr;
     }
 
 private:
