@@ -141,16 +141,17 @@ void AutostartDatabase::enable(const StartupItem& item)
         StartupApproval(_type).switchOn(item.getValue()); // the file stays where it is
         return;
     }
-    refuseTaken(item.getValue(), "disabled");
+    refuseTaken(_folder, item.getValue(), "disabled");
     WindowsFileHelper::moveFile(_disabledFolder + item.getValue(), _folder + item.getValue());
 }
 
-void AutostartDatabase::refuseTaken(const std::string& name, const std::string& what) const
+void AutostartDatabase::refuseTaken(const std::string& folder, const std::string& name, const std::string& what) const
 {
-    if (WindowsFileHelper::exists(_folder + name))
+    if (WindowsFileHelper::exists(folder + name))
         throw AutostartDatabaseException(
-            "The Startup folder already holds a file named " + name + ", so the " + what +
-            " one is left where it is. Rename or delete one of them first.\nFolder: " + _folder);
+            std::string(folder == _folder ? "The Startup folder" : "The folder of disabled files") +
+            " already holds a file named " + name + ", so the " + what +
+            " one is left where it is. Rename or delete one of them first.\nFolder: " + folder);
 }
 
 void AutostartDatabase::disable(const StartupItem& item)
@@ -201,14 +202,9 @@ StartupItem AutostartDatabase::restore(const StartupItem& entry, const StartupIt
 {
     const std::string kept(copy.getData());
     const bool disabled = DeletedCopy::nameOf(copy).disabled; // back among the disabled files
-    const std::string file = (disabled ? _disabledFolder : _folder) + entry.getValue();
-    if (disabled && WindowsFileHelper::exists(file))
-        throw AutostartDatabaseException("The folder of disabled files already holds a file named " + entry.getValue() +
-                                         ", so the deleted one is left where it is. Rename or "
-                                         "delete one of them first.\nFolder: " +
-                                         _disabledFolder);
-    if (!disabled)
-        refuseTaken(entry.getValue(), "deleted");
+    const std::string& into = disabled ? _disabledFolder : _folder;
+    const std::string file = into + entry.getValue();
+    refuseTaken(into, entry.getValue(), "deleted");
     const std::string folder = ArgumentParserHelpers::getDirectory(kept);
     WindowsFileHelper::moveFile(kept, file);
     WindowsFileHelper::removeIfEmpty(folder);

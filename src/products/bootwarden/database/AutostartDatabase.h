@@ -65,8 +65,9 @@ private:
     static FolderLocation getFolderLocation(int type);
     // Whether the active file and the disabled one of that name hold the same bytes.
     bool sameBytes(const std::string& name) const;
-    // Refuses to put the file kept as what ("disabled", "deleted") back over one of its name.
-    void refuseTaken(const std::string& name, const std::string& what) const;
+    // Refuses to put the file kept as what ("disabled", "deleted") into folder (the Startup folder
+    // or the disabled files') over one of its name.
+    void refuseTaken(const std::string& folder, const std::string& name, const std::string& what) const;
 
     std::string _reason;
     std::string _folder;
